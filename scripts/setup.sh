@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package Lorvano needs to build, run and test.
+# Safe to run again: apt-get skips what is already installed.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake pkg-config ninja-build
+  clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # libraries
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev
+  libjpeg-dev libsndfile1-dev libgtk-3-dev libasound2-dev
+  # fonts the bundled data names ("Arial", "Times New Roman") map onto
+  fonts-liberation fonts-dejavu-core
+  # tests: a real display, clicks, screenshots, synthetic speech
+  xvfb xauth xdotool imagemagick espeak-ng sox
+  # the filter-design generator
+  python3-scipy python3-numpy
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
