@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "objects/stream_path.h"
+#include "platform/atomic_file.h"
 #include "platform/exception.h"
 
 namespace {
@@ -34,20 +35,6 @@ std::optional<std::string> LinkOf(const std::string& path) {
         return std::nullopt;  // "String too long": not a link
     }
     return line;
-}
-
-// Until the platform's whole-file writer lands: temporary file, then rename.
-bool WriteWholeFile(const std::string& path, const std::string& data) {
-    const std::string temp = path + ".tmp-link";
-    FilePtr file(std::fopen(temp.c_str(), "wb"));
-    if (!file) return false;
-    const bool written = std::fwrite(data.data(), 1, data.size(), file.get()) == data.size();
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -153,7 +140,7 @@ void vDirEntryLink_c::CreateEntry(vEntryKind kind) {
     }
     vDirEntry_c target(*mTarget);
     target.CreateEntry(kind);
-    if (!WriteWholeFile(NormalizePath(Path()), LinkFileText(*mTarget)))
+    if (!platform::WriteFileAtomically(NormalizePath(Path()), LinkFileText(*mTarget)))
         throw vPrintException_c(0, "Cannot create link file: %s", Path().c_str());
     RefreshFrom(*mTarget);
 }

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,12 +25,7 @@ protected:
     }
 };
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using lorvano_test::ReadFile;
 
 std::vector<std::string> LinesOf(const std::string& bytes) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(
