@@ -1,4 +1,4 @@
-#include "platform/atomic_file.h"
+#include "platform/file.h"
 
 #include <cerrno>
 #include <climits>
@@ -103,6 +103,11 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     }
     ::close(fd);
     return true;
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace platform
