@@ -1,7 +1,7 @@
 #include "shell/command_line.h"
 
 #include "platform/exception.h"
-#include "platform/file.h"
+#include "platform/atomic_file.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "shell/settings/settings.h"

@@ -1,4 +1,4 @@
-#include "platform/file.h"
+#include "platform/atomic_file.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,6 +1,6 @@
 #include "platform/profile.h"
 
-#include "platform/file.h"
+#include "platform/atomic_file.h"
 
 #include <cerrno>
 #include <cstring>
