@@ -268,6 +268,24 @@ void vDxImage_i::FillRect(const vDxRect& rect, uint32_t colour) {
     Changed();
 }
 
+platform::TextLayout vDxImage_i::DrawTextBox(const vDxRect& box, const std::string& text,
+                                             const platform::FontSpec& font, platform::TextColour colour,
+                                             platform::TextAlign align) {
+    platform::Surface& s = RequireSurface();
+    if (s.IsLost()) RestoreAllSurfaces();
+    NotifyBeginUpdate();
+    platform::TextLayout layout;
+    try {
+        layout = platform::DrawTextBox(s, box, text, font, colour, align);
+    } catch (...) {
+        NotifyEndUpdate();
+        throw;
+    }
+    NotifyEndUpdate();
+    Changed();
+    return layout;
+}
+
 void vDxImage_i::AddLockListener(vDxLockListener_i* listener) { mLockListeners.push_back(listener); }
 
 void vDxImage_i::RemoveLockListener(vDxLockListener_i* listener) {

@@ -7,6 +7,7 @@
 //
 // User-interface thread only.
 
+#include "platform/text.h"
 #include "platform/video.h"
 
 #include <cstdint>
@@ -121,6 +122,12 @@ public:
     void BltImage(vDxPoint dst, vDxImage_i& src);
     // Colour fill of the rectangle clipped to the surface.
     void FillRect(const vDxRect& rect, uint32_t colour);
+
+    // Text laid out in the box (word-wrapped, "..." when it does not fit) on
+    // a transparent background; sprites over the image are taken away meanwhile.
+    platform::TextLayout DrawTextBox(const vDxRect& box, const std::string& text, const platform::FontSpec& font,
+                                     platform::TextColour colour,
+                                     platform::TextAlign align = platform::TextAlign::Left);
 
     void AddLockListener(vDxLockListener_i* listener);
     void RemoveLockListener(vDxLockListener_i* listener);
