@@ -6,8 +6,8 @@
 
 #include "analysis/hm_block_processor.h"
 #include "platform/exception.h"
-#include "platform/file/path_case.h"
-#include "platform/file/riff_reader.h"
+#include "platform/path_case.h"
+#include "platform/riff_reader.h"
 #include "platform/file/whole_file_writer.h"
 
 vRecording_c::vRecording_c(int32_t capacity) { Allocate(capacity); }

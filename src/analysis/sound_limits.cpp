@@ -9,7 +9,7 @@
 
 #include "analysis/text_lines.h"
 #include "platform/exception.h"
-#include "platform/file/path_case.h"
+#include "platform/path_case.h"
 #include "platform/message_box.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "analysis/sound_limits.h"
 #include "analysis/text_lines.h"
-#include "platform/file/path_case.h"
+#include "platform/path_case.h"
 #include "platform/message_box.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/file/path_case.h"
+#include "platform/path_case.h"
 
 #include <dirent.h>
 #include <strings.h>

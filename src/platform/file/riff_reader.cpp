@@ -1,4 +1,4 @@
-#include "platform/file/riff_reader.h"
+#include "platform/riff_reader.h"
 
 #include <algorithm>
 #include <sys/stat.h>
