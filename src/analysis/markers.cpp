@@ -1,6 +1,10 @@
 #include "analysis/markers.h"
 
 #include "platform/exception.h"
+#include "shell/settings/settings.h"
+
+vSegmentMarker_c::vSegmentMarker_c()
+    : drawLine(gSettings.FileName() ? gSettings.GetBool("ResDisplay/DrawSegmentLine", true) : true) {}
 
 int32_t vSegmentMarker_c::GetPos(bool absolute) const {
     if (absolute) {

@@ -35,6 +35,9 @@ public:
 
 class vSegmentMarker_c : public vRecordMarker_c {
 public:
+    // Reads "ResDisplay/DrawSegmentLine".
+    vSegmentMarker_c();
+
     int32_t GetPos(bool absolute) const override;
     void SetPos(int32_t value, bool absolute) override;
     void MakeAbsolute(int32_t base) override;

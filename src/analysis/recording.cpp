@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "analysis/hm_block_processor.h"
+#include "platform/atomic_file.h"
 #include "platform/exception.h"
 #include "platform/path_case.h"
 #include "platform/riff_reader.h"
-#include "platform/file/whole_file_writer.h"
 
 vRecording_c::vRecording_c(int32_t capacity) { Allocate(capacity); }
 
@@ -231,10 +231,8 @@ void PutSamples(std::vector<unsigned char>& out, const int16_t* samples, int32_t
 
 void WriteWhole(const std::string& given, const std::vector<unsigned char>& bytes) {
     const std::string path = platform::MatchExistingCase(given);
-    platform::WholeFileWriter out;
-    if (!out.Open(path)) throw vTextException_c("Cannot open File");
-    if (!out.Write(bytes.data(), bytes.size()) || !out.Commit())
-        throw vPrintException_c(0, "Cannot write %s", given.c_str());
+    const std::string_view data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!platform::WriteFileAtomically(path, data)) throw vTextException_c("Cannot open File");
 }
 
 }  // namespace

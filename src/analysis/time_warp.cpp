@@ -5,6 +5,26 @@
 
 #include "analysis/recording.h"
 #include "platform/exception.h"
+#include "shell/settings/settings.h"
+
+vWordScoreSettings_c vWordScoreSettings_c::Read() {
+    vWordScoreSettings_c s;
+    if (!gSettings.FileName()) return s;
+    s.dontCareLevel = gSettings.GetInt("TimeWarp/DontCareLevel", s.dontCareLevel);
+    s.deviationLimit = gSettings.GetInt("TimeWarp/DeviationLimit", s.deviationLimit);
+    s.minResult = gSettings.GetInt("ResDisplay/MinResult", s.minResult);
+    s.maxResult = gSettings.GetInt("ResDisplay/MaxResult", s.maxResult);
+    s.medianWidth = gSettings.GetInt("ResDisplay/MedianWidth", s.medianWidth);
+    s.spirantLimit = gSettings.GetInt("ResDisplay/SpirantLimit", s.spirantLimit);
+    s.normToMax = gSettings.GetBool("ResDisplay/NormToMax", s.normToMax);
+    s.newCalculation = gSettings.GetBool("ResDisplay/NewCalculation", s.newCalculation);
+    char text[201];
+    gSettings.GetString("ResDisplay/Models", text, 21, s.modelsFile.c_str());
+    s.modelsFile = text;
+    gSettings.GetString("HM1_Processor/MaxRes", text, sizeof text, s.limitsFile.c_str());
+    s.limitsFile = text;
+    return s;
+}
 
 namespace {
 

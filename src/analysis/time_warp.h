@@ -9,7 +9,28 @@
 #include <cstdint>
 #include <vector>
 
+#include <string>
+
 class vRecording_c;
+
+// The settings a word comparison uses (Calculate, Warp, marks), read from
+// gSettings; the defaults when no language file is set.
+struct vWordScoreSettings_c {
+    int32_t dontCareLevel = 2000;                // "TimeWarp/DontCareLevel"
+    int32_t deviationLimit = 2147483647;         // "TimeWarp/DeviationLimit"
+    int32_t minResult = 2000;                    // "ResDisplay/MinResult"
+    int32_t maxResult = 1000;                    // "ResDisplay/MaxResult"
+    int32_t medianWidth = 2;                     // "ResDisplay/MedianWidth"
+    int32_t spirantLimit = 0;                    // "ResDisplay/SpirantLimit"
+    bool normToMax = true;                       // "ResDisplay/NormToMax"
+    bool newCalculation = false;                 // "ResDisplay/NewCalculation"
+    std::string modelsFile = "Models.ini";       // "ResDisplay/Models"
+    std::string limitsFile = "Limits.ini";       // "HM1_Processor/MaxRes"
+    // Frames of the first voiced stretch averaged for the mean pitch.
+    static constexpr int32_t kPitchFrames = 10;
+
+    static vWordScoreSettings_c Read();
+};
 
 inline constexpr int32_t kWarpInfinite = 2147483647;
 

@@ -5,6 +5,7 @@
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
 #include "platform/exception.h"
+#include "shell/settings/settings.h"
 
 namespace {
 // Zero block counts or steps from a damaged settings file would divide by
@@ -16,6 +17,24 @@ vWordDetectorSettings_c Sanitised(vWordDetectorSettings_c s) {
     return s;
 }
 }  // namespace
+
+vWordDetectorSettings_c vWordDetectorSettings_c::Read() {
+    vWordDetectorSettings_c s;
+    if (!gSettings.FileName()) return s;  // no language file (tools, tests): the defaults
+    s.windowSize = gSettings.GetUnsigned("WordDetector/WindowSize", s.windowSize);
+    s.windowNum = gSettings.GetUnsigned("WordDetector/WindowNum", s.windowNum);
+    s.interLeave = gSettings.GetUnsigned("WordDetector/InterLeave", s.interLeave);
+    s.trigLevel = gSettings.GetInt("WordDetector/TrigLevel", s.trigLevel);
+    s.trigHoldStart = gSettings.GetInt("WordDetector/TrigHoldStart", s.trigHoldStart);
+    s.trigHoldEnd = gSettings.GetInt("WordDetector/TrigHoldEnd", s.trigHoldEnd);
+    s.increment = gSettings.GetInt("WordDetector/Increment", s.increment);
+    s.decrement = gSettings.GetInt("WordDetector/Decrement", s.decrement);
+    s.preValidate = gSettings.GetInt("WordDetector/PreValidate", s.preValidate);
+    s.realtimeFilters = gSettings.GetBool("WordDetector/RealtimeFilters", s.realtimeFilters);
+    s.realtimePitch = gSettings.GetBool("WordDetector/RealtimePitch", s.realtimePitch);
+    s.waveSupport = gSettings.GetBool("Editor/Recorder/WaveSupport", s.waveSupport);
+    return s;
+}
 
 vWordDetector_c::vWordDetector_c(const vWordDetectorSettings_c& settings) : mSettings(Sanitised(settings)) {
     mQueue.Clear();

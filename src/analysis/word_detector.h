@@ -29,7 +29,7 @@ struct vWordDetectorSettings_c {
     bool realtimePitch = false;  // "WordDetector/RealtimePitch"
     bool waveSupport = true;     // "Editor/Recorder/WaveSupport"
 
-    // The values of the settings store (defaults where keys are missing).
+    // The values of gSettings (defaults where keys are missing).
     static vWordDetectorSettings_c Read();
 };
 
