@@ -42,6 +42,7 @@ void ClampTransposed(const int32_t* const* frames, int32_t count, int32_t level,
 
 // Distances of say frame s (20 clamped values) to all n etalon frames, for
 // values whose spread guarantees no 32-bit overflow.
+__attribute__((target_clones("avx2", "default")))
 void RowDistancesFast(const int32_t* etalon, int32_t n, const int32_t* s, int32_t* out) {
     std::fill(out, out + n, 0);
     for (int k = 0; k < kBands; ++k) {
