@@ -6,8 +6,9 @@ data/english/calib.txt. Run with Debian's python3 (it has python3-scipy):
 
 Design choices
 - 20 bands equally spaced on the ERB-rate scale (Glasberg and Moore), band
-  centres 150 Hz .. 9 kHz. Band edges are the ERB midpoints between centres,
-  so neighbours share an edge.
+  centres 150 Hz .. 9 kHz. Each band's -3 dB edges span 0.9 of the spacing
+  on that scale, so neighbours cross a little below -3 dB (about -4 dB once
+  the envelope's ripple is counted).
 - Each band is a Butterworth band-pass of order 3 (sixth order, three
   second-order sections), designed at the rate of its group: bands 0-6 at
   2756.25 Hz (Filt2.5k), 7-10 at 5512.5 Hz (Filt5k), 11-14 at 11025 Hz
@@ -26,11 +27,15 @@ Design choices
   band's centre give a peak envelope of 2^23 (log energy 5000), measured on a
   floating-point model of the bank (median of the frame peaks). calib.txt is
   neutral (all 100); it is the place for per-microphone trims.
-- Section order is SciPy's (zpk2sos); the gain is spread so that the output
-  of every section peaks no higher than the whole filter's (peak scaling).
+- Sections: SciPy's pairing of poles and zeros (zpk2sos), in the order
+  whose output settles lowest in silence in the bank's own arithmetic, which
+  rounds toward minus infinity and so leaves small offsets in each section
+  (see silent_output). The gain is spread so that the output of
+  every section peaks no higher than the whole filter's (peak scaling).
   All coefficients are below 2 in magnitude, so they fit Q30.
 """
 
+import itertools
 import math
 import os
 import sys
@@ -43,6 +48,7 @@ RATES = {"Filt20k": FS, "Filt10k": FS / 2, "Filt5k": FS / 4, "Filt2.5k": FS / 8}
 GROUP_BANDS = {"Filt2.5k": range(0, 7), "Filt5k": range(7, 11), "Filt10k": range(11, 15),
                "Filt20k": range(15, 20)}
 ENVELOPE_TAU = 0.006
+BAND_WIDTH = 0.9  # of the spacing between centres, on the ERB-rate scale
 FRAME = 224
 TARGET = 2.0 ** 23 * 1.001
 
@@ -58,7 +64,8 @@ def erb_inv(e):
 def band_edges():
     lo, hi = erb(150.0), erb(9000.0)
     step = (hi - lo) / 19
-    return [(erb_inv(lo + (i - 0.5) * step), erb_inv(lo + (i + 0.5) * step)) for i in range(20)]
+    half = 0.5 * step * BAND_WIDTH
+    return [(erb_inv(lo + i * step - half), erb_inv(lo + i * step + half)) for i in range(20)]
 
 
 def bandpass(lo, hi, rate):
@@ -85,19 +92,69 @@ def peak_scaled(sos):
     """Scales each section's numerator so that the response up to and
     including it peaks at the final response's peak: no stage output is
     larger than the filter's own largest output for a sine, which keeps the
-    32-bit states from overflowing and the numerators below 2."""
+    32-bit states from overflowing, with every numerator below 2."""
     sos = np.array(sos, dtype=float)
     target = np.abs(signal.sosfreqz(sos, worN=8192)[1]).max()
     for s in range(len(sos) - 1):
         peak = np.abs(signal.sosfreqz(sos[: s + 1], worN=8192)[1]).max()
         g = target / peak
+        # Keep the next numerator within Q30's range; the cascade then peaks
+        # higher inside, which the 32-bit states have room for.
+        g = max(g, np.abs(sos[s + 1, :3]).max() / 1.9)
         sos[s, :3] *= g
         sos[s + 1, :3] /= g
     return sos
 
 
+def fixed_point_section_coefficients(sos):
+    """The bank's 15 stage coefficients (Q30 integers) of a section list."""
+    c = []
+    for b0, b1, b2, _, a1, a2 in sos:
+        c += [math.trunc(-v * 1073741824.0) for v in (b2, b1, b0)]
+        c += [math.trunc(-v * 1073741824.0) for v in (a2, a1)]
+    return c
+
+
+def silent_output(sos, eb, ea):
+    """The envelope a filter settles on in silence, in the bank's own integer
+    arithmetic (rounding toward minus infinity): after loud noise, the input
+    falls to a constant (0, and a small DC that a decimator may leave)."""
+    c = fixed_point_section_coefficients(sos) + [math.trunc(eb * 1073741824.0),
+                                                 math.trunc(ea * 1073741824.0)]
+
+    def wrap(v):
+        v &= 0xFFFFFFFF
+        return v - (1 << 32) if v & 0x80000000 else v
+
+    def hw4(total):
+        return wrap((total >> 32) * 4)
+
+    worst = 0
+    rng = np.random.default_rng(1)
+    for level in (0, -300):
+        st = [0] * 9
+        for n in range(9000):
+            x = int(rng.integers(-2 ** 23, 2 ** 23)) if n < 2000 else level
+            y1 = hw4(c[0] * st[0] + c[1] * st[1] + c[2] * x + c[3] * st[2] + c[4] * st[3])
+            y2 = hw4(c[5] * st[2] + c[6] * st[3] + c[7] * y1 + c[8] * st[4] + c[9] * st[5])
+            y3 = hw4(c[10] * st[4] + c[11] * st[5] + c[12] * y2 + c[13] * st[6] + c[14] * st[7])
+            st[:8] = [st[1], x, st[3], y1, st[5], y2, st[7], y3]
+            st[8] = hw4(c[15] * abs(y3) + c[16] * st[8])
+            if n >= 8000:
+                worst = max(worst, st[8])
+    return worst
+
+
+def dc_safe_order(sos, rate):
+    """Of the orders of the sections, the one that settles lowest in silence
+    (see silent_output), so that silence reads as the floor."""
+    eb, ea = (q30(v) for v in envelope(rate))
+    orders = [peak_scaled(np.array(sos)[list(p)]) for p in itertools.permutations(range(len(sos)))]
+    orders = [o for o in orders if np.abs(o).max() < 1.99]
+    return min(orders, key=lambda o: silent_output(o, eb, ea))
+
+
 def quantised(sos):
-    sos = peak_scaled(sos)
     return np.array([[q30(v) for v in row] for row in sos])
 
 
@@ -127,15 +184,16 @@ def level(freq, band_sos, rate, dec_sos, eb, ea):
 def main():
     out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "data", "english")
-    dec = quantised(decimator())
+    dec = quantised(peak_scaled(decimator()))
     edges = band_edges()
 
     filters = {}  # output index -> (sos, rate)
     for group, bands in GROUP_BANDS.items():
         for i in bands:
-            filters[i] = (quantised(bandpass(*edges[i], RATES[group])), RATES[group])
-    filters[20] = (quantised(bandpass(60.0, 10500.0, FS)), FS)
-    filters[21] = (quantised(bandpass(80.0, 400.0, FS / 8)), FS / 8)
+            rate = RATES[group]
+            filters[i] = (quantised(dc_safe_order(bandpass(*edges[i], rate), rate)), rate)
+    filters[20] = (quantised(dc_safe_order(bandpass(60.0, 10500.0, FS), FS)), FS)
+    filters[21] = (quantised(dc_safe_order(bandpass(80.0, 400.0, FS / 8), FS / 8)), FS / 8)
 
     gains = []
     for i in range(22):

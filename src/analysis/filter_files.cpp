@@ -9,6 +9,7 @@
 #include <strings.h>
 
 #include "analysis/hm_filter_bank.h"
+#include "platform/atomic_file.h"
 #include "platform/exception.h"
 
 namespace {
@@ -257,23 +258,8 @@ void WriteCoefficientFile(const char* path, const vHMFilterArray_c& bank) {
     for (int32_t gain : bank.eqGain) out += "\t\t" + Number(gain / 65536.0) + "\n";
     out += "\t}\n}\n";
 
-    // Whole or not at all: a temporary file beside the target, then rename.
-    const std::string temp = std::string(path) + ".tmp";
-    {
-        std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-        if (!file) throw vPrintException_c(0, "Cannot write coefficient file %s.", path);
-        file << out;
-        file.flush();
-        if (!file) {
-            file.close();
-            std::remove(temp.c_str());
-            throw vPrintException_c(0, "Cannot write coefficient file %s.", path);
-        }
-    }
-    if (std::rename(temp.c_str(), path) != 0) {
-        std::remove(temp.c_str());
-        throw vPrintException_c(0, "Cannot write coefficient file %s.", path);
-    }
+    if (!platform::WriteFileAtomically(path, out))
+        throw vExErrNo_c(std::string("Cannot write coefficient file ") + path);
 }
 
 void ReadCalibrationFile(const char* path, int32_t eqGain[kHMOutputCount]) {

@@ -13,10 +13,13 @@
 #include "analysis/hm_filter_bank.h"
 #include "analysis/pitch_tracker.h"
 
-// What a block processor is built from; Defaults() are the settings'
-// defaults, FromSettings() reads them (relative paths are relative to the
-// language directory, the current directory).
+// What a block processor is built from; the members' initial values are the
+// settings' defaults. Relative paths are relative to the language directory
+// (the current directory).
 struct vHMProcessorSetup_c {
+    // Reads the keys through gSettings.
+    static vHMProcessorSetup_c FromSettings();
+
     std::string coefficients = "coef.dat";  // "Preprocessor/Coeficients"
     std::string calibration = "calib.txt";  // "Preprocessor/Equlize"
     std::string window;                     // "Preprocessor/Window"
@@ -33,7 +36,9 @@ public:
     // Reads the coefficient file (throws when it is missing or malformed),
     // the calibration file (throws when malformed) and the window file
     // (a bad one means no window).
-    explicit vHMBlockProcessor_c(const vHMProcessorSetup_c& setup = {});
+    explicit vHMBlockProcessor_c(const vHMProcessorSetup_c& setup);
+    // Built from the settings.
+    vHMBlockProcessor_c() : vHMBlockProcessor_c(vHMProcessorSetup_c::FromSettings()) {}
 
     int32_t NextSample() override;
 
