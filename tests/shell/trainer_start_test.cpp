@@ -21,6 +21,7 @@ const std::string kBadLanguageBox = "[error] Lorvanio: Bad Language name or miss
 
 class Trainer : public ::testing::Test {
 protected:
+
     // A copy of the program at relative, and trainer.ini files where asked.
     std::string Install(const std::string& relative) {
         fs::path to = root.Path() / relative;
@@ -64,21 +65,23 @@ TEST_F(Trainer, BadLanguageExitsWithMinusOne) {
 }
 
 TEST_F(Trainer, FindsTheLanguageBesideItsOwnFolderOrBesideBin) {
+    // A start that gets as far as the main window runs until the window is closed.
+    if (!HaveXDisplay()) GTEST_SKIP() << "the main window needs an X display";
     // The build tree: <build>/bin/trainer and <build>/english/trainer.ini.
-    ProgramResult r = RunProgram(kBuiltTrainer, {"english", "/WINDOW"});
+    ProgramResult r = RunProgramInWindow(kBuiltTrainer, {"english", "/WINDOW"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
 
     std::string beside = Install("app/trainer");
     EXPECT_EQ(RunProgram(beside, {"english"}).exitCode, 255);
     Language("app/english");
-    r = RunProgram(beside, {"english", "/WINDOW"});
+    r = RunProgramInWindow(beside, {"english", "/WINDOW"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
 
     std::string binned = Install("Install Root/Bin/trainer");
     EXPECT_EQ(RunProgram(binned, {"english"}).exitCode, 255);
     Language("Install Root/english");
-    r = RunProgram(binned, {"english", "/WINDOW"});
+    r = RunProgramInWindow(binned, {"english", "/WINDOW"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
 
     // The INI is named after the program.
@@ -86,22 +89,26 @@ TEST_F(Trainer, FindsTheLanguageBesideItsOwnFolderOrBesideBin) {
     Language("other/english");
     EXPECT_EQ(RunProgram(renamed, {"english"}).exitCode, 255);
     Language("other/english", "Lorvano.ini");
-    EXPECT_EQ(RunProgram(renamed, {"english", "/WINDOW"}).exitCode, 0);
+    EXPECT_EQ(RunProgramInWindow(renamed, {"english", "/WINDOW"}).exitCode, 0);
 }
 
 TEST_F(Trainer, TheLastLanguageWordCountsAndWordsIgnoreCase) {
+    // A start that gets as far as the main window runs until the window is closed.
+    if (!HaveXDisplay()) GTEST_SKIP() << "the main window needs an X display";
     std::string program = Install("bin/trainer");
     Language("english");
-    EXPECT_EQ(RunProgram(program, {"nosuchlang", "english", "/WINDOW"}).exitCode, 0);
+    EXPECT_EQ(RunProgramInWindow(program, {"nosuchlang", "english", "/WINDOW"}).exitCode, 0);
     ProgramResult r = RunProgram(program, {"english", "nosuchlang", "/WINDOW"});
     EXPECT_EQ(r.exitCode, 255);
     EXPECT_EQ(r.err, kBadLanguageBox);
     // "/window" and "/Full" are options, not language names.
-    EXPECT_EQ(RunProgram(program, {"english", "/window"}).exitCode, 0);
-    EXPECT_EQ(RunProgram(program, {"english", "/Full", "/wInDoW"}).exitCode, 0);
+    EXPECT_EQ(RunProgramInWindow(program, {"english", "/window"}).exitCode, 0);
+    EXPECT_EQ(RunProgramInWindow(program, {"english", "/Full", "/wInDoW"}).exitCode, 0);
 }
 
 TEST_F(Trainer, ASettingThatCannotBeReadStopsWithAFatalBox) {
+    // A start that gets as far as the main window runs until the window is closed.
+    if (!HaveXDisplay()) GTEST_SKIP() << "the main window needs an X display";
     std::string program = Install("bin/trainer");
     fs::create_directories(root.Path() / "english");
     WriteFile((root.Path() / "english/trainer.ini").string(), "[ScreenMode]\nFullScreen=" + std::string(60, 'y') + "\n");
@@ -109,7 +116,7 @@ TEST_F(Trainer, ASettingThatCannotBeReadStopsWithAFatalBox) {
     EXPECT_EQ(r.exitCode, 255);
     EXPECT_EQ(r.err, "[error] The following fatal exception occured:: Exception occured with error code: 0.\n\n");
     // With the window chosen on the command line the value is never read.
-    EXPECT_EQ(RunProgram(program, {"english", "/WINDOW"}).exitCode, 0);
+    EXPECT_EQ(RunProgramInWindow(program, {"english", "/WINDOW"}).exitCode, 0);
 }
 
 }  // namespace
