@@ -158,11 +158,10 @@ void vHMFilterArray_c::RunFilter(vBandGroup_c& group, int index, const int32_t* 
 void vHMFilterArray_c::RunGroup(vBandGroup_c& group, const int32_t* in, int n) {
     const int count = static_cast<int>(group.filters.size());
     int done = 0;
-    if (UseVector()) {
-        while (count - done >= 2 &&
-               RunBandFiltersAVX2(group.filters.data() + done, std::min(4, count - done), in, n,
-                                  energy + group.firstOutput + done))
-            done += std::min(4, count - done);
+    if (UseVector() && count >= 2) {
+        while (done < count && RunBandFiltersAVX2(group.filters.data() + done, std::min(8, count - done),
+                                                  in, n, energy + group.firstOutput + done))
+            done += std::min(8, count - done);
     }
     for (int i = done; i < count; ++i) RunFilter(group, i, in, n);
 }
