@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
 #include "platform/exception.h"
 
@@ -201,4 +204,46 @@ TEST(WordDetector, ZeroSettingsFallBackToDefaults) {
     EXPECT_EQ(d.Settings().windowSize, 224u);
     EXPECT_EQ(d.Settings().windowNum, 1u);
     EXPECT_EQ(d.Settings().interLeave, 1u);
+}
+
+namespace {
+std::unique_ptr<vHMBlockProcessor_c> BundledProcessor() {
+    vHMProcessorSetup_c setup;
+    setup.coefficients = std::string(LORVANO_SOURCE_DIR) + "/data/english/coef.dat";
+    setup.calibration = std::string(LORVANO_SOURCE_DIR) + "/data/english/calib.txt";
+    return std::make_unique<vHMBlockProcessor_c>(setup);
+}
+}  // namespace
+
+TEST(WordDetector, InterLeaveAnalysesEveryOtherBlock) {
+    // Buffers of 4 blocks: blocks 0 and 2 hold a loud tone, 1 and 3 silence.
+    // Analysing blocks 0 and 2 sees only loud frames and starts a word on the
+    // eighth of them, in the fourth buffer.
+    vWordDetectorSettings_c s;
+    s.windowNum = 4;
+    s.interLeave = 2;
+    auto processor = BundledProcessor();
+    vWordDetector_c d(s);
+    vRecording_c rec(100);
+    Listener listener;
+    d.StartListening(rec);
+    std::vector<int16_t> buffer(4 * 224, 0);
+    for (int b : {0, 2})
+        for (int i = 0; i < 224; ++i)
+            buffer[static_cast<size_t>(b * 224 + i)] = static_cast<int16_t>(20000 * std::sin(i * 2 * M_PI * 1000 / 22050.0));
+    for (int n = 0; n < 3; ++n) {
+        ASSERT_TRUE(d.ProcessBuffer(buffer.data(), buffer.size(), *processor, rec, listener));
+        EXPECT_FALSE(d.IsWord());
+    }
+    EXPECT_EQ(d.LHCnt(), 6);
+    d.ProcessBuffer(buffer.data(), buffer.size(), *processor, rec, listener);
+    EXPECT_TRUE(d.IsWord());
+    // Every analysed frame was queued and the whole lead-in went to the recording
+    // (all but the oldest of the 8), with its samples.
+    EXPECT_EQ(rec.RecPos(), 7);
+    ASSERT_NE(rec.Frame(0).Samples(), nullptr);
+    EXPECT_EQ(rec.Frame(0).SampleCount(), 224);
+    // A buffer shorter than its blocks analyses only the complete ones.
+    EXPECT_TRUE(d.ProcessBuffer(buffer.data(), 224 * 2, *processor, rec, listener));
+    EXPECT_EQ(rec.RecPos(), 8);
 }

@@ -25,7 +25,7 @@ struct Result {
 };
 
 // Runs a shell command; its standard output (and error, when asked) is collected.
-Result Run(const std::string& command, bool withErrors = false) {
+Result Shell(const std::string& command, bool withErrors = false) {
     Result r;
     std::FILE* p = ::popen((command + (withErrors ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
     if (!p) return r;
@@ -37,7 +37,7 @@ Result Run(const std::string& command, bool withErrors = false) {
     return r;
 }
 
-bool HaveSpeech() { return Run("command -v espeak-ng && command -v sox").exitCode == 0; }
+bool HaveSpeech() { return Shell("command -v espeak-ng && command -v sox").exitCode == 0; }
 
 // Speaks text into a 22050 Hz mono 16-bit WAV file.
 bool Speak(const std::string& text, int speed, int pitch, const std::string& path, const std::string& pad = "0.3") {
@@ -45,7 +45,7 @@ bool Speak(const std::string& text, int speed, int pitch, const std::string& pat
     std::ostringstream cmd;
     cmd << "espeak-ng -m -w '" << raw << "' -s " << speed << " -p " << pitch << " '" << text << "' && sox '" << raw
         << "' -r 22050 -c 1 -b 16 -e signed-integer '" << path << "' pad " << pad << " " << pad;
-    return Run(cmd.str()).exitCode == 0;
+    return Shell(cmd.str()).exitCode == 0;
 }
 
 struct Score {
@@ -53,7 +53,7 @@ struct Score {
 };
 
 Score ScoreOf(const std::string& etalon, const std::string& say) {
-    Result r = Run(kTool + " score '" + etalon + "' '" + say + "'");
+    Result r = Shell(kTool + " score '" + etalon + "' '" + say + "'");
     Score s;
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(std::sscanf(r.out.c_str(), "distance=%d mark=%d etalon_frames=%d say_frames=%d", &s.distance, &s.mark,
@@ -108,7 +108,7 @@ TEST_F(AnalyzeTool, SameWordScoresBetterThanOtherWords) {
 TEST_F(AnalyzeTool, FramesAndDetect) {
     if (!HaveSpeech()) GTEST_SKIP() << "espeak-ng or sox missing";
     ASSERT_TRUE(Speak("hello", 150, 50, dir.File("hello.wav")));
-    Result frames = Run(kTool + " frames '" + dir.File("hello.wav") + "' --calculate");
+    Result frames = Shell(kTool + " frames '" + dir.File("hello.wav") + "' --calculate");
     ASSERT_EQ(frames.exitCode, 0);
     std::istringstream lines(frames.out);
     std::string header;
@@ -132,10 +132,10 @@ TEST_F(AnalyzeTool, FramesAndDetect) {
 
     // Two words with a long pause between them, then one.
     ASSERT_TRUE(Speak("hello <break time=\"1500ms\"/> world", 150, 50, dir.File("two.wav"), "0.6"));
-    Result detect = Run(kTool + " detect '" + dir.File("two.wav") + "'");
+    Result detect = Shell(kTool + " detect '" + dir.File("two.wav") + "'");
     ASSERT_EQ(detect.exitCode, 0);
     EXPECT_NE(detect.out.find("words=2"), std::string::npos) << detect.out;
-    Result one = Run(kTool + " detect '" + dir.File("hello.wav") + "'");
+    Result one = Shell(kTool + " detect '" + dir.File("hello.wav") + "'");
     EXPECT_NE(one.out.find("words=1"), std::string::npos) << one.out;
     long long first = -1, last = -1;
     ASSERT_EQ(std::sscanf(one.out.c_str(), "word=1 first=%lld last=%lld", &first, &last), 2) << one.out;
@@ -147,15 +147,15 @@ TEST_F(AnalyzeTool, RefusedFilesAndUsage) {
     WavSpec stereo;
     stereo.channels = 2;
     WriteFile(dir.File("stereo.wav"), MakeWav(stereo, std::vector<uint8_t>(1000, 0)));
-    Result r = Run(kTool + " frames '" + dir.File("stereo.wav") + "'", true);
+    Result r = Shell(kTool + " frames '" + dir.File("stereo.wav") + "'", true);
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.out, "File is not a mono wave file!\n");
-    r = Run(kTool + " score '" + dir.File("missing.wav") + "' '" + dir.File("stereo.wav") + "'", true);
+    r = Shell(kTool + " score '" + dir.File("missing.wav") + "' '" + dir.File("stereo.wav") + "'", true);
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.out, "Cannot open wave file " + dir.File("missing.wav") + "!\n");
-    EXPECT_EQ(Run(kTool + " score only_one.wav").exitCode, 64);
-    EXPECT_EQ(Run(kTool + " nonsense x.wav").exitCode, 64);
+    EXPECT_EQ(Shell(kTool + " score only_one.wav").exitCode, 64);
+    EXPECT_EQ(Shell(kTool + " nonsense x.wav").exitCode, 64);
     // A data folder without the filter design is an error of its own.
-    r = Run(kTool + " frames '" + dir.File("stereo.wav") + "' --data '" + dir.File("nowhere") + "'");
+    r = Shell(kTool + " frames '" + dir.File("stereo.wav") + "' --data '" + dir.File("nowhere") + "'");
     EXPECT_EQ(r.exitCode, 1);
 }

@@ -1,5 +1,6 @@
 // Speed of the analysis: the filter bank and pitch trackers per second of
-// audio (the "x_real_time" counter is seconds of audio analysed per second).
+// audio (the "x_real_time" counter is seconds of audio analysed per second),
+// and Calculate over a recording of 1000 frames.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "analysis/hm_block_processor.h"
+#include "analysis/recording.h"
 
 namespace {
 
@@ -61,6 +63,41 @@ void BM_ProcessBlock_PitchOnly(benchmark::State& state) {
     ProcessSecond(state, vHMKernel::Vector, false, true);
 }
 
+vRecording_c Recording(vHMBlockProcessor_c& p) {
+    const auto s = Audio();
+    vRecording_c rec(1000);
+    rec.SetProcessor(&p);
+    vAllHmData_c frame;
+    for (int f = 0; f < 1000; ++f) {
+        const size_t at = (static_cast<size_t>(f) * 224) % (s.size() - 224);
+        frame.SetSamples(s.data() + at, 224);
+        rec.AppendFrame(frame, false, false);
+    }
+    rec.Calculate(2000, 2, 0, true, 10);
+    return rec;
+}
+
+// Post-processing of an analysed recording (steps after the analysis).
+void BM_Calculate1000Frames(benchmark::State& state) {
+    vHMBlockProcessor_c p(Setup());
+    vRecording_c rec = Recording(p);
+    for (auto _ : state) {
+        rec.Calculate(2000, 2, 0, true, 10);
+        benchmark::DoNotOptimize(rec.MaxFullBand());
+    }
+}
+
+// The same with the pitch recomputed from the samples, as after loading.
+void BM_Calculate1000FramesWithPitch(benchmark::State& state) {
+    vHMBlockProcessor_c p(Setup());
+    vRecording_c rec = Recording(p);
+    for (auto _ : state) {
+        rec.SetPitchCalculated(false);
+        rec.Calculate(2000, 2, 0, true, 10);
+        benchmark::DoNotOptimize(rec.MaxFullBand());
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_ProcessBlock_FiltersAndPitch)->Unit(benchmark::kMicrosecond);
@@ -68,3 +105,5 @@ BENCHMARK(BM_ProcessBlock_FiltersAndPitch_Scalar)->Unit(benchmark::kMicrosecond)
 BENCHMARK(BM_ProcessBlock_FiltersAndPitch_Reference)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ProcessBlock_FiltersOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ProcessBlock_PitchOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Calculate1000Frames)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Calculate1000FramesWithPitch)->Unit(benchmark::kMicrosecond);
