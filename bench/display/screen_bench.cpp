@@ -13,11 +13,11 @@ namespace {
 
 struct Scene {
     Scene(int bpp) {
-        platform::WindowSpec spec;
-        spec.title = "bench";
-        spec.width = 800;
-        spec.height = 600;
-        window = platform::OpenWindow(spec);
+        platform::WindowOptions options;
+        options.title = "bench";
+        options.width = 800;
+        options.height = 600;
+        window = platform::OpenWindow(options);
         screen.CreateScreen(window, 800, 600, bpp, false, 800, 600);
         background.Create(800, 600, bpp);
         background.FillRect({0, 0, 800, 600}, background.MakeColor(30, 90, 160));

@@ -310,7 +310,7 @@ void vDxImage_i::FillRect(const vDxRect& rect, uint32_t colour) {
 }
 
 platform::TextLayout vDxImage_i::DrawTextBox(const vDxRect& box, const std::string& text,
-                                             const platform::FontSpec& font, platform::TextColour colour,
+                                             const platform::FontChoice& font, platform::TextColour colour,
                                              platform::TextAlign align) {
     platform::Surface& s = RequireSurface();
     if (s.IsLost()) RestoreAllSurfaces();

@@ -138,7 +138,7 @@ public:
 
     // Text laid out in the box (word-wrapped, "..." when it does not fit) on
     // a transparent background; sprites over the image are taken away meanwhile.
-    platform::TextLayout DrawTextBox(const vDxRect& box, const std::string& text, const platform::FontSpec& font,
+    platform::TextLayout DrawTextBox(const vDxRect& box, const std::string& text, const platform::FontChoice& font,
                                      platform::TextColour colour,
                                      platform::TextAlign align = platform::TextAlign::Left);
 

@@ -14,7 +14,7 @@
 
 namespace platform {
 
-struct FontSpec {
+struct FontChoice {
     // A family name ("Arial", "Times New Roman" or any installed family);
     // fontconfig picks the closest installed font.
     std::string face = "Arial";
@@ -43,14 +43,14 @@ std::string MatchFontFile(const std::string& face, bool bold);
 
 // Wraps text into lines no wider than width (a word longer than the width is
 // broken); an explicit line break starts a new line. maxHeight < 0 means no limit.
-TextLayout LayoutText(const FontSpec& font, const std::string& text, int width, int maxHeight = -1);
+TextLayout LayoutText(const FontChoice& font, const std::string& text, int width, int maxHeight = -1);
 
 // Draws the layout of text in box onto the surface (clipped to the box) and
 // returns it; pass a box of height < 0 to measure without a limit.
-TextLayout DrawTextBox(Surface& target, const Rect& box, const std::string& text, const FontSpec& font,
+TextLayout DrawTextBox(Surface& target, const Rect& box, const std::string& text, const FontChoice& font,
                        TextColour colour, TextAlign align);
 
 // The width in pixels of one line of text.
-int TextWidth(const FontSpec& font, const std::string& text);
+int TextWidth(const FontChoice& font, const std::string& text);
 
 }  // namespace platform

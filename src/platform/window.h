@@ -36,7 +36,7 @@ enum class ScreenMode {
     FullScreen,  // covers the whole display in the desktop's own video mode
 };
 
-struct WindowSpec {
+struct WindowOptions {
     std::string title;
     int x = -1;  // -1: centred on the display
     int y = -1;
@@ -57,7 +57,7 @@ void StartWindowSystem();
 // Opens and shows a window. Before returning, its procedure receives kCreate;
 // an exception thrown from there closes the window again and is passed on.
 // Fails with vTextException_c carrying SDL's text.
-WindowHandle OpenWindow(const WindowSpec& spec);
+WindowHandle OpenWindow(const WindowOptions& options);
 
 // Sends kDestroy to the window's procedure, then closes the window. A handle
 // that names no window is ignored.

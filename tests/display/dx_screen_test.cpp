@@ -19,13 +19,13 @@ namespace {
 // A window of the platform layer that counts its paint messages.
 struct TestWindow {
     explicit TestWindow(platform::ScreenMode mode = platform::ScreenMode::Windowed, int w = 320, int h = 240) {
-        platform::WindowSpec spec;
-        spec.title = "screen test";
-        spec.width = w;
-        spec.height = h;
-        spec.mode = mode;
-        spec.procedure = {&Procedure, this};
-        handle = platform::OpenWindow(spec);
+        platform::WindowOptions options;
+        options.title = "screen test";
+        options.width = w;
+        options.height = h;
+        options.mode = mode;
+        options.procedure = {&Procedure, this};
+        handle = platform::OpenWindow(options);
     }
     ~TestWindow() { platform::RemoveWindow(handle); }
     static platform::MessageResult Procedure(void* self, const platform::Message& m) {

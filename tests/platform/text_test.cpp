@@ -55,7 +55,7 @@ TEST(Fonts, PointsAtNinetySixDpi) {
 }
 
 TEST(TextLayout, WrapsWordsIntoTheWidth) {
-    FontSpec f{"Arial", false, 12};
+    FontChoice f{"Arial", false, 12};
     TextLayout one = LayoutText(f, "short", 400);
     EXPECT_EQ(one.lines, (std::vector<std::string>{"short"}));
     EXPECT_EQ(one.height, one.lineHeight);
@@ -80,7 +80,7 @@ TEST(TextLayout, WrapsWordsIntoTheWidth) {
 }
 
 TEST(TextLayout, EllipsisWhenTooTall) {
-    FontSpec f{"Times New Roman", false, 12};
+    FontChoice f{"Times New Roman", false, 12};
     TextLayout full = LayoutText(f, kLong, 120);
     TextLayout cut = LayoutText(f, kLong, 120, 2 * full.lineHeight + 3);
     EXPECT_TRUE(cut.truncated);

@@ -35,13 +35,13 @@ class PlatformWindow : public testing::Test {
 protected:
     void SetUp() override {
         Drain();
-        WindowSpec spec;
-        spec.width = 320;
-        spec.height = 200;
-        spec.title = "platform test";
-        spec.doubleClicks = DoubleClicks();
-        spec.procedure = {&Recorded::Procedure, &recorded};
-        window = OpenWindow(spec);
+        WindowOptions options;
+        options.width = 320;
+        options.height = 200;
+        options.title = "platform test";
+        options.doubleClicks = DoubleClicks();
+        options.procedure = {&Recorded::Procedure, &recorded};
+        window = OpenWindow(options);
         Drain();  // the first paint and whatever SDL reported while opening
         recorded.messages.clear();
     }
@@ -91,9 +91,9 @@ class DoubleClickWindow : public PlatformWindow {
 
 TEST(PlatformWindows, OpeningSendsCreateAndRemovingSendsDestroy) {
     Recorded r;
-    WindowSpec spec;
-    spec.procedure = {&Recorded::Procedure, &r};
-    const WindowHandle w = OpenWindow(spec);
+    WindowOptions options;
+    options.procedure = {&Recorded::Procedure, &r};
+    const WindowHandle w = OpenWindow(options);
     ASSERT_NE(w, kNoWindow);
     EXPECT_EQ(r.Ids(), std::vector<MessageId>{msg::kCreate});
     EXPECT_NE(SdlWindowOf(w), nullptr);
@@ -110,9 +110,9 @@ TEST(PlatformWindows, AFailingCreateLeavesNoWindow) {
     struct Refuses {
         static MessageResult Procedure(void*, const Message&) { throw vException_c(5); }
     };
-    WindowSpec spec;
-    spec.procedure = {&Refuses::Procedure, nullptr};
-    EXPECT_THROW(OpenWindow(spec), vException_c);
+    WindowOptions options;
+    options.procedure = {&Refuses::Procedure, nullptr};
+    EXPECT_THROW(OpenWindow(options), vException_c);
     int windows = 0;
     for (WindowHandle h = 1; h < 64; ++h) windows += WindowExists(h);
     EXPECT_EQ(windows, 0);
@@ -263,9 +263,9 @@ TEST_F(PlatformWindow, ClosingByTheWindowSystemOrAltF4RemovesTheWindow) {
     EXPECT_FALSE(WindowExists(window));
 
     Recorded second;
-    WindowSpec spec;
-    spec.procedure = {&Recorded::Procedure, &second};
-    window = OpenWindow(spec);
+    WindowOptions options;
+    options.procedure = {&Recorded::Procedure, &second};
+    window = OpenWindow(options);
     Drain();
     second.messages.clear();
     Push(Key(SDL_KEYDOWN, SDLK_F4, KMOD_LALT));

@@ -103,7 +103,7 @@ private:
     platform::WindowHandle mHandle = platform::kNoWindow;
     platform::Message mMessage;
     std::string mCursorStack;  // one character per saved pointer index, most recent first
-    platform::WindowSpec mSpec;
+    platform::WindowOptions mSpec;
     platform::WindowProcedure mPrevious;  // of a taken-over window
     bool mTakenOver = false;
     bool mSubclassed = false;

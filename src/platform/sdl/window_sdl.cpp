@@ -74,15 +74,15 @@ WindowHandle sdl::TakePaintRequest() {
 
 void StartWindowSystem() { sdl::StartVideo(); }
 
-WindowHandle OpenWindow(const WindowSpec& spec) {
+WindowHandle OpenWindow(const WindowOptions& options) {
     sdl::StartVideo();
     // Hidden until the renderer exists: making an accelerated renderer may
     // replace the system's window, which must not happen while it is shown.
     Uint32 flags = SDL_WINDOW_HIDDEN;
-    int x = spec.x < 0 ? SDL_WINDOWPOS_CENTERED : spec.x;
-    int y = spec.y < 0 ? SDL_WINDOWPOS_CENTERED : spec.y;
-    int width = spec.width, height = spec.height;
-    if (spec.mode == ScreenMode::FullScreen) {
+    int x = options.x < 0 ? SDL_WINDOWPOS_CENTERED : options.x;
+    int y = options.y < 0 ? SDL_WINDOWPOS_CENTERED : options.y;
+    int width = options.width, height = options.height;
+    if (options.mode == ScreenMode::FullScreen) {
         // Also placed over the whole display, so that it covers it even where
         // no window manager carries out the full-screen request.
         SDL_Rect display;
@@ -92,10 +92,10 @@ WindowHandle OpenWindow(const WindowSpec& spec) {
         }
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     }
-    SDL_Window* made = SDL_CreateWindow(spec.title.c_str(), x, y, width, height, flags);
+    SDL_Window* made = SDL_CreateWindow(options.title.c_str(), x, y, width, height, flags);
     if (!made) Fail("Cannot open a window");
     const WindowHandle handle = SDL_GetWindowID(made);
-    All().entries[handle] = WindowEntry{made, nullptr, spec.procedure, spec.doubleClicks};
+    All().entries[handle] = WindowEntry{made, nullptr, options.procedure, options.doubleClicks};
     try {
         RendererOf(handle);
         Dispatch(Message{handle, msg::kCreate, 0, 0});

@@ -20,14 +20,14 @@ struct FontCloser {
     void operator()(TTF_Font* f) const { TTF_CloseFont(f); }
 };
 
-TTF_Font* OpenFont(const FontSpec& spec) {
+TTF_Font* OpenFont(const FontChoice& choice) {
     static std::map<std::tuple<std::string, bool, int>, std::unique_ptr<TTF_Font, FontCloser>> cache;
-    auto key = std::make_tuple(spec.face, spec.bold, spec.points);
+    auto key = std::make_tuple(choice.face, choice.bold, choice.points);
     auto it = cache.find(key);
     if (it != cache.end()) return it->second.get();
     if (!TTF_WasInit() && TTF_Init() != 0) throw vTextException_c(std::string("Cannot start fonts: ") + TTF_GetError());
-    const std::string file = MatchFontFile(spec.face, spec.bold);
-    const int pixels = std::max(1, (spec.points * 96 + 36) / 72);
+    const std::string file = MatchFontFile(choice.face, choice.bold);
+    const int pixels = std::max(1, (choice.points * 96 + 36) / 72);
     TTF_Font* font = TTF_OpenFont(file.c_str(), pixels);
     if (!font) throw vTextException_c("Cannot open font " + file + ": " + TTF_GetError());
     cache.emplace(key, std::unique_ptr<TTF_Font, FontCloser>(font));
@@ -109,10 +109,10 @@ std::string MatchFontFile(const std::string& face, bool bold) {
     return file;
 }
 
-int TextWidth(const FontSpec& font, const std::string& text) { return Width(OpenFont(font), text); }
+int TextWidth(const FontChoice& font, const std::string& text) { return Width(OpenFont(font), text); }
 
-TextLayout LayoutText(const FontSpec& spec, const std::string& text, int width, int maxHeight) {
-    TTF_Font* font = OpenFont(spec);
+TextLayout LayoutText(const FontChoice& choice, const std::string& text, int width, int maxHeight) {
+    TTF_Font* font = OpenFont(choice);
     TextLayout layout;
     layout.lineHeight = TTF_FontLineSkip(font);
     std::vector<std::string> all;
@@ -147,10 +147,10 @@ TextLayout LayoutText(const FontSpec& spec, const std::string& text, int width, 
     return layout;
 }
 
-TextLayout DrawTextBox(Surface& target, const Rect& box, const std::string& text, const FontSpec& spec,
+TextLayout DrawTextBox(Surface& target, const Rect& box, const std::string& text, const FontChoice& choice,
                        TextColour colour, TextAlign align) {
-    TextLayout layout = LayoutText(spec, text, box.w, box.h);
-    TTF_Font* font = OpenFont(spec);
+    TextLayout layout = LayoutText(choice, text, box.w, box.h);
+    TTF_Font* font = OpenFont(choice);
     SDL_Surface* dst = target.Native();
     SDL_Rect oldClip;
     SDL_GetClipRect(dst, &oldClip);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "../../support/temp_dir.h"
 #include "platform/message_box.h"
 #include "platform/message_queue.h"
 #include "platform/pointer.h"
@@ -97,10 +98,10 @@ TEST_F(Windows, MessagesReachTheObjectOfTheirWindow) {
 }
 
 TEST_F(Windows, AMessageForAWindowWithoutObjectRaises) {
-    WindowSpec spec;
-    spec.procedure = vWindow_c::Procedure();
+    WindowOptions options;
+    options.procedure = vWindow_c::Procedure();
     try {
-        OpenWindow(spec);
+        OpenWindow(options);
         FAIL() << "no object was being created";
     } catch (const vException_c& e) {
         EXPECT_EQ(e.Code(), 0);
@@ -301,9 +302,9 @@ struct ForeignWindow {
         return 42;
     }
     ForeignWindow() {
-        WindowSpec spec;
-        spec.procedure = {&Procedure, this};
-        handle = OpenWindow(spec);
+        WindowOptions options;
+        options.procedure = {&Procedure, this};
+        handle = OpenWindow(options);
         seen.clear();
     }
     ~ForeignWindow() { RemoveWindow(handle); }
@@ -319,10 +320,11 @@ protected:
     }
     void TearDown() override {
         gSettings.SetFileName(nullptr);
-        std::filesystem::remove(ini);
         Windows::TearDown();
     }
-    std::string ini = testing::TempDir() + "takeover_test.ini";
+    // A folder of its own: ctest runs these tests in parallel processes.
+    lorvano_test::TempDir dir;
+    std::string ini = dir.File("takeover_test.ini");
 };
 
 struct Taker : vWindow_c {
