@@ -2,9 +2,9 @@
 
 #include <SDL.h>
 
+#include "platform/sdl/sdl_internal.h"
+
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace platform {
 namespace {
@@ -21,15 +21,6 @@ const char* IconName(BoxIcon icon) {
         case BoxIcon::Information: break;
     }
     return "information";
-}
-
-// A real box needs a display SDL can reach; offscreen and dummy drivers have none.
-bool HaveDisplay() {
-    const char* driver = std::getenv("SDL_VIDEODRIVER");
-    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) return false;
-    const char* x = std::getenv("DISPLAY");
-    const char* wl = std::getenv("WAYLAND_DISPLAY");
-    return (x && *x) || (wl && *wl);
 }
 
 BoxAnswer Headless(const MessageBoxRecord& box) {
@@ -52,7 +43,8 @@ void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
 
 BoxAnswer ShowMessageBox(const MessageBoxRecord& box) {
     if (Hook()) return Hook()(box);
-    if (!HaveDisplay()) return Headless(box);
+    // A real box needs a display SDL can reach.
+    if (!sdl::HaveDisplay()) return Headless(box);
 
     SDL_MessageBoxButtonData ok{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
                                 static_cast<int>(BoxAnswer::Ok), "OK"};

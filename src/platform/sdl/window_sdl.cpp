@@ -1,0 +1,196 @@
+#include "platform/window.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "platform/exception.h"
+#include "platform/message_queue.h"
+#include "platform/sdl/sdl_internal.h"
+
+namespace platform {
+namespace {
+
+struct WindowEntry {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    WindowProcedure procedure;
+    bool doubleClicks = false;
+    bool removing = false;
+};
+
+struct Windows {
+    std::map<WindowHandle, WindowEntry> entries;
+    std::vector<WindowHandle> paintRequests;  // in request order, each window once
+};
+
+Windows& All() {
+    static Windows windows;
+    return windows;
+}
+
+WindowEntry* Find(WindowHandle window) {
+    auto it = All().entries.find(window);
+    return it == All().entries.end() ? nullptr : &it->second;
+}
+
+WindowEntry& Known(WindowHandle window) {
+    WindowEntry* entry = Find(window);
+    if (!entry) throw vException_c(0);
+    return *entry;
+}
+
+[[noreturn]] void Fail(const char* what) {
+    throw vTextException_c(std::string(what) + ": " + SDL_GetError());
+}
+
+void Close(WindowHandle window) {
+    Windows& all = All();
+    auto it = all.entries.find(window);
+    if (it == all.entries.end()) return;
+    if (it->second.renderer) SDL_DestroyRenderer(it->second.renderer);
+    SDL_DestroyWindow(it->second.window);
+    all.entries.erase(it);
+    std::erase(all.paintRequests, window);
+}
+
+}  // namespace
+
+bool sdl::WantsDoubleClicks(WindowHandle window) {
+    const WindowEntry* entry = Find(window);
+    return entry && entry->doubleClicks;
+}
+
+WindowHandle sdl::TakePaintRequest() {
+    std::vector<WindowHandle>& requests = All().paintRequests;
+    if (requests.empty()) return kNoWindow;
+    const WindowHandle window = requests.front();
+    requests.erase(requests.begin());
+    return window;
+}
+
+WindowHandle OpenWindow(const WindowSpec& spec) {
+    sdl::StartVideo();
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if (spec.mode == ScreenMode::FullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    const int x = spec.x < 0 ? SDL_WINDOWPOS_CENTERED : spec.x;
+    const int y = spec.y < 0 ? SDL_WINDOWPOS_CENTERED : spec.y;
+    SDL_Window* made = SDL_CreateWindow(spec.title.c_str(), x, y, spec.width, spec.height, flags);
+    if (!made) Fail("Cannot open a window");
+    const WindowHandle handle = SDL_GetWindowID(made);
+    All().entries[handle] = WindowEntry{made, nullptr, spec.procedure, spec.doubleClicks};
+    try {
+        Dispatch(Message{handle, msg::kCreate, 0, 0});
+    } catch (...) {
+        Close(handle);
+        throw;
+    }
+    RequestPaint(handle);
+    return handle;
+}
+
+void RemoveWindow(WindowHandle window) {
+    WindowEntry* entry = Find(window);
+    if (!entry || entry->removing) return;
+    entry->removing = true;
+    struct CloseAfter {
+        WindowHandle window;
+        ~CloseAfter() { Close(window); }
+    } closeAfter{window};
+    Dispatch(Message{window, msg::kDestroy, 0, 0});
+}
+
+bool WindowExists(WindowHandle window) { return Find(window) != nullptr; }
+
+WindowProcedure ReplaceProcedure(WindowHandle window, WindowProcedure procedure) {
+    WindowEntry& entry = Known(window);
+    return std::exchange(entry.procedure, procedure);
+}
+
+WindowProcedure ProcedureOf(WindowHandle window) { return Known(window).procedure; }
+
+void SetProcedureContext(WindowHandle window, void* context) { Known(window).procedure.context = context; }
+
+void SetWindowTitle(WindowHandle window, const std::string& title) {
+    SDL_SetWindowTitle(Known(window).window, title.c_str());
+}
+
+std::string WindowTitle(WindowHandle window) { return SDL_GetWindowTitle(Known(window).window); }
+
+void ClientSize(WindowHandle window, int& width, int& height) {
+    SDL_GetWindowSize(Known(window).window, &width, &height);
+}
+
+void RequestPaint(WindowHandle window) {
+    if (!Find(window)) return;
+    std::vector<WindowHandle>& requests = All().paintRequests;
+    if (std::find(requests.begin(), requests.end(), window) == requests.end()) requests.push_back(window);
+}
+
+SDL_Window* SdlWindowOf(WindowHandle window) {
+    const WindowEntry* entry = Find(window);
+    return entry ? entry->window : nullptr;
+}
+
+SDL_Renderer* RendererOf(WindowHandle window) {
+    WindowEntry& entry = Known(window);
+    if (!entry.renderer) {
+        entry.renderer = SDL_CreateRenderer(entry.window, -1, 0);
+        if (!entry.renderer) entry.renderer = SDL_CreateRenderer(entry.window, -1, SDL_RENDERER_SOFTWARE);
+        if (!entry.renderer) Fail("Cannot draw into the window");
+    }
+    return entry.renderer;
+}
+
+void FillWindow(WindowHandle window, Rgb colour) {
+    SDL_Renderer* renderer = RendererOf(window);
+    if (SDL_SetRenderDrawColor(renderer, colour.red, colour.green, colour.blue, SDL_ALPHA_OPAQUE) != 0 ||
+        SDL_RenderClear(renderer) != 0)
+        Fail("Cannot fill the window");
+    SDL_RenderPresent(renderer);
+}
+
+MessageResult Dispatch(const Message& message) {
+    const WindowEntry* entry = Find(message.window);
+    if (!entry) return 0;
+    // Copied: the procedure may replace itself or remove the window.
+    const WindowProcedure procedure = entry->procedure;
+    return CallProcedure(procedure, message);
+}
+
+MessageResult CallProcedure(const WindowProcedure& procedure, const Message& message) {
+    if (!procedure.function) return DefaultProcessing(message);
+    return procedure.function(procedure.context, message);
+}
+
+MessageResult DefaultProcessing(const Message& message) {
+    if (message.id == msg::kClose) RemoveWindow(message.window);
+    return 0;
+}
+
+bool PumpOne() {
+    Message m;
+    if (!NextMessage(m)) {
+        PutBack(m);
+        return false;
+    }
+    Dispatch(m);
+    return true;
+}
+
+bool PumpPending() {
+    Message m;
+    while (TakePending(m)) {
+        if (m.id == msg::kQuit) {
+            PutBack(m);
+            return false;
+        }
+        Dispatch(m);
+    }
+    return true;
+}
+
+}  // namespace platform
