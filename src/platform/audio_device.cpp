@@ -19,7 +19,7 @@ namespace {
 // Upper bound of buffers queued at one device; the notification queue is
 // larger so that it can never overflow (every queued buffer comes back once,
 // plus opened and closed).
-constexpr std::size_t kMaxQueued = 4096;
+constexpr std::size_t kMaxQueued = audio::kMaxQueuedBuffers;
 
 std::atomic<std::uintptr_t> gNextDeviceNumber{1};
 

@@ -45,6 +45,9 @@ inline constexpr std::uint32_t kInOpened = 958;
 inline constexpr std::uint32_t kInClosed = 959;
 inline constexpr std::uint32_t kInData = 960;
 
+// Most buffers one device holds queued at a time.
+inline constexpr int kMaxQueuedBuffers = 4096;
+
 // Device id for the system's default device.
 inline constexpr int kDefaultDevice = -1;
 inline constexpr std::uint16_t kFormatPcm = 1;
