@@ -1,8 +1,8 @@
 #pragma once
-// Files written whole or not at all: the data goes to a temporary file in the
-// target's folder, is flushed to disk and then renamed over the target. A
-// failure at any step removes the temporary file and leaves the old file as
-// it was. Any thread may call these.
+// Whole-file access. Files are written whole or not at all: the data goes to
+// a temporary file in the target's folder, is flushed to disk and then renamed
+// over the target. A failure at any step removes the temporary file and leaves
+// the old file as it was. Any thread may call these.
 
 #include <string>
 #include <string_view>
@@ -18,5 +18,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view data);
 // Reads the whole file into out. Returns false (errno set) on failure; a
 // missing file is a failure with errno ENOENT.
 bool ReadWholeFile(const std::string& path, std::string& out);
+
+// True when path names a regular file (links followed).
+bool IsRegularFile(const std::string& path);
 
 }  // namespace platform

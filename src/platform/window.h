@@ -49,6 +49,11 @@ struct WindowSpec {
     WindowProcedure procedure;
 };
 
+// Starts the window system (once; later calls do nothing). OpenWindow does
+// it too; calling it first reports a missing display before anything else.
+// Fails with vTextException_c carrying SDL's text.
+void StartWindowSystem();
+
 // Opens and shows a window. Before returning, its procedure receives kCreate;
 // an exception thrown from there closes the window again and is passed on.
 // Fails with vTextException_c carrying SDL's text.

@@ -1,1 +1,26 @@
-int main() { return 0; }
+// Program entry of trainer: start-up from the command line, then the main
+// window's run, whose result is the exit code.
+
+#include "platform/exception.h"
+#include "platform/message_box.h"
+#include "shell/command_line.h"
+
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    // The shell has already split and unquoted the words.
+    std::vector<std::string> words(argv + 1, argv + argc);
+    try {
+        const vTrStartup_c startup = ParseCommandLine(words);
+        // The main window (RegisterWindowClass, then Run with this start-up
+        // record) plugs in here; its Run result becomes the exit code.
+        (void)startup;
+    } catch (const vException_c& e) {
+        // No window exists yet to show it: a fatal start-up failure.
+        platform::ShowMessageBox({e.Message(), "The following fatal exception occured:", platform::BoxIcon::Stop,
+                                  platform::BoxButtons::Ok});
+        return -1;
+    }
+    return 0;
+}

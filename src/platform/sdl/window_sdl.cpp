@@ -72,6 +72,8 @@ WindowHandle sdl::TakePaintRequest() {
     return window;
 }
 
+void StartWindowSystem() { sdl::StartVideo(); }
+
 WindowHandle OpenWindow(const WindowSpec& spec) {
     sdl::StartVideo();
     Uint32 flags = SDL_WINDOW_SHOWN;

@@ -41,6 +41,7 @@ public:
     // (null means "") when there is none. A value that fills the buffer
     // (size - 1 characters) counts as truncated and raises; so does a name
     // list (key without "/", or a null key) that fills it up to size - 2.
+    // When that exception is raised the buffer holds the text cut to fit.
     void GetString(const char* key, char* buffer, std::size_t size, const char* def) const;
 
     // A missing key gives def; a present but empty or non-numeric value gives 0.

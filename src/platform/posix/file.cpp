@@ -105,4 +105,9 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     return true;
 }
 
+bool IsRegularFile(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 }  // namespace platform

@@ -1,0 +1,168 @@
+#include "shell/command_line.h"
+
+#include "platform/exception.h"
+#include "platform/atomic_file.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
+#include "shell/settings/settings.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kVersionText = "1.1.0325";
+constexpr const char* kVersionCaption = "Lorvano version";
+constexpr const char* kStartCaption = "Lorvanio";
+constexpr const char* kNoLanguageText = "No Language defined. Lorvano cannot run.";
+constexpr const char* kBadLanguageText = "Bad Language name or missing INI file. Lorvano cannot run.";
+constexpr std::size_t kLoadingTextSize = 100;
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameWord(const std::string& a, const char* b) {
+    if (a.size() != std::strlen(b)) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+// Position of the first folder of dir whose name begins with "bin" (any
+// case), or npos. Only whole folder names count, so that "/home/robin/" or a
+// temporary folder such as "/tmp/x-aBinq/" is not cut in the middle.
+std::size_t FindBinFolder(const std::string& dir) {
+    for (std::size_t i = 0; i + 3 <= dir.size(); ++i) {
+        if (i > 0 && dir[i - 1] != '/') continue;
+        if (Lower(dir[i]) == 'b' && Lower(dir[i + 1]) == 'i' && Lower(dir[i + 2]) == 'n') return i;
+    }
+    return std::string::npos;
+}
+
+[[noreturn]] void StopWithBox(const char* text, const char* caption, int exitCode) {
+    platform::ShowMessageBox({text, caption, platform::BoxIcon::Stop, platform::BoxButtons::Ok});
+    std::exit(exitCode);
+}
+
+}  // namespace
+
+bool NextCommandWord(const char*& text, char* buffer, std::size_t size) {
+    if (size == 0) throw vTextException_c("Buffer too small");
+    const char* p = text;
+    while (*p == ' ') ++p;
+    bool quoted = false;
+    while (*p == '"') {
+        quoted = true;
+        ++p;
+    }
+    if (!*p && !quoted) {
+        text = p;
+        return false;
+    }
+    std::size_t n = 0;
+    for (; *p; ++p) {
+        if (*p == ' ' && !quoted) break;
+        if (*p == '"') {
+            if (quoted) {
+                while (*p == '"') ++p;  // the closing quotes end the word
+                break;
+            }
+            quoted = true;
+        }
+        if (n + 1 >= size) throw vTextException_c("Buffer too small");
+        buffer[n++] = *p;
+    }
+    buffer[n] = '\0';
+    text = p;
+    return true;
+}
+
+std::vector<std::string> SplitCommandLine(const char* commandLine) {
+    std::vector<std::string> words;
+    if (!commandLine) return words;
+    // As long as the whole line, so that every word fits.
+    std::vector<char> word(std::strlen(commandLine) + 1);
+    while (NextCommandWord(commandLine, word.data(), word.size())) words.emplace_back(word.data());
+    return words;
+}
+
+vTrStartupPlan_c PlanStartup(const std::vector<std::string>& words, const std::string& programPath) {
+    vTrStartupPlan_c plan;
+    const std::size_t slash = programPath.rfind('/');
+    plan.programDir = slash == std::string::npos ? std::string() : programPath.substr(0, slash + 1);
+    std::string base = programPath.substr(slash == std::string::npos ? 0 : slash + 1);
+    const std::size_t dot = base.rfind('.');
+    if (dot != std::string::npos && dot > 0) base.erase(dot);
+
+    bool haveLanguage = false;
+    for (const std::string& word : words) {
+        if (word.empty()) continue;  // an empty argument names nothing
+        if (SameWord(word, "/FULL")) {
+            plan.fullRequested = true;
+        } else if (SameWord(word, "/WINDOW")) {
+            plan.windowRequested = true;
+        } else if (SameWord(word, "/V")) {
+            plan.outcome = StartupOutcome::ShowVersion;
+            return plan;
+        } else {
+            haveLanguage = true;
+            plan.language = word;
+            for (char& c : plan.language)
+                if (c == '\\') c = '/';
+        }
+    }
+    if (!haveLanguage) {
+        plan.outcome = StartupOutcome::NoLanguage;
+        return plan;
+    }
+
+    auto iniIn = [&](const std::string& languageDir) { return languageDir + "/" + base + ".ini"; };
+    std::string languageDir = plan.programDir + plan.language;
+    if (!platform::IsRegularFile(iniIn(languageDir))) {
+        const std::size_t bin = FindBinFolder(plan.programDir);
+        languageDir = bin == std::string::npos ? std::string() : plan.programDir.substr(0, bin) + plan.language;
+        if (languageDir.empty() || !platform::IsRegularFile(iniIn(languageDir))) {
+            plan.outcome = StartupOutcome::BadLanguage;
+            return plan;
+        }
+    }
+    plan.outcome = StartupOutcome::Run;
+    plan.languageDir = languageDir;
+    plan.iniPath = iniIn(languageDir);
+    return plan;
+}
+
+vTrStartup_c ParseCommandLine(const std::vector<std::string>& words, const std::string& programPath) {
+    const vTrStartupPlan_c plan = PlanStartup(words, programPath);
+    switch (plan.outcome) {
+        case StartupOutcome::ShowVersion: StopWithBox(kVersionText, kVersionCaption, 0);
+        case StartupOutcome::NoLanguage: StopWithBox(kNoLanguageText, kStartCaption, -1);
+        case StartupOutcome::BadLanguage: StopWithBox(kBadLanguageText, kStartCaption, -1);
+        case StartupOutcome::Run: break;
+    }
+
+    platform::ChangeDirectory(plan.languageDir);
+    gSettings.SetFileName(plan.iniPath.c_str());
+
+    vTrStartup_c startup;
+    startup.programDir = plan.programDir;
+    startup.languageDir = plan.languageDir;
+    startup.iniPath = plan.iniPath;
+    startup.fullScreen = plan.fullRequested     ? true
+                         : plan.windowRequested ? false
+                                                : gSettings.GetBool("ScreenMode/FullScreen", true);
+    startup.windowStyle = startup.fullScreen ? WindowStyle::Popup : WindowStyle::DialogFrame;
+    startup.debugPrompt = false;
+
+    char text[kLoadingTextSize];
+    try {
+        gSettings.GetString("Application/LoadingText", text, sizeof text, "");
+    } catch (const vException_c&) {
+        // Longer than the 99 characters there is room for: shown cut.
+    }
+    startup.loadingText = text;
+    return startup;
+}
+
+vTrStartup_c ParseCommandLine(const std::vector<std::string>& words) {
+    return ParseCommandLine(words, platform::ProgramPath());
+}
