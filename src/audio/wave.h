@@ -12,6 +12,7 @@
 
 #include "display/events/cmd_target.h"
 #include "platform/audio_device.h"
+#include "platform/exception.h"
 
 class vWindow_c;
 

@@ -93,7 +93,7 @@ vCmdTarget_c::Result vWaveIn_c::OnMessage(platform::MessageId id, std::uintptr_t
             if (!IsOurs(p1)) break;
             HandleFilled(reinterpret_cast<platform::AudioBuffer*>(p2));
             return 2;
-        case 16:  // window close
+        case platform::msg::kClose:
             try {
                 Close();
             } catch (const vException_c& e) {

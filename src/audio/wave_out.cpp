@@ -1,6 +1,7 @@
 #include "audio/wave_out.h"
 
 #include "audio/sound_file.h"
+#include "display/events/window.h"
 #include "platform/message_queue.h"
 
 namespace audio = platform::audio;
@@ -94,9 +95,9 @@ vCmdTarget_c::Result vWaveOut_c::Handle(platform::MessageId id, std::uintptr_t p
             mIdle = mQueued == 0;
             BufferDone(reinterpret_cast<platform::AudioBuffer*>(p2));
             return 2;
-        case 2:   // window destroyed
-        case 16:  // window close
-            if (!mDevice) break;
+        case platform::msg::kClose:
+            // Until the closed notification is in, so that it still finds the window.
+            if (!mDevice && !mOpen) break;
             platform::Post(OwnerHandle(), id, p1, p2);
             return 2;
         default:
@@ -105,7 +106,21 @@ vCmdTarget_c::Result vWaveOut_c::Handle(platform::MessageId id, std::uintptr_t p
     return vWave_c::OnMessage(id, p1, p2);
 }
 
-vPlayback_c::vPlayback_c(vWindow_c& window) { AttachToWindow(window); }
+vCmdTarget_c::Result vWaveOut_c::OnDestroy() {
+    // The window is going now: the sound stops with it, and the device gives
+    // its buffer back while the buffer still exists.
+    try {
+        Close();
+    } catch (const vException_c& e) {
+        Warn(e);
+    }
+    return vWave_c::OnDestroy();
+}
+
+vPlayback_c::vPlayback_c(vWindow_c& window) {
+    AttachToWindow(window);
+    JoinChain(Chain::Destroy, window);
+}
 
 vPlayback_c::~vPlayback_c() {
     try {

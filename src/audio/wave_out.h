@@ -2,8 +2,9 @@
 // Playback. vWaveOut_c runs an output device whose played buffers come back
 // as message 957; vPlayback_c plays one WAV file, loaded whole, and closes the
 // device when the sound has finished; vTrPlayback_c also tells its exercise.
-// While a sound plays, the owner window's close (16) and destroy (2)
-// messages are posted again, so the window closes only after the sound.
+// While a sound plays, the owner window's close message (16) is posted
+// again, so the window closes only after the sound; when the window is
+// destroyed all the same, the sound stops.
 //
 // User-interface thread only.
 
@@ -16,9 +17,11 @@ class vWaveOut_c : public vWave_c {
 public:
     ~vWaveOut_c() override;
 
-    // 955 opened, 956 closed, 957 buffer done (p2 = the buffer record); 2 and
-    // 16 deferred while a device is open. Failures are shown as warnings.
+    // 955 opened, 956 closed, 957 buffer done (p2 = the buffer record); 16
+    // deferred while a sound plays. Failures are shown as warnings.
     Result OnMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
+    // Closes the device (vPlayback_c joins the destroy chain).
+    Result OnDestroy() override;
 
     using vWave_c::Open;
     void Open(int deviceId, const platform::AudioFormat& format) override;

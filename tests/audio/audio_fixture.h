@@ -107,10 +107,10 @@ protected:
         }
         return true;
     }
-    // Dispatches whatever is queued now (quit messages dropped).
-    void DrainMessages() {
+    // Dispatches whatever is queued now (quit messages dropped), at most limit messages.
+    void DrainMessages(int limit = 1000000) {
         platform::Message m;
-        while (platform::TakePending(m))
+        while (limit-- > 0 && platform::TakePending(m))
             if (m.id != platform::msg::kQuit) platform::Dispatch(m);
     }
 

@@ -3,27 +3,12 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "audio/tr_wave_in.h"
+#include "alloc_counter.h"
 #include "audio_fixture.h"
-
-// Allocation counter for the no-allocation test: counts operator new calls on
-// the thread that has counting switched on (the user-interface thread).
-namespace {
-thread_local bool tCounting = false;
-std::atomic<long> gAllocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (tCounting) gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -238,12 +223,11 @@ TEST_F(Capture, NoAllocationPerBufferAfterTheFirstStart) {
     l.Open(-1, 22050, 1, 16);
     l.Start();
     ASSERT_TRUE(PumpUntil([&] { return l.processed >= 100; }));
-    tCounting = true;
-    gAllocations = 0;
+    alloc_counter::Begin();
     const bool done = PumpUntil([&] { return l.processed >= 2100; });
-    tCounting = false;
+    const long allocations = alloc_counter::End();
     ASSERT_TRUE(done);
-    EXPECT_EQ(gAllocations.load(), 0) << "allocations on the user-interface thread for 2000 buffers";
+    EXPECT_EQ(allocations, 0) << "allocations on the user-interface thread for 2000 buffers";
 }
 
 TEST_F(Capture, AProcessingFailureIsAWarningAndCaptureGoesOn) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "audio/sound_file.h"
@@ -25,10 +26,15 @@ public:
 class Spy : public vCmdTarget_c {
 public:
     Result OnMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override {
-        if (id == platform::msg::kClose) ++closes;
+        if (id == platform::msg::kClose) {
+            ++closes;
+            soundOverAtClose = probe && probe();
+        }
         return vCmdTarget_c::OnMessage(id, p1, p2);
     }
     int closes = 0;
+    std::function<bool()> probe;  // evaluated when the close message arrives
+    bool soundOverAtClose = false;
 };
 
 class Playback : public audio_test::AudioFixture {
@@ -166,7 +172,9 @@ TEST_F(Playback, BadFilesRaiseZeroAndOpenNothing) {
 }
 
 TEST_F(Playback, AFormatTheDeviceRefusesRaisesItsCode) {
-    const auto file = Sox("24bit.wav", "-b 24");
+    // 24-bit PCM with format tag 1 (sox would write the extensible form, which is decoded).
+    const auto file = dir / "24bit.wav";
+    WriteBytes(file, Riff(Fmt(1, 1, 22050, 24) + "data" + Le32(300) + std::string(300, '\x10')));
     Exercise ex;
     vTrPlayback_c player(window, ex);
     try {
@@ -189,15 +197,16 @@ TEST_F(Playback, WindowCloseWaitsForTheSound) {
     spy.JoinChain(Chain::Message, window);
     Exercise ex;
     vTrPlayback_c player(window, ex);  // asked before the spy
+    spy.probe = [&] { return player.Finished() && !player.HasDevice(); };
     player.PlayFile(file.c_str());
     player.Stop();  // hold the sound so that the close surely comes while it plays
     platform::Post(window.Handle(), platform::msg::kClose);
-    for (int i = 0; i < 200; ++i) DrainMessages();
+    DrainMessages(500);  // the close message comes round again and again
     EXPECT_EQ(spy.closes, 0);
     EXPECT_TRUE(player.HasDevice());
     player.Start();
-    ASSERT_TRUE(PumpUntil([&] { return spy.closes == 1; }));
-    EXPECT_EQ(ex.finished, 1);
+    ASSERT_TRUE(PumpUntil([&] { return spy.closes == 1 && ex.finished == 1; }));
+    EXPECT_TRUE(spy.soundOverAtClose);
     EXPECT_TRUE(player.Finished());
     EXPECT_EQ(ReadWav(Played()).info.frames, 2205);
     spy.LeaveChain(Chain::Message);
@@ -239,6 +248,23 @@ TEST_F(Playback, StartAndStopNeedADevice) {
         }
     }
     EXPECT_NO_THROW(player.Close());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Playback, DestroyingTheWindowStopsTheSound) {
+    setenv("LORVANO_AUDIO_PACE", "realtime", 1);
+    const auto file = dir / "long.wav";
+    audio_test::WriteWav(file, Ramp(22050 * 5));
+    Exercise ex;
+    vTrPlayback_c player(window, ex);
+    player.PlayFile(file.c_str());
+    window.Destroy();
+    EXPECT_FALSE(player.HasDevice());
+    EXPECT_TRUE(player.Finished());
+    EXPECT_TRUE(boxes.empty());
 }
 
 }  // namespace
