@@ -2,6 +2,7 @@
 
 #include "display/dx_dc.h"
 #include "display/dx_surface_registry.h"
+#include "display/events/window.h"
 #include "platform/exception.h"
 
 #include <algorithm>
@@ -19,6 +20,14 @@ const vDxScreenInfo& DxScreenInfo() { return gScreenInfo; }
 void SetDxScreenInfo(const vDxScreenInfo& info) { gScreenInfo = info; }
 void SetImageCache(vDxImageCacheLookup lookup) { gCache = std::move(lookup); }
 void SetBusyPointerHooks(vDxBusyPointerHooks hooks) { gBusy = std::move(hooks); }
+
+void UseBusyPointerOf(vWindow_c* window) {
+    if (!window) {
+        gBusy = {};
+        return;
+    }
+    gBusy = {[window] { window->PushCursor(12); }, [window] { window->PopCursor(); }};
+}
 
 const vDxImageCacheLookup& DxImageCache() { return gCache; }
 const vDxBusyPointerHooks& DxBusyPointer() { return gBusy; }

@@ -169,4 +169,7 @@ struct vDxBusyPointerHooks {
     std::function<void()> push, pop;
 };
 void SetBusyPointerHooks(vDxBusyPointerHooks hooks);
+// Installs the hooks for a window: pointer 12 (the hourglass) pushed while loading.
+class vWindow_c;
+void UseBusyPointerOf(vWindow_c* window);
 const vDxBusyPointerHooks& DxBusyPointer();

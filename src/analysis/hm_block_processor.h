@@ -1,0 +1,70 @@
+#pragma once
+// vHMBlockProcessor_c: the filter bank and pitch trackers applied to blocks
+// handed to it (recordings, WAV files, the word detector's frames). Built
+// once per exercise; its filter and tracker states run on from block to
+// block. User-interface thread only.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/filter_files.h"
+#include "analysis/hm_data.h"
+#include "analysis/hm_filter_bank.h"
+#include "analysis/pitch_tracker.h"
+
+// What a block processor is built from; the members' initial values are the
+// settings' defaults. Relative paths are relative to the language directory
+// (the current directory).
+struct vHMProcessorSetup_c {
+    // Reads the keys through gSettings.
+    static vHMProcessorSetup_c FromSettings();
+
+    std::string coefficients = "coef.dat";  // "Preprocessor/Coeficients"
+    std::string calibration = "calib.txt";  // "Preprocessor/Equlize"
+    std::string window;                     // "Preprocessor/Window"
+    double preAmp = 1.0;                    // "Preprocessor/PreAmp"
+    uint32_t overlap = 3;                   // "Pitch_Processor/Overlap"
+    vPitchSettings_c pitch;                 // "Pitch/..."
+};
+
+// trunc(preAmp * 256), kept where a 16-bit sample times it fits 32 bits.
+int32_t PreAmp256(double preAmp);
+
+class vHMBlockProcessor_c : public vHMFilterArray_c {
+public:
+    // Reads the coefficient file (throws when it is missing or malformed),
+    // the calibration file (throws when malformed) and the window file
+    // (a bad one means no window).
+    explicit vHMBlockProcessor_c(const vHMProcessorSetup_c& setup);
+    // Built from the settings.
+    vHMBlockProcessor_c() : vHMBlockProcessor_c(vHMProcessorSetup_c::FromSettings()) {}
+
+    int32_t NextSample() override;
+
+    // Analyses samples[0 .. count / 8 * 8) into frame; see the .cpp for the
+    // steps. Never throws the system's exceptions.
+    void ProcessBlock(const int16_t* samples, int32_t count, bool storeSamples,
+                      vAllHmData_c& frame, bool computeFilters, bool computePitch);
+
+    void SetApplyWindow(bool apply) { mApplyWindow = apply; }
+    bool ApplyWindow() const { return mApplyWindow; }
+    int32_t PreAmp256() const { return mPreAmp256; }
+    const int32_t* Window() const { return mWindow; }
+    uint32_t TrackerCount() const { return static_cast<uint32_t>(mTrackers.size()); }
+    vPitchTracker_c& Tracker(uint32_t i) { return mTrackers[i]; }
+
+private:
+    void RunReference(int steps, bool computeFilters, bool computePitch);
+    void RunBlocks(int steps, bool computeFilters, bool computePitch);
+    void FeedTrackers(int32_t d);
+
+    const int16_t* mSamples = nullptr;
+    int32_t mReadIndex = 0;
+    bool mApplyWindow = false;
+    int32_t mPreAmp256 = 256;
+    int32_t mWindow[kWindowSize];
+    std::vector<vPitchTracker_c> mTrackers;
+    uint32_t mCurrentTracker = 0;
+    std::vector<int16_t> mWindowed;
+};

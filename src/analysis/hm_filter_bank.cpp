@@ -1,0 +1,189 @@
+#include "analysis/hm_filter_bank.h"
+
+#include <algorithm>
+
+#include "analysis/filter_files.h"
+
+namespace {
+
+inline uint64_t Mul(int32_t a, int32_t b) {
+    return static_cast<uint64_t>(static_cast<int64_t>(a) * static_cast<int64_t>(b));
+}
+
+// One second-order stage on (in[n-2], in[n-1], in[n]) and its own history.
+inline int32_t Stage(const int32_t* c, int32_t in2, int32_t in1, int32_t in0, int32_t out2,
+                     int32_t out1) {
+    return HighWordTimes4(Mul(c[0], in2) + Mul(c[1], in1) + Mul(c[2], in0) + Mul(c[3], out2) +
+                          Mul(c[4], out1));
+}
+
+// The three stages shared by band filters and decimators; s[0..7].
+inline int32_t ThreeStages(const int32_t* c, int32_t* s, int32_t x) {
+    const int32_t y1 = Stage(c, s[0], s[1], x, s[2], s[3]);
+    const int32_t y2 = Stage(c + 5, s[2], s[3], y1, s[4], s[5]);
+    const int32_t y3 = Stage(c + 10, s[4], s[5], y2, s[6], s[7]);
+    s[0] = s[1];
+    s[1] = x;
+    s[2] = s[3];
+    s[3] = y1;
+    s[4] = s[5];
+    s[5] = y2;
+    s[6] = s[7];
+    s[7] = y3;
+    return y3;
+}
+
+// |y| in 32 bits: the most negative value stays as it is.
+inline int32_t Magnitude(int32_t y) {
+    return y < 0 ? static_cast<int32_t>(0u - static_cast<uint32_t>(y)) : y;
+}
+
+inline void KeepPeak(uint32_t& slot, int32_t envelope) {
+    if (static_cast<uint32_t>(envelope) > slot) slot = static_cast<uint32_t>(envelope);
+}
+
+// Largest block the block forms filter at once (one frame).
+constexpr int kChunkSteps = 28;
+
+}  // namespace
+
+int32_t BandFilterStep(vBandFilter_c& f, int32_t x) {
+    const int32_t y3 = ThreeStages(f.c, f.s, x);
+    f.s[8] = HighWordTimes4(Mul(f.c[15], Magnitude(y3)) + Mul(f.c[16], f.s[8]));
+    return f.s[8];
+}
+
+int32_t DecimatorStep(vDecimator_c& d, int32_t x) { return ThreeStages(d.c, d.s, x); }
+
+vHMFilterArray_c::vHMFilterArray_c() {
+    std::fill(std::begin(eqGain), std::end(eqGain), 65536);
+    std::fill(std::begin(energy), std::end(energy), 0u);
+    for (int g = 0; g < kGroupCount; ++g) {
+        groups[g].firstOutput = kGroupOutputs[g];
+        groups[g].filters.resize(static_cast<size_t>(kGroupSizes[g]));
+    }
+}
+
+void vHMFilterArray_c::ResetEnergies() { std::fill(std::begin(energy), std::end(energy), 0u); }
+
+void vHMFilterArray_c::RunGroupOnce(vBandGroup_c& group, int32_t x) {
+    uint32_t* out = energy + group.firstOutput;
+    for (auto& f : group.filters) KeepPeak(*out++, BandFilterStep(f, x));
+}
+
+void vHMFilterArray_c::RunFullBand(int32_t x) {
+    KeepPeak(energy[kFullBandOutput], BandFilterStep(FullBand(), x));
+}
+
+int32_t vHMFilterArray_c::FilterStep() {
+    auto& f20 = groups[kFilt20k];
+    auto& f10 = groups[kFilt10k];
+    auto& f5 = groups[kFilt5k];
+    int32_t d = 0;
+    for (int half = 0; half < 2; ++half) {
+        for (int i = 1; i <= 4; ++i) {
+            const int32_t x = NextSample();
+            RunGroupOnce(f20, x);
+            const int32_t a = DecimatorStep(decimators[0], x);
+            if (i % 2) continue;
+            RunGroupOnce(f10, a);
+            const int32_t b = DecimatorStep(decimators[1], a);
+            if (i != 4) continue;
+            RunGroupOnce(f5, b);
+            d = DecimatorStep(decimators[2], b);
+        }
+    }
+    RunGroupOnce(groups[kFilt2_5k], d);
+    RunGroupOnce(groups[kLowEnergy], d);
+    return d;
+}
+
+int32_t vHMFilterArray_c::PitchStep() {
+    int32_t d = 0;
+    for (int half = 0; half < 2; ++half) {
+        for (int i = 1; i <= 4; ++i) {
+            const int32_t x = NextSample();
+            RunFullBand(x);
+            const int32_t a = DecimatorStep(decimators[0], x);
+            if (i % 2) continue;
+            const int32_t b = DecimatorStep(decimators[1], a);
+            if (i != 4) continue;
+            d = DecimatorStep(decimators[2], b);
+        }
+    }
+    RunGroupOnce(groups[kLowEnergy], d);
+    return d;
+}
+
+void vHMFilterArray_c::EnergyStep() {
+    for (int i = 0; i < 8; ++i) RunFullBand(NextSample());
+}
+
+bool vHMFilterArray_c::UseVector() const { return mKernel == vHMKernel::Vector; }
+
+void vHMFilterArray_c::RunFilter(vBandGroup_c& group, int index, const int32_t* in, int n) {
+    vBandFilter_c& f = group.filters[static_cast<size_t>(index)];
+    uint32_t& out = energy[group.firstOutput + index];
+    for (int k = 0; k < n; ++k) KeepPeak(out, BandFilterStep(f, in[k]));
+}
+
+void vHMFilterArray_c::RunGroup(vBandGroup_c& group, const int32_t* in, int n) {
+    const int count = static_cast<int>(group.filters.size());
+    int done = 0;
+    if (UseVector()) {
+        while (count - done >= 2 &&
+               RunBandFiltersAVX2(group.filters.data() + done, std::min(4, count - done), in, n,
+                                  energy + group.firstOutput + done))
+            done += std::min(4, count - done);
+    }
+    for (int i = done; i < count; ++i) RunFilter(group, i, in, n);
+}
+
+void vHMFilterArray_c::Decimate(vDecimator_c& d, const int32_t* in, int n, int32_t* out) {
+    for (int k = 0; k + 1 < n; k += 2) {
+        DecimatorStep(d, in[k]);
+        *out++ = DecimatorStep(d, in[k + 1]);
+    }
+}
+
+void vHMFilterArray_c::DecimateBlock(const int32_t* x, int steps, int32_t* d, bool allBands) {
+    int32_t a[4 * kChunkSteps];
+    int32_t b[2 * kChunkSteps];
+    Decimate(decimators[0], x, 8 * steps, a);
+    if (allBands) RunGroup(groups[kFilt10k], a, 4 * steps);
+    Decimate(decimators[1], a, 4 * steps, b);
+    if (allBands) RunGroup(groups[kFilt5k], b, 2 * steps);
+    Decimate(decimators[2], b, 2 * steps, d);
+    if (allBands) RunGroup(groups[kFilt2_5k], d, steps);
+    RunGroup(groups[kLowEnergy], d, steps);
+}
+
+void vHMFilterArray_c::FilterBlock(const int32_t* x, int steps, int32_t* d) {
+    for (int done = 0; done < steps; done += kChunkSteps) {
+        const int n = std::min(kChunkSteps, steps - done);
+        const int32_t* in = x + 8 * done;
+        RunGroup(groups[kFilt20k], in, 8 * n);
+        DecimateBlock(in, n, d + done, true);
+    }
+}
+
+void vHMFilterArray_c::PitchBlock(const int32_t* x, int steps, int32_t* d) {
+    for (int done = 0; done < steps; done += kChunkSteps) {
+        const int n = std::min(kChunkSteps, steps - done);
+        const int32_t* in = x + 8 * done;
+        RunFilter(groups[kFilt20k], 5, in, 8 * n);
+        DecimateBlock(in, n, d + done, false);
+    }
+}
+
+void vHMFilterArray_c::EnergyBlock(const int32_t* x, int steps) {
+    RunFilter(groups[kFilt20k], 5, x, 8 * steps);
+}
+
+void vHMFilterArray_c::LoadCoefficients(const char* path) { ReadCoefficientFile(path, *this); }
+
+void vHMFilterArray_c::LoadCalibration(const char* path) { ReadCalibrationFile(path, eqGain); }
+
+void vHMFilterArray_c::WriteCoefficients(const char* path) const {
+    WriteCoefficientFile(path, *this);
+}

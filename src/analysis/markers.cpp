@@ -1,0 +1,76 @@
+#include "analysis/markers.h"
+
+#include "platform/exception.h"
+#include "shell/settings/settings.h"
+
+vSegmentMarker_c::vSegmentMarker_c()
+    : drawLine(gSettings.FileName() ? gSettings.GetBool("ResDisplay/DrawSegmentLine", true) : true) {}
+
+int32_t vSegmentMarker_c::GetPos(bool absolute) const {
+    if (absolute) {
+        if (absPos == kMarkerUndefined) throw vTextException_c("Marker already relative!");
+        return absPos;
+    }
+    if (pos == kMarkerUndefined) throw vTextException_c("Marker already absolute!");
+    return pos;
+}
+
+void vSegmentMarker_c::SetPos(int32_t value, bool absolute) {
+    if (absolute) {
+        absPos = value;
+        pos = kMarkerUndefined;
+    } else {
+        pos = value;
+        absPos = kMarkerUndefined;
+    }
+}
+
+void vSegmentMarker_c::MakeAbsolute(int32_t base) {
+    if (absPos != kMarkerUndefined) throw vTextException_c("Marker already absolute!");
+    if (pos == kMarkerUndefined) throw vTextException_c("Marker is undefined!");
+    // Wrapping is harmless here, but signed overflow is not: add unsigned.
+    absPos = static_cast<int32_t>(static_cast<uint32_t>(base) + static_cast<uint32_t>(pos));
+    pos = kMarkerUndefined;
+}
+
+std::unique_ptr<vRecordMarker_c> vSegmentMarker_c::Clone() const {
+    auto clone = std::make_unique<vSegmentMarker_c>();
+    clone->label = label;
+    clone->segmentCode = segmentCode;
+    clone->pos = pos;
+    return clone;
+}
+
+std::unique_ptr<vRecordMarker_c> vSegmentMarker_c::Copy() const {
+    return std::make_unique<vSegmentMarker_c>(*this);
+}
+
+std::string vSegmentMarker_c::EffectiveFontName(const std::string& ownerFont) const {
+    if (!fontName.empty()) return fontName;
+    if (!ownerFont.empty()) return ownerFont;
+    return "Arial";
+}
+
+vRecMarkerList_c& vRecMarkerList_c::operator=(const vRecMarkerList_c& other) {
+    if (this == &other) return *this;
+    std::vector<std::unique_ptr<vRecordMarker_c>> copy;
+    copy.reserve(other.mMarkers.size());
+    for (const auto& m : other.mMarkers) copy.push_back(m->Copy());
+    mMarkers = std::move(copy);
+    return *this;
+}
+
+int vRecMarkerList_c::MakeRelativeAbsolute(int32_t base) {
+    int converted = 0;
+    for (auto& m : mMarkers) {
+        if (m->IsAbsolute()) continue;
+        // A marker that was never placed has no position to convert; it stays
+        // unplaced rather than failing the whole recording.
+        try {
+            m->MakeAbsolute(base);
+            ++converted;
+        } catch (const vTextException_c&) {
+        }
+    }
+    return converted;
+}

@@ -1,0 +1,90 @@
+#pragma once
+// Segment markers: a position in a recording with the SAMPA code of the sound
+// that starts there and a label. A marker is placed either relative to the
+// word's first frame (Pos) or absolutely from the recording's start (AbsPos),
+// never both. vRecMarkerList_c owns its markers. Used by the user-interface
+// thread only.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The position value of a marker that is not placed in that form.
+inline constexpr int32_t kMarkerUndefined = -2147483647;
+
+// Abstract base of every marker kind.
+class vRecordMarker_c {
+public:
+    virtual ~vRecordMarker_c() = default;
+
+    // Absolute or word-relative position; raises vTextException_c
+    // "Marker already relative!" / "Marker already absolute!" when the asked
+    // form is undefined.
+    virtual int32_t GetPos(bool absolute) const = 0;
+    // Sets one form and makes the other undefined.
+    virtual void SetPos(int32_t value, bool absolute) = 0;
+    // AbsPos = base + Pos; raises "Marker already absolute!" or "Marker is undefined!".
+    virtual void MakeAbsolute(int32_t base) = 0;
+    virtual bool IsAbsolute() const = 0;
+    // A new marker with the same label, code and relative position only.
+    virtual std::unique_ptr<vRecordMarker_c> Clone() const = 0;
+    // An exact copy (every property), used when a recording is copied.
+    virtual std::unique_ptr<vRecordMarker_c> Copy() const = 0;
+};
+
+class vSegmentMarker_c : public vRecordMarker_c {
+public:
+    // Reads "ResDisplay/DrawSegmentLine".
+    vSegmentMarker_c();
+
+    int32_t GetPos(bool absolute) const override;
+    void SetPos(int32_t value, bool absolute) override;
+    void MakeAbsolute(int32_t base) override;
+    bool IsAbsolute() const override { return absPos != kMarkerUndefined; }
+    std::unique_ptr<vRecordMarker_c> Clone() const override;
+    std::unique_ptr<vRecordMarker_c> Copy() const override;
+
+    // The label face: own FontName, else the owner's marker font, else "Arial".
+    std::string EffectiveFontName(const std::string& ownerFont) const;
+    bool DrawsLine() const { return drawLine; }
+
+    std::string fontName;
+    int32_t fontSize = 10;
+    std::string label;
+    std::string segmentCode;  // may start with an escaped stress mark
+    int32_t pos = kMarkerUndefined;
+    int32_t absPos = kMarkerUndefined;
+
+private:
+    bool drawLine = true;  // "ResDisplay/DrawSegmentLine", read at creation
+};
+
+// The markers of one recording in insertion order; owns them.
+class vRecMarkerList_c {
+public:
+    vRecMarkerList_c() = default;
+    vRecMarkerList_c(const vRecMarkerList_c& other) { *this = other; }
+    vRecMarkerList_c& operator=(const vRecMarkerList_c& other);
+    vRecMarkerList_c(vRecMarkerList_c&&) = default;
+    vRecMarkerList_c& operator=(vRecMarkerList_c&&) = default;
+
+    void Add(std::unique_ptr<vRecordMarker_c> marker) { mMarkers.push_back(std::move(marker)); }
+    void Clear() { mMarkers.clear(); }
+    size_t Count() const { return mMarkers.size(); }
+    bool Empty() const { return mMarkers.empty(); }
+    vRecordMarker_c& operator[](size_t i) { return *mMarkers[i]; }
+    const vRecordMarker_c& operator[](size_t i) const { return *mMarkers[i]; }
+
+    auto begin() { return mMarkers.begin(); }
+    auto end() { return mMarkers.end(); }
+    auto begin() const { return mMarkers.begin(); }
+    auto end() const { return mMarkers.end(); }
+
+    // Makes every marker that is still word-relative absolute with base;
+    // returns how many were converted.
+    int MakeRelativeAbsolute(int32_t base);
+
+private:
+    std::vector<std::unique_ptr<vRecordMarker_c>> mMarkers;
+};

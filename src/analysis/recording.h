@@ -1,0 +1,130 @@
+#pragma once
+// A recording: a fixed-capacity array of analysis frames (vAllHmData_c) with
+// the word section found by Calculate, the segment markers and the WAV file it
+// came from or went to. Frames are allocated once (Allocate) and reused, so
+// recording a word only copies into preallocated frames. Reads and writes
+// 22050 Hz mono 16-bit PCM WAV files. Used by the user-interface thread only.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "analysis/hm_data.h"
+#include "analysis/markers.h"
+
+class vHMBlockProcessor_c;
+
+class vRecording_c {
+public:
+    static constexpr int32_t kDefaultFrameSize = 224;
+    // Frames a recording made by the definition-file loader starts with.
+    static constexpr int32_t kLoaderCapacity = 1000;
+
+    vRecording_c() = default;
+    explicit vRecording_c(int32_t capacity);
+    vRecording_c(const vRecording_c& other) { *this = other; }
+    vRecording_c& operator=(const vRecording_c& other);
+    virtual ~vRecording_c() = default;
+
+    // n fresh frames, recPos 0, results of Calculate forgotten.
+    void Allocate(int32_t n);
+    // No frames at all (size 0, recPos -1).
+    void Clear();
+    // Back to an empty recording of the same capacity; raises without frames.
+    void Rewind();
+
+    // Copies frame into the next free slot; false when full. The two flags say
+    // whether the frame's filter and pitch values are computed.
+    bool AppendFrame(const vAllHmData_c& frame, bool filtersDone, bool pitchDone);
+    vAllHmData_c& CurrentFrame();
+    vAllHmData_c& LastFrame();
+    vAllHmData_c& WordFrame(int32_t i);
+    const vAllHmData_c& WordFrame(int32_t i) const;
+    bool HasData() const { return mRecPos > 0; }
+
+    // Reads a WAV file and analyses it with the attached processor. Raises
+    // vTextException_c/vPrintException_c with the reason on refusal; on a
+    // failure the recording keeps the frames read so far.
+    void LoadWave(const std::string& path);
+    // Writes frames 0..recPos-1 that hold samples as a WAV file, whole or not
+    // at all. With remember, the path becomes the recording's WavFileName.
+    void SaveWave(const std::string& path, bool remember);
+    // Writes the samples of the word section without a header; returns the
+    // number of samples written.
+    int64_t SaveWordRaw(const std::string& path, bool remember);
+
+    // Whole-recording post-processing: levels, spirant smoothing, word section,
+    // sample normalisation, mean pitch, absolute markers.
+    void Calculate(int32_t level, int32_t medianWidth, int32_t spirantLimit, bool normToMax,
+                   int32_t pitchFrames);
+
+    // Definition-file hooks: a loaded recording starts with kLoaderCapacity
+    // frames, and after its properties are read loads its WAV file.
+    void LoadStarting();
+    void LoadFinished();
+
+    // Frame i of the allocated ones (0 <= i < Size()); raises otherwise.
+    vAllHmData_c& Frame(int32_t i);
+    const vAllHmData_c& Frame(int32_t i) const;
+    vAllHmData_c* Data() { return mData.get(); }
+    const vAllHmData_c* Data() const { return mData.get(); }
+
+    int32_t Size() const { return mSize; }
+    int32_t RecPos() const { return mRecPos; }
+    int32_t RecSize() const { return mRecSize; }
+    int32_t MeanFullBand() const { return mMeanFullBand; }
+    int32_t MaxFullBand() const { return mMaxFullBand; }
+    int32_t MeanSemiTone() const { return mMeanSemiTone; }
+    int32_t WordBegin() const { return mWordBegin; }
+    int32_t WordEnd() const { return mWordEnd; }
+    int32_t FrameSize() const { return mFrameSize; }
+    // Samples per frame for WAV loading and the word detector; must be > 0.
+    void SetFrameSize(int32_t samples);
+
+    bool FiltersValid() const { return mFiltersValid; }
+    bool PitchCalculated() const { return mPitchCalculated; }
+    bool WaveValid() const { return mWaveValid; }
+    void SetPitchCalculated(bool on) { mPitchCalculated = on; }
+    void SetWaveValid(bool on) { mWaveValid = on; }
+    bool Modified() const { return mModified; }
+
+    vHMBlockProcessor_c* Processor() const { return mProcessor; }
+    // The processor that analyses this recording's frames (not owned).
+    void SetProcessor(vHMBlockProcessor_c* processor) { mProcessor = processor; }
+
+    const std::string& WavFileName() const { return mWavFileName; }
+    void SetWavFileName(std::string name) { mWavFileName = std::move(name); }
+    const std::string& MarkerFontName() const { return mMarkerFontName; }
+    void SetMarkerFontName(std::string name) { mMarkerFontName = std::move(name); }
+    int32_t MarkerFontSize() const { return mMarkerFontSize; }
+    void SetMarkerFontSize(int32_t size) { mMarkerFontSize = size; }
+
+    vRecMarkerList_c& Markers() { return mMarkers; }
+    const vRecMarkerList_c& Markers() const { return mMarkers; }
+
+private:
+    void ForgetResults();
+    // Gives one block to the processor (all analysis on, samples stored), or
+    // only stores the samples when no processor is attached.
+    void AnalyseBlock(vAllHmData_c& frame, const int16_t* samples);
+
+    std::unique_ptr<vAllHmData_c[]> mData;
+    int32_t mSize = 0;
+    int32_t mRecPos = -1;
+    int32_t mRecSize = -1;
+    int32_t mMeanFullBand = -1;
+    int32_t mMaxFullBand = -1;
+    int32_t mMeanSemiTone = 0;
+    std::string mMarkerFontName;
+    int32_t mMarkerFontSize = 10;
+    vHMBlockProcessor_c* mProcessor = nullptr;
+    int32_t mFrameSize = kDefaultFrameSize;
+    int32_t mWordBegin = -1;
+    int32_t mWordEnd = -1;
+    std::string mWavFileName;
+    bool mFiltersValid = false;
+    bool mPitchCalculated = false;
+    vRecMarkerList_c mMarkers;
+    bool mWaveValid = true;
+    bool mModified = false;
+};

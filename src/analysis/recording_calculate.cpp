@@ -1,0 +1,110 @@
+// Whole-recording post-processing of vRecording_c (Calculate).
+#include <algorithm>
+
+#include "analysis/hm_block_processor.h"
+#include "analysis/recording.h"
+#include "platform/exception.h"
+
+void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirantLimit, bool normToMax,
+                             int32_t pitchFrames) {
+    if (!mData) throw vTextException_c("Cannot calculate if no data is available!");
+    if (mWaveValid && (!mFiltersValid || !mPitchCalculated)) {
+        if (!mProcessor) throw vTextException_c("Cannot calculate from wave data if Porcessor is NULL");
+        for (int32_t p = 0; p < mRecPos; ++p) {
+            vAllHmData_c& f = mData[static_cast<size_t>(p)];
+            if (!f.Samples()) {
+                mRecPos = p;
+                break;
+            }
+            mProcessor->ProcessBlock(f.Samples(), f.SampleCount(), false, f, !mFiltersValid, !mPitchCalculated);
+        }
+        mFiltersValid = mPitchCalculated = true;
+    }
+    const int32_t n = std::max(mRecPos, 0);
+    int64_t sum = 0;
+    int32_t maxFull = -2147483647;
+    for (int32_t p = 0; p < n; ++p) {
+        sum += mData[static_cast<size_t>(p)].fullBand;
+        maxFull = std::max(maxFull, mData[static_cast<size_t>(p)].fullBand);
+    }
+    mMeanFullBand = n ? static_cast<int32_t>(sum / n) : 0;
+    mMaxFullBand = maxFull;
+    auto bad = [](int32_t v) { return v > 2130706432 || v < -2130706433; };
+    for (int32_t p = 0; p < n; ++p) {
+        int32_t* c = mData[static_cast<size_t>(p)].channels;
+        for (int i = 0; i < kBandCount; ++i)
+            if (bad(c[i])) c[i] = i > 0 ? c[i - 1] : (bad(c[1]) ? -3000 : c[1]);
+    }
+    const int32_t shift = normToMax ? 5000 - mMaxFullBand : 3000 - mMeanFullBand;
+    for (int32_t p = 0; p < n; ++p) {
+        vAllHmData_c& f = mData[static_cast<size_t>(p)];
+        for (int i = 0; i < kBandCount; ++i) f.channels[i] += shift;
+        f.lowBand += shift;
+        f.fullBand += shift;
+    }
+    for (int32_t p = 0; p < n; ++p) mData[static_cast<size_t>(p)].ResetSpirant();
+    if (medianWidth > 0)
+        for (int32_t p = medianWidth; p < n - medianWidth; ++p) {
+            int count = 0;
+            for (int32_t m = -medianWidth; m <= medianWidth; ++m)
+                if (m != 0 && mData[static_cast<size_t>(p + m)].IsSpirant(spirantLimit)) ++count;
+            if (count > medianWidth) mData[static_cast<size_t>(p)].SetSpirant();
+            if (count < medianWidth) mData[static_cast<size_t>(p)].ClearSpirant();
+        }
+    auto loud = [&](int32_t p) {
+        const int32_t* c = mData[static_cast<size_t>(p)].channels;
+        return std::any_of(c, c + kBandCount, [&](int32_t v) { return v > level; });
+    };
+    mWordBegin = -1;
+    for (int32_t p = 0; p < n && mWordBegin < 0; ++p)
+        if (loud(p)) mWordBegin = p;
+    if (mWordBegin < 0) {
+        mWordBegin = 0;
+        mWordEnd = n;
+    } else {
+        mWordEnd = mWordBegin;
+        for (int32_t p = n - 1; p > mWordBegin; --p)
+            if (loud(p)) {
+                mWordEnd = p;
+                break;
+            }
+        if (mWordEnd == mWordBegin) mWordEnd = n;
+    }
+    mRecSize = mWordEnd - mWordBegin;
+    int64_t sampleSum = 0, sampleCount = 0;
+    int32_t hi = 0, lo = 0;
+    for (int32_t p = 0; p < mSize; ++p) {
+        const vAllHmData_c& f = mData[static_cast<size_t>(p)];
+        for (int32_t i = 0; f.Samples() && i < f.SampleCount(); ++i) {
+            sampleSum += f.Samples()[i];
+            hi = std::max<int32_t>(hi, f.Samples()[i]);
+            lo = std::min<int32_t>(lo, f.Samples()[i]);
+        }
+        if (f.Samples()) sampleCount += f.SampleCount();
+    }
+    if (sampleCount) {
+        const int32_t mean = static_cast<int32_t>(sampleSum / sampleCount);
+        const int32_t peak = std::max(hi - mean, mean - lo);
+        if (peak != 0) {
+            const int64_t g = 32768000 / peak;
+            for (int32_t p = 0; p < mSize; ++p) {
+                vAllHmData_c& f = mData[static_cast<size_t>(p)];
+                for (int32_t i = 0; f.Samples() && i < f.SampleCount(); ++i)
+                    f.Samples()[i] = static_cast<int16_t>(std::clamp<int64_t>((f.Samples()[i] - mean) * g / 1024, -32000, 32000));
+            }
+        }
+    }
+    int64_t semi = 0;
+    int32_t voiced = 0;
+    for (int32_t p = 0; p < n; ++p) {
+        const vAllHmData_c& f = mData[static_cast<size_t>(p)];
+        if (f.pitch <= 0) {
+            if (voiced > 0) break;
+            continue;
+        }
+        semi += f.semiTone;
+        if (++voiced > pitchFrames) break;
+    }
+    if (voiced > 0) mMeanSemiTone = static_cast<int32_t>(semi / voiced);
+    if (mMarkers.MakeRelativeAbsolute(mWordBegin) > 0) mModified = true;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Dynamic time warping of a say onto an etalon through their 20 band
+// energies. vWarpData_c owns the cost matrix (cell (i, j) at i + j * cols,
+// i = etalon word frame, j = say word frame); cells on the optimal path hold
+// the bitwise complement of their cost, so they are the negative ones.
+// Used by the user-interface thread only.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include <string>
+
+class vRecording_c;
+
+// The settings a word comparison uses (Calculate, Warp, marks), read from
+// gSettings; the defaults when no language file is set.
+struct vWordScoreSettings_c {
+    int32_t dontCareLevel = 2000;                // "TimeWarp/DontCareLevel"
+    int32_t deviationLimit = 2147483647;         // "TimeWarp/DeviationLimit"
+    int32_t minResult = 2000;                    // "ResDisplay/MinResult"
+    int32_t maxResult = 1000;                    // "ResDisplay/MaxResult"
+    int32_t medianWidth = 2;                     // "ResDisplay/MedianWidth"
+    int32_t spirantLimit = 0;                    // "ResDisplay/SpirantLimit"
+    bool normToMax = true;                       // "ResDisplay/NormToMax"
+    bool newCalculation = false;                 // "ResDisplay/NewCalculation"
+    std::string modelsFile = "Models.ini";       // "ResDisplay/Models"
+    std::string limitsFile = "Limits.ini";       // "HM1_Processor/MaxRes"
+    // Frames of the first voiced stretch averaged for the mean pitch.
+    static constexpr int32_t kPitchFrames = 10;
+
+    static vWordScoreSettings_c Read();
+};
+
+inline constexpr int32_t kWarpInfinite = 2147483647;
+
+class vWarpData_c {
+public:
+    // The largest matrix a warp will allocate (cells); longer recordings are
+    // refused instead of exhausting memory.
+    static constexpr int64_t kMaxCells = 25'000'000;
+
+    // Aligns the word sections of say onto etalon; bands below level count as
+    // level. distance becomes the mean cost per path step (0 when either
+    // recording has no data).
+    void Warp(const vRecording_c& etalon, const vRecording_c& say, int32_t level);
+
+    // The same on bare band arrays: etalon[i] and say[j] point at 20 values.
+    void Warp(const int32_t* const* etalon, int32_t n, const int32_t* const* say, int32_t m, int32_t level);
+
+    // The first column on the path in row j / the first row on the path in
+    // column i. Raise vTextException_c without a matrix, for an index out of
+    // range, or when no cell of that row/column is on the path.
+    int32_t ColumnForRow(int32_t j) const;
+    int32_t RowForColumn(int32_t i) const;
+
+    int32_t Distance() const { return distance; }
+    int32_t Cols() const { return cols; }
+    int32_t Rows() const { return rows; }
+    int32_t Steps() const { return steps; }
+    bool HasMatrix() const { return !matrix.empty(); }
+    // Raw cell value (complemented on the path).
+    int32_t Cell(int32_t i, int32_t j) const { return matrix[static_cast<size_t>(i) + static_cast<size_t>(j) * cols]; }
+    bool OnPath(int32_t i, int32_t j) const { return Cell(i, j) < 0; }
+
+    void SetDeviationLimit(int32_t limit) { deviationLimit = limit; }
+    int32_t DeviationLimit() const { return deviationLimit; }
+
+private:
+    void Backtrack();
+
+    int32_t cols = 0;
+    int32_t rows = 0;
+    std::vector<int32_t> matrix;
+    int32_t distance = 0;
+    int32_t deviationLimit = kWarpInfinite;
+    int32_t steps = 0;
+};
+
+// The mark 1..5 for a warp distance: 1 above minResult, 5 below maxResult,
+// linear in between.
+int32_t MarkFromDistance(int32_t distance, int32_t minResult, int32_t maxResult);
+// The same for optional warp data: -1 without it.
+int32_t MarkFromDistance(const vWarpData_c* warp, int32_t minResult, int32_t maxResult);

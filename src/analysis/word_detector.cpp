@@ -1,0 +1,111 @@
+#include "analysis/word_detector.h"
+
+#include <algorithm>
+
+#include "analysis/hm_block_processor.h"
+#include "analysis/recording.h"
+#include "platform/exception.h"
+#include "shell/settings/settings.h"
+
+namespace {
+// Zero block counts or steps from a damaged settings file would divide by
+// zero or analyse nothing; they mean the defaults.
+vWordDetectorSettings_c Sanitised(vWordDetectorSettings_c s) {
+    if (s.windowSize == 0) s.windowSize = 224;
+    if (s.windowNum == 0) s.windowNum = 1;
+    if (s.interLeave == 0) s.interLeave = 1;
+    return s;
+}
+}  // namespace
+
+vWordDetectorSettings_c vWordDetectorSettings_c::Read() {
+    vWordDetectorSettings_c s;
+    if (!gSettings.FileName()) return s;  // no language file (tools, tests): the defaults
+    s.windowSize = gSettings.GetUnsigned("WordDetector/WindowSize", s.windowSize);
+    s.windowNum = gSettings.GetUnsigned("WordDetector/WindowNum", s.windowNum);
+    s.interLeave = gSettings.GetUnsigned("WordDetector/InterLeave", s.interLeave);
+    s.trigLevel = gSettings.GetInt("WordDetector/TrigLevel", s.trigLevel);
+    s.trigHoldStart = gSettings.GetInt("WordDetector/TrigHoldStart", s.trigHoldStart);
+    s.trigHoldEnd = gSettings.GetInt("WordDetector/TrigHoldEnd", s.trigHoldEnd);
+    s.increment = gSettings.GetInt("WordDetector/Increment", s.increment);
+    s.decrement = gSettings.GetInt("WordDetector/Decrement", s.decrement);
+    s.preValidate = gSettings.GetInt("WordDetector/PreValidate", s.preValidate);
+    s.realtimeFilters = gSettings.GetBool("WordDetector/RealtimeFilters", s.realtimeFilters);
+    s.realtimePitch = gSettings.GetBool("WordDetector/RealtimePitch", s.realtimePitch);
+    s.waveSupport = gSettings.GetBool("Editor/Recorder/WaveSupport", s.waveSupport);
+    return s;
+}
+
+vWordDetector_c::vWordDetector_c(const vWordDetectorSettings_c& settings) : mSettings(Sanitised(settings)) {
+    mQueue.Clear();
+}
+
+void vWordDetector_c::StartListening(vRecording_c& recording) {
+    mLHCnt = 0;
+    mIsWord = false;
+    mQueue.Clear();
+    mPushed = 0;
+    mFirstIndex = mLastIndex = -1;
+    recording.SetFrameSize(static_cast<int32_t>(std::min<uint32_t>(mSettings.windowSize, INT32_MAX)));
+    recording.Rewind();
+}
+
+bool vWordDetector_c::TriggerStep(int32_t fullBand, const vRecording_c& recording) {
+    int64_t count = std::clamp(mLHCnt, -30000, 30000);
+    if (fullBand > mSettings.trigLevel) {
+        if (count < 0) count = 0;
+        count += mSettings.increment;
+    } else {
+        if (count > 0) count = 0;
+        count -= mSettings.decrement;
+    }
+    mLHCnt = static_cast<int32_t>(std::clamp<int64_t>(count, INT32_MIN, INT32_MAX));
+    if (!mIsWord && mLHCnt >= mSettings.trigHoldStart) mIsWord = true;
+    if (mIsWord && mLHCnt <= -static_cast<int64_t>(mSettings.trigHoldEnd)) mIsWord = false;
+    if (recording.RecPos() >= recording.Size()) mIsWord = false;
+    return mIsWord && mLHCnt > -static_cast<int64_t>(mSettings.trigHoldEnd);
+}
+
+void vWordDetector_c::ProcessFrame(const vAllHmData_c& frame, vRecording_c& recording, vWordListener_i& listener) {
+    const bool wasWord = mIsWord;
+    const bool inWord = TriggerStep(frame.fullBand, recording);
+    mQueue.Push(frame, inWord);
+    ++mPushed;
+    if (mIsWord && !wasWord) mQueue.MarkLast(mSettings.preValidate);
+    if (!mIsWord && wasWord) {
+        listener.Suspend();
+        listener.WordRecorded(recording);
+        listener.Resume();
+    }
+    while (mQueue.MarkedCount() > 0) {
+        const vAllHmData_c& next = mQueue.PopMarked();
+        const int64_t index = mPushed - mQueue.Filled() - 1;
+        const bool empty = recording.RecPos() <= 0;
+        if (recording.AppendFrame(next, mSettings.realtimeFilters, mSettings.realtimePitch)) {
+            if (empty) mFirstIndex = index;
+            mLastIndex = index;
+        } else {
+            mIsWord = false;
+        }
+    }
+}
+
+bool vWordDetector_c::ProcessBuffer(const int16_t* samples, size_t count, vHMBlockProcessor_c& processor,
+                                    vRecording_c& recording, vWordListener_i& listener) {
+    const size_t size = mSettings.windowSize;
+    const size_t step = size * mSettings.interLeave;
+    const uint32_t blocks = mSettings.windowNum / mSettings.interLeave;
+    try {
+        for (uint32_t i = 0; i < blocks; ++i) {
+            const size_t offset = i * step;
+            // A short buffer (the last one of a stream) holds fewer blocks.
+            if (offset + size > count) break;
+            processor.ProcessBlock(samples + offset, static_cast<int32_t>(size), mSettings.waveSupport, mScratch,
+                                   mSettings.realtimeFilters, mSettings.realtimePitch);
+            ProcessFrame(mScratch, recording, listener);
+        }
+    } catch (const vException_c&) {
+        return false;
+    }
+    return true;
+}

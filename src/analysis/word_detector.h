@@ -1,0 +1,88 @@
+#pragma once
+// The word detector: watches the full-band energy of each analysed frame,
+// decides when a word starts and ends, and moves the word's frames (with a
+// lead-in from before the onset and the trailing decay) from a 100-entry
+// queue into a recording. When a word is over it hands the recording to a
+// listener (the word exercise). Runs on the user-interface thread, one
+// capture buffer at a time; nothing else touches its state while listening.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "analysis/fifo.h"
+#include "analysis/hm_data.h"
+
+class vHMBlockProcessor_c;
+class vRecording_c;
+
+struct vWordDetectorSettings_c {
+    uint32_t windowSize = 224;   // "WordDetector/WindowSize": samples per block
+    uint32_t windowNum = 1;      // "WordDetector/WindowNum": blocks per capture buffer
+    uint32_t interLeave = 1;     // "WordDetector/InterLeave": every n-th block is analysed
+    int32_t trigLevel = 3000;    // "WordDetector/TrigLevel"
+    int32_t trigHoldStart = 8;   // "WordDetector/TrigHoldStart"
+    int32_t trigHoldEnd = 40;    // "WordDetector/TrigHoldEnd"
+    int32_t increment = 1;       // "WordDetector/Increment"
+    int32_t decrement = 1;       // "WordDetector/Decrement"
+    int32_t preValidate = 25;    // "WordDetector/PreValidate"
+    bool realtimeFilters = true; // "WordDetector/RealtimeFilters"
+    bool realtimePitch = false;  // "WordDetector/RealtimePitch"
+    bool waveSupport = true;     // "Editor/Recorder/WaveSupport"
+
+    // The values of gSettings (defaults where keys are missing).
+    static vWordDetectorSettings_c Read();
+};
+
+// What the detector tells its owner at the end of a word.
+class vWordListener_i {
+public:
+    virtual ~vWordListener_i() = default;
+    virtual void Suspend() = 0;
+    virtual void WordRecorded(vRecording_c& recording) = 0;
+    virtual void Resume() = 0;
+};
+
+class vWordDetector_c {
+public:
+    static constexpr int kQueueSize = 100;
+
+    explicit vWordDetector_c(const vWordDetectorSettings_c& settings);
+
+    // Listening starts: counters and queue reset, the recording rewound and
+    // given the block size as its frame size.
+    void StartListening(vRecording_c& recording);
+
+    // Analyses the blocks of one capture buffer and follows the word. Returns
+    // false when an exception of the system's family stopped the buffer early.
+    bool ProcessBuffer(const int16_t* samples, size_t count, vHMBlockProcessor_c& processor,
+                       vRecording_c& recording, vWordListener_i& listener);
+
+    // One analysed frame through steps 2 to 6 (trigger, queue, onset and
+    // offset, moving marked frames to the recording).
+    void ProcessFrame(const vAllHmData_c& frame, vRecording_c& recording, vWordListener_i& listener);
+
+    // The trigger step for a frame of full-band energy fullBand: whether the
+    // frame belongs to the word.
+    bool TriggerStep(int32_t fullBand, const vRecording_c& recording);
+
+    int32_t LHCnt() const { return mLHCnt; }
+    bool IsWord() const { return mIsWord; }
+    const vWordDetectorSettings_c& Settings() const { return mSettings; }
+    const vFIFO_m<vAllHmData_c, kQueueSize>& Queue() const { return mQueue; }
+
+    // Stream positions (frames analysed since listening started) of the first
+    // and last frame that went into the recording since it was last empty;
+    // -1 when none did.
+    int64_t FirstFrameIndex() const { return mFirstIndex; }
+    int64_t LastFrameIndex() const { return mLastIndex; }
+
+private:
+    vWordDetectorSettings_c mSettings;
+    int32_t mLHCnt = 0;
+    bool mIsWord = false;
+    vFIFO_m<vAllHmData_c, kQueueSize> mQueue;
+    vAllHmData_c mScratch;
+    int64_t mPushed = 0;
+    int64_t mFirstIndex = -1;
+    int64_t mLastIndex = -1;
+};

@@ -1,0 +1,146 @@
+#include "display/dx_screen.h"
+
+#include "display/dx_surface_registry.h"
+#include "platform/exception.h"
+#include "platform/window.h"
+#include "shell/settings/settings.h"
+
+namespace {
+
+vDxScreen_c* gCurrent = nullptr;
+
+// The start picture is read once per program; a missing one paints black.
+std::unique_ptr<platform::Surface> LoadStartPicture() {
+    char name[1001];
+    gSettings.GetString("Application/StartPicture", name, sizeof name, "Start.bmp");
+    try {
+        vDxSimpleImage_c picture;
+        picture.SetRequestedSize(0, 0, 32);
+        picture.LoadResized(name);
+        auto copy = platform::Surface::Create(picture.GetWidth(), picture.GetHeight(), 32);
+        DxCall([&] { return copy->Blit({0, 0}, *picture.GetSurface(), {0, 0, picture.GetWidth(), picture.GetHeight()}); });
+        return copy;
+    } catch (const vException_c&) {
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+vImage_c::vImage_c(int width, int height, int bits) : mSurface(platform::Surface::Create(width, height, bits)) {}
+
+vDxScreen_c::vDxScreen_c() {
+    SetScreenImage(this);
+    gCurrent = this;
+    platform::SetSurfaceLossHandler(&RestoreAllSurfaces);
+}
+
+vDxScreen_c::~vDxScreen_c() {
+    if (gCurrent == this) {
+        gCurrent = nullptr;
+        SetDxScreenInfo({});
+        platform::SetSurfaceLossHandler(nullptr);
+    }
+}
+
+vDxScreen_c* vDxScreen_c::Current() { return gCurrent; }
+
+void vDxScreen_c::CreateScreen(platform::WindowHandle window, int width, int height, int bits, bool fullScreen,
+                               int defaultResX, int defaultResY) {
+    vDxScreenInfo previous = DxScreenInfo();
+    vDxScreenInfo info;
+    info.exists = true;
+    info.bpp = bits;
+    info.fullScreen = fullScreen;
+    info.defaultResX = defaultResX;
+    info.defaultResY = defaultResY;
+    info.actualResX = width;
+    info.actualResY = height;
+    // The palette of an 8-bit screen depends on the mode, so the info comes first.
+    SetDxScreenInfo(info);
+    try {
+        mPresenter.reset();
+        Create(width, height, bits);
+        FillRect({0, 0, width, height}, 0);
+        mPresenter = std::make_unique<platform::Presenter>(window, width, height, fullScreen);
+    } catch (...) {
+        // Leave things as they were.
+        mPresenter.reset();
+        Release();
+        SetDxScreenInfo(previous);
+        throw;
+    }
+    mWindow = window;
+    mFullScreen = fullScreen;
+    Present();
+}
+
+void vDxScreen_c::CreateScreenFromSettings(platform::WindowHandle window, bool fullScreen) {
+    const int width = gSettings.GetInt("ScreenMode/ActualResX", 800);
+    const int height = gSettings.GetInt("ScreenMode/ActualResY", 600);
+    const int bits = static_cast<int>(gSettings.GetUnsigned("ScreenMode/BPP", 16));
+    const int defX = gSettings.GetInt("ScreenMode/DefaultResX", 800);
+    const int defY = gSettings.GetInt("ScreenMode/DefaultResY", 600);
+    CreateScreen(window, width, height, bits, fullScreen, defX, defY);
+}
+
+void vDxScreen_c::Changed() {
+    if (mPresenter) platform::RequestPaint(mWindow);
+}
+
+void vDxScreen_c::Present() {
+    if (!mPresenter) return;
+    platform::Surface& back = RequireSurface();
+    // A lost back buffer is restored (with everything else) before it is shown.
+    if (back.IsLost()) RestoreAllSurfaces();
+    // Locked drawing is still going on; the unlock asks for another paint.
+    if (IsLocked()) return;
+    mPresenter->Show(back);
+}
+
+void vDxScreen_c::Paint(platform::WindowHandle window) {
+    if (mPresenter) {
+        Present();
+        return;
+    }
+    // Nothing is drawn over a saved screen copy.
+    if (mSaved || !platform::WindowExists(window)) return;
+    if (!mStartPictureTried) {
+        mStartPicture = LoadStartPicture();
+        mStartPictureTried = true;
+    }
+    platform::ShowPictureInWindow(window, mStartPicture.get());
+}
+
+vDxPoint vDxScreen_c::WindowToScreen(vDxPoint window) const {
+    return mPresenter ? mPresenter->WindowToScreen(window) : window;
+}
+
+vImage_c& vDxScreen_c::SaveToMemDC(bool replace) {
+    if (replace) mSaved.reset();
+    if (mSaved) return *mSaved;
+    try {
+        platform::Surface& screen = RequireSurface();
+        auto copy = std::make_unique<vImage_c>(GetWidth(), GetHeight(), GetBPP());
+        DxCall([&] { return copy->Surface().Blit({0, 0}, screen, {0, 0, GetWidth(), GetHeight()}); });
+        mSaved = std::move(copy);
+    } catch (const vException_c&) {
+        throw vTextException_c("Unable to create screenshot!");
+    }
+    return *mSaved;
+}
+
+void vDxScreen_c::RestoreFromMemDC() {
+    if (!mSaved) throw vTextException_c("You must call SaveToMemDC first! (_Image = NULL)");
+    try {
+        platform::Surface& screen = RequireSurface();
+        DxCall([&] { return screen.Blit({0, 0}, mSaved->Surface(), {0, 0, mSaved->Width(), mSaved->Height()}); });
+    } catch (const vException_c&) {
+        mSaved.reset();
+        throw vTextException_c("Unable to restore from aImage!");
+    }
+    mSaved.reset();
+    Changed();
+}
+
+void vDxScreen_c::Draw() { Changed(); }

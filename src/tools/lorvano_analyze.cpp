@@ -1,0 +1,212 @@
+// lorvano-analyze: the speech analysis of the trainer on WAV files, for
+// teachers, researchers and tests.
+//
+//   lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]
+//   lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE]
+//   lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]
+//
+// --data names the language directory whose coef.dat and calib.txt are used
+// (default: the bundled english one beside the program's bin folder); --ini
+// an INI file whose settings replace the built-in defaults. A refused WAV
+// file prints the reason and exits with code 2.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/hm_block_processor.h"
+#include "analysis/recording.h"
+#include "analysis/time_warp.h"
+#include "analysis/word_detector.h"
+#include "platform/exception.h"
+#include "shell/settings/settings.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kUsageError = 64;
+constexpr int kWaveRefused = 2;
+
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]\n"
+                 "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE]\n"
+                 "       lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]\n");
+}
+
+struct Options {
+    std::string command;
+    std::vector<std::string> files;
+    std::string dataDir;
+    std::string ini;
+    bool calculate = false;
+};
+
+bool Parse(int argc, char** argv, Options& o) {
+    if (argc < 2) return false;
+    o.command = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        if ((a == "--data" || a == "--ini") && i + 1 < argc)
+            (a == "--data" ? o.dataDir : o.ini) = argv[++i];
+        else if (a == "--calculate")
+            o.calculate = true;
+        else if (a.rfind("--", 0) == 0)
+            return false;
+        else
+            o.files.push_back(a);
+    }
+    const size_t want = o.command == "score" ? 2 : 1;
+    if (o.command != "frames" && o.command != "score" && o.command != "detect") return false;
+    if (o.calculate && o.command != "frames") return false;
+    return o.files.size() == want;
+}
+
+// The language folder bundled with the program: <prefix>/bin/.. /english.
+std::string BundledDataDir() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return "english";
+    return (exe.parent_path().parent_path() / "english").string();
+}
+
+std::string InDataDir(const std::string& dir, const std::string& file) {
+    if (file.empty() || fs::path(file).is_absolute()) return file;
+    return (fs::path(dir) / file).string();
+}
+
+std::unique_ptr<vHMBlockProcessor_c> MakeProcessor(const Options& o) {
+    const std::string dir = o.dataDir.empty() ? BundledDataDir() : o.dataDir;
+    vHMProcessorSetup_c setup;
+    setup.coefficients = InDataDir(dir, setup.coefficients);
+    setup.calibration = InDataDir(dir, setup.calibration);
+    setup.window = InDataDir(dir, setup.window);
+    return std::make_unique<vHMBlockProcessor_c>(setup);
+}
+
+// Thrown on for the exit code of a refused WAV file.
+struct WaveRefused {
+    std::string message;
+};
+
+void Load(vRecording_c& rec, const std::string& path) {
+    try {
+        rec.LoadWave(path);
+    } catch (const vTextException_c& e) {
+        throw WaveRefused{e.Text()};
+    }
+}
+
+int Frames(const Options& o) {
+    auto processor = MakeProcessor(o);
+    vRecording_c rec;
+    rec.SetProcessor(processor.get());
+    Load(rec, o.files[0]);
+    const vWordScoreSettings_c score = vWordScoreSettings_c::Read();
+    if (o.calculate)
+        rec.Calculate(score.dontCareLevel, score.medianWidth, score.spirantLimit, score.normToMax,
+                      vWordScoreSettings_c::kPitchFrames);
+    std::printf("index");
+    for (int k = 0; k < kBandCount; ++k) std::printf(",Channel%d", k);
+    std::printf(",FullBand,LowBand,Pitch,PitchFreq,SemiTone,spirant\n");
+    for (int32_t i = 0; i < rec.RecPos(); ++i) {
+        vAllHmData_c& f = rec.Frame(i);
+        std::printf("%d", i);
+        for (int k = 0; k < kBandCount; ++k) std::printf(",%d", f.channels[k]);
+        std::printf(",%d,%d,%d,%d,%d,%d\n", f.fullBand, f.lowBand, f.pitch, f.pitchFreq, f.semiTone,
+                    f.IsSpirant(score.spirantLimit) ? 1 : 0);
+    }
+    return 0;
+}
+
+int Score(const Options& o) {
+    auto processor = MakeProcessor(o);
+    const vWordScoreSettings_c s = vWordScoreSettings_c::Read();
+    vRecording_c etalon, say;
+    etalon.SetProcessor(processor.get());
+    say.SetProcessor(processor.get());
+    Load(etalon, o.files[0]);
+    Load(say, o.files[1]);
+    for (vRecording_c* rec : {&etalon, &say})
+        rec->Calculate(s.dontCareLevel, s.medianWidth, s.spirantLimit, s.normToMax, vWordScoreSettings_c::kPitchFrames);
+    vWarpData_c warp;
+    warp.SetDeviationLimit(s.deviationLimit);
+    warp.Warp(etalon, say, s.dontCareLevel);
+    std::printf("distance=%d mark=%d etalon_frames=%d say_frames=%d\n", warp.Distance(),
+                MarkFromDistance(warp.Distance(), s.minResult, s.maxResult), etalon.RecSize(), say.RecSize());
+    return 0;
+}
+
+// Prints each word as the exercise would receive it and starts over.
+struct WordPrinter : vWordListener_i {
+    explicit WordPrinter(const vWordDetector_c& d) : detector(d) {}
+    void Suspend() override {}
+    void WordRecorded(vRecording_c& rec) override {
+        std::printf("word=%d first=%lld last=%lld frames=%d\n", ++words, static_cast<long long>(detector.FirstFrameIndex()),
+                    static_cast<long long>(detector.LastFrameIndex()), rec.RecPos());
+        rec.Rewind();
+    }
+    void Resume() override {}
+    const vWordDetector_c& detector;
+    int words = 0;
+};
+
+int Detect(const Options& o) {
+    auto processor = MakeProcessor(o);
+    // The file's samples, unanalysed: the detector analyses them as it would
+    // the microphone's buffers.
+    vRecording_c input;
+    Load(input, o.files[0]);
+    std::vector<int16_t> stream;
+    for (int32_t i = 0; i <= input.RecPos() && i < input.Size(); ++i) {
+        const vAllHmData_c& f = input.Frame(i);
+        if (f.Samples()) stream.insert(stream.end(), f.Samples(), f.Samples() + f.SampleCount());
+    }
+    vWordDetector_c detector(vWordDetectorSettings_c::Read());
+    const vWordDetectorSettings_c& s = detector.Settings();
+    // After the file the room falls silent, long enough to end a word in progress.
+    const size_t frame = s.windowSize * s.interLeave;
+    stream.resize(stream.size() + frame * (static_cast<size_t>(std::max(s.trigHoldEnd, 0)) + 1), 0);
+
+    vRecording_c rec(vRecording_c::kLoaderCapacity);
+    WordPrinter printer(detector);
+    detector.StartListening(rec);
+    const size_t buffer = static_cast<size_t>(s.windowSize) * s.windowNum;
+    for (size_t pos = 0; pos + buffer <= stream.size(); pos += buffer)
+        detector.ProcessBuffer(stream.data() + pos, buffer, *processor, rec, printer);
+    std::printf("words=%d\n", printer.words);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!Parse(argc, argv, o)) {
+        Usage();
+        return kUsageError;
+    }
+    try {
+        if (!o.ini.empty()) {
+            if (::access(o.ini.c_str(), R_OK) != 0) {
+                std::fprintf(stderr, "Cannot read %s\n", o.ini.c_str());
+                return 1;
+            }
+            gSettings.SetFileName(o.ini.c_str());
+        }
+        if (o.command == "frames") return Frames(o);
+        if (o.command == "score") return Score(o);
+        return Detect(o);
+    } catch (const WaveRefused& e) {
+        std::fprintf(stderr, "%s\n", e.message.c_str());
+        return kWaveRefused;
+    } catch (const vException_c& e) {
+        std::fprintf(stderr, "%s", e.Message().c_str());
+        return 1;
+    }
+}

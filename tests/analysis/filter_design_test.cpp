@@ -1,0 +1,287 @@
+// Checks of the default filter design (data/english/coef.dat and calib.txt)
+// through the real fixed-point bank, driven with sines at 22050 Hz.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "analysis/hm_block_processor.h"
+#include "analysis/log_energy.h"
+#include "test_banks.h"
+
+namespace {
+
+constexpr double kRate = 22050;
+constexpr int kOutputs = 22;  // 20 bands, full band, low band
+constexpr int kUnitsPerDb = 100;  // 600 units per doubling of amplitude (6.02 dB)
+
+vHMProcessorSetup_c DefaultSetup(double preAmp = 1) {
+    vHMProcessorSetup_c setup;
+    setup.coefficients = SourceFile("data/english/coef.dat");
+    setup.calibration = SourceFile("data/english/calib.txt");
+    setup.preAmp = preAmp;
+    return setup;
+}
+
+int32_t Output(const vAllHmData_c& f, int i) {
+    return i < 20 ? f.channels[i] : i == 20 ? f.fullBand : f.lowBand;
+}
+
+// Frames of a signal through a fresh processor.
+std::vector<vAllHmData_c> Analyse(const std::vector<int16_t>& s, double preAmp = 1) {
+    InitLogScale();
+    vHMBlockProcessor_c p(DefaultSetup(preAmp));
+    std::vector<vAllHmData_c> frames(s.size() / 224);
+    for (size_t i = 0; i < frames.size(); ++i)
+        p.ProcessBlock(s.data() + 224 * i, 224, false, frames[i], true, false);
+    return frames;
+}
+
+std::vector<int16_t> Sine(double hz, int frames, double amplitude = 32767) {
+    std::vector<int16_t> s(224 * static_cast<size_t>(frames));
+    for (size_t n = 0; n < s.size(); ++n)
+        s[n] = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hz * n / kRate)));
+    return s;
+}
+
+// The settled level of every output for a full-scale sine: the median of the
+// frames after the first 12 (120 ms for the filters to settle).
+std::array<int32_t, kOutputs> Response(double hz) {
+    const auto frames = Analyse(Sine(hz, 36));
+    std::array<int32_t, kOutputs> out;
+    for (int i = 0; i < kOutputs; ++i) {
+        std::vector<int32_t> v;
+        for (size_t f = 12; f < frames.size(); ++f) v.push_back(Output(frames[f], i));
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        out[i] = v[v.size() / 2];
+    }
+    return out;
+}
+
+// A logarithmic sweep from 50 Hz to 10.9 kHz, computed once.
+struct Sweep {
+    std::vector<double> hz;
+    std::vector<std::array<int32_t, kOutputs>> level;
+    Sweep() {
+        for (double f = 50; f < 10900; f *= 1.012) {
+            hz.push_back(f);
+            level.push_back(Response(f));
+        }
+    }
+    size_t Peak(int band) const {
+        size_t best = 0;
+        for (size_t k = 0; k < hz.size(); ++k)
+            if (level[k][band] > level[best][band]) best = k;
+        return best;
+    }
+    // The highest (lowest) frequency above (below) the peak still within
+    // drop units of it.
+    double UpperEdge(int band, int drop) const {
+        size_t k = Peak(band);
+        while (k + 1 < hz.size() && level[k + 1][band] >= level[Peak(band)][band] - drop) ++k;
+        return hz[k];
+    }
+    double LowerEdge(int band, int drop) const {
+        size_t k = Peak(band);
+        while (k > 0 && level[k - 1][band] >= level[Peak(band)][band] - drop) --k;
+        return hz[k];
+    }
+    // The geometric middle of the -3 dB points (the top is too flat to say).
+    double Centre(int band) const { return std::sqrt(LowerEdge(band, 300) * UpperEdge(band, 300)); }
+};
+
+const Sweep& TheSweep() {
+    static const Sweep sweep;
+    return sweep;
+}
+
+}  // namespace
+
+TEST(FilterDesign, CentresRiseOnAPerceptualScaleFrom150HzTo9kHz) {
+    const Sweep& s = TheSweep();
+    double previous = 0, previousErb = 0, step = 0;
+    for (int b = 0; b < 20; ++b) {
+        const double centre = s.Centre(b);
+        EXPECT_GT(centre, previous) << "band " << b;
+        const double erb = 21.4 * std::log10(1 + 0.00437 * centre);
+        if (b == 1) step = erb - previousErb;
+        if (b > 1) {
+            EXPECT_NEAR(erb - previousErb, step, 0.15 * step) << "band " << b;
+        }
+        previous = centre;
+        previousErb = erb;
+    }
+    EXPECT_NEAR(s.Centre(0), 150, 15);
+    EXPECT_NEAR(s.Centre(19), 9000, 500);
+}
+
+TEST(FilterDesign, BandsStayInTheirGroupsRange) {
+    const Sweep& s = TheSweep();
+    for (int b = 0; b < 20; ++b) {
+        const double limit = b < 7 ? 1200 : b < 11 ? 2400 : b < 15 ? 4800 : 10000;
+        EXPECT_LT(s.UpperEdge(b, 3 * kUnitsPerDb), limit) << "band " << b;
+    }
+}
+
+TEST(FilterDesign, NeighboursCrossBetweenMinus3AndMinus6Db) {
+    const Sweep& s = TheSweep();
+    for (int b = 0; b + 1 < 20; ++b) {
+        const size_t lo = s.Peak(b), hi = s.Peak(b + 1);
+        size_t k = lo;
+        while (k < hi && s.level[k][b] > s.level[k][b + 1]) ++k;
+        const int32_t cross = std::max(s.level[k][b], s.level[k][b + 1]);
+        const int32_t drop = s.level[lo][b] - cross;
+        EXPECT_GE(drop, 250) << "bands " << b << "/" << b + 1 << " at " << s.hz[k] << " Hz";
+        EXPECT_LE(drop, 650) << "bands " << b << "/" << b + 1 << " at " << s.hz[k] << " Hz";
+    }
+}
+
+TEST(FilterDesign, FullScaleSineAtACentreReads5000) {
+    const Sweep& s = TheSweep();
+    for (int b = 0; b < 20; ++b) {
+        const double centre = s.Centre(b);
+        EXPECT_NEAR(Response(centre)[b], 5000, 150) << "band " << b << " at " << centre << " Hz";
+    }
+}
+
+TEST(FilterDesign, FullBandIsFlatFrom150HzTo8kHz) {
+    const Sweep& s = TheSweep();
+    for (size_t k = 0; k < s.hz.size(); ++k)
+        if (s.hz[k] >= 150 && s.hz[k] <= 8000) {
+            EXPECT_NEAR(s.level[k][20], 5000, 150) << s.hz[k] << " Hz";
+        }
+}
+
+TEST(FilterDesign, LowBandCovers80To400Hz) {
+    const Sweep& s = TheSweep();
+    const int32_t peak = s.level[s.Peak(21)][21];
+    EXPECT_NEAR(peak, 5000, 150);
+    for (size_t k = 0; k < s.hz.size(); ++k) {
+        if (s.hz[k] >= 85 && s.hz[k] <= 380) {
+            EXPECT_GE(s.level[k][21], peak - 350) << s.hz[k];
+        }
+        if (s.hz[k] <= 50 || s.hz[k] >= 800) {
+            EXPECT_LE(s.level[k][21], peak - 600) << s.hz[k];
+        }
+    }
+}
+
+// A tone that folds onto a lower group's band centre must be 40 dB down.
+TEST(FilterDesign, DecimatorsAttenuateAliasesBy40Db) {
+    const Sweep& s = TheSweep();
+    for (int b = 0; b < 15; ++b) {
+        const double rate = b < 7 ? kRate / 8 : b < 11 ? kRate / 4 : kRate / 2;
+        const double centre = s.Centre(b);
+        const int32_t own = Response(centre)[b];
+        for (int m = 1; m * rate - centre < kRate / 2; ++m) {
+            for (double alias : {m * rate - centre, m * rate + centre}) {
+                if (alias <= rate / 2 || alias >= kRate / 2) continue;
+                EXPECT_LE(Response(alias)[b], own - 40 * kUnitsPerDb)
+                    << "band " << b << " at " << alias << " Hz";
+            }
+        }
+    }
+}
+
+TEST(FilterDesign, DigitalSilenceGivesTheFloorEverywhere) {
+    std::vector<int16_t> s = Sine(440, 20);
+    // A loud chirp first, then two seconds of silence: no limit cycle may stay.
+    for (size_t n = 0; n < s.size(); ++n)
+        s[n] = static_cast<int16_t>(32767 * std::sin(2 * M_PI * (50 + 2.5 * n) * n / kRate));
+    s.resize(s.size() + 224 * 200, 0);
+    const auto frames = Analyse(s, 2);
+    for (int i = 0; i < kOutputs; ++i) EXPECT_EQ(Output(frames.back(), i), kLogFloor) << i;
+    const auto fresh = Analyse(std::vector<int16_t>(224 * 5, 0));
+    for (int i = 0; i < kOutputs; ++i) EXPECT_EQ(Output(fresh.back(), i), kLogFloor) << i;
+}
+
+namespace {
+
+// The bank's stages in 64-bit states with exact sums: equal to the 32-bit
+// bank only while nothing wraps.
+struct Wide {
+    const int32_t* c;
+    int64_t s[9] = {};
+    static int64_t Stage(const int32_t* c, int64_t in2, int64_t in1, int64_t in0, int64_t out2,
+                         int64_t out1) {
+        const __int128 sum = static_cast<__int128>(c[0]) * in2 + static_cast<__int128>(c[1]) * in1 +
+                             static_cast<__int128>(c[2]) * in0 + static_cast<__int128>(c[3]) * out2 +
+                             static_cast<__int128>(c[4]) * out1;
+        return static_cast<int64_t>(sum >> 32) * 4;
+    }
+    int64_t Step(int64_t x, bool envelope) {
+        const int64_t y1 = Stage(c, s[0], s[1], x, s[2], s[3]);
+        const int64_t y2 = Stage(c + 5, s[2], s[3], y1, s[4], s[5]);
+        const int64_t y3 = Stage(c + 10, s[4], s[5], y2, s[6], s[7]);
+        s[0] = s[1], s[1] = x, s[2] = s[3], s[3] = y1, s[4] = s[5], s[5] = y2, s[6] = s[7], s[7] = y3;
+        if (envelope) {
+            const __int128 e = static_cast<__int128>(c[15]) * (y3 < 0 ? -y3 : y3) +
+                               static_cast<__int128>(c[16]) * s[8];
+            s[8] = static_cast<int64_t>(e >> 32) * 4;
+        }
+        return y3;
+    }
+};
+
+// Runs x through every filter of the bank at its rate, comparing each state
+// of the 32-bit filters with the wide model. Returns the number of states
+// that differed (a wrap-around).
+int Wraps(const std::vector<int32_t>& x) {
+    vArrayBank_c bank;
+    bank.LoadCoefficients(SourceFile("data/english/coef.dat").c_str());
+    int wraps = 0;
+    auto check = [&](const int32_t* narrow, const int64_t* wide, int n) {
+        for (int k = 0; k < n; ++k) wraps += narrow[k] != wide[k];
+    };
+    auto runGroup = [&](vBandGroup_c& group, const std::vector<int32_t>& in) {
+        for (auto& f : group.filters) {
+            Wide w{f.c};
+            for (int32_t v : in) {
+                BandFilterStep(f, v);
+                w.Step(v, true);
+                check(f.s, w.s, 9);
+            }
+        }
+    };
+    auto decimate = [&](vDecimator_c& d, const std::vector<int32_t>& in) {
+        Wide w{d.c};
+        std::vector<int32_t> out;
+        for (size_t k = 0; k < in.size(); ++k) {
+            const int32_t y = DecimatorStep(d, in[k]);
+            w.Step(in[k], false);
+            check(d.s, w.s, 8);
+            if (k % 2) out.push_back(y);
+        }
+        return out;
+    };
+    runGroup(bank.groups[vHMFilterArray_c::kFilt20k], x);
+    const auto a = decimate(bank.decimators[0], x);
+    runGroup(bank.groups[vHMFilterArray_c::kFilt10k], a);
+    const auto b = decimate(bank.decimators[1], a);
+    runGroup(bank.groups[vHMFilterArray_c::kFilt5k], b);
+    const auto d = decimate(bank.decimators[2], b);
+    runGroup(bank.groups[vHMFilterArray_c::kFilt2_5k], d);
+    runGroup(bank.groups[vHMFilterArray_c::kLowEnergy], d);
+    return wraps;
+}
+
+}  // namespace
+
+TEST(FilterDesign, NoStateWrapsForFullScaleInputAtPreAmp2) {
+    const int32_t preAmp256 = PreAmp256(2.0);
+    std::mt19937 rng(1);
+    std::vector<int32_t> noise(22050 * 2), sweep(22050 * 4), square(22050);
+    for (auto& v : noise) v = static_cast<int16_t>(rng()) * preAmp256;
+    for (size_t n = 0; n < sweep.size(); ++n)
+        sweep[n] = static_cast<int32_t>(32767 * std::sin(2 * M_PI * (30 + 1.25 * n / 22050 * 1000) * n / kRate)) * preAmp256;
+    for (size_t n = 0; n < square.size(); ++n)
+        square[n] = ((n / 37) % 2 ? 32767 : -32768) * preAmp256;
+    EXPECT_EQ(Wraps(noise), 0);
+    EXPECT_EQ(Wraps(sweep), 0);
+    EXPECT_EQ(Wraps(square), 0);
+}
