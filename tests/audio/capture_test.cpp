@@ -24,6 +24,7 @@ public:
     void ProcessBuffer(AudioBuffer* h) override {
         if (keepSamples) buffers.emplace_back(SamplesOf(h), SamplesOf(h) + SampleCountOf(h));
         ++processed;
+        if (processed == stopAt) Stop();
         if (failEvery && processed % failEvery == 0) throw vException_c(77);
     }
     void OnOverload() override { log += "o" + std::to_string(processed) + " "; }
@@ -39,6 +40,7 @@ public:
     bool logEnds = false;
     int processed = 0;
     int failEvery = 0;
+    int stopAt = -1;  // Stop from inside ProcessBuffer of this buffer
     int opened = 0, closed = 0;
     std::string log;
 };
@@ -120,16 +122,17 @@ TEST_F(Capture, StopThenStartRequeuesThePool) {
     WriteSettings("PreAllocNum=5\n");
     Listener l(window);
     l.keepSamples = false;
+    l.stopAt = 20;
     l.Open(-1, 22050, 1, 16);
     l.Start();
     ASSERT_TRUE(PumpUntil([&] { return l.processed >= 20; }));
-    l.Stop();
     EXPECT_TRUE(l.Stopping());
     EXPECT_FALSE(l.Running());
     DrainMessages();
     const int stopped = l.processed;
-    // Buffers that came back after Stop were processed but not queued again.
+    // The buffer being processed and those that came back after Stop were not queued again.
     EXPECT_LT(l.Queued(), 5);
+    EXPECT_GE(l.processed, 20);
     EXPECT_TRUE(l.PoolAllocated());
     // Start hands in the whole pool again; those still queued answer 33 quietly.
     l.Start();
