@@ -14,7 +14,7 @@ packages=(
   # fonts the bundled data names ("Arial", "Times New Roman") map onto
   fonts-liberation fonts-dejavu-core
   # tests: a real display, clicks, screenshots, synthetic speech
-  xvfb xauth xdotool imagemagick espeak-ng sox
+  xvfb xauth xdotool imagemagick espeak-ng sox libx11-dev
   # the filter-design generator
   python3-scipy python3-numpy
 )

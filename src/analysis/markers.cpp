@@ -54,15 +54,15 @@ std::string vSegmentMarker_c::EffectiveFontName(const std::string& ownerFont) co
 vRecMarkerList_c& vRecMarkerList_c::operator=(const vRecMarkerList_c& other) {
     if (this == &other) return *this;
     std::vector<std::unique_ptr<vRecordMarker_c>> copy;
-    copy.reserve(other.mMarkers.size());
-    for (const auto& m : other.mMarkers) copy.push_back(m->Copy());
-    mMarkers = std::move(copy);
+    copy.reserve(other.size());
+    for (const auto& m : other) copy.push_back(m->Copy());
+    std::vector<std::unique_ptr<vRecordMarker_c>>::operator=(std::move(copy));
     return *this;
 }
 
 int vRecMarkerList_c::MakeRelativeAbsolute(int32_t base) {
     int converted = 0;
-    for (auto& m : mMarkers) {
+    for (auto& m : *this) {
         if (m->IsAbsolute()) continue;
         // A marker that was never placed has no position to convert; it stays
         // unplaced rather than failing the whole recording.
@@ -74,3 +74,12 @@ int vRecMarkerList_c::MakeRelativeAbsolute(int32_t base) {
     }
     return converted;
 }
+
+V_REGISTER_CLASS(vRecordMarker_c);
+V_REGISTER_CLASS(vSegmentMarker_c,
+    V_PROP("FontName", fontName),
+    V_PROP("FontSize", fontSize),
+    V_PROP("Label", label),
+    V_PROP("SegmentCode", segmentCode),
+    V_PROP("Pos", pos),
+    V_PROP("AbsPos", absPos));

@@ -10,13 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "objects/registration.h"
+
 // The position value of a marker that is not placed in that form.
 inline constexpr int32_t kMarkerUndefined = -2147483647;
 
 // Abstract base of every marker kind.
-class vRecordMarker_c {
+class vRecordMarker_c : public vPropCntnr_c {
+    V_RTTI_CLASS(vRecordMarker_c, vPropCntnr_c)
+
 public:
-    virtual ~vRecordMarker_c() = default;
 
     // Absolute or word-relative position; raises vTextException_c
     // "Marker already relative!" / "Marker already absolute!" when the asked
@@ -34,6 +37,8 @@ public:
 };
 
 class vSegmentMarker_c : public vRecordMarker_c {
+    V_RTTI_CLASS(vSegmentMarker_c, vRecordMarker_c)
+
 public:
     // Reads "ResDisplay/DrawSegmentLine".
     vSegmentMarker_c();
@@ -60,31 +65,28 @@ private:
     bool drawLine = true;  // "ResDisplay/DrawSegmentLine", read at creation
 };
 
-// The markers of one recording in insertion order; owns them.
-class vRecMarkerList_c {
+// The markers of one recording in insertion order; owns them. Definition
+// files list them as objects of any marker class.
+class vRecMarkerList_c : public std::vector<std::unique_ptr<vRecordMarker_c>> {
 public:
     vRecMarkerList_c() = default;
-    vRecMarkerList_c(const vRecMarkerList_c& other) { *this = other; }
+    vRecMarkerList_c(const vRecMarkerList_c& other) : vector() { *this = other; }
     vRecMarkerList_c& operator=(const vRecMarkerList_c& other);
     vRecMarkerList_c(vRecMarkerList_c&&) = default;
     vRecMarkerList_c& operator=(vRecMarkerList_c&&) = default;
 
-    void Add(std::unique_ptr<vRecordMarker_c> marker) { mMarkers.push_back(std::move(marker)); }
-    void Clear() { mMarkers.clear(); }
-    size_t Count() const { return mMarkers.size(); }
-    bool Empty() const { return mMarkers.empty(); }
-    vRecordMarker_c& operator[](size_t i) { return *mMarkers[i]; }
-    const vRecordMarker_c& operator[](size_t i) const { return *mMarkers[i]; }
-
-    auto begin() { return mMarkers.begin(); }
-    auto end() { return mMarkers.end(); }
-    auto begin() const { return mMarkers.begin(); }
-    auto end() const { return mMarkers.end(); }
+    void Add(std::unique_ptr<vRecordMarker_c> marker) { push_back(std::move(marker)); }
+    size_t Count() const { return size(); }
+    vRecordMarker_c& operator[](size_t i) { return *at(i); }
+    const vRecordMarker_c& operator[](size_t i) const { return *at(i); }
 
     // Makes every marker that is still word-relative absolute with base;
     // returns how many were converted.
     int MakeRelativeAbsolute(int32_t base);
+};
 
-private:
-    std::vector<std::unique_ptr<vRecordMarker_c>> mMarkers;
+// The list is the plain list of marker objects to the definition files.
+template <>
+struct vTypeOf_s<vRecMarkerList_c> {
+    static constexpr const vRTTI_TypeInfo_c* Get() { return &gTD_STLPtr<vRecordMarker_c>; }
 };

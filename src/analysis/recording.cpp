@@ -25,8 +25,8 @@ void vRecording_c::ForgetResults() {
 
 void vRecording_c::Allocate(int32_t n) {
     if (n < 0) throw vTextException_c("Cannot allocate a negative number of frames");
-    mData.reset();
-    mData = std::make_unique<vAllHmData_c[]>(static_cast<size_t>(n));
+    std::vector<vAllHmData_c>(static_cast<size_t>(n)).swap(mData);
+    mHasFrames = true;
     mSize = n;
     mRecPos = 0;
     ForgetResults();
@@ -34,14 +34,15 @@ void vRecording_c::Allocate(int32_t n) {
 }
 
 void vRecording_c::Clear() {
-    mData.reset();
+    std::vector<vAllHmData_c>().swap(mData);
+    mHasFrames = false;
     mSize = 0;
     mRecPos = -1;
     ForgetResults();
 }
 
 void vRecording_c::Rewind() {
-    if (!mData) throw vException_c();
+    if (!mHasFrames) throw vException_c();
     mRecPos = 0;
     ForgetResults();
     mModified = false;
@@ -50,19 +51,19 @@ void vRecording_c::Rewind() {
 bool vRecording_c::AppendFrame(const vAllHmData_c& frame, bool filtersDone, bool pitchDone) {
     if (!filtersDone) mFiltersValid = false;
     if (!pitchDone) mPitchCalculated = false;
-    if (!mData || mRecPos < 0 || mRecPos >= mSize) return false;
+    if (mRecPos < 0 || mRecPos >= Capacity()) return false;
     mData[static_cast<size_t>(mRecPos)] = frame;
     ++mRecPos;
     return true;
 }
 
 vAllHmData_c& vRecording_c::CurrentFrame() {
-    if (!mData || mRecPos < 0 || mRecPos >= mSize) throw vException_c();
+    if (mRecPos < 0 || mRecPos >= Capacity()) throw vException_c();
     return mData[static_cast<size_t>(mRecPos)];
 }
 
 vAllHmData_c& vRecording_c::LastFrame() {
-    if (!mData || mRecPos <= 0 || mRecPos >= mSize) throw vException_c();
+    if (mRecPos <= 0 || mRecPos >= Capacity()) throw vException_c();
     return mData[static_cast<size_t>(mRecPos - 1)];
 }
 
@@ -70,7 +71,7 @@ const vAllHmData_c& vRecording_c::WordFrame(int32_t i) const {
     // A word section that was never found (wordBegin -1) must not reach
     // before the first frame either.
     const int64_t index = static_cast<int64_t>(mWordBegin) + i;
-    if (!mData || index < 0 || index >= mSize) throw vException_c();
+    if (index < 0 || index >= Capacity()) throw vException_c();
     return mData[static_cast<size_t>(index)];
 }
 
@@ -79,7 +80,7 @@ vAllHmData_c& vRecording_c::WordFrame(int32_t i) {
 }
 
 const vAllHmData_c& vRecording_c::Frame(int32_t i) const {
-    if (!mData || i < 0 || i >= mSize) throw vException_c();
+    if (i < 0 || i >= Capacity()) throw vException_c();
     return mData[static_cast<size_t>(i)];
 }
 
@@ -95,10 +96,8 @@ void vRecording_c::SetFrameSize(int32_t samples) {
 vRecording_c& vRecording_c::operator=(const vRecording_c& other) {
     if (this == &other) return *this;
     Clear();
-    if (other.mData) {
-        mData = std::make_unique<vAllHmData_c[]>(static_cast<size_t>(other.mSize));
-        for (int32_t i = 0; i < other.mSize; ++i) mData[static_cast<size_t>(i)] = other.mData[static_cast<size_t>(i)];
-    }
+    mData = other.mData;
+    mHasFrames = other.mHasFrames;
     mSize = other.mSize;
     mRecPos = other.mRecPos;
     mRecSize = other.mRecSize;
@@ -125,6 +124,10 @@ void vRecording_c::LoadStarting() {
 }
 
 void vRecording_c::LoadFinished() {
+    // A definition file may give sizes that do not match the frames it
+    // declared; the frames are what counts.
+    mSize = Capacity();
+    mRecPos = std::clamp(mRecPos, 0, mSize);
     mFiltersValid = true;
     // A recording given without a file is an empty one, not an error.
     if (mWaveValid && !mWavFileName.empty()) LoadWave(mWavFileName);
@@ -239,7 +242,7 @@ void WriteWhole(const std::string& given, const std::vector<unsigned char>& byte
 
 void vRecording_c::SaveWave(const std::string& path, bool remember) {
     uint64_t dataBytes = 0;
-    for (int32_t i = 0; i < mRecPos && mData; ++i)
+    for (int32_t i = 0; i < std::min(mRecPos, Capacity()); ++i)
         if (mData[static_cast<size_t>(i)].Samples()) dataBytes += 2u * static_cast<uint64_t>(mData[static_cast<size_t>(i)].SampleCount());
     if (dataBytes + 38 > UINT32_MAX) throw vPrintException_c(0, "Cannot write %s", path.c_str());
 
@@ -259,7 +262,7 @@ void vRecording_c::SaveWave(const std::string& path, bool remember) {
     PutLe16(out, 0);      // extra format bytes
     PutId(out, "data");
     PutLe32(out, static_cast<uint32_t>(dataBytes));
-    for (int32_t i = 0; i < mRecPos && mData; ++i) {
+    for (int32_t i = 0; i < std::min(mRecPos, Capacity()); ++i) {
         const vAllHmData_c& frame = mData[static_cast<size_t>(i)];
         if (frame.Samples()) PutSamples(out, frame.Samples(), frame.SampleCount());
     }

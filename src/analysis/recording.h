@@ -6,8 +6,10 @@
 // 22050 Hz mono 16-bit PCM WAV files. Used by the user-interface thread only.
 
 #include <cstdint>
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "analysis/hm_data.h"
 #include "analysis/markers.h"
@@ -66,8 +68,8 @@ public:
     // Frame i of the allocated ones (0 <= i < Size()); raises otherwise.
     vAllHmData_c& Frame(int32_t i);
     const vAllHmData_c& Frame(int32_t i) const;
-    vAllHmData_c* Data() { return mData.get(); }
-    const vAllHmData_c* Data() const { return mData.get(); }
+    vAllHmData_c* Data() { return mData.data(); }
+    const vAllHmData_c* Data() const { return mData.data(); }
 
     int32_t Size() const { return mSize; }
     int32_t RecPos() const { return mRecPos; }
@@ -108,7 +110,11 @@ private:
     // only stores the samples when no processor is attached.
     void AnalyseBlock(vAllHmData_c& frame, const int16_t* samples);
 
-    std::unique_ptr<vAllHmData_c[]> mData;
+    // Frames that exist: the smaller of Size and the frames allocated.
+    int32_t Capacity() const { return static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(std::max(mSize, 0)), mData.size())); }
+
+    std::vector<vAllHmData_c> mData;
+    bool mHasFrames = false;  // allocated (possibly with 0 frames) rather than cleared
     int32_t mSize = 0;
     int32_t mRecPos = -1;
     int32_t mRecSize = -1;

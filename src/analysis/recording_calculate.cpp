@@ -7,10 +7,10 @@
 
 void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirantLimit, bool normToMax,
                              int32_t pitchFrames) {
-    if (!mData) throw vTextException_c("Cannot calculate if no data is available!");
+    if (!mHasFrames) throw vTextException_c("Cannot calculate if no data is available!");
     if (mWaveValid && (!mFiltersValid || !mPitchCalculated)) {
         if (!mProcessor) throw vTextException_c("Cannot calculate from wave data if Porcessor is NULL");
-        for (int32_t p = 0; p < mRecPos; ++p) {
+        for (int32_t p = 0; p < std::min(mRecPos, Capacity()); ++p) {
             vAllHmData_c& f = mData[static_cast<size_t>(p)];
             if (!f.Samples()) {
                 mRecPos = p;
@@ -20,7 +20,7 @@ void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirant
         }
         mFiltersValid = mPitchCalculated = true;
     }
-    const int32_t n = std::max(mRecPos, 0);
+    const int32_t n = std::clamp(mRecPos, 0, Capacity());
     int64_t sum = 0;
     int32_t maxFull = -2147483647;
     for (int32_t p = 0; p < n; ++p) {
@@ -73,7 +73,7 @@ void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirant
     mRecSize = mWordEnd - mWordBegin;
     int64_t sampleSum = 0, sampleCount = 0;
     int32_t hi = 0, lo = 0;
-    for (int32_t p = 0; p < mSize; ++p) {
+    for (int32_t p = 0; p < Capacity(); ++p) {
         const vAllHmData_c& f = mData[static_cast<size_t>(p)];
         for (int32_t i = 0; f.Samples() && i < f.SampleCount(); ++i) {
             sampleSum += f.Samples()[i];
@@ -87,7 +87,7 @@ void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirant
         const int32_t peak = std::max(hi - mean, mean - lo);
         if (peak != 0) {
             const int64_t g = 32768000 / peak;
-            for (int32_t p = 0; p < mSize; ++p) {
+            for (int32_t p = 0; p < Capacity(); ++p) {
                 vAllHmData_c& f = mData[static_cast<size_t>(p)];
                 for (int32_t i = 0; f.Samples() && i < f.SampleCount(); ++i)
                     f.Samples()[i] = static_cast<int16_t>(std::clamp<int64_t>((f.Samples()[i] - mean) * g / 1024, -32000, 32000));

@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "analysis/recording.h"
 #include "analysis/sound_limits.h"
+#include "analysis/time_warp.h"
 #include "analysis/text_lines.h"
 #include "platform/path_case.h"
 #include "platform/message_box.h"
@@ -69,6 +71,28 @@ void vSoundFrames_c::Allocate(int32_t frames, int32_t trackingWord) {
 
 void vSoundFrames_c::SetCode(int32_t r, const std::string& code) {
     mFrames[static_cast<size_t>(r)].code = code.substr(0, kMaxCode);
+}
+
+void vSoundFrames_c::SetCodesFromMarkers(const vRecording_c& etalon) {
+    for (const auto& marker : etalon.Markers()) {
+        const auto* segment = dynamic_cast<const vSegmentMarker_c*>(marker.get());
+        if (!segment || !segment->IsAbsolute()) continue;
+        const int64_t r = static_cast<int64_t>(segment->absPos) - etalon.WordBegin();
+        if (r < 0 || r >= Count()) continue;
+        std::string code = segment->segmentCode;
+        if (code.rfind("\\'", 0) == 0) code.erase(0, 1);
+        SetCode(static_cast<int32_t>(r), code);
+    }
+}
+
+void vSoundFrames_c::FillMeasured(const vRecording_c& say, const vWarpData_c& warp) {
+    for (int32_t r = 0; r < Count() && r < warp.Cols(); ++r) {
+        const vAllHmData_c& f = say.WordFrame(warp.RowForColumn(r));
+        auto& m = mFrames[static_cast<size_t>(r)].measured;
+        std::copy(f.channels, f.channels + kBands, m.begin());
+        m[kBands] = f.lowBand;
+        m[kBands + 1] = f.fullBand;
+    }
 }
 
 bool vSoundFrames_c::LoadModels(const std::string& path) {

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+class vRecording_c;
 class vSoundLimits;
+class vWarpData_c;
 
 struct vSoundMarkSummary_c {
     int32_t viMark = 0;    // mean mark of the target sound (0 when it does not occur)
@@ -43,6 +45,12 @@ public:
     const Frame& operator[](int32_t r) const { return mFrames[static_cast<size_t>(r)]; }
     // Sets the code of frame r (cut to kMaxCode characters).
     void SetCode(int32_t r, const std::string& code);
+
+    // Codes from the etalon's absolute segment markers (position relative to
+    // its word section); an escaped stress mark ("\\'") is stored as "'".
+    void SetCodesFromMarkers(const vRecording_c& etalon);
+    // Each etalon frame's measurement: the say frame the warp aligned to it.
+    void FillMeasured(const vRecording_c& say, const vWarpData_c& warp);
 
     // Reads the models of every coded frame from the models file. Problems
     // are reported in error boxes and stop the reading; returns true when

@@ -9,8 +9,9 @@
 
 namespace platform {
 
-// Replaces path with data. An existing file keeps its permissions; a symbolic
-// link is followed, so the file it names is replaced. A target that exists
+// Replaces path with data. An existing file keeps its permissions (and its
+// owner, where the process may give it away); a new file gets the umask's; a
+// symbolic link is followed, so the file it names is replaced. A target that exists
 // but may not be written is a failure, as is a folder that may not be written.
 // Returns false (errno set) on failure.
 bool WriteFileAtomically(const std::string& path, std::string_view data);

@@ -81,8 +81,8 @@ void RequestPaint(WindowHandle window);
 
 // The SDL window, for the display layer; null for unknown handles.
 SDL_Window* SdlWindowOf(WindowHandle window);
-// The window's renderer, created on first use (accelerated where possible,
-// software otherwise). Fails with vTextException_c carrying SDL's text.
+// The window's renderer, made when the window opens (accelerated where
+// possible, software otherwise). Fails with vTextException_c carrying SDL's text.
 SDL_Renderer* RendererOf(WindowHandle window);
 
 struct Rgb {

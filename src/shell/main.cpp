@@ -4,6 +4,7 @@
 #include "platform/exception.h"
 #include "platform/message_box.h"
 #include "shell/command_line.h"
+#include "shell/main_window.h"
 
 #include <string>
 #include <vector>
@@ -13,14 +14,13 @@ int main(int argc, char** argv) {
     std::vector<std::string> words(argv + 1, argv + argc);
     try {
         const vTrStartup_c startup = ParseCommandLine(words);
-        // The main window (RegisterWindowClass, then Run with this start-up
-        // record) plugs in here; its Run result becomes the exit code.
-        (void)startup;
+        vTrMainWin_c app(startup);
+        app.RegisterWindowClass();
+        return app.Run();
     } catch (const vException_c& e) {
         // No window exists yet to show it: a fatal start-up failure.
         platform::ShowMessageBox({e.Message(), "The following fatal exception occured:", platform::BoxIcon::Stop,
                                   platform::BoxButtons::Ok});
         return -1;
     }
-    return 0;
 }

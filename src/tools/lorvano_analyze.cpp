@@ -82,7 +82,9 @@ std::string InDataDir(const std::string& dir, const std::string& file) {
 
 std::unique_ptr<vHMBlockProcessor_c> MakeProcessor(const Options& o) {
     const std::string dir = o.dataDir.empty() ? BundledDataDir() : o.dataDir;
-    vHMProcessorSetup_c setup;
+    // With an INI file the processor's own settings apply too; its data files
+    // are looked up in the data folder.
+    vHMProcessorSetup_c setup = gSettings.FileName() ? vHMProcessorSetup_c::FromSettings() : vHMProcessorSetup_c{};
     setup.coefficients = InDataDir(dir, setup.coefficients);
     setup.calibration = InDataDir(dir, setup.calibration);
     setup.window = InDataDir(dir, setup.window);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "objects/registration.h"
 #include "platform/exception.h"
 
 namespace {
@@ -86,4 +87,28 @@ TEST(RecMarkerList, OwnsCopiesAndConvertsRelativeMarkers) {
     // The copy was taken before and is independent.
     EXPECT_FALSE(copy[0].IsAbsolute());
     EXPECT_EQ(copy.Count(), 3u);
+}
+
+TEST(SegmentMarker, PropertiesFromText) {
+    std::unique_ptr<vPropCntnr_c> object(gTypeRegistry.CreateByName("vSegmentMarker_c"));
+    auto* marker = dynamic_cast<vSegmentMarker_c*>(object.get());
+    ASSERT_NE(marker, nullptr);
+    const ConversionContext ctx;
+    auto set = [&](const char* path, const char* text) {
+        vPropCntnrIterator_c it(marker);
+        auto found = it.FindPath(path, "", false);
+        ASSERT_TRUE(found) << path;
+        EXPECT_GT(found->SetFromText(text, ctx), 0u) << path;
+    };
+    set("SegmentCode", "\"a:\"");
+    set("Label", "\"long a\"");
+    set("Pos", "12");
+    set("FontSize", "0x10");
+    EXPECT_EQ(marker->segmentCode, "a:");
+    EXPECT_EQ(marker->label, "long a");
+    EXPECT_EQ(marker->GetPos(false), 12);
+    EXPECT_EQ(marker->fontSize, 16);
+    EXPECT_FALSE(marker->IsAbsolute());
+    // The abstract base cannot be made.
+    EXPECT_THROW(gTypeRegistry.CreateByName("vRecordMarker_c"), vException_c);
 }

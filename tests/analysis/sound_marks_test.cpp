@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "analysis/recording.h"
 #include "analysis/sound_limits.h"
+#include "analysis/time_warp.h"
 #include "platform/message_box.h"
 
 namespace fs = std::filesystem;
@@ -196,5 +198,61 @@ TEST_F(SoundFiles, MarkSteps) {
         EXPECT_EQ(t[0].mark, mark) << h;
         // "a:" is the target: "a" counts through the other length form.
         EXPECT_EQ(summary.viMark, mark);
+    }
+}
+
+TEST(SoundFrames, CodesFromMarkersAndMeasurementsFromTheWarp) {
+    // Frames 0 and 7 are quiet, 1..6 the word; the say is the word at half speed.
+    vRecording_c etalon(10), say(20);
+    auto frame = [](int level, int tag) {
+        vAllHmData_c f;
+        for (int k = 0; k < 20; ++k) f.channels[k] = level + 10 * k;
+        f.lowBand = tag;
+        f.fullBand = level;
+        return f;
+    };
+    etalon.AppendFrame(frame(0, 0), true, true);
+    say.AppendFrame(frame(0, 0), true, true);
+    for (int i = 1; i <= 6; ++i) {
+        etalon.AppendFrame(frame(3000 + 300 * i, i), true, true);
+        say.AppendFrame(frame(3000 + 300 * i, 100 + i), true, true);
+        say.AppendFrame(frame(3000 + 300 * i, 200 + i), true, true);
+    }
+    etalon.AppendFrame(frame(0, 0), true, true);
+    say.AppendFrame(frame(0, 0), true, true);
+
+    auto marker = [](int32_t pos, bool absolute, const char* code) {
+        auto m = std::make_unique<vSegmentMarker_c>();
+        m->SetPos(pos, absolute);
+        m->segmentCode = code;
+        return m;
+    };
+    etalon.Markers().Add(marker(0, false, "a"));     // the word's first frame
+    etalon.Markers().Add(marker(4, true, "\\'tS"));  // frame 4 of the recording
+    etalon.Markers().Add(marker(40, true, "e"));     // outside the word
+    etalon.Calculate(2000, 0, 0, true, 10);
+    say.Calculate(2000, 0, 0, true, 10);
+    ASSERT_EQ(etalon.WordBegin(), 1);
+    // The last loud frame closes the section and lies outside it.
+    ASSERT_EQ(etalon.RecSize(), 5);
+    ASSERT_EQ(say.RecSize(), 11);
+
+    vSoundFrames_c t;
+    t.Allocate(etalon.RecSize(), 0);
+    t.SetCodesFromMarkers(etalon);
+    EXPECT_EQ(t[0].code, "a");
+    EXPECT_EQ(t[3].code, "'tS");
+    for (int r : {1, 2, 4}) EXPECT_EQ(t[r].code, "") << r;
+
+    vWarpData_c warp;
+    warp.Warp(etalon, say, 2000);
+    t.FillMeasured(say, warp);
+    for (int r = 0; r < 5; ++r) {
+        const vAllHmData_c& aligned = say.WordFrame(warp.RowForColumn(r));
+        EXPECT_EQ(t[r].measured[5], aligned.channels[5]);
+        EXPECT_EQ(t[r].measured[20], aligned.lowBand);
+        EXPECT_EQ(t[r].measured[21], aligned.fullBand);
+        // Each etalon frame meets one of its two slower copies.
+        EXPECT_EQ(aligned.lowBand % 100, r + 1) << r;
     }
 }

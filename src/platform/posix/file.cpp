@@ -1,8 +1,11 @@
 #include "platform/atomic_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,19 +36,37 @@ std::string ResolveTarget(const std::string& path) {
     return path;
 }
 
-mode_t DefaultMode() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+// Creates a new file beside the target. open() with O_EXCL rather than
+// mkstemp, so that a new file gets the umask's permissions without the
+// process-wide umask being read (and changed) from a thread.
+int CreateTemp(const std::string& dir, const std::string& base, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned seed = std::random_device{}();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[40];
+        std::snprintf(suffix, sizeof suffix, ".%x%x%x", seed, static_cast<unsigned>(::getpid()), counter++);
+        name = dir + "." + base + suffix;
+        int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Makes the rename itself durable; a folder that cannot be synced is no failure.
+void SyncFolder(const std::string& dir) {
+    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view data) {
     const std::string target = ResolveTarget(path);
-    mode_t mode = DefaultMode();
     struct stat st;
-    if (::stat(target.c_str(), &st) == 0) {
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists) {
         if (!S_ISREG(st.st_mode)) {
             errno = EISDIR;
             return false;
@@ -53,7 +74,6 @@ bool WriteFileAtomically(const std::string& path, std::string_view data) {
         // A read-only file stays read-only, even though its folder would let
         // the rename replace it.
         if (::access(target.c_str(), W_OK) != 0) return false;
-        mode = st.st_mode & 07777;
     } else if (errno != ENOENT) {
         return false;
     }
@@ -61,11 +81,20 @@ bool WriteFileAtomically(const std::string& path, std::string_view data) {
     const std::string::size_type slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = dir + "." + base + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
+    std::string temp;
+    int fd = CreateTemp(dir, base, temp);
     if (fd < 0) return false;
 
-    bool ok = WriteAll(fd, data) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, data);
+    if (ok && exists) {
+        // The new file takes the old one's place with its permissions and,
+        // where allowed, its owner.
+        ok = ::fchmod(fd, st.st_mode & 07777) == 0;
+        if (ok && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Not allowed to give it away: the file stays ours, its data is whole.
+        }
+    }
+    ok = ok && ::fsync(fd) == 0;
     int saved = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -80,6 +109,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data) {
         errno = saved;
         return false;
     }
+    SyncFolder(dir);
     return true;
 }
 

@@ -76,20 +76,34 @@ void StartWindowSystem() { sdl::StartVideo(); }
 
 WindowHandle OpenWindow(const WindowSpec& spec) {
     sdl::StartVideo();
-    Uint32 flags = SDL_WINDOW_SHOWN;
-    if (spec.mode == ScreenMode::FullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    const int x = spec.x < 0 ? SDL_WINDOWPOS_CENTERED : spec.x;
-    const int y = spec.y < 0 ? SDL_WINDOWPOS_CENTERED : spec.y;
-    SDL_Window* made = SDL_CreateWindow(spec.title.c_str(), x, y, spec.width, spec.height, flags);
+    // Hidden until the renderer exists: making an accelerated renderer may
+    // replace the system's window, which must not happen while it is shown.
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    int x = spec.x < 0 ? SDL_WINDOWPOS_CENTERED : spec.x;
+    int y = spec.y < 0 ? SDL_WINDOWPOS_CENTERED : spec.y;
+    int width = spec.width, height = spec.height;
+    if (spec.mode == ScreenMode::FullScreen) {
+        // Also placed over the whole display, so that it covers it even where
+        // no window manager carries out the full-screen request.
+        SDL_Rect display;
+        if (SDL_GetDisplayBounds(0, &display) == 0) {
+            x = display.x, y = display.y, width = display.w, height = display.h;
+            flags |= SDL_WINDOW_BORDERLESS;
+        }
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    }
+    SDL_Window* made = SDL_CreateWindow(spec.title.c_str(), x, y, width, height, flags);
     if (!made) Fail("Cannot open a window");
     const WindowHandle handle = SDL_GetWindowID(made);
     All().entries[handle] = WindowEntry{made, nullptr, spec.procedure, spec.doubleClicks};
     try {
+        RendererOf(handle);
         Dispatch(Message{handle, msg::kCreate, 0, 0});
     } catch (...) {
         Close(handle);
         throw;
     }
+    SDL_ShowWindow(made);
     RequestPaint(handle);
     return handle;
 }
