@@ -232,7 +232,7 @@ private:
             }
             chunk.assign(want, mFormat.bitsPerSample == 8 ? 0x80 : 0);
             const std::size_t n = std::min(want, mInput.size() - std::min(mPos, mInput.size()));
-            std::memcpy(chunk.data(), mInput.data() + mPos, n);
+            if (n > 0) std::memcpy(chunk.data(), mInput.data() + mPos, n);
             mPos += n;
             mDevice.CaptureSamples(chunk.data(), chunk.size());
         }
