@@ -13,9 +13,9 @@ void vLoader_c::OnDeclare(const char*, const char* className, const vPropDesc_c&
 
 void vLoader_c::Declare(const char* className, const vRTTI_TypeInfo_c* required, const char* message) {
     mObj.reset();
-    std::unique_ptr<vPropCntnr_c> made(className != nullptr && className[0] != 0
-                                           ? gTypeRegistry.CreateByName(className)
-                                           : nullptr);
+    // Only class descriptors create objects; a type keyword is no class.
+    const vRTTI_TypeInfo_c* type = gTypeRegistry.Find(className);
+    std::unique_ptr<vPropCntnr_c> made(type != nullptr && type->AsClass() != nullptr ? type->Create() : nullptr);
     if (!made || !made->GetClassInfo()->DerivesFrom(required)) throw vTextException_c(message);
     mObj = std::move(made);
 }

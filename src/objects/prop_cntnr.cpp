@@ -63,9 +63,9 @@ void ThrowNotDerivedClass(const vRTTI_TypeInfo_c* required) {
 
 std::unique_ptr<vPropCntnr_c> CreateDerived(const char* className, const vTD_PropCntnr_c* required) {
     if (required == nullptr) throw vException_c(0);
-    std::unique_ptr<vPropCntnr_c> made(className != nullptr && className[0] != 0
-                                           ? gTypeRegistry.CreateByName(className)
-                                           : required->Create());
+    const vRTTI_TypeInfo_c* type = className != nullptr && className[0] != 0 ? gTypeRegistry.Find(className) : required;
+    // Only class descriptors create objects; a type keyword is no class.
+    std::unique_ptr<vPropCntnr_c> made(type != nullptr && type->AsClass() != nullptr ? type->Create() : nullptr);
     if (!made || !made->GetClassInfo()->DerivesFrom(required)) ThrowNotDerivedClass(required);
     return made;
 }

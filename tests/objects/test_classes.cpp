@@ -6,12 +6,15 @@ namespace {
 using vTD_TestShape_GetPosX_c = vTD_GetterTmpl_c<vTestShape_c, int32_t, &vTestShape_c::GetPosX, &vTestShape_c::SetPosX>;
 using vTD_TestSprite_GetHotX_c =
     vTD_GetterTmpl_c<vTestSprite_c, int32_t, &vTestSprite_c::GetHotX, &vTestSprite_c::SetHotX>;
+using vTD_TestShape_GetPosY_c = vTD_GetterTmpl_c<vTestShape_c, int32_t, &vTestShape_c::GetPosY, &vTestShape_c::SetPosY>;
 const vTD_TestShape_GetPosX_c gTD_TestShape_GetPosX{"vSInt32"};
+const vTD_TestShape_GetPosY_c gTD_TestShape_GetPosY{"vSInt32"};
 const vTD_TestSprite_GetHotX_c gTD_TestSprite_GetHotX{"vSInt32"};
 }  // namespace
 
 V_REGISTER_CLASS(vTestShape_c,
     V_PROP_GETTER("PosX", gTD_TestShape_GetPosX),
+    V_PROP_GETTER("PosY", gTD_TestShape_GetPosY),
     V_PROP("Name", mName),
     V_PROP("Size", mSize));
 
@@ -56,4 +59,25 @@ bool vTestPanel_c::OnDeclareIndex(const vPropDesc_c& prop, uint32_t index) {
     if (mFrames.size() <= index) mFrames.resize(index + 1);
     mFrameCount = index + 1;
     return true;
+}
+
+V_REGISTER_CLASS(vTestFileImage_c,
+    V_PROP("FileName", mFileName),
+    V_PROP("TransparentColor", mTransparentColor));
+
+V_REGISTER_CLASS(vTestExercise_c,
+    V_PROP_DECLARED("BgImage", mBgImage),
+    V_PROP("CardPos", mCardPos),
+    V_PROP("PenColor", mPenColor),
+    V_PROP_DECLARED("HeadImage", mHeadImage),
+    V_PROP_FIXED("StartBtn", mStartBtn),
+    V_PROP("GuidePage", mGuidePage),
+    V_PROP("Buttons", mButtons),
+    V_PROP("RecPos", mRecPos),
+    V_PROP_ARRAY("Data", mData, "RecPos"));
+
+V_REGISTER_CLASS(vTestExerciseLoader_c);
+
+void vTestExerciseLoader_c::OnDeclare(const char*, const char* className, const vPropDesc_c&, void*) {
+    Declare(className, &vTestExercise_c::sTypeInfo, "Cannot create non vTestExercise_c derivateive object.");
 }

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "objects/loader.h"
 #include "objects/point_color.h"
 #include "objects/registration.h"
 
@@ -18,7 +19,10 @@ public:
     int32_t GetPosX() const { return mPosX; }
     void SetPosX(int32_t x) { mPosX = x; }
     // Shapes marked "NoX" have no position (their getter is not implemented).
+    int32_t GetPosY() const { return mPosY; }
+    void SetPosY(int32_t y) { mPosY = y; }
     int32_t mPosX = 0;
+    int32_t mPosY = 0;
     vStrTmpl_c mName;
     int32_t mSize = 0;  // "Size": also registered by vTestBox_c
     static int sDestroyed;
@@ -100,3 +104,33 @@ public:
     int32_t mState = 0;
 };
 using vTestButton_c = vTestButton_t<vTestBox_c>;
+
+// A picture with a file name, as the display's file images are.
+class vTestFileImage_c : public vTestShape_c {
+    V_RTTI_CLASS(vTestFileImage_c, vTestShape_c)
+public:
+    vStrTmpl_c mFileName;
+    uint32_t mTransparentColor = 0;
+};
+
+// An exercise-like class with the properties of the worked example.
+class vTestExercise_c : public vPropCntnr_c {
+    V_RTTI_CLASS(vTestExercise_c, vPropCntnr_c)
+public:
+    std::unique_ptr<vTestShape_c> mBgImage;
+    vPointProp_c mCardPos;
+    vColor_c mPenColor;
+    std::unique_ptr<vTestShape_c> mHeadImage;
+    std::unique_ptr<vTestShape_c> mStartBtn;
+    vStrTmpl_c mGuidePage;
+    std::vector<std::unique_ptr<vTestShape_c>> mButtons;
+    int32_t mRecPos = 0;  // signed count of Data
+    std::vector<vPointProp_c> mData = std::vector<vPointProp_c>(8);
+};
+
+// A loader variant that requires an exercise.
+class vTestExerciseLoader_c : public vLoader_c {
+    V_RTTI_CLASS(vTestExerciseLoader_c, vLoader_c)
+public:
+    void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
+};

@@ -280,10 +280,10 @@ TEST(ContainerText, APieceThatDoesNotFitBecomesDots) {
     shape.mName = std::string(40, 'n');
     char buf[20];
     EXPECT_EQ(shape.ToText(buf, sizeof buf, kCtx), 19u);
-    EXPECT_STREQ(buf, "(0,...............)");
+    EXPECT_STREQ(buf, "(0,0,.............)");
     shape.mName = "n";
-    EXPECT_EQ(shape.ToText(buf, sizeof buf, kCtx), 9u);
-    EXPECT_STREQ(buf, "(0,\"n\",0)");
+    EXPECT_EQ(shape.ToText(buf, sizeof buf, kCtx), 11u);
+    EXPECT_STREQ(buf, "(0,0,\"n\",0)");
 }
 
 TEST(Registry, CreationByNameAndType) {
@@ -363,12 +363,12 @@ TEST(Properties, IteratorWalksOwnPropertiesFirst) {
     vTestSprite_c sprite;
     std::vector<std::string> names;
     for (vPropCntnrIterator_c it(&sprite); !it.AtEnd(); it.Next()) names.push_back(it.GetName());
-    EXPECT_EQ(names, (std::vector<std::string>{"HotX", "PosX", "Name", "Size"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"HotX", "PosX", "PosY", "Name", "Size"}));
     // A getter without a value is skipped.
     sprite.mNoHot = true;
     names.clear();
     for (vPropCntnrIterator_c it(&sprite); !it.AtEnd(); it.Next()) names.push_back(it.GetName());
-    EXPECT_EQ(names, (std::vector<std::string>{"PosX", "Name", "Size"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"PosX", "PosY", "Name", "Size"}));
     vPropCntnrIterator_c end(&sprite);
     end.ToEnd();
     EXPECT_THROW(end.GetTypeInfo(), vException_c);
