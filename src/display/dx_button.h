@@ -150,10 +150,12 @@ private:
 
 // A plain button: the click only asks for the refresh.
 class vDxButton_c : public vDxButton_t<vDxSimpleImage_c> {
+    V_RTTI_CLASS(vDxButton_c, vDxSimpleImageArray_c)
 public:
     void OnClick() override {}
 };
 class vDxFileButton_c : public vDxButton_t<vDxFileImage_c> {
+    V_RTTI_CLASS(vDxFileButton_c, vDxFileImageArray_c)
 public:
     void OnClick() override {}
 };
@@ -174,6 +176,7 @@ struct vDxButtonOf_s<vDxFileImage_c> {
 // and disabled 3 for every value.
 template <class Image>
 class vDxCheckbox_t : public vDxButtonOf_s<Image>::type {
+    V_RTTI_CLASS(vDxCheckbox_t, typename vDxButtonOf_s<Image>::type)
     using Button = typename vDxButtonOf_s<Image>::type;
 
 public:
@@ -221,6 +224,7 @@ using vDxFileCheckbox_c = vDxCheckbox_t<vDxFileImage_c>;
 
 // A file button that posts (Msg, WParam, LParam) to the main window when clicked.
 class vDxMsgBtn_c : public vDxFileButton_c {
+    V_RTTI_CLASS(vDxMsgBtn_c, vDxFileButton_c)
 public:
     void SetMessage(uint32_t msg, uint32_t wParam, uint32_t lParam) {
         mMsg = msg;

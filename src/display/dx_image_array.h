@@ -20,6 +20,7 @@ vDxPoint DxScreenOrigin(const vDxImage_i& image);
 
 template <class Image>
 class vDxImageArray_t : public vDxImage_i {
+    V_RTTI_CLASS(vDxImageArray_t, vDxImage_i)
 public:
     // Releases the old pictures and makes count new ones with this array's
     // parent; with a positive size every picture gets a surface of it.
@@ -97,9 +98,17 @@ public:
             if (picture) picture->ClearTransparency();
     }
 
+    // A declaration of an entry past the end grows the array.
+    bool OnDeclareIndex(const vPropDesc_c&, uint32_t index) override {
+        if (index >= kMaxDeclaredCount) return false;
+        if (index >= Count()) SetCount(index + 1);
+        return true;
+    }
+
     // After the loader set the pictures: the count follows them, and each
     // gets the array's parent.
     bool Loaded() override {
+        if (mImageCount > kMaxDeclaredCount) throw vPrintException_c(0, "Too many images: %u", mImageCount);
         if (mImageCount != Count()) SetCount(mImageCount);
         for (auto& picture : mImages)
             if (picture) picture->SetParent(GetParent());
@@ -124,6 +133,9 @@ protected:
     std::vector<std::unique_ptr<Image>> mImages;
 
 private:
+    // Bounds what a definition file can make an array allocate.
+    static constexpr uint32_t kMaxDeclaredCount = 4096;
+
     std::unique_ptr<Image> NewPicture() {
         auto picture = std::make_unique<Image>();
         picture->SetParent(GetParent());

@@ -181,6 +181,8 @@ void vDxActMenuBtn_c::OnClick() {
         menu->Open();
 }
 
+vDxSubMenuBtn_c::vDxSubMenuBtn_c() : mMenu(std::make_unique<vDxMenu_c>()) {}
+
 void vDxSubMenuBtn_c::SetSubMenu(std::unique_ptr<vDxMenu_c> menu) {
     mMenu = std::move(menu);
     if (mMenu) mMenu->SetParent(GetParent() ? GetParent()->GetParent() : nullptr);

@@ -31,6 +31,7 @@ public:
 
 // A file button that belongs to a menu (its parent).
 class vDxMenuBtn_c : public vDxFileButton_c {
+    V_RTTI_CLASS(vDxMenuBtn_c, vDxFileButton_c)
 public:
     // The menu the button is in, null before layout.
     vDxMenu_c* Menu() const;
@@ -47,6 +48,7 @@ public:
 using vDxMenuBtnList_c = std::vector<std::unique_ptr<vDxMenuBtn_c>>;
 
 class vDxMenu_c : public vDxSimpleImage_c {
+    V_RTTI_CLASS(vDxMenu_c, vDxSimpleImage_c)
 public:
     vDxMenu_c() = default;
     ~vDxMenu_c() override;
@@ -114,12 +116,14 @@ private:
 // Asks the menu application to refresh its root menu (the command itself is
 // performed by the application's own button classes).
 class vDxCmdMenuBtn_c : public vDxMenuBtn_c {
+    V_RTTI_CLASS(vDxCmdMenuBtn_c, vDxMenuBtn_c)
 public:
     void OnClick() override { RequestRefresh(); }
 };
 
 // Posts (Msg, WParam, LParam) to the main window, then asks for the refresh.
 class vDxMsgMenuBtn_c : public vDxMenuBtn_c {
+    V_RTTI_CLASS(vDxMsgMenuBtn_c, vDxMenuBtn_c)
 public:
     void SetMessage(uint32_t msg, uint32_t wParam, uint32_t lParam) {
         mMsg = msg;
@@ -134,13 +138,17 @@ protected:
 
 // Opens its menu when closed, closes it when open.
 class vDxActMenuBtn_c : public vDxMenuBtn_c {
+    V_RTTI_CLASS(vDxActMenuBtn_c, vDxMenuBtn_c)
 public:
     void OnClick() override;
 };
 
 // Opens a submenu; stays pressed while the submenu is open.
 class vDxSubMenuBtn_c : public vDxMenuBtn_c {
+    V_RTTI_CLASS(vDxSubMenuBtn_c, vDxMenuBtn_c)
 public:
+    // Starts with an empty submenu that the definition fills.
+    vDxSubMenuBtn_c();
     vDxMenu_c* SubMenu() const { return mMenu.get(); }
     void SetSubMenu(std::unique_ptr<vDxMenu_c> menu);
     bool IsSubMenuOpen() const { return mSubOpen; }

@@ -12,6 +12,7 @@
 // User-interface thread only.
 
 #include "display/dx_image_array.h"
+#include "objects/point_color.h"
 
 class vDxSprite_i {
 public:
@@ -28,6 +29,7 @@ public:
 
 template <class Image>
 class vDxSprite_t : public Image, public vDxSprite_i, public vDxLockListener_i {
+    V_RTTI_CLASS(vDxSprite_t, Image)
 public:
     vDxSprite_t() = default;
     ~vDxSprite_t() override {
@@ -72,8 +74,8 @@ public:
         if (mHideCount == 0) return;
         if (--mHideCount == 0 && mWasVisible) Show(mPosition);
     }
-    vDxPoint GetHotSpot() const override { return mHotSpot; }
-    void SetHotSpot(vDxPoint hotSpot) override { mHotSpot = hotSpot; }
+    vDxPoint GetHotSpot() const override { return {mHotSpot.mX, mHotSpot.mY}; }
+    void SetHotSpot(vDxPoint hotSpot) override { mHotSpot = vPointProp_c(hotSpot.x, hotSpot.y); }
 
     // A new position; a shown sprite moves there, a hidden one is shown there next.
     void MoveTo(vDxPoint point) {
@@ -88,9 +90,9 @@ public:
     vDxPoint Position() const { return mPosition; }
 
 protected:
-    vDxPoint TopLeft() const { return {mPosition.x - mHotSpot.x, mPosition.y - mHotSpot.y}; }
+    vDxPoint TopLeft() const { return {mPosition.x - mHotSpot.mX, mPosition.y - mHotSpot.mY}; }
 
-    vDxPoint mHotSpot;
+    vPointProp_c mHotSpot;
 
 private:
     static std::unique_ptr<vDxSimpleImage_c> MakeSaveImage(int w, int h, int bits) {

@@ -57,9 +57,12 @@ private:
     int mActualResX = 800, mActualResY = 600;
 };
 
-class vDxWindow_c : public vDxWindow_t<vDxScreen_c> {};
+class vDxWindow_c : public vDxWindow_t<vDxScreen_c> {
+    V_RTTI_CLASS(vDxWindow_c, vDxSimpleImage_c)
+};
 
 class vDxMouseWindow_c : public vDxWindow_c {
+    V_RTTI_CLASS(vDxMouseWindow_c, vDxWindow_c)
 public:
     static constexpr int kPointerCount = 12;
 
@@ -84,6 +87,7 @@ private:
 };
 
 class vDxMenuApp_c : public vDxMouseWindow_c, public vDxMenuHost_i {
+    V_RTTI_CLASS(vDxMenuApp_c, vDxMouseWindow_c)
 public:
     vDxMenuApp_c();
     ~vDxMenuApp_c() override;
