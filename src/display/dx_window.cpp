@@ -98,7 +98,13 @@ void vDxMouseWindow_c::LoadPointers() {
     auto pointer = std::make_unique<vDxFileImgArrSprite_c>();
     pointer->SetCount(kPointerCount);
     pointer->SetTransparentColor(kPointerKey);
-    for (int i = 0; i < kPointerCount; ++i) pointer->LoadAt(kPointerFiles[i], static_cast<unsigned>(i));
+    try {
+        for (int i = 0; i < kPointerCount; ++i) pointer->LoadAt(kPointerFiles[i], static_cast<unsigned>(i));
+    } catch (const vException_c&) {
+        // Without its pictures the program still has the platform's pointer.
+        mSystemPointer = true;
+        return;
+    }
     pointer->SetParent(this);
     mPointer = std::move(pointer);
     platform::ShowPointer(false);

@@ -70,7 +70,8 @@ public:
     void SetSystemPointer(bool on) { mSystemPointer = on; }
     bool SystemPointer() const { return mSystemPointer; }
     // In full screen without the system pointer: hides the platform pointer,
-    // loads the twelve pictures and selects the arrow (pointer 2).
+    // loads the twelve pictures and selects the arrow (pointer 2). When a
+    // picture cannot be loaded the platform's pointer stays.
     virtual void LoadPointers();
     // The drawn pointer, null when the platform's is used.
     vDxFileImgArrSprite_c* Pointer() const { return mPointer.get(); }
