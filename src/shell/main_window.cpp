@@ -25,15 +25,16 @@ vTrMainWin_c::~vTrMainWin_c() {
 }
 
 void vTrMainWin_c::Create() {
+    // The title is known before the window shows, so it never appears untitled.
+    char title[100];
+    gSettings.GetString("Application/Title", title, sizeof title, "");
+    SetTitle(title);
     vDxMenuApp_c::Create();
     platform::Dispatch({Handle(), platform::msg::kPaint, 0, 0});
     Init();
 }
 
 void vTrMainWin_c::Init() {
-    char title[100];
-    gSettings.GetString("Application/Title", title, sizeof title, "");
-    SetTitle(title);
     InitMenuApp();
     LoadPictureCache();
     FillRect({0, 0, GetWidth(), GetHeight()}, MakeColor(kBackgroundColour));

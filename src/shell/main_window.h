@@ -23,7 +23,7 @@ public:
     ~vTrMainWin_c() override;
 
     using vDxMenuApp_c::Create;
-    // Opens the window, paints it once, then runs Init.
+    // Titles and opens the window, paints it once, then runs Init.
     void Create() override;
 
 protected:
