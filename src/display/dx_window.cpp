@@ -55,42 +55,6 @@ vCmdTarget_c::Result vDxWindow_t<Screen>::OnPaint() {
     return 0;
 }
 
-template <class Screen>
-vCmdTarget_c::Result vDxWindow_t<Screen>::OnMouseMove(int x, int y, std::uintptr_t keyFlags) {
-    const vDxPoint p = ToScreen(x, y);
-    return vWindow_c::OnMouseMove(p.x, p.y, keyFlags);
-}
-
-template <class Screen>
-vCmdTarget_c::Result vDxWindow_t<Screen>::OnLeftDown(int x, int y, std::uintptr_t keyFlags) {
-    const vDxPoint p = ToScreen(x, y);
-    return vWindow_c::OnLeftDown(p.x, p.y, keyFlags);
-}
-
-template <class Screen>
-vCmdTarget_c::Result vDxWindow_t<Screen>::OnLeftUp(int x, int y, std::uintptr_t keyFlags) {
-    const vDxPoint p = ToScreen(x, y);
-    return vWindow_c::OnLeftUp(p.x, p.y, keyFlags);
-}
-
-template <class Screen>
-vCmdTarget_c::Result vDxWindow_t<Screen>::OnLeftDouble(int x, int y, std::uintptr_t keyFlags) {
-    const vDxPoint p = ToScreen(x, y);
-    return vWindow_c::OnLeftDouble(p.x, p.y, keyFlags);
-}
-
-template <class Screen>
-vCmdTarget_c::Result vDxWindow_t<Screen>::OnRightDown(int x, int y, std::uintptr_t keyFlags) {
-    const vDxPoint p = ToScreen(x, y);
-    return vWindow_c::OnRightDown(p.x, p.y, keyFlags);
-}
-
-template <class Screen>
-vCmdTarget_c::Result vDxWindow_t<Screen>::OnRightUp(int x, int y, std::uintptr_t keyFlags) {
-    const vDxPoint p = ToScreen(x, y);
-    return vWindow_c::OnRightUp(p.x, p.y, keyFlags);
-}
-
 template class vDxWindow_t<vDxScreen_c>;
 
 void vDxMouseWindow_c::LoadPointers() {
@@ -135,7 +99,7 @@ vCmdTarget_c::Result vDxMouseWindow_c::OnMessage(platform::MessageId id, std::ui
         vDxFileImgArrSprite_c& p;
         ~Show() { p.EndUpdate(); }
     } show{pointer};
-    if (IsMouseMessage(id)) pointer.MoveTo(WindowToScreen({platform::PointX(p2), platform::PointY(p2)}));
+    if (IsMouseMessage(id)) pointer.MoveTo({platform::PointX(p2), platform::PointY(p2)});
     return vDxWindow_c::OnMessage(id, p1, p2);
 }
 

@@ -3,7 +3,8 @@
 //
 // vDxWindow_t: a window that is also its screen image. The client area (and
 // the screen) has the actual resolution, limited to the design resolution;
-// mouse positions reach the chains in screen pixels. The first one made is
+// mouse positions arrive in screen pixels (the screen maps them in full
+// screen). The first one made is
 // the main window that buttons post to and menus join (dx_button.h).
 //
 // vDxMouseWindow_c: in full screen the pointer is drawn: a sprite over the
@@ -41,16 +42,6 @@ public:
 
     // The frame, or the start picture before the screen exists.
     vCmdTarget_c::Result OnPaint() override;
-    // Mouse positions from window pixels to screen pixels.
-    vCmdTarget_c::Result OnMouseMove(int x, int y, std::uintptr_t keyFlags) override;
-    vCmdTarget_c::Result OnLeftDown(int x, int y, std::uintptr_t keyFlags) override;
-    vCmdTarget_c::Result OnLeftUp(int x, int y, std::uintptr_t keyFlags) override;
-    vCmdTarget_c::Result OnLeftDouble(int x, int y, std::uintptr_t keyFlags) override;
-    vCmdTarget_c::Result OnRightDown(int x, int y, std::uintptr_t keyFlags) override;
-    vCmdTarget_c::Result OnRightUp(int x, int y, std::uintptr_t keyFlags) override;
-
-protected:
-    vDxPoint ToScreen(int x, int y) const { return this->WindowToScreen({x, y}); }
 
 private:
     int mDefaultResX = 800, mDefaultResY = 600;
