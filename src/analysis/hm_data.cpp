@@ -45,3 +45,11 @@ bool vAllHmData_c::IsSpirant(int32_t limit) {
     }
     return mSpirant > 0;
 }
+
+V_REGISTER_CLASS(vAllHmData_c,
+    V_PROP("Channels", channels),
+    V_PROP("FullBand", fullBand),
+    V_PROP("LowBand", lowBand),
+    V_PROP("Pitch", pitch),
+    V_PROP("PitchFreq", pitchFreq),
+    V_PROP("SemiTone", semiTone));

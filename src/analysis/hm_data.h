@@ -7,20 +7,24 @@
 #include <cstdint>
 #include <memory>
 
+#include "objects/registration.h"
+
 inline constexpr int kBandCount = 20;
 
 // Pitch tracker output: all three fields are -1 for an unvoiced frame; a
 // frame counts as voiced when pitch > 0.
-class vAMDFOutput_c {
+class vAMDFOutput_c : public vPropCntnr_c {
 public:
-    virtual ~vAMDFOutput_c() = default;
 
     int32_t pitch = -1;      // period in hundredths of a lag step
     int32_t pitchFreq = -1;  // fundamental in hundredths of a hertz
     int32_t semiTone = -1;   // hundredths of a semitone above note 75 over 1 Hz
 };
 
+// Registered with the pitch fields as its own properties, below vPropCntnr_c.
 class vAllHmData_c : public vAMDFOutput_c {
+    V_RTTI_CLASS(vAllHmData_c, vPropCntnr_c)
+
 public:
     vAllHmData_c() = default;
     vAllHmData_c(const vAllHmData_c& other) { *this = other; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "analysis/hm_block_processor.h"
@@ -131,6 +132,18 @@ void vRecording_c::LoadFinished() {
     mFiltersValid = true;
     // A recording given without a file is an empty one, not an error.
     if (mWaveValid && !mWavFileName.empty()) LoadWave(mWavFileName);
+}
+
+bool vRecording_c::OnDeclareIndex(const vPropDesc_c& prop, uint32_t index) {
+    if (std::string_view(prop.name) != "Data" || index >= static_cast<uint32_t>(kMaxDeclaredFrames)) return false;
+    const int32_t needed = static_cast<int32_t>(index) + 1;
+    if (needed > Capacity()) {
+        mData.resize(static_cast<size_t>(needed));
+        mSize = needed;
+        mHasFrames = true;
+    }
+    mRecPos = std::max(mRecPos, needed);
+    return true;
 }
 
 void vRecording_c::AnalyseBlock(vAllHmData_c& frame, const int16_t* samples) {
@@ -283,3 +296,15 @@ int64_t vRecording_c::SaveWordRaw(const std::string& path, bool remember) {
     if (remember) mWavFileName = path;
     return samples;
 }
+
+V_REGISTER_CLASS(vRecording_c,
+    V_PROP("Size", mSize),
+    V_PROP("RecSize", mRecSize),
+    V_PROP("RecPos", mRecPos),
+    V_PROP_ARRAY("Data", mData, "RecPos"),
+    V_PROP("WavFileName", mWavFileName),
+    V_PROP("Markers", mMarkers),
+    V_PROP("PitchCalculated", mPitchCalculated),
+    V_PROP("WaveValid", mWaveValid),
+    V_PROP("MarkerFontName", mMarkerFontName),
+    V_PROP("MarkerFontSize", mMarkerFontSize));

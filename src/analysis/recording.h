@@ -16,17 +16,20 @@
 
 class vHMBlockProcessor_c;
 
-class vRecording_c {
+class vRecording_c : public vPropCntnr_c {
+    V_RTTI_CLASS(vRecording_c, vPropCntnr_c)
+
 public:
     static constexpr int32_t kDefaultFrameSize = 224;
     // Frames a recording made by the definition-file loader starts with.
     static constexpr int32_t kLoaderCapacity = 1000;
+    // The most frames a definition file may declare (about 17 minutes).
+    static constexpr int32_t kMaxDeclaredFrames = 100000;
 
     vRecording_c() = default;
     explicit vRecording_c(int32_t capacity);
-    vRecording_c(const vRecording_c& other) { *this = other; }
+    vRecording_c(const vRecording_c& other) : vPropCntnr_c() { *this = other; }
     vRecording_c& operator=(const vRecording_c& other);
-    virtual ~vRecording_c() = default;
 
     // n fresh frames, recPos 0, results of Calculate forgotten.
     void Allocate(int32_t n);
@@ -62,8 +65,10 @@ public:
 
     // Definition-file hooks: a loaded recording starts with kLoaderCapacity
     // frames, and after its properties are read loads its WAV file.
-    void LoadStarting();
-    void LoadFinished();
+    void LoadStarting() override;
+    void LoadFinished() override;
+    // A declaration of Data[i] past the recorded frames extends them.
+    bool OnDeclareIndex(const vPropDesc_c& prop, uint32_t index) override;
 
     // Frame i of the allocated ones (0 <= i < Size()); raises otherwise.
     vAllHmData_c& Frame(int32_t i);

@@ -18,8 +18,10 @@ vWordScoreSettings_c vWordScoreSettings_c::Read() {
     s.spirantLimit = gSettings.GetInt("ResDisplay/SpirantLimit", s.spirantLimit);
     s.normToMax = gSettings.GetBool("ResDisplay/NormToMax", s.normToMax);
     s.newCalculation = gSettings.GetBool("ResDisplay/NewCalculation", s.newCalculation);
-    char text[201];
-    gSettings.GetString("ResDisplay/Models", text, 21, s.modelsFile.c_str());
+    // Room for the longest names (20 and 200 characters) and the store's
+    // truncation check.
+    char text[202];
+    gSettings.GetString("ResDisplay/Models", text, 22, s.modelsFile.c_str());
     s.modelsFile = text;
     gSettings.GetString("HM1_Processor/MaxRes", text, sizeof text, s.limitsFile.c_str());
     s.limitsFile = text;

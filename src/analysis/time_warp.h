@@ -7,9 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
-
 #include <string>
+#include <vector>
 
 class vRecording_c;
 

@@ -1,5 +1,7 @@
 #include "objects/file_stream.h"
 
+#include <sys/stat.h>
+
 #include "objects/stream_path.h"
 
 vFileInpStrmState_c::~vFileInpStrmState_c() { Close(); }
@@ -7,18 +9,18 @@ vFileInpStrmState_c::~vFileInpStrmState_c() { Close(); }
 bool vFileInpStrmState_c::Attach(std::FILE* file, std::string path) {
     mPath = std::move(path);
     mFile = file;
-    if (mFile == nullptr) return false;
-    // Touch the first byte so that a path that opens but cannot be read
-    // (a folder) shows its error at once rather than at the first token.
-    Peek();
-    return true;
+    return mFile != nullptr;
 }
 
 bool vFileInpStrmState_c::Open(const std::string& path) {
     Close();
     // Data written with "\" separators opens here too.
     std::string normal = NormalizePath(path);
-    std::FILE* file = std::fopen(normal.c_str(), "rb");
+    // Only plain files: a folder has nothing to read, and opening a pipe or
+    // device named in data could block the program.
+    struct stat st {};
+    std::FILE* file = nullptr;
+    if (::stat(normal.c_str(), &st) == 0 && S_ISREG(st.st_mode)) file = std::fopen(normal.c_str(), "rb");
     return Attach(file, std::move(normal));
 }
 

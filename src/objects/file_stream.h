@@ -31,8 +31,8 @@ public:
     vFileInpStrmState_c(const vFileInpStrmState_c&) = delete;
     vFileInpStrmState_c& operator=(const vFileInpStrmState_c&) = delete;
 
-    // Opens the file for reading; false when it cannot be opened (a missing
-    // file is not an error at this level). Any file open before is closed.
+    // Opens the file for reading; false when it cannot be opened or is no
+    // plain file (a missing file is not an error at this level). Any file open before is closed.
     // The path is normalised first ("\" separators work) and kept so.
     bool Open(const std::string& path);
     // Reads from a copy of the given bytes as if they were a file named path

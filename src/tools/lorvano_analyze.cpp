@@ -91,7 +91,7 @@ std::unique_ptr<vHMBlockProcessor_c> MakeProcessor(const Options& o) {
     return std::make_unique<vHMBlockProcessor_c>(setup);
 }
 
-// Thrown on for the exit code of a refused WAV file.
+// A WAV file LoadWave refused: its own exit code.
 struct WaveRefused {
     std::string message;
 };

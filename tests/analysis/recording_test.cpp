@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <numeric>
 
+#include "objects/registration.h"
 #include "platform/exception.h"
 #include "wav_bytes.h"
 
@@ -379,4 +380,45 @@ TEST(Recording, LoaderHooks) {
     EXPECT_THROW(rec.LoadFinished(), vTextException_c);
     rec.SetWaveValid(false);
     EXPECT_NO_THROW(rec.LoadFinished());
+}
+
+TEST_F(RecordingFiles, LoadedAsADefinitionObject) {
+    WriteFile(Path("word.wav"), MakeWav(WavSpec{}, SampleBytes(Ramp(3 * 224))));
+    std::unique_ptr<vPropCntnr_c> object(gTypeRegistry.CreateByName("vRecording_c"));
+    auto* rec = dynamic_cast<vRecording_c*>(object.get());
+    ASSERT_NE(rec, nullptr);
+    const ConversionContext ctx;
+    auto find = [&](const char* path, const char* cls = "") {
+        vPropCntnrIterator_c it(rec);
+        return it.FindPath(path, cls, true);
+    };
+    rec->LoadStarting();
+    EXPECT_EQ(rec->Size(), 1000);
+    find("WavFileName")->SetFromText(("\"" + Path("word.wav") + "\"").c_str(), ctx);
+    find("MarkerFontSize")->SetFromText("12", ctx);
+    // Markers: any marker class; anything else is refused.
+    auto markers = find("Markers")->NewValueIterator();
+    ASSERT_TRUE(markers->FindPath("", "vSegmentMarker_c", true));
+    EXPECT_THROW(markers->FindPath("", "vRecording_c", true), vException_c);
+    markers->FindPath("[0].Pos", "", true)->SetFromText("2", ctx);
+    rec->LoadFinished();
+    EXPECT_EQ(rec->MarkerFontSize(), 12);
+    EXPECT_EQ(rec->RecPos(), 3);
+    EXPECT_EQ(rec->Frame(2).Samples()[0], Ramp(3 * 224)[448]);
+    ASSERT_EQ(rec->Markers().Count(), 1u);
+    EXPECT_EQ(rec->Markers()[0].GetPos(false), 2);
+
+    // Frames given in the file itself, without a WAV file.
+    vRecording_c frames;
+    frames.LoadStarting();
+    vPropCntnrIterator_c it(&frames);
+    it.FindPath("WaveValid", "", false)->SetFromText("false", ctx);
+    vPropCntnrIterator_c at(&frames);
+    auto full = at.FindPath("Data[4].FullBand", "", true);
+    ASSERT_TRUE(full);
+    full->SetFromText("4321", ctx);
+    frames.LoadFinished();
+    EXPECT_EQ(frames.RecPos(), 5);
+    EXPECT_EQ(frames.Frame(4).fullBand, 4321);
+    EXPECT_FALSE(frames.WaveValid());
 }

@@ -9,6 +9,8 @@
 
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
+#include "analysis/time_warp.h"
+#include "shell/settings/settings.h"
 #include "platform/exception.h"
 
 namespace {
@@ -246,4 +248,29 @@ TEST(WordDetector, InterLeaveAnalysesEveryOtherBlock) {
     // A buffer shorter than its blocks analyses only the complete ones.
     EXPECT_TRUE(d.ProcessBuffer(buffer.data(), 224 * 2, *processor, rec, listener));
     EXPECT_EQ(rec.RecPos(), 8);
+}
+
+TEST(DetectorSettings, ReadFromTheLanguageFile) {
+    const std::string path = ::testing::TempDir() + "/lorvano_detector.ini";
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("[WordDetector]\nTrigLevel=2500\nWindowNum=4\nRealtimePitch=yes\n[Editor]\nRecorder/WaveSupport=FALSE\n"
+               "[ResDisplay]\nModels=ABCDEFGHIJKLMNOPQRST\nMaxResult=700\n[TimeWarp]\nDeviationLimit=12\n", f);
+    std::fclose(f);
+    gSettings.SetFileName(path.c_str());
+    const vWordDetectorSettings_c d = vWordDetectorSettings_c::Read();
+    const vWordScoreSettings_c s = vWordScoreSettings_c::Read();
+    gSettings.SetFileName(nullptr);
+    std::remove(path.c_str());
+    EXPECT_EQ(d.trigLevel, 2500);
+    EXPECT_EQ(d.windowNum, 4u);
+    EXPECT_TRUE(d.realtimePitch);
+    EXPECT_FALSE(d.waveSupport);
+    EXPECT_EQ(d.trigHoldEnd, 40);
+    EXPECT_EQ(s.modelsFile, "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(s.maxResult, 700);
+    EXPECT_EQ(s.deviationLimit, 12);
+    EXPECT_EQ(s.limitsFile, "Limits.ini");
+    // Without a language file: the defaults.
+    EXPECT_EQ(vWordDetectorSettings_c::Read().trigLevel, 3000);
 }

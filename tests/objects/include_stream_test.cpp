@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -129,6 +130,16 @@ TEST_F(IncludeTest, FolderCannotBeIncluded) {
     vTextException_c e = ErrorOf("main.def");
     EXPECT_EQ(e.Code(), 15);
     EXPECT_EQ(e.Text(), "Cannot open include file pics in file main.def line 1");
+}
+
+TEST_F(IncludeTest, PipeIsNotOpenedSoItCannotBlock) {
+    ASSERT_EQ(mkfifo((dir.Path() + "/pipe.def").c_str(), 0600), 0);
+    dir.Write("main.def", "#include pipe.def");
+    vTextException_c e = ErrorOf("main.def");
+    EXPECT_EQ(e.Text(), "Cannot open include file pipe.def in file main.def line 1");
+    vDefReader_c r;
+    r.Open("pipe.def");
+    EXPECT_FALSE(r.IsGood());
 }
 
 TEST_F(IncludeTest, IncludeErrorInsideAnIncludedFileNamesThatFile) {

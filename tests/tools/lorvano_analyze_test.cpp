@@ -105,6 +105,23 @@ TEST_F(AnalyzeTool, SameWordScoresBetterThanOtherWords) {
     }
 }
 
+TEST_F(AnalyzeTool, ScoreReadsTheExerciseSettings) {
+    if (!HaveSpeech()) GTEST_SKIP() << "espeak-ng or sox missing";
+    ASSERT_TRUE(Speak("window", 130, 35, dir.File("e.wav")));
+    ASSERT_TRUE(Speak("window", 190, 70, dir.File("s.wav")));
+    const Score plain = ScoreOf(dir.File("e.wav"), dir.File("s.wav"));
+    // Generous mark limits turn the same distance into a 5; a higher level
+    // floor hides more of the spectrum and lowers the distance.
+    lorvano_test::WriteFile(dir.File("t.ini"), "[ResDisplay]\nMinResult=100000\nMaxResult=50000\n[TimeWarp]\nDontCareLevel=3500\n");
+    Result r = Shell(kTool + " score '" + dir.File("e.wav") + "' '" + dir.File("s.wav") + "' --ini '" + dir.File("t.ini") + "'");
+    ASSERT_EQ(r.exitCode, 0);
+    Score tuned;
+    ASSERT_EQ(std::sscanf(r.out.c_str(), "distance=%d mark=%d", &tuned.distance, &tuned.mark), 2) << r.out;
+    EXPECT_EQ(tuned.mark, 5);
+    EXPECT_LT(tuned.distance, plain.distance);
+    EXPECT_EQ(Shell(kTool + " score '" + dir.File("e.wav") + "' '" + dir.File("s.wav") + "' --ini '" + dir.File("none.ini") + "'").exitCode, 1);
+}
+
 TEST_F(AnalyzeTool, FramesAndDetect) {
     if (!HaveSpeech()) GTEST_SKIP() << "espeak-ng or sox missing";
     ASSERT_TRUE(Speak("hello", 150, 50, dir.File("hello.wav")));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <strings.h>
+#include <sys/stat.h>
 #include <vector>
 
 #include "objects/stream_path.h"
@@ -18,7 +19,14 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-FilePtr OpenForReading(const std::string& path) { return FilePtr(std::fopen(NormalizePath(path).c_str(), "rb")); }
+// Only plain files can be link files; opening a pipe or device that a link
+// names could block the program.
+FilePtr OpenForReading(const std::string& path) {
+    const std::string native = NormalizePath(path);
+    struct stat st {};
+    if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    return FilePtr(std::fopen(native.c_str(), "rb"));
+}
 
 bool IsLinkHeader(const std::string& line) { return strcasecmp(line.c_str(), kLinkHeader) == 0 && line.find('\0') == std::string::npos; }
 

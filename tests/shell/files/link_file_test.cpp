@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 #include "../../objects/stream_test_util.h"
@@ -160,6 +161,14 @@ TEST_F(LinkTest, FilesThatAreNoLinkFilesStayPlainEntries) {
     vDirEntryLink_c lt("longtarget.lnk");
     EXPECT_FALSE(lt.IsLink());
     EXPECT_TRUE(lt.Exists());
+
+    // A pipe is never read (that could block): it is no link file.
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+    vDirEntryLink_c pipe("pipe");
+    EXPECT_FALSE(pipe.IsLink());
+    EXPECT_TRUE(pipe.Exists());
+    Link("topipe.lnk", "pipe");
+    EXPECT_TRUE(vDirEntryLink_c("topipe.lnk").Exists());
 
     std::filesystem::create_directory("folder");
     vDirEntryLink_c folder("folder");
