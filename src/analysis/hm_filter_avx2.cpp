@@ -1,4 +1,4 @@
-// Four band filters of one group at a time, one filter per 64-bit lane. Each
+// Up to eight band filters of one group at a time, one filter per 64-bit lane. Each
 // lane keeps its 32-bit values in the low half; vpmuldq forms the signed
 // 32 x 32 -> 64-bit products, and the high word of a lane's sum is already
 // the "shift right by 32, keep the low 32 bits" of the scalar code, so both
@@ -24,51 +24,63 @@ __attribute__((target("avx2"))) inline V Stage(const V* c, V in2, V in1, V in0, 
     return HighWordTimes4(s);
 }
 
+// K groups of four lanes in one loop, so that the dependency chains of the
+// groups overlap.
+template <int K>
 __attribute__((target("avx2"))) void Run(vBandFilter_c* filters, int count, const int32_t* in,
                                          int n, uint32_t* energy) {
-    alignas(32) int64_t lane[4];
-    V c[kBandCoefCount];
-    for (int k = 0; k < kBandCoefCount; ++k) {
-        for (int i = 0; i < 4; ++i) lane[i] = i < count ? filters[i].c[k] : 0;
-        c[k] = _mm256_load_si256(reinterpret_cast<const V*>(lane));
+    // Lanes past count run on zero coefficients and are not stored back.
+    alignas(32) int64_t lanes[K][kBandCoefCount + 10][4] = {};
+    for (int f = 0; f < count; ++f) {
+        for (int k = 0; k < kBandCoefCount; ++k) lanes[f / 4][k][f % 4] = filters[f].c[k];
+        for (int k = 0; k < 9; ++k) lanes[f / 4][kBandCoefCount + k][f % 4] = filters[f].s[k];
+        lanes[f / 4][kBandCoefCount + 9][f % 4] = energy[f];
     }
-    V s[9];
-    for (int k = 0; k < 9; ++k) {
-        for (int i = 0; i < 4; ++i) lane[i] = i < count ? filters[i].s[k] : 0;
-        s[k] = _mm256_load_si256(reinterpret_cast<const V*>(lane));
+    V c[K][kBandCoefCount], s[K][9], peak[K];
+    for (int g = 0; g < K; ++g) {
+        for (int k = 0; k < kBandCoefCount; ++k)
+            c[g][k] = _mm256_load_si256(reinterpret_cast<const V*>(lanes[g][k]));
+        for (int k = 0; k < 9; ++k)
+            s[g][k] = _mm256_load_si256(reinterpret_cast<const V*>(lanes[g][kBandCoefCount + k]));
+        peak[g] = _mm256_load_si256(reinterpret_cast<const V*>(lanes[g][kBandCoefCount + 9]));
     }
-    for (int i = 0; i < 4; ++i) lane[i] = i < count ? energy[i] : 0;
-    V peak = _mm256_load_si256(reinterpret_cast<const V*>(lane));
-    // The upper halves of the lanes are 0 in peak and in every envelope, so
-    // an unsigned 32-bit maximum per half is the per-filter maximum.
-    const V lowHalves = _mm256_set1_epi64x(0xffffffff);
 
     for (int k = 0; k < n; ++k) {
         const V x = _mm256_set1_epi64x(in[k]);
-        const V y1 = Stage(c, s[0], s[1], x, s[2], s[3]);
-        const V y2 = Stage(c + 5, s[2], s[3], y1, s[4], s[5]);
-        const V y3 = Stage(c + 10, s[4], s[5], y2, s[6], s[7]);
-        s[0] = s[1];
-        s[1] = x;
-        s[2] = s[3];
-        s[3] = y1;
-        s[4] = s[5];
-        s[5] = y2;
-        s[6] = s[7];
-        s[7] = y3;
-        // vpabsd keeps the most negative value as it is, like the scalar code.
-        const V mag = _mm256_abs_epi32(y3);
-        V e = _mm256_add_epi64(_mm256_mul_epi32(c[15], mag), _mm256_mul_epi32(c[16], s[8]));
-        s[8] = HighWordTimes4(e);
-        peak = _mm256_max_epu32(peak, _mm256_and_si256(s[8], lowHalves));
+        for (int g = 0; g < K; ++g) {
+            V* st = s[g];
+            const V* cf = c[g];
+            const V y1 = Stage(cf, st[0], st[1], x, st[2], st[3]);
+            const V y2 = Stage(cf + 5, st[2], st[3], y1, st[4], st[5]);
+            const V y3 = Stage(cf + 10, st[4], st[5], y2, st[6], st[7]);
+            st[0] = st[1];
+            st[1] = x;
+            st[2] = st[3];
+            st[3] = y1;
+            st[4] = st[5];
+            st[5] = y2;
+            st[6] = st[7];
+            st[7] = y3;
+            // vpabsd keeps the most negative value as it is, like the scalar
+            // code. The upper halves of the lanes are 0 in the envelope and
+            // in peak, so an unsigned 32-bit maximum is the lane's maximum.
+            const V mag = _mm256_abs_epi32(y3);
+            const V e = _mm256_add_epi64(_mm256_mul_epi32(cf[15], mag), _mm256_mul_epi32(cf[16], st[8]));
+            st[8] = HighWordTimes4(e);
+            peak[g] = _mm256_max_epu32(peak[g], st[8]);
+        }
     }
 
-    for (int k = 0; k < 9; ++k) {
-        _mm256_store_si256(reinterpret_cast<V*>(lane), s[k]);
-        for (int i = 0; i < count; ++i) filters[i].s[k] = static_cast<int32_t>(lane[i]);
+    for (int g = 0; g < K; ++g) {
+        for (int k = 0; k < 9; ++k)
+            _mm256_store_si256(reinterpret_cast<V*>(lanes[g][kBandCoefCount + k]), s[g][k]);
+        _mm256_store_si256(reinterpret_cast<V*>(lanes[g][kBandCoefCount + 9]), peak[g]);
     }
-    _mm256_store_si256(reinterpret_cast<V*>(lane), peak);
-    for (int i = 0; i < count; ++i) energy[i] = static_cast<uint32_t>(lane[i]);
+    for (int f = 0; f < count; ++f) {
+        for (int k = 0; k < 9; ++k)
+            filters[f].s[k] = static_cast<int32_t>(lanes[f / 4][kBandCoefCount + k][f % 4]);
+        energy[f] = static_cast<uint32_t>(lanes[f / 4][kBandCoefCount + 9][f % 4]);
+    }
 }
 
 }  // namespace
@@ -76,7 +88,11 @@ __attribute__((target("avx2"))) void Run(vBandFilter_c* filters, int count, cons
 bool RunBandFiltersAVX2(vBandFilter_c* filters, int count, const int32_t* in, int n,
                         uint32_t* energy) {
     static const bool available = __builtin_cpu_supports("avx2");
-    if (!available || count < 1 || count > 4) return false;
-    Run(filters, count, in, n, energy);
+    if (!available || count < 1 || count > 8) return false;
+    if (count > 4) {
+        Run<2>(filters, count, in, n, energy);
+    } else {
+        Run<1>(filters, count, in, n, energy);
+    }
     return true;
 }

@@ -121,29 +121,55 @@ void vHMFilterArray_c::EnergyStep() {
 
 bool vHMFilterArray_c::UseVector() const { return mKernel == vHMKernel::Vector; }
 
+namespace {
+
+// The three stages over a run of inputs with the state in locals: the loop
+// carries its dependencies in registers instead of through memory. Calls
+// out(k, y3) per input.
+template <class Out>
+inline void ThreeStagesRun(const int32_t* c, int32_t* s, const int32_t* in, int n, Out out) {
+    int32_t x2 = s[0], x1 = s[1], a2 = s[2], a1 = s[3], b2 = s[4], b1 = s[5], y2 = s[6], y1 = s[7];
+    for (int k = 0; k < n; ++k) {
+        const int32_t x = in[k];
+        const int32_t a = Stage(c, x2, x1, x, a2, a1);
+        const int32_t b = Stage(c + 5, a2, a1, a, b2, b1);
+        const int32_t y = Stage(c + 10, b2, b1, b, y2, y1);
+        x2 = x1, x1 = x, a2 = a1, a1 = a, b2 = b1, b1 = b, y2 = y1, y1 = y;
+        out(k, y);
+    }
+    s[0] = x2, s[1] = x1, s[2] = a2, s[3] = a1, s[4] = b2, s[5] = b1, s[6] = y2, s[7] = y1;
+}
+
+}  // namespace
+
 void vHMFilterArray_c::RunFilter(vBandGroup_c& group, int index, const int32_t* in, int n) {
     vBandFilter_c& f = group.filters[static_cast<size_t>(index)];
-    uint32_t& out = energy[group.firstOutput + index];
-    for (int k = 0; k < n; ++k) KeepPeak(out, BandFilterStep(f, in[k]));
+    uint32_t& slot = energy[group.firstOutput + index];
+    int32_t env = f.s[8];
+    uint32_t peak = slot;
+    ThreeStagesRun(f.c, f.s, in, n, [&](int, int32_t y) {
+        env = HighWordTimes4(Mul(f.c[15], Magnitude(y)) + Mul(f.c[16], env));
+        peak = std::max(peak, static_cast<uint32_t>(env));
+    });
+    f.s[8] = env;
+    slot = peak;
 }
 
 void vHMFilterArray_c::RunGroup(vBandGroup_c& group, const int32_t* in, int n) {
     const int count = static_cast<int>(group.filters.size());
     int done = 0;
-    if (UseVector()) {
-        while (count - done >= 2 &&
-               RunBandFiltersAVX2(group.filters.data() + done, std::min(4, count - done), in, n,
-                                  energy + group.firstOutput + done))
-            done += std::min(4, count - done);
+    if (UseVector() && count >= 2) {
+        while (done < count && RunBandFiltersAVX2(group.filters.data() + done, std::min(8, count - done),
+                                                  in, n, energy + group.firstOutput + done))
+            done += std::min(8, count - done);
     }
     for (int i = done; i < count; ++i) RunFilter(group, i, in, n);
 }
 
 void vHMFilterArray_c::Decimate(vDecimator_c& d, const int32_t* in, int n, int32_t* out) {
-    for (int k = 0; k + 1 < n; k += 2) {
-        DecimatorStep(d, in[k]);
-        *out++ = DecimatorStep(d, in[k + 1]);
-    }
+    ThreeStagesRun(d.c, d.s, in, n & ~1, [out](int k, int32_t y) {
+        if (k & 1) out[k >> 1] = y;
+    });
 }
 
 void vHMFilterArray_c::DecimateBlock(const int32_t* x, int steps, int32_t* d, bool allBands) {

@@ -47,8 +47,8 @@ int32_t DecimatorStep(vDecimator_c& d, int32_t x);    // returns y3
 
 // How blocks are filtered. All give the same bits: Reference runs the 8-input
 // schedule sample by sample through NextSample, Batch runs each group over a
-// whole block, Vector does so four filters at a time with AVX2 where the
-// processor has it (Batch otherwise).
+// whole block, Vector does so with the filters of a group side by side in
+// AVX2 lanes where the processor has AVX2 (Batch otherwise).
 enum class vHMKernel { Reference, Batch, Vector };
 
 class vHMFilterArray_c {
@@ -121,7 +121,7 @@ private:
     vHMKernel mKernel = vHMKernel::Vector;
 };
 
-// AVX2 kernel: runs four filters of a group over n inputs. Returns false when
-// the processor lacks AVX2 (nothing is touched then).
+// AVX2 kernel: runs up to eight filters of a group over n inputs. Returns
+// false when the processor lacks AVX2 (nothing is touched then).
 bool RunBandFiltersAVX2(vBandFilter_c* filters, int count, const int32_t* in, int n,
                         uint32_t* energy);

@@ -41,6 +41,47 @@ void DxCall(const std::function<int()>& call) {
     if (rc != platform::surface_result::kOk) throw vDxException_c(rc, platform::SurfaceErrorText());
 }
 
+namespace {
+
+using vTD_vDxImage_i_GetPosX_c = vTD_GetterTmpl_c<vDxImage_i, int32_t, &vDxImage_i::GetPosX, &vDxImage_i::SetPosX>;
+using vTD_vDxImage_i_GetPosY_c = vTD_GetterTmpl_c<vDxImage_i, int32_t, &vDxImage_i::GetPosY, &vDxImage_i::SetPosY>;
+using vTD_vDxImage_i_GetTransparentColor_c =
+    vTD_GetterTmpl_c<vDxImage_i, uint32_t, &vDxImage_i::GetTransparentColor, &vDxImage_i::SetTransparentColor>;
+const vTD_vDxImage_i_GetPosX_c gTD_vDxImage_i_GetPosX{"vSInt32"};
+const vTD_vDxImage_i_GetPosY_c gTD_vDxImage_i_GetPosY{"vSInt32"};
+const vTD_vDxImage_i_GetTransparentColor_c gTD_vDxImage_i_GetTransparentColor{"vUInt32"};
+
+}  // namespace
+
+V_REGISTER_CLASS(vDxImage_i,
+    V_PROP_GETTER("PosX", gTD_vDxImage_i_GetPosX),
+    V_PROP_GETTER("PosY", gTD_vDxImage_i_GetPosY),
+    V_PROP_GETTER("TransparentColor", gTD_vDxImage_i_GetTransparentColor));
+
+std::unique_ptr<vDxImage_i> vDxImage_i::Clone() {
+    std::unique_ptr<vPropCntnr_c> made = CreateDerived(GetTypeInfo()->Name(), &sTypeInfo);
+    auto* copy = dynamic_cast<vDxImage_i*>(made.get());
+    if (!copy) throw vException_c(0);
+    made.release();
+    std::unique_ptr<vDxImage_i> owned(copy);
+    // Each value property (value objects such as a colour included) travels
+    // as its definition-file text; the two objects are of one class, so their
+    // properties walk in step. Lists and objects held through pointers
+    // (sub-images) are not copied.
+    ConversionContext context;
+    vPropCntnrIterator_c from(this), to(owned.get());
+    std::vector<char> text(4096);
+    for (; !from.AtEnd() && !to.AtEnd(); from.Next(), to.Next()) {
+        if (from.Property()->Has(vPropFlags_e::Pointer) || dynamic_cast<const vTD_ElemCntnr_c*>(from.GetTypeInfo()))
+            continue;
+        from.ToText(text.data(), text.size(), context);
+        to.SetFromText(text.data(), context);
+    }
+    owned->SetParent(mParent);
+    owned->Loaded();
+    return owned;
+}
+
 vDxImage_i::~vDxImage_i() {
     // A pixel access object outliving its image must not unlock freed memory.
     if (mAttachedDC) mAttachedDC->mImage = nullptr;
@@ -266,6 +307,24 @@ void vDxImage_i::FillRect(const vDxRect& rect, uint32_t colour) {
     if (x1 <= x0 || y1 <= y0) return;
     DxCall([&] { return s.Fill({x0, y0, x1 - x0, y1 - y0}, colour); });
     Changed();
+}
+
+platform::TextLayout vDxImage_i::DrawTextBox(const vDxRect& box, const std::string& text,
+                                             const platform::FontSpec& font, platform::TextColour colour,
+                                             platform::TextAlign align) {
+    platform::Surface& s = RequireSurface();
+    if (s.IsLost()) RestoreAllSurfaces();
+    NotifyBeginUpdate();
+    platform::TextLayout layout;
+    try {
+        layout = platform::DrawTextBox(s, box, text, font, colour, align);
+    } catch (...) {
+        NotifyEndUpdate();
+        throw;
+    }
+    NotifyEndUpdate();
+    Changed();
+    return layout;
 }
 
 void vDxImage_i::AddLockListener(vDxLockListener_i* listener) { mLockListeners.push_back(listener); }

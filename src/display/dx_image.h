@@ -7,6 +7,8 @@
 //
 // User-interface thread only.
 
+#include "objects/registration.h"
+#include "platform/text.h"
 #include "platform/video.h"
 
 #include <cstdint>
@@ -45,10 +47,12 @@ using vDxRect = platform::Rect;
 // GetTransparentColor of an image without a colour key.
 inline constexpr uint32_t kDxNotTransparent = 0xFF000000u;
 
-class vDxImage_i {
+class vDxImage_i : public vPropCntnr_c {
+    V_RTTI_CLASS(vDxImage_i, vPropCntnr_c)
 public:
     vDxImage_i() = default;
-    virtual ~vDxImage_i();
+    // Pure: only the derived classes can be created by name.
+    ~vDxImage_i() override = 0;
     vDxImage_i(const vDxImage_i&) = delete;
     vDxImage_i& operator=(const vDxImage_i&) = delete;
 
@@ -72,9 +76,19 @@ public:
     virtual void Draw() {}
     // Called once the definition loader has set every property.
     virtual bool Loaded() { return true; }
+    // The loader's hook after a definition body: Loaded.
+    void LoadFinished() override { Loaded(); }
+    // A new image of the same class with the same parent and a copy of the
+    // properties (loaded like one from a definition file).
+    virtual std::unique_ptr<vDxImage_i> Clone();
 
     vDxPoint GetPos() const { return mPos; }
     virtual void SetPos(vDxPoint pos) { mPos = pos; }
+    // "PosX", "PosY" of definition files.
+    int32_t GetPosX() const { return mPos.x; }
+    int32_t GetPosY() const { return mPos.y; }
+    void SetPosX(int32_t x) { SetPos({x, mPos.y}); }
+    void SetPosY(int32_t y) { SetPos({mPos.x, y}); }
     vDxPoint ToParent(vDxPoint p) const;
     vDxPoint FromParent(vDxPoint p) const;
 
@@ -121,6 +135,12 @@ public:
     void BltImage(vDxPoint dst, vDxImage_i& src);
     // Colour fill of the rectangle clipped to the surface.
     void FillRect(const vDxRect& rect, uint32_t colour);
+
+    // Text laid out in the box (word-wrapped, "..." when it does not fit) on
+    // a transparent background; sprites over the image are taken away meanwhile.
+    platform::TextLayout DrawTextBox(const vDxRect& box, const std::string& text, const platform::FontSpec& font,
+                                     platform::TextColour colour,
+                                     platform::TextAlign align = platform::TextAlign::Left);
 
     void AddLockListener(vDxLockListener_i* listener);
     void RemoveLockListener(vDxLockListener_i* listener);

@@ -4,6 +4,21 @@
 
 #include <algorithm>
 
+V_REGISTER_CLASS(vDxFileImage_c,
+    V_PROP("FileName", mFileName),
+    V_PROP("CropX", mCropX),
+    V_PROP("CropY", mCropY),
+    V_PROP("CropSizeX", mCropSizeX),
+    V_PROP("CropSizeY", mCropSizeY));
+V_REGISTER_CLASS(vDxPosFileImage_c);
+V_REGISTER_CLASS(vDxNoImage_c);
+V_REGISTER_CLASS(vDxRectangle_c,
+    V_PROP("Width", mWidth),
+    V_PROP("Height", mHeight),
+    V_PROP("Color", mColor));
+V_REGISTER_CLASS(vDxMultiImage_c,
+    V_PROP("SubImages", mSubImages));
+
 void vDxFileImage_c::SetCrop(int x, int y, int width, int height) {
     mCropX = x;
     mCropY = y;
@@ -56,11 +71,12 @@ void vDxRectangle_c::Draw() {
     if (!parent) return;
     const vDxPoint from = ScaleToScreen(GetPos().x, GetPos().y);
     const vDxPoint to = ScaleToScreen(GetPos().x + mWidth, GetPos().y + mHeight);
-    parent->FillRect({from.x, from.y, to.x - from.x, to.y - from.y}, parent->MakeColor(mRed, mGreen, mBlue));
+    parent->FillRect({from.x, from.y, to.x - from.x, to.y - from.y},
+                     parent->MakeColor(mColor.mRed, mColor.mGreen, mColor.mBlue));
 }
 
 bool vDxMultiImage_c::Loaded() {
-    vDxSimpleImage_c::Loaded();
+    vDxFileImage_c::Loaded();
     for (auto& sub : mSubImages)
         if (sub) sub->SetParent(this);
     if (GetSurface()) Draw();
@@ -75,7 +91,7 @@ void vDxMultiImage_c::Draw() {
 }
 
 void vDxMultiImage_c::Restore() {
-    vDxSimpleImage_c::Restore();
+    vDxFileImage_c::Restore();
     for (auto& sub : mSubImages)
         if (sub) sub->Restore();
     Draw();

@@ -6,6 +6,7 @@
 // User-interface thread only.
 
 #include "display/dx_simple_image.h"
+#include "objects/point_color.h"
 
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 
 // A surface loaded from a picture file, optionally cut to a rectangle of it.
 class vDxFileImage_c : public vDxSimpleImage_c {
+    V_RTTI_CLASS(vDxFileImage_c, vDxSimpleImage_c)
 public:
     const std::string& FileName() const { return mFileName; }
     void SetFileName(std::string name) { mFileName = std::move(name); }
@@ -28,39 +30,45 @@ public:
     void LoadFile();
 
 protected:
-    std::string mFileName;
+    vStrTmpl_c mFileName;
     int32_t mCropX = 0, mCropY = 0, mCropSizeX = 0, mCropSizeY = 0;
 };
 
 // A file image that draws itself onto its parent at its position.
 class vDxPosFileImage_c : public vDxFileImage_c {
+    V_RTTI_CLASS(vDxPosFileImage_c, vDxFileImage_c)
 public:
     void Draw() override;
 };
 
 // An invisible placeholder without a surface (exercises derive from it).
-class vDxNoImage_c : public vDxImage_i {};
+class vDxNoImage_c : public vDxImage_i {
+    V_RTTI_CLASS(vDxNoImage_c, vDxImage_i)
+};
 
 // A filled rectangle drawn on its parent; it has no surface.
 class vDxRectangle_c : public vDxImage_i {
+    V_RTTI_CLASS(vDxRectangle_c, vDxImage_i)
 public:
     int GetWidth() const override { return mWidth; }
     int GetHeight() const override { return mHeight; }
     void SetSize(int width, int height) { mWidth = width; mHeight = height; }
-    void SetColor(uint8_t red, uint8_t green, uint8_t blue) { mRed = red; mGreen = green; mBlue = blue; }
+    void SetColor(uint8_t red, uint8_t green, uint8_t blue) { mColor = vColor_c(red, green, blue); }
     // Fills from the position to position + size, both corners scaled to the screen.
     void Draw() override;
 
 protected:
     int32_t mWidth = 0, mHeight = 0;
-    uint8_t mRed = 0, mGreen = 0, mBlue = 0;
+    vColor_c mColor;
 };
 
 // Owned images in order.
 using vDxImageList_c = std::vector<std::unique_ptr<vDxImage_i>>;
 
-// An image composed of sub-images drawn, in list order, onto its own surface.
-class vDxMultiImage_c : public vDxSimpleImage_c {
+// An image composed of sub-images drawn, in list order, onto its own surface
+// (a file, when named, gives the surface its size and first contents).
+class vDxMultiImage_c : public vDxFileImage_c {
+    V_RTTI_CLASS(vDxMultiImage_c, vDxFileImage_c)
 public:
     vDxImageList_c& SubImages() { return mSubImages; }
     // Gives the sub-images this image as parent, then draws.

@@ -71,6 +71,12 @@ platform::Picture ScalePictureToScreen(const platform::Picture& picture) {
     return platform::Resample(platform::ToRgb(picture), std::max(size.x, 1), std::max(size.y, 1));
 }
 
+V_REGISTER_CLASS(vDxSimpleImage_c,
+    V_PROP("Width", mWidth),
+    V_PROP("Height", mHeight),
+    V_PROP("BPP", mBpp),
+    V_PROP("NeedVidMem", mNeedVidMem));
+
 vDxSimpleImage_c::vDxSimpleImage_c() { RegisterSurfaceImage(this); }
 
 vDxSimpleImage_c::~vDxSimpleImage_c() {

@@ -11,6 +11,7 @@
 #include <memory>
 
 class vDxSimpleImage_c : public vDxImage_i {
+    V_RTTI_CLASS(vDxSimpleImage_c, vDxImage_i)
 public:
     vDxSimpleImage_c();
     ~vDxSimpleImage_c() override;
@@ -48,7 +49,7 @@ private:
     bool ReadNamed(const std::string& fileName, bool resize, platform::Picture* out);
 
     std::unique_ptr<platform::Surface> mSurface;
-    int mWidth = 0, mHeight = 0, mBpp = -1;
+    int32_t mWidth = 0, mHeight = 0, mBpp = -1;
     bool mNeedVidMem = false;
     bool mContentsLost = false;
 };

@@ -285,3 +285,86 @@ TEST(FilterDesign, NoStateWrapsForFullScaleInputAtPreAmp2) {
     EXPECT_EQ(Wraps(sweep), 0);
     EXPECT_EQ(Wraps(square), 0);
 }
+
+namespace {
+
+// Speech made by espeak-ng, at 22050 Hz mono 16 bits with its peak at
+// peakDb dBFS; empty when the tools are missing.
+std::vector<int16_t> Speech(const char* text, double peakDb) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("lorvano_speech_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string wav = (dir / "speech.wav").string(), raw = (dir / "speech.raw").string();
+    const std::string cmd = "espeak-ng -w '" + wav + "' '" + text + "' >/dev/null 2>&1 && sox '" +
+                            wav + "' -r 22050 -c 1 -b 16 -e signed-integer -t raw '" + raw +
+                            "' gain -n " + std::to_string(peakDb) + " >/dev/null 2>&1";
+    std::vector<int16_t> s;
+    if (std::system(cmd.c_str()) == 0) {
+        std::ifstream in(raw, std::ios::binary);
+        int16_t v;
+        while (in.read(reinterpret_cast<char*>(&v), sizeof v)) s.push_back(v);
+    }
+    std::filesystem::remove_all(dir);
+    return s;
+}
+
+// Longest run of frames whose full band is above level.
+int LongestRunAbove(const std::vector<vAllHmData_c>& frames, size_t from, size_t to, int32_t level) {
+    int run = 0, best = 0;
+    for (size_t f = from; f < to; ++f) {
+        run = frames[f].fullBand > level ? run + 1 : 0;
+        best = std::max(best, run);
+    }
+    return best;
+}
+
+}  // namespace
+
+// The default "WordDetector/TrigLevel" 3000 against room noise at -50 dBFS
+// (RMS) and speech. A word starts when the full band stays above the level
+// for more than "WordDetector/TrigHoldStart" (8) frames in a row.
+struct vLevels_s {
+    int32_t noiseMax, speechMax;
+    int run;  // longest run of speech frames above 3000
+};
+
+vLevels_s SpeechInNoise(const std::vector<int16_t>& speech) {
+    const size_t lead = 22050;  // one second of noise alone first
+    std::vector<int16_t> s(lead + speech.size());
+    std::mt19937 rng(3);
+    std::normal_distribution<double> noise(0, 32767 * std::pow(10, -50 / 20.0));
+    for (size_t n = 0; n < s.size(); ++n) {
+        const double v = noise(rng) + (n >= lead ? speech[n - lead] : 0);
+        s[n] = static_cast<int16_t>(std::clamp(v, -32768.0, 32767.0));
+    }
+    const auto frames = Analyse(s);
+    const size_t speechStart = lead / 224;
+    vLevels_s out{INT32_MIN, INT32_MIN, LongestRunAbove(frames, speechStart, frames.size(), 3000)};
+    for (size_t f = 5; f < speechStart; ++f) out.noiseMax = std::max(out.noiseMax, frames[f].fullBand);
+    for (size_t f = speechStart; f < frames.size(); ++f)
+        out.speechMax = std::max(out.speechMax, frames[f].fullBand);
+    return out;
+}
+
+TEST(FilterDesign, TriggerLevelAgainstRoomNoiseAndSpeech) {
+    const char* text = "Hello, this is a test of the word detector.";
+    for (double peak : {-20.0, -15.0, -12.0, -10.0, -6.0}) {
+        const auto speech = Speech(text, peak);
+        if (speech.empty()) GTEST_SKIP() << "espeak-ng or sox is not available";
+        const vLevels_s l = SpeechInNoise(speech);
+        std::printf("speech peak %.0f dBFS: noise max %d, speech max %d, frames above 3000 in a row %d\n",
+                    peak, l.noiseMax, l.speechMax, l.run);
+        EXPECT_LT(l.noiseMax, 3000 - 1500);
+        EXPECT_GT(l.speechMax, l.noiseMax + 1500) << peak;  // speech stands 15 dB clear of the noise
+        // A full-scale sine reads 5000, so the level is 20 dB below a sine's
+        // peak; the loudest frames of speech read about 14 dB below the
+        // speech's own peak (its crest factor), so it takes speech peaking
+        // near -6 dBFS to start a word at the default level.
+        if (peak >= -6) {
+            EXPECT_GT(l.run, 8) << peak;
+        }
+        if (peak <= -20) {
+            EXPECT_EQ(l.run, 0) << peak;
+        }
+    }
+}

@@ -7,6 +7,7 @@
 #include "analysis/hm_block_processor.h"
 #include "analysis/log_energy.h"
 #include "platform/exception.h"
+#include "shell/settings/settings.h"
 #include "test_banks.h"
 
 namespace {
@@ -194,4 +195,26 @@ TEST(BlockProcessor, ConstructionFailures) {
     setup.calibration = "/nonexistent/calib.txt";
     vHMBlockProcessor_c p(setup);
     EXPECT_EQ(p.eqGain[0], vHMBlockProcessor_c(DefaultSetup()).eqGain[0]);
+}
+
+TEST(BlockProcessor, SetupFromTheSettings) {
+    const std::string ini = (fs::temp_directory_path() / ("lorvano_setup_" + std::to_string(::getpid()) + ".ini")).string();
+    {
+        std::ofstream out(ini);
+        out << "[Preprocessor]\nPreAmp=1.5\nCoeficients=my.dat\nEqualize=other.txt\nEqulize=mine.txt\n"
+               "Window=w.txt\n[Pitch_Processor]\nOverlap=5\n[Pitch]\nSense=123\nTrigger_hi=1.25\n";
+    }
+    const std::string previous = gSettings.FileName() ? gSettings.FileName() : "";
+    gSettings.SetFileName(ini.c_str());
+    const vHMProcessorSetup_c setup = vHMProcessorSetup_c::FromSettings();
+    gSettings.SetFileName(previous.empty() ? nullptr : previous.c_str());
+    fs::remove(ini);
+    EXPECT_EQ(setup.preAmp, 1.5);
+    EXPECT_EQ(setup.coefficients, "my.dat");
+    EXPECT_EQ(setup.calibration, "mine.txt");  // the block processor's own key
+    EXPECT_EQ(setup.window, "w.txt");
+    EXPECT_EQ(setup.overlap, 5u);
+    EXPECT_EQ(setup.pitch.sense, 123u);
+    EXPECT_EQ(setup.pitch.trigHi, 1.25);
+    EXPECT_EQ(setup.pitch.trigLo, 0.6);  // default
 }

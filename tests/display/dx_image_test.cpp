@@ -357,3 +357,44 @@ TEST(SurfaceLoss, RegistryFollowsLifetimes) {
     }
     EXPECT_EQ(RegisteredSurfaceCount(), before);
 }
+
+namespace {
+
+class CountingListener : public vDxLockListener_i {
+public:
+    std::vector<std::string> calls;
+    void BeginUpdate() override { calls.push_back("begin"); }
+    void EndUpdate() override { calls.push_back("end"); }
+};
+
+}  // namespace
+
+TEST(LockListeners, ToldAroundLocksAndText) {
+    vDxSimpleImage_c image;
+    image.Create(120, 40, 32);
+    image.FillRect({0, 0, 120, 40}, 0);
+    CountingListener listener;
+    image.AddLockListener(&listener);
+    image.Lock();
+    image.Lock();  // nested: told once
+    image.Unlock();
+    image.Unlock();
+    EXPECT_EQ(listener.calls, (std::vector<std::string>{"begin", "end"}));
+    platform::TextLayout l = image.DrawTextBox({0, 0, 120, 40}, "Hi", {"Arial", false, 14}, {255, 255, 0},
+                                               platform::TextAlign::Centre);
+    EXPECT_EQ(l.lines.size(), 1u);
+    EXPECT_EQ(listener.calls.size(), 4u);
+    bool yellow = false;
+    auto dc = image.CreateDC();
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 120; ++x) {
+            uint32_t p = dc->GetPixel(x, y);
+            yellow |= (p >> 16) > 200 && ((p >> 8) & 0xFF) > 200 && (p & 0xFF) < 40;
+        }
+    EXPECT_TRUE(yellow);
+    dc.reset();
+    image.RemoveLockListener(&listener);
+    image.Lock();
+    image.Unlock();
+    EXPECT_EQ(listener.calls.size(), 6u);  // the pixel access's lock was told, nothing after removal
+}

@@ -2,6 +2,7 @@
 #include "display/dx_screen.h"
 #include "display/dx_surface_registry.h"
 #include "platform/exception.h"
+#include "platform/message_queue.h"
 #include "platform/window.h"
 #include "shell/settings/settings.h"
 
@@ -126,6 +127,31 @@ TEST(Screen, FullScreenKeepsTheAspect) {
     EXPECT_EQ(corner.x, 0);
     EXPECT_NEAR(corner.y, 0, 1);
     EXPECT_LT(screen.WindowToScreen({0, 0}).y, 0);  // above the picture
+}
+
+TEST(Screen, FullScreenMouseMessagesArriveInScreenPixels) {
+    TestWindow window(platform::ScreenMode::FullScreen);
+    int w = 0, h = 0;
+    platform::ClientSize(window.handle, w, h);
+    vDxScreen_c screen;
+    screen.CreateScreen(window.handle, 200, 100, 32, true, 800, 600);
+    platform::Message m;
+    while (platform::TakePending(m)) {
+    }
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.windowID = SDL_GetWindowID(platform::SdlWindowOf(window.handle));
+    event.motion.x = w / 2;
+    event.motion.y = h / 2;
+    SDL_PushEvent(&event);
+    bool seen = false;
+    while (platform::TakePending(m))
+        if (m.id == platform::msg::kMouseMove) {
+            EXPECT_NEAR(platform::PointX(m.p2), 100, 1);
+            EXPECT_NEAR(platform::PointY(m.p2), 50, 1);
+            seen = true;
+        }
+    EXPECT_TRUE(seen);
 }
 
 TEST(Screen, SavedCopies) {
