@@ -30,15 +30,16 @@ vTrMainWin_c::~vTrMainWin_c() {
 }
 
 void vTrMainWin_c::Create() {
+    // The title is known before the window shows, so it never appears untitled.
+    char title[100];
+    gSettings.GetString("Application/Title", title, sizeof title, "");
+    SetTitle(title);
     vWindow_c::Create();
     platform::Dispatch({Handle(), platform::msg::kPaint, 0, 0});
     Init();
 }
 
 void vTrMainWin_c::Init() {
-    char title[100];
-    gSettings.GetString("Application/Title", title, sizeof title, "");
-    SetTitle(title);
     // The menu application (video mode, screen image, picture pointers), the
     // picture cache, the root menu ".Drawer.dat", the start exercise and the
     // teacher's login plug in here, before the screen is filled.

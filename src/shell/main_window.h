@@ -14,7 +14,7 @@ public:
     explicit vTrMainWin_c(const vTrStartup_c& startup);
     ~vTrMainWin_c() override;
 
-    // Opens the window, paints it once, then runs Init.
+    // Titles and opens the window, paints it once, then runs Init.
     void Create() override;
     Result OnPaint() override;
 

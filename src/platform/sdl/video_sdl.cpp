@@ -24,6 +24,9 @@ void StartVideo() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The program decides itself when it ends (close -> destroy -> quit).
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // Without a display the software renderer draws straight into the
+    // window's memory instead of going through a graphics driver.
+    if (!HaveDisplay()) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         throw vTextException_c(std::string("Cannot start the display: ") + SDL_GetError());
     const Uint32 type = SDL_RegisterEvents(1);

@@ -154,7 +154,8 @@ SDL_Window* SdlWindowOf(WindowHandle window) {
 SDL_Renderer* RendererOf(WindowHandle window) {
     WindowEntry& entry = Known(window);
     if (!entry.renderer) {
-        entry.renderer = SDL_CreateRenderer(entry.window, -1, 0);
+        // Without a display there is no graphics hardware to use.
+        if (sdl::HaveDisplay()) entry.renderer = SDL_CreateRenderer(entry.window, -1, 0);
         if (!entry.renderer) entry.renderer = SDL_CreateRenderer(entry.window, -1, SDL_RENDERER_SOFTWARE);
         if (!entry.renderer) Fail("Cannot draw into the window");
     }
