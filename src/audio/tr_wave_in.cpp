@@ -3,14 +3,23 @@
 #include <algorithm>
 #include <string>
 
+#include "analysis/filter_files.h"
+#include "analysis/hm_block_processor.h"
 #include "shell/settings/settings.h"
 
 vTrWaveIn_c::vTrWaveIn_c(int bufferLength)
     : mBufferCount(std::min<unsigned>(gSettings.GetUnsigned("Preprocessor/PreAllocNum", 100),
                                       platform::audio::kMaxQueuedBuffers)),
       mBufferLength(bufferLength),
-      mGain(static_cast<std::int32_t>(gSettings.GetDouble("Preprocessor/PreAmp", 1) * 256)) {
-    std::fill(std::begin(mWindow), std::end(mWindow), 1024);
+      mGain(PreAmp256(gSettings.GetDouble("Preprocessor/PreAmp", 1))) {
+    char path[260];
+    gSettings.GetString("Preprocessor/Window", path, sizeof path, "");
+    try {
+        ReadWindowFile(path, mWindow);
+    } catch (const vException_c&) {
+        // A bad window file means no window.
+        ReadWindowFile(std::string(), mWindow);
+    }
 }
 
 vTrWaveIn_c::~vTrWaveIn_c() {

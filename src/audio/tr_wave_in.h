@@ -4,7 +4,8 @@
 // buffers, default 100, of the buffer length in samples) is allocated by the
 // first Start and recycled until destruction: nothing is allocated per buffer.
 // Also keeps the preprocessor's gain ("Preprocessor/PreAmp" x 256) and window
-// table ("Preprocessor/Window", 224 entries, 1024 = 1.0) for the analysis.
+// table ("Preprocessor/Window", 224 entries, 1024 = 1.0; a bad file means no
+// window) for the analysis.
 //
 // User-interface thread only.
 
