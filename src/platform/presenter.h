@@ -35,8 +35,6 @@ public:
     // Window pixels to screen pixels (outside the picture they may fall
     // outside 0..width-1, 0..height-1).
     Point WindowToScreen(Point window) const;
-    // Where the screen lies in the window, in window pixels.
-    Rect Viewport() const;
     bool FullScreen() const { return mFullScreen; }
 
     // Test hook: behave as if the renderer had reported lost textures.

@@ -98,8 +98,6 @@ public:
     // Copies src's rectangle to (dst.x, dst.y), clipped against both
     // surfaces, using src's colour key when it has one.
     int Blit(Point dst, Surface& src, const Rect& srcRect);
-    // Stretches src's rectangle over dstRect (no colour key).
-    int StretchBlit(const Rect& dstRect, Surface& src, const Rect& srcRect);
 
     // The source colour key in the surface's format; nullopt clears it.
     void SetColorKey(std::optional<uint32_t> key);

@@ -76,15 +76,6 @@ void Presenter::Show(Surface& screen) {
     SDL_RenderPresent(mRenderer);
 }
 
-Rect Presenter::Viewport() const {
-    SDL_Rect vp;
-    float sx = 1, sy = 1;
-    SDL_RenderGetViewport(mRenderer, &vp);
-    SDL_RenderGetScale(mRenderer, &sx, &sy);
-    return {static_cast<int>(vp.x * sx + 0.5f), static_cast<int>(vp.y * sy + 0.5f),
-            static_cast<int>(vp.w * sx + 0.5f), static_cast<int>(vp.h * sy + 0.5f)};
-}
-
 Point Presenter::WindowToScreen(Point window) const {
     float x = 0, y = 0;
     SDL_RenderWindowToLogical(mRenderer, window.x, window.y, &x, &y);

@@ -163,17 +163,6 @@ int Surface::Blit(Point dst, Surface& src, const Rect& srcRect) {
     return surface_result::kOk;
 }
 
-int Surface::StretchBlit(const Rect& dstRect, Surface& src, const Rect& srcRect) {
-    if (int rc = CheckUsable()) return rc;
-    if (int rc = src.CheckUsable()) return rc;
-    if (srcRect.Empty() || dstRect.Empty()) return surface_result::kOk;
-    SDL_Rect s = ToSdl(srcRect);
-    SDL_Rect d = ToSdl(dstRect);
-    if (SDL_BlitScaled(src.mSurface, &s, mSurface, &d) != 0)
-        return Fail(surface_result::kGeneric, "Stretching blit failed");
-    return surface_result::kOk;
-}
-
 void Surface::SetColorKey(std::optional<uint32_t> key) {
     mKey = key;
     SDL_SetColorKey(mSurface, key ? SDL_TRUE : SDL_FALSE, key.value_or(0));
