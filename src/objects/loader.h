@@ -6,7 +6,10 @@
 //
 // The loader owns the object until its owner takes it (Release). Variants
 // that require another base class override OnDeclare and call Declare with
-// their class and message. User-interface thread.
+// their class and message:
+//   vTrExerciseLoader_c  "Cannot create non vTrExercise_c derivateive object."
+//   vTrMenuBtnLoader_c   "Cannot create non vTrExLoadBtn_c derivateive object."
+// User-interface thread.
 
 #include <memory>
 

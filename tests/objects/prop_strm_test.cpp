@@ -351,3 +351,97 @@ TEST(RoundTrip, LoadWriteLoadGivesTheSameTree) {
     EXPECT_NE(written.find("<vTestFileImage_c> BgImage = {"), std::string::npos) << written;
     EXPECT_NE(written.find("<vTestSprite_c> = {"), std::string::npos) << written;
 }
+
+namespace {
+
+// A syntax that uses every slot of the table: "let @ Name ! <Class> = value ? ;"
+const vPropSyntax_c kFullSyntax{
+    .typeFirst = false,
+    .declarationStart = "let",
+    .declarationEnd = ";",
+    .typeOptional = false,
+    .typeStart = "<",
+    .typeEnd = ">",
+    .identifierOptional = false,
+    .identifierStart = "@",
+    .identifierEnd = "!",
+    .assignmentBeforeLookup = false,
+    .assignment = "=",
+    .valueEnd = "?",
+    .objectStart = "{",
+    .objectEnd = "}",
+};
+
+class vFullStrm_c : public vPropStrm_c {
+public:
+    vFullStrm_c() : vPropStrm_c(kFullSyntax) { SetTokenSyntax(gDBTokenSyntax); }
+};
+
+Expect FullSyntaxError(const std::string& text, vTestBox_c& box) {
+    vFullStrm_c in;
+    in.OpenText("f.def", text);
+    try {
+        in.Load(box, ConversionContext{});
+    } catch (const vPrintException_c& e) {
+        return {e.Code(), e.Text()};
+    }
+    return {-1, ""};
+}
+
+}  // namespace
+
+TEST(SyntaxTable, EveryStepOfADeclarationHasItsMessage) {
+    vTestBox_c box;
+    const struct {
+        const char* text;
+        int code;
+        const char* message;
+    } cases[] = {
+        {"Size", 1, "Declaration expected in file f.def line 1"},
+        {"let Size", 5, "Identifier expected in file f.def line 1"},
+        {"let @ = 1", 6, "Identifier expected in file f.def line 1"},
+        {"let @ Size =", 7, "Unknown token after identifier in file f.def line 1"},
+        {"let @ Size ! = 5", 2, "Type definition expected in file f.def line 1"},
+        {"let @ Size ! < > = 5", 3, "Type definition expected in file f.def line 1"},
+        {"let @ Size ! <vX =", 4, "Unknown token after type definition in file f.def line 1"},
+        {"let @ Nope ! <vX> = 5 ? ;", 14, "Unknown identifier Nope in file f.def line 1"},
+        {"let @ Size ! <vX> 5", 9, "Value definition expected in file f.def line 1"},
+        {"let @ Size ! <vX> = ;", 10, "Reserved word [;] as value in file f.def line 1"},
+        {"let @ Size ! <vX> = 5 ;", 11, "Unknown token after value in file f.def line 1"},
+        {"let @ Size ! <vX> = 5 ? x", 12, "Declaration terminated incorrectly in file f.def line 1"},
+    };
+    for (const auto& c : cases) {
+        const Expect e = FullSyntaxError(c.text, box);
+        EXPECT_EQ(e.code, c.code) << c.text;
+        EXPECT_EQ(e.message, c.message) << c.text;
+    }
+    EXPECT_EQ(FullSyntaxError("LET @ Size ! <vX> = 5 ? ;\nlet @ Corner ! <vPointProp_c> { let @ x ! <a> = 7 ? ; }",
+                              box)
+                  .code,
+              -1);
+    EXPECT_EQ(box.mSize, 5);
+    EXPECT_EQ(box.mCorner.mX, 7);
+}
+
+TEST(Iterators, CloneAndEquality) {
+    vTestBox_c box;
+    vPropCntnrIterator_c a(&box);
+    std::unique_ptr<vPropIterator_c> b = a.Clone();
+    EXPECT_TRUE(a.Equals(*b));
+    b->Next();
+    EXPECT_FALSE(a.Equals(*b));
+    b->ToFirst();
+    EXPECT_TRUE(a.Equals(*b));
+    a.ToEnd();
+    b->ToEnd();
+    EXPECT_TRUE(a.Equals(*b));
+    auto values = vPropCntnrIterator_c(&box).FindPath("Values", "", false)->NewValueIterator();
+    auto other = values->Clone();
+    other->Next();
+    EXPECT_FALSE(values->Equals(*other));
+    EXPECT_FALSE(values->Equals(a));
+    EXPECT_EQ(other->GetName(), "[1]");
+    int n = 0;
+    for (values->ToFirst(); !values->AtEnd(); values->Next()) ++n;
+    EXPECT_EQ(n, 20);
+}

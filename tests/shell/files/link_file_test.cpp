@@ -222,6 +222,17 @@ TEST_F(LinkTest, CreateEntryWritesTheLinkAndCreatesTheTarget) {
     EXPECT_TRUE(back.IsLink());
     EXPECT_EQ(back.LinkTarget(), "store/Apple.bmp");
 
+    // Pointing an existing link elsewhere replaces the link file whole and
+    // leaves no temporary file behind.
+    const int entries = lorvano_test::CountEntries(dir.Path());
+    dir.Write("store/Pear.bmp", "pear");
+    vDirEntryLink_c again("Apple.lnk");
+    again.SetLinkTarget("store/Pear.bmp");
+    again.CreateEntry(vEntryKind::File);
+    EXPECT_EQ(ReadFile("Apple.lnk"), "[vLink]\r\nstore/Pear.bmp\r\n");
+    EXPECT_EQ(lorvano_test::CountEntries(dir.Path()), entries);
+    EXPECT_EQ(vDirEntryLink_c("Apple.lnk").Size(), 4);
+
     // An existing target is kept as it is.
     dir.Write("kept.txt", "keep me");
     vDirEntryLink_c k("kept.lnk");
