@@ -34,9 +34,9 @@ protected:
         }
         return "";
     }
-    std::string LoadMessage(const WavSpec& spec, size_t sampleCount = 448) {
+    std::string LoadMessage(const WavFormat& format, size_t sampleCount = 448) {
         vRecording_c rec;
-        return LoadMessage(MakeWav(spec, std::vector<uint8_t>(sampleCount * 2, 0)), rec);
+        return LoadMessage(MakeWav(format, std::vector<uint8_t>(sampleCount * 2, 0)), rec);
     }
 
     fs::path dir;
@@ -136,7 +136,7 @@ TEST(Recording, CopyIsDeepAndLeavesTheFileNameBehind) {
 }
 
 TEST_F(RecordingFiles, RefusalsComeInTheirOrder) {
-    EXPECT_EQ(LoadMessage(WavSpec{}), "");
+    EXPECT_EQ(LoadMessage(WavFormat{}), "");
     {
         vRecording_c rec;
         try {
@@ -146,7 +146,7 @@ TEST_F(RecordingFiles, RefusalsComeInTheirOrder) {
             EXPECT_EQ(e.Text(), "Cannot open wave file " + Path("missing.wav") + "!");
         }
     }
-    WavSpec s;
+    WavFormat s;
     s.formatTag = 3;
     s.channels = 2;
     EXPECT_EQ(LoadMessage(s), "File is not a valid wave file!");
@@ -179,12 +179,12 @@ TEST_F(RecordingFiles, DamagedHeaders) {
     EXPECT_EQ(LoadMessage({}, rec), invalid);
     EXPECT_EQ(LoadMessage({'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'V', 'I', ' '}, rec), invalid);
     // Truncated inside the RIFF header and inside the fmt chunk.
-    auto good = MakeWav(WavSpec{}, std::vector<uint8_t>(100, 0));
+    auto good = MakeWav(WavFormat{}, std::vector<uint8_t>(100, 0));
     EXPECT_EQ(LoadMessage(std::vector<uint8_t>(good.begin(), good.begin() + 10), rec), invalid);
     EXPECT_EQ(LoadMessage(std::vector<uint8_t>(good.begin(), good.begin() + 30), rec),
               "Cannot load soruce file format info.");
     // No data chunk at all.
-    WavSpec s;
+    WavFormat s;
     s.withData = false;
     EXPECT_EQ(LoadMessage(s), invalid);
     // A 2-byte fmt chunk cannot hold a format record.
@@ -213,7 +213,7 @@ TEST_F(RecordingFiles, FramesAndThePaddedLastOne) {
     // Exactly two frames of data: recPos 2 and an all-zero frame past them.
     {
         vRecording_c rec;
-        ASSERT_EQ(LoadMessage(MakeWav(WavSpec{}, SampleBytes(Ramp(448))), rec), "");
+        ASSERT_EQ(LoadMessage(MakeWav(WavFormat{}, SampleBytes(Ramp(448))), rec), "");
         EXPECT_EQ(rec.Size(), 3);
         EXPECT_EQ(rec.RecPos(), 2);
         ASSERT_EQ(rec.Frame(2).SampleCount(), 224);
@@ -227,7 +227,7 @@ TEST_F(RecordingFiles, FramesAndThePaddedLastOne) {
     {
         vRecording_c rec;
         auto samples = Ramp(224 + 5);
-        ASSERT_EQ(LoadMessage(MakeWav(WavSpec{}, SampleBytes(samples)), rec), "");
+        ASSERT_EQ(LoadMessage(MakeWav(WavFormat{}, SampleBytes(samples)), rec), "");
         EXPECT_EQ(rec.Size(), 2);
         EXPECT_EQ(rec.RecPos(), 1);
         EXPECT_EQ(rec.Frame(1).Samples()[4], samples[228]);
@@ -236,7 +236,7 @@ TEST_F(RecordingFiles, FramesAndThePaddedLastOne) {
     // Zero-length data: one padded frame, nothing recorded.
     {
         vRecording_c rec;
-        ASSERT_EQ(LoadMessage(MakeWav(WavSpec{}, {}), rec), "");
+        ASSERT_EQ(LoadMessage(MakeWav(WavFormat{}, {}), rec), "");
         EXPECT_EQ(rec.Size(), 1);
         EXPECT_EQ(rec.RecPos(), 0);
         EXPECT_FALSE(rec.HasData());
@@ -246,7 +246,7 @@ TEST_F(RecordingFiles, FramesAndThePaddedLastOne) {
         vRecording_c rec;
         std::vector<uint8_t> bytes(7, 0);
         bytes[6] = 0x7F;
-        ASSERT_EQ(LoadMessage(MakeWav(WavSpec{}, bytes), rec), "");
+        ASSERT_EQ(LoadMessage(MakeWav(WavFormat{}, bytes), rec), "");
         EXPECT_EQ(rec.RecPos(), 0);
         EXPECT_EQ(rec.Frame(0).Samples()[3], 0x7F);
         EXPECT_EQ(rec.Frame(0).Samples()[4], 0);
@@ -255,7 +255,7 @@ TEST_F(RecordingFiles, FramesAndThePaddedLastOne) {
 
 TEST_F(RecordingFiles, DeclaredSizesBeyondTheFile) {
     // A data chunk declaring 4 GiB holds only what the file has.
-    WavSpec s;
+    WavFormat s;
     s.dataSizeAuto = false;
     s.dataSize = 0xFFFFFFFFu;
     vRecording_c rec;
@@ -263,7 +263,7 @@ TEST_F(RecordingFiles, DeclaredSizesBeyondTheFile) {
     EXPECT_EQ(rec.RecPos(), 2);
     EXPECT_EQ(rec.Size(), 3);
     // Truncated in the middle of the data.
-    auto bytes = MakeWav(WavSpec{}, SampleBytes(Ramp(2000)));
+    auto bytes = MakeWav(WavFormat{}, SampleBytes(Ramp(2000)));
     bytes.resize(bytes.size() - 3000);
     ASSERT_EQ(LoadMessage(bytes, rec), "");
     EXPECT_EQ(rec.RecPos(), static_cast<int32_t>((2000 * 2 - 3000) / 448));
@@ -272,7 +272,7 @@ TEST_F(RecordingFiles, DeclaredSizesBeyondTheFile) {
 TEST_F(RecordingFiles, SaveWaveWritesTheEighteenByteFormAndRoundTrips) {
     vRecording_c rec;
     auto samples = Ramp(3 * 224 + 100);
-    ASSERT_EQ(LoadMessage(MakeWav(WavSpec{}, SampleBytes(samples)), rec), "");
+    ASSERT_EQ(LoadMessage(MakeWav(WavFormat{}, SampleBytes(samples)), rec), "");
     ASSERT_EQ(rec.RecPos(), 3);
     rec.SaveWave(Path("out.wav"), true);
     EXPECT_EQ(rec.WavFileName(), Path("out.wav"));
@@ -359,7 +359,7 @@ TEST_F(RecordingFiles, NamesDifferingInCaseAreOneFile) {
 TEST_F(RecordingFiles, SaveWordRawWritesTheWordSection) {
     vRecording_c rec;
     auto samples = Ramp(4 * 224);
-    ASSERT_EQ(LoadMessage(MakeWav(WavSpec{}, SampleBytes(samples)), rec), "");
+    ASSERT_EQ(LoadMessage(MakeWav(WavFormat{}, SampleBytes(samples)), rec), "");
     // No word section (recSize -1) writes an empty file.
     EXPECT_EQ(rec.SaveWordRaw(Path("w.raw"), false), 0);
     EXPECT_TRUE(fs::exists(dir / "w.raw"));
@@ -383,7 +383,7 @@ TEST(Recording, LoaderHooks) {
 }
 
 TEST_F(RecordingFiles, LoadedAsADefinitionObject) {
-    WriteFile(Path("word.wav"), MakeWav(WavSpec{}, SampleBytes(Ramp(3 * 224))));
+    WriteFile(Path("word.wav"), MakeWav(WavFormat{}, SampleBytes(Ramp(3 * 224))));
     std::unique_ptr<vPropCntnr_c> object(gTypeRegistry.CreateByName("vRecording_c"));
     auto* rec = dynamic_cast<vRecording_c*>(object.get());
     ASSERT_NE(rec, nullptr);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct WavSpec {
+struct WavFormat {
     uint16_t formatTag = 1;
     uint16_t channels = 1;
     uint32_t rate = 22050;
@@ -28,7 +28,7 @@ inline void PutLE(std::vector<uint8_t>& out, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
-inline std::vector<uint8_t> MakeWav(const WavSpec& s, const std::vector<uint8_t>& dataBytes) {
+inline std::vector<uint8_t> MakeWav(const WavFormat& s, const std::vector<uint8_t>& dataBytes) {
     std::vector<uint8_t> out = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
     PutLE(out, s.fmtSize, 4);
     std::vector<uint8_t> fmt;

@@ -58,8 +58,9 @@ TEST(Drawer, AClickOnMenuOpensTheDrawer) {
     ProgramResult r = RunProgramInWindow((root.Path() / "bin/trainer").string(), {"english", "/WINDOW"},
                                          [&](const std::string& w) {
                                              // Closed: only "Menu" stands above the bottom edge.
+                                             // The grey first: before its first paint the window is black.
+                                             closedAbove = WaitForPixel(w, 48, 400, kGrey, true);
                                              closedMenu = WaitForPixel(w, 8, 580, kGrey, false);
-                                             closedAbove = PixelOf(w, 48, 400);
                                              CommandOutput("xdotool mousemove --window " + w +
                                                            " 48 572 click 1");
                                              // Open: the column of seven buttons fills 208..599.

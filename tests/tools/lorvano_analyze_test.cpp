@@ -161,7 +161,7 @@ TEST_F(AnalyzeTool, FramesAndDetect) {
 }
 
 TEST_F(AnalyzeTool, RefusedFilesAndUsage) {
-    WavSpec stereo;
+    WavFormat stereo;
     stereo.channels = 2;
     WriteFile(dir.File("stereo.wav"), MakeWav(stereo, std::vector<uint8_t>(1000, 0)));
     Result r = Shell(kTool + " frames '" + dir.File("stereo.wav") + "'", true);
