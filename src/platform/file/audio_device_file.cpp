@@ -209,22 +209,28 @@ private:
         return !mQuit;
     }
 
+    // Bytes to move next, or 0 once the device is closing. At fast pace that is
+    // whatever the consumer has queued; in real time one chunk per period,
+    // counted from when `running` says the device moves.
+    template <class Running>
+    std::size_t NextChunk(std::unique_lock<std::mutex>& lock, Running running) {
+        if (mFast) {
+            mWake.wait(lock, [&] { return mQuit || mDevice.ReadyBytes() > 0; });
+            return mQuit ? 0 : mDevice.ReadyBytes();
+        }
+        mWake.wait(lock, [&] { return mQuit || running(); });
+        if (!WaitPeriod(lock)) return 0;
+        mFramesDone += kChunkFrames;
+        return kChunkFrames * mFormat.blockAlign;
+    }
+
     void CaptureLoop() {
         std::unique_lock lock(mMutex);
         std::vector<std::uint8_t> chunk;
         while (!mQuit) {
-            std::size_t want;
-            if (mFast) {
-                mWake.wait(lock, [&] { return mQuit || mDevice.ReadyBytes() > 0; });
-                if (mQuit) return;
-                want = mDevice.ReadyBytes();
-            } else {
-                // A microphone runs while started, whether or not buffers are queued.
-                mWake.wait(lock, [&] { return mQuit || mStarted; });
-                if (!WaitPeriod(lock)) return;
-                want = kChunkFrames * mFormat.blockAlign;
-                mFramesDone += kChunkFrames;
-            }
+            // A microphone runs while started, whether or not buffers are queued.
+            const std::size_t want = NextChunk(lock, [&] { return mStarted; });
+            if (want == 0) return;
             if (mPos >= mInput.size() && mUnplugAtEnd) {
                 mDevice.DeviceLostLocked();
                 mWake.wait(lock, [&] { return mQuit; });
@@ -242,17 +248,8 @@ private:
         std::unique_lock lock(mMutex);
         std::vector<std::uint8_t> chunk;
         while (!mQuit) {
-            std::size_t want;
-            if (mFast) {
-                mWake.wait(lock, [&] { return mQuit || mDevice.ReadyBytes() > 0; });
-                if (mQuit) return;
-                want = mDevice.ReadyBytes();
-            } else {
-                mWake.wait(lock, [&] { return mQuit || mDevice.ReadyBytes() > 0; });
-                if (!WaitPeriod(lock)) return;
-                want = kChunkFrames * mFormat.blockAlign;
-                mFramesDone += kChunkFrames;
-            }
+            const std::size_t want = NextChunk(lock, [&] { return mDevice.ReadyBytes() > 0; });
+            if (want == 0) return;
             chunk.resize(want);
             const std::size_t played = mDevice.RenderSamples(chunk.data(), chunk.size());
             if (mOut && played > 0 &&
