@@ -1,7 +1,7 @@
 // Cost of the settings store's no-cache design: every query reads and parses
 // the whole INI file. Measured on a file of the size a language's settings
 // grow to (some 40 sections, 400 keys with comments).
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 #include <benchmark/benchmark.h>
 

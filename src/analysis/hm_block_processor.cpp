@@ -5,7 +5,7 @@
 
 #include "analysis/log_energy.h"
 #include "platform/exception.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 vHMProcessorSetup_c vHMProcessorSetup_c::FromSettings() {
     vHMProcessorSetup_c setup;

@@ -1,7 +1,7 @@
 #include "analysis/markers.h"
 
 #include "platform/exception.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 vSegmentMarker_c::vSegmentMarker_c()
     : drawLine(gSettings.FileName() ? gSettings.GetBool("ResDisplay/DrawSegmentLine", true) : true) {}

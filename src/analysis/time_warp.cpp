@@ -5,7 +5,7 @@
 
 #include "analysis/recording.h"
 #include "platform/exception.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 vWordScoreSettings_c vWordScoreSettings_c::Read() {
     vWordScoreSettings_c s;

@@ -5,7 +5,7 @@
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
 #include "platform/exception.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 namespace {
 // Zero block counts or steps from a damaged settings file would divide by

@@ -2,7 +2,7 @@
 
 #include "analysis/filter_files.h"
 #include "analysis/log_energy.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 vHMProcessor_c::vHMProcessor_c(int bufferLength) : vTrWaveIn_c(bufferLength) {
     char path[260];

@@ -5,7 +5,7 @@
 
 #include "analysis/filter_files.h"
 #include "analysis/hm_block_processor.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 vTrWaveIn_c::vTrWaveIn_c(int bufferLength)
     : mBufferCount(std::min<unsigned>(gSettings.GetUnsigned("Preprocessor/PreAllocNum", 100),

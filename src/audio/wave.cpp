@@ -1,6 +1,6 @@
 #include "audio/wave.h"
 
-#include "display/events/window.h"
+#include "events/window.h"
 #include "platform/message_queue.h"
 
 vWaveBuffer_c::vWaveBuffer_c(std::uint32_t bytes) : mData(new char[bytes]()) {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "display/events/cmd_target.h"
+#include "events/cmd_target.h"
 #include "platform/audio_device.h"
 #include "platform/exception.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 namespace audio = platform::audio;
 

@@ -1,7 +1,7 @@
 #include "audio/wave_out.h"
 
 #include "audio/sound_file.h"
-#include "display/events/window.h"
+#include "events/window.h"
 #include "platform/message_queue.h"
 
 namespace audio = platform::audio;

@@ -10,8 +10,8 @@
 // menus join its chains). User-interface thread only.
 
 #include "display/dx_image_array.h"
-#include "display/events/cmd_target.h"
-#include "display/events/window.h"
+#include "events/cmd_target.h"
+#include "events/window.h"
 
 #include <cstdint>
 

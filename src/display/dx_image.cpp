@@ -2,7 +2,7 @@
 
 #include "display/dx_dc.h"
 #include "display/dx_surface_registry.h"
-#include "display/events/window.h"
+#include "events/window.h"
 #include "platform/exception.h"
 
 #include <algorithm>

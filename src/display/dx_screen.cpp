@@ -3,7 +3,7 @@
 #include "display/dx_surface_registry.h"
 #include "platform/exception.h"
 #include "platform/window.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "platform/message_queue.h"
 #include "platform/pointer.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "platform/atomic_file.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 #include <cstdlib>
 #include <cstring>

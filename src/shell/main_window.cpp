@@ -2,7 +2,7 @@
 
 #include "objects/prop_strm.h"
 #include "platform/message.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 vTrMainWin_c* gApp = nullptr;
 

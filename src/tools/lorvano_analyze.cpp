@@ -23,7 +23,7 @@
 #include "analysis/time_warp.h"
 #include "analysis/word_detector.h"
 #include "platform/exception.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 namespace fs = std::filesystem;
 

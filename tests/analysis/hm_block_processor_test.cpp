@@ -7,7 +7,7 @@
 #include "analysis/hm_block_processor.h"
 #include "analysis/log_energy.h"
 #include "platform/exception.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 #include "test_banks.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
 #include "analysis/time_warp.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 #include "platform/exception.h"
 
 namespace {

@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include "display/events/window.h"
+#include "events/window.h"
 #include "platform/message_box.h"
 #include "platform/message_queue.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 namespace audio_test {
 

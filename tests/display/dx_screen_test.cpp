@@ -4,7 +4,7 @@
 #include "platform/exception.h"
 #include "platform/message_queue.h"
 #include "platform/window.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 #include "../support/bmp_writer.h"
 

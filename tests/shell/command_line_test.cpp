@@ -1,7 +1,7 @@
 #include "shell/command_line.h"
 
 #include "../support/temp_dir.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "display/events/list_item_array.h"
+#include "events/list_item_array.h"
 #include "platform/message.h"
 #include "platform/window.h"
 

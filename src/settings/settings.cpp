@@ -1,4 +1,4 @@
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 #include "platform/profile.h"
 

@@ -1,4 +1,4 @@
-#include "display/events/list_item_array.h"
+#include "events/list_item_array.h"
 
 #include "platform/exception.h"
 

@@ -1,4 +1,4 @@
-#include "display/events/cmd_target.h"
+#include "events/cmd_target.h"
 
 vCmdTarget_c::vCmdTarget_c() : vListItemArray_c(kChainCount) {}
 

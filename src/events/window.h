@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-#include "display/events/cmd_target.h"
+#include "events/cmd_target.h"
 #include "platform/exception.h"
 #include "platform/window.h"
 

@@ -1,4 +1,4 @@
-#include "display/events/cmd_target.h"
+#include "events/cmd_target.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "display/events/window.h"
+#include "events/window.h"
 #include "platform/message_queue.h"
 
 using namespace platform;

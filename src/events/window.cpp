@@ -1,4 +1,4 @@
-#include "display/events/window.h"
+#include "events/window.h"
 
 #include <csignal>
 #include <cstdio>
@@ -10,7 +10,7 @@
 #include "platform/message_box.h"
 #include "platform/message_queue.h"
 #include "platform/pointer.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "display/events/window.h"
+#include "events/window.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "../../support/temp_dir.h"
+#include "../support/temp_dir.h"
 #include "platform/message_box.h"
 #include "platform/message_queue.h"
 #include "platform/pointer.h"
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
 using namespace platform;
 

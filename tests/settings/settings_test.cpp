@@ -1,7 +1,7 @@
-#include "shell/settings/settings.h"
+#include "settings/settings.h"
 
-#include "../../support/child_process.h"
-#include "../../support/temp_dir.h"
+#include "../support/child_process.h"
+#include "../support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
