@@ -72,6 +72,9 @@ WindowProcedure ProcedureOf(WindowHandle window);
 void SetProcedureContext(WindowHandle window, void* context);
 
 void SetWindowTitle(WindowHandle window, const std::string& title);
+// The window system's own id of the window (the X11 window id), for dialogs
+// of other toolkits that must stay above it; 0 when there is none.
+std::uintptr_t NativeWindowId(WindowHandle window);
 std::string WindowTitle(WindowHandle window);
 // Client area size in pixels (for a full-screen window, the display's mode).
 void ClientSize(WindowHandle window, int& width, int& height);

@@ -1,6 +1,7 @@
 #include "platform/window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <map>
@@ -144,6 +145,15 @@ void RequestPaint(WindowHandle window) {
     if (!Find(window)) return;
     std::vector<WindowHandle>& requests = All().paintRequests;
     if (std::find(requests.begin(), requests.end(), window) == requests.end()) requests.push_back(window);
+}
+
+std::uintptr_t NativeWindowId(WindowHandle window) {
+    const WindowEntry* entry = Find(window);
+    if (!entry) return 0;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(entry->window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    return static_cast<std::uintptr_t>(info.info.x11.window);
 }
 
 SDL_Window* SdlWindowOf(WindowHandle window) {

@@ -1,0 +1,43 @@
+#pragma once
+// vTrAppServices_i: what an exercise needs from the application that shows it
+// (the card menus' directory stack, drawing suspension, loading another
+// exercise, the teacher's user management). The shell implements it and
+// registers its one application object with SetAppServices; exercises reach
+// it only through AppServices(), which is null while there is none (tests
+// register a stand-in). User-interface thread only.
+
+#include <string>
+
+class vTrExercise_c;
+
+class vTrAppServices_i {
+public:
+    virtual ~vTrAppServices_i() = default;
+
+    // Folder of the card menu the exercise was opened from (the top of the
+    // directory stack), empty when the stack is empty.
+    virtual std::string CurrentMenuDir() const = 0;
+
+    // Suspends and resumes the application's drawing while a card changes.
+    virtual void SuspendDrawing() = 0;
+    virtual void ResumeDrawing() = 0;
+
+    // Loads an exercise file as a card click does; the exercise now shown, or
+    // null.
+    virtual vTrExercise_c* LoadExerciseFile(const std::string& name) = 0;
+
+    // The program-wide user-management functions. Each returns 0 when no
+    // user-management library is loaded.
+    // Copies "Say.wav" of the current directory into the current pupil's files.
+    virtual int SaveSayForStudent(int exerciseType, const std::string& cardText,
+                                  const std::string& exerciseFile) = 0;
+    virtual int TeacherLoggedIn() = 0;
+    // Lets the teacher choose a pupil's recording; startName may be empty.
+    virtual int SelectStudentFile(std::string& fileName, const std::string& startName) = 0;
+    // Lets the teacher choose a pupil's exercise and one of its recordings.
+    virtual int SelectStudentExerciseFile(std::string& exercise, std::string& recording) = 0;
+};
+
+vTrAppServices_i* AppServices();
+// Registers the application object (null when it goes away).
+void SetAppServices(vTrAppServices_i* app);

@@ -1,0 +1,38 @@
+#pragma once
+// The exported C entry points of the companion libraries (libPrefs.so,
+// libGuide.so, libRoster.so) and the window handle they receive. The program
+// and the libraries include this one header, so both sides agree on every
+// signature. Texts are UTF-8; output buffers are filled NUL-terminated.
+
+#include <stdint.h>
+
+extern "C" {
+
+// The main window as the libraries see it: the X11 window id of the
+// program's window, or 0 when there is none (no display, another video
+// system). Dialogs use it to stay modal above that window.
+typedef uintptr_t LorvanoParentWindow;
+
+// libPrefs.so: edits the INI file; nonzero when settings were changed.
+typedef int (*DoPrefsFn)(const char* iniPath, LorvanoParentWindow parent, int startPage);
+
+// libGuide.so: shows the page (a full path) and returns at once.
+typedef void (*DoGuideFn)(const char* pagePath, LorvanoParentWindow parent);
+
+// libRoster.so: user management.
+typedef void (*InitializeFn)(const char* usersFile, const char* programDir);
+typedef void (*LoginFn)(LorvanoParentWindow parent);
+typedef void (*LogoutFn)(void);
+typedef int (*IsTeacherLoggedInFn)(void);
+// 1 or more: a file was chosen into fileName. startName may be null; when
+// given, the chooser starts from that name.
+typedef int (*SelectStudentFileNameFn)(char* fileName, int size, const char* startName);
+// 1 or more: an exercise and one of its recordings were chosen.
+typedef int (*SelectStudentExerciseFn)(char* exercise, int exerciseSize, char* recording,
+                                       int recordingSize, int reserved);
+// Greater than 0: fileName holds a new file name for a recording of the
+// current pupil, made while the given exercise was shown.
+typedef int (*CreateStudentFileNameFn)(char* fileName, int size, int exerciseType,
+                                       const char* cardText, const char* exerciseFile,
+                                       int reserved1, int reserved2);
+}

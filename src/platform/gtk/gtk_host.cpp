@@ -1,0 +1,50 @@
+#include "platform/gtk/gtk_host.h"
+
+#include <gtk/gtk.h>
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
+
+namespace platform::gtk {
+
+bool Start() {
+    static bool started = gtk_init_check(nullptr, nullptr);
+    return started;
+}
+
+namespace {
+
+#ifdef GDK_WINDOWING_X11
+// The transient hint can only be set once the dialog has its own GdkWindow.
+void OnRealize(GtkWidget* widget, gpointer parentId) {
+    GdkDisplay* display = gtk_widget_get_display(widget);
+    if (!GDK_IS_X11_DISPLAY(display)) return;
+    GdkWindow* parent = gdk_x11_window_foreign_new_for_display(
+        display, static_cast<Window>(reinterpret_cast<std::uintptr_t>(parentId)));
+    if (!parent) return;
+    gdk_window_set_transient_for(gtk_widget_get_window(widget), parent);
+    g_object_unref(parent);
+}
+#endif
+
+}  // namespace
+
+void SetParent(GtkWindow* dialog, std::uintptr_t parentWindowId) {
+    gtk_window_set_modal(dialog, TRUE);
+    gtk_window_set_keep_above(dialog, TRUE);
+    gtk_window_set_position(dialog, GTK_WIN_POS_CENTER);
+#ifdef GDK_WINDOWING_X11
+    if (parentWindowId != 0)
+        g_signal_connect(dialog, "realize", G_CALLBACK(OnRealize),
+                         reinterpret_cast<gpointer>(parentWindowId));
+#else
+    (void)parentWindowId;
+#endif
+}
+
+int RunDialog(GtkDialog* dialog, std::uintptr_t parentWindowId) {
+    SetParent(GTK_WINDOW(dialog), parentWindowId);
+    return gtk_dialog_run(dialog);
+}
+
+}  // namespace platform::gtk
