@@ -6,12 +6,10 @@
 #include "roster/users_file.h"
 
 #include "../support/temp_dir.h"
+#include "../support/tool_run.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -20,24 +18,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;  // standard output and error together
-};
-
 // Runs the tool on the users file with the given text as standard input.
 ToolRun Roster(const TempDir& dir, const std::string& args, const std::string& input = "") {
     WriteFile(dir.File("stdin"), input);
-    const std::string cmd = std::string(LORVANO_BINARY_DIR) + "/bin/lorvano-roster --users '" +
-                            dir.File("TrUsers.dat") + "' " + args + " < '" + dir.File("stdin") + "' 2>&1";
-    ToolRun r;
-    std::FILE* p = popen(cmd.c_str(), "r");
-    if (p == nullptr) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int status = pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return RunTool(std::string(LORVANO_BINARY_DIR) + "/bin/lorvano-roster --users '" + dir.File("TrUsers.dat") +
+                   "' " + args + " < '" + dir.File("stdin") + "'");
 }
 
 TEST(LorvanoRoster, KeepsTeachersAndPupils) {
