@@ -78,6 +78,7 @@ vUsersFile_c::vUsersFile_c(std::string path) : mPath(std::move(path)) {}
 
 void vUsersFile_c::Load() {
     mTeachers.clear();
+    mRead.clear();
     std::string text;
     if (!platform::ReadWholeFile(mPath, text)) {
         if (errno == ENOENT) return;
@@ -105,6 +106,7 @@ void vUsersFile_c::Load() {
             if (fields[2] != Checksum(std::string_view(text).substr(0, pos)))
                 throw damaged(line, "its contents do not match their checksum.");
             if (end + 1 != text.size()) throw damaged(line + 1, "there is text after its end.");
+            mRead = std::move(text);
             return;
         } else {
             throw damaged(line, "an entry of an unknown kind.");
@@ -113,23 +115,36 @@ void vUsersFile_c::Load() {
     }
 }
 
-void vUsersFile_c::Save() const {
+void vUsersFile_c::Save() {
     // The file on disk may have been changed since it was read: a damaged
-    // one is left for its owner, not replaced.
+    // one is left for its owner, another program's change is not undone.
     vUsersFile_c onDisk(mPath);
     onDisk.Load();
+    if (onDisk.mRead != mRead)
+        throw vTextException_c("The users file " + mPath +
+                               " was changed by another program meanwhile; nothing was written. Please try again.");
 
     const std::string folder = Folder(mPath);
     if (!folder.empty() && !platform::MakeFolders(folder, 0700)) throw vExErrNo_c(folder);
-    // Created empty and private first: the atomic write keeps an existing
-    // file's mode, so the data is never readable by others, not even briefly.
-    const int fd = ::open(mPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) throw vExErrNo_c(mPath);
-    const bool private_ = ::fchmod(fd, 0600) == 0;
-    const int saved = errno;
-    ::close(fd);
-    if (!private_) throw vExErrNo_c(mPath, saved);
-    if (!platform::WriteFileAtomically(mPath, Serialise())) throw vExErrNo_c(mPath);
+    // A new file is made empty and private first (the atomic write keeps an
+    // existing file's mode), so the data is never readable by others, not
+    // even briefly; an existing one is made private if it was not.
+    const bool created = mRead.empty();
+    if (created) {
+        const int fd = ::open(mPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) throw vExErrNo_c(mPath);
+        ::close(fd);
+    } else if (::chmod(mPath.c_str(), 0600) != 0) {
+        throw vExErrNo_c(mPath);
+    }
+    std::string text = Serialise();
+    if (!platform::WriteFileAtomically(mPath, text)) {
+        const int saved = errno;
+        // An empty file would read as a damaged one at the next start.
+        if (created) ::unlink(mPath.c_str());
+        throw vExErrNo_c(mPath, saved);
+    }
+    mRead = std::move(text);
 }
 
 std::string vUsersFile_c::Serialise() const {

@@ -41,10 +41,11 @@ public:
     // file, vExErrNo_c when it cannot be read; the list is then empty.
     void Load();
 
-    // Writes the list. Raises vUsersFileDamaged_c (and writes nothing) when
-    // the file on disk has meanwhile become unreadable as a users file,
-    // vExErrNo_c when it cannot be written.
-    void Save() const;
+    // Writes the list. Writes nothing and raises vUsersFileDamaged_c when the
+    // file on disk has meanwhile become unreadable as a users file,
+    // vTextException_c when another program has changed it since it was read
+    // (its change would be lost), vExErrNo_c when it cannot be written.
+    void Save();
 
     std::vector<std::string> Teachers() const;
     bool HasTeacher(const std::string& name) const;
@@ -76,6 +77,7 @@ private:
 
     std::string mPath;
     std::vector<Teacher> mTeachers;
+    std::string mRead;  // the file as last read or written; empty when missing
 };
 
 }  // namespace roster

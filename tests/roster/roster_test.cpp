@@ -228,14 +228,24 @@ TEST_F(RosterTest, ADamagedUsersFileIsRefusedAndNeverWritten) {
     }
 }
 
-TEST_F(RosterTest, AFileDamagedAfterItWasReadIsNotOverwritten) {
+TEST_F(RosterTest, AFileChangedAfterItWasReadIsNotOverwritten) {
     MakeAnna();
-    vUsersFile_c users(mUsers);
-    users.Load();
-    users.AddTeacher("Bert", "pw");
+    vUsersFile_c mine(mUsers), theirs(mUsers);
+    mine.Load();
+    theirs.Load();
+    // Another program (the tool, say) adds a teacher meanwhile: it is kept.
+    theirs.AddTeacher("Carl", "pw");
+    theirs.Save();
+    mine.AddTeacher("Bert", "pw");
+    EXPECT_THROW(mine.Save(), vTextException_c);
+    mine.Load();
+    EXPECT_EQ(mine.Teachers(), (std::vector<std::string>{"Anna", "Carl"}));
+
+    // Damaged meanwhile: left for its owner.
+    mine.AddTeacher("Bert", "pw");
     const std::string cut = ReadFile(mUsers).substr(0, 30);
     WriteFile(mUsers, cut);
-    EXPECT_THROW(users.Save(), vUsersFileDamaged_c);
+    EXPECT_THROW(mine.Save(), vUsersFileDamaged_c);
     EXPECT_EQ(ReadFile(mUsers), cut);
 }
 
