@@ -14,6 +14,12 @@ namespace {
 constexpr const char* kVersionText = "1.1.0325";
 constexpr const char* kVersionCaption = "Lorvano version";
 constexpr const char* kStartCaption = "Lorvanio";
+// Where an installed program finds the language folders, relative to its own
+// folder (set by the build from the installation layout).
+#ifndef LORVANO_INSTALLED_DATA_DIR
+#define LORVANO_INSTALLED_DATA_DIR "../../share/lorvano/"
+#endif
+constexpr const char* kInstalledDataDir = LORVANO_INSTALLED_DATA_DIR;
 constexpr const char* kNoLanguageText = "No Language defined. Lorvano cannot run.";
 constexpr const char* kBadLanguageText = "Bad Language name or missing INI file. Lorvano cannot run.";
 constexpr std::size_t kLoadingTextSize = 100;
@@ -114,6 +120,13 @@ vTrStartupPlan_c PlanStartup(const std::vector<std::string>& words, const std::s
         plan.outcome = StartupOutcome::NoLanguage;
         return plan;
     }
+    // A language is a folder below the program's data folders; ".." or an
+    // absolute path would point the program at any folder of the machine.
+    if (plan.language.front() == '/' || plan.language == "." ||
+        ("/" + plan.language + "/").find("/../") != std::string::npos) {
+        plan.outcome = StartupOutcome::BadLanguage;
+        return plan;
+    }
 
     auto iniIn = [&](const std::string& languageDir) { return languageDir + "/" + base + ".ini"; };
     std::string languageDir = plan.programDir + plan.language;
@@ -121,8 +134,12 @@ vTrStartupPlan_c PlanStartup(const std::vector<std::string>& words, const std::s
         const std::size_t bin = FindBinFolder(plan.programDir);
         languageDir = bin == std::string::npos ? std::string() : plan.programDir.substr(0, bin) + plan.language;
         if (languageDir.empty() || !platform::IsRegularFile(iniIn(languageDir))) {
-            plan.outcome = StartupOutcome::BadLanguage;
-            return plan;
+            // An installed program keeps its languages in the shared data folder.
+            languageDir = plan.programDir + kInstalledDataDir + plan.language;
+            if (!platform::IsRegularFile(iniIn(languageDir))) {
+                plan.outcome = StartupOutcome::BadLanguage;
+                return plan;
+            }
         }
     }
     plan.outcome = StartupOutcome::Run;

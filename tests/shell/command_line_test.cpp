@@ -94,6 +94,25 @@ TEST_F(Layout, TheLanguageBesideTheProgram) {
     EXPECT_FALSE(plan.windowRequested);
 }
 
+TEST_F(Layout, AnInstalledProgramFindsTheSharedDataFolder) {
+    std::string ini = MakeIni("usr/share/lorvano/english");
+    fs::create_directories(root.Path() / "usr/libexec/lorvano");
+    vTrStartupPlan_c plan = PlanStartup({"english"}, Program("usr/libexec/lorvano/trainer"));
+    EXPECT_EQ(plan.outcome, StartupOutcome::Run);
+    EXPECT_EQ(plan.iniPath, Program("usr/libexec/lorvano/../../share/lorvano/english/trainer.ini"));
+    EXPECT_TRUE(std::filesystem::equivalent(plan.iniPath, ini));
+    // The folders the program looked in before still win.
+    std::string near = MakeIni("usr/libexec/lorvano/english");
+    EXPECT_EQ(PlanStartup({"english"}, Program("usr/libexec/lorvano/trainer")).iniPath, near);
+}
+
+TEST_F(Layout, ALanguageCannotLeaveTheProgramsFolders) {
+    MakeIni("app/english");
+    MakeIni("english");
+    for (const char* word : {"../english", "..\\english", "sub/../../english", "..", ".", "/tmp"})
+        EXPECT_EQ(PlanStartup({word}, Program("app/trainer")).outcome, StartupOutcome::BadLanguage) << word;
+}
+
 TEST_F(Layout, TheIniIsNamedAfterTheProgram) {
     std::string ini = MakeIni("app/english", "Lorvano.ini");
     EXPECT_EQ(PlanStartup({"english"}, Program("app/trainer")).outcome, StartupOutcome::BadLanguage);
