@@ -1,0 +1,195 @@
+// libPrefs.so as the program uses it: loaded with dlopen into a process that
+// has its own settings store and message queue, DoPrefs shows the sheet, OK
+// writes the pages into the INI file it was given and nowhere else, Cancel
+// and errors write nothing. The sheet is worked from this process's GTK
+// main loop (the sheet's modal loop turns it). Needs an X display.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+
+#include "../support/run_program.h"
+#include "../support/temp_dir.h"
+#include "buzz_wav.h"
+#include "platform/companion_abi.h"
+#include "platform/message_queue.h"
+#include "settings/settings.h"
+#include "sheet_driver.h"
+
+using namespace lorvano_test;
+
+namespace {
+
+const std::string kLibrary = LORVANO_BINARY_DIR "/bin/libPrefs.so";
+const std::string kLanguage = LORVANO_SOURCE_DIR "/data/english";
+
+class Library : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HaveXDisplay()) GTEST_SKIP() << "needs an X display";
+        handle = dlopen(kLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(handle, nullptr) << dlerror();
+        doPrefs = reinterpret_cast<DoPrefsFn>(dlsym(handle, "DoPrefs"));
+        ASSERT_NE(doPrefs, nullptr);
+        // The sheet's capture finds coef.dat in the language folder, as in the program.
+        std::filesystem::current_path(kLanguage);
+        setenv("LORVANO_AUDIO", "file", 1);
+        unsetenv("LORVANO_AUDIO_PACE");
+        ASSERT_TRUE(WriteBuzz(dir.File("buzz.wav"), 3));
+        setenv("LORVANO_AUDIO_IN", dir.File("buzz.wav").c_str(), 1);
+        WriteFile(ini, ReadFile(kLanguage + "/trainer.ini"));
+        before = ReadFile(ini);
+    }
+    void TearDown() override {
+        if (handle) dlclose(handle);
+    }
+
+    void* handle = nullptr;
+    DoPrefsFn doPrefs = nullptr;
+    TempDir dir;
+    std::string ini = dir.File("trainer.ini");
+    std::string before;
+};
+
+bool Click(GtkWidget* button) {
+    if (!button) return false;
+    gtk_button_clicked(GTK_BUTTON(button));
+    return true;
+}
+
+// Pixels of the widget as it draws itself now: how many are pure green.
+int GreenPixels(GtkWidget* area) {
+    const int w = gtk_widget_get_allocated_width(area), h = gtk_widget_get_allocated_height(area);
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    cairo_t* cr = cairo_create(s);
+    gtk_widget_draw(area, cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(s);
+    int green = 0;
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(s) +
+                                                                 y * cairo_image_surface_get_stride(s));
+        for (int x = 0; x < w; ++x) green += (row[x] & 0xFFFFFF) == 0x00FF00;
+    }
+    cairo_surface_destroy(s);
+    return green;
+}
+
+TEST_F(Library, OnlyDoPrefsLeavesTheLibrary) {
+    std::set<std::string> exported;
+    FILE* nm = popen(("nm -D --defined-only " + kLibrary).c_str(), "r");
+    ASSERT_NE(nm, nullptr);
+    char line[512];
+    while (fgets(line, sizeof line, nm)) {
+        std::string s(line);
+        s.erase(s.find_last_not_of("\n") + 1);
+        exported.insert(s.substr(s.rfind(' ') + 1));
+    }
+    pclose(nm);
+    EXPECT_EQ(exported, (std::set<std::string>{"DoPrefs"}));
+    EXPECT_EQ(dlsym(handle, "gSettings"), nullptr);
+}
+
+TEST_F(Library, OkWritesThePagesIntoTheGivenFileOnly) {
+    // This process's own store and queue, which the library must leave alone.
+    WriteFile(dir.File("mine.ini"), "[Application]\nTitle=Mine\n");
+    gSettings.SetFileName(dir.File("mine.ini").c_str());
+    platform::Post(platform::kNoWindow, platform::msg::kUser + 7);
+    int green = -1;
+    SheetDriver driver({
+        [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
+        // The microphone page opens first and hears the buzz.
+        [&, since = 0]() mutable { return ++since > 30; },
+        [&] {
+            green = GreenPixels(Control("2005", "2039"));
+            gtk_entry_set_text(GTK_ENTRY(Control("2001", "2001")), "42");
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Control("107", "2036")), TRUE);  // "Normal"
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Control("2002", "2006")), TRUE);
+            return Click(FindNamed(Sheet(), "1"));
+        },
+    });
+    EXPECT_EQ(doPrefs(ini.c_str(), 0, 6), 1);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_GT(green, 100) << "the spectrum showed no green bars";
+
+    vSettings_c written(ini.c_str());
+    EXPECT_EQ(written.GetInt("Ampl_Processor/TailLength", 0), 42);
+    EXPECT_EQ(written.GetInt("HM1_Processor/WindowNum", 0), 4);
+    EXPECT_EQ(written.GetInt("HM1_Processor/Interleave", 0), 1);
+    EXPECT_FALSE(written.GetBool("HM1_Processor/DoWindow", true));
+    EXPECT_TRUE(written.GetBool("WordDetector/RealtimeFilters", false));
+    EXPECT_FALSE(written.GetBool("WordDetector/RealtimePitch", true));
+    EXPECT_FALSE(written.GetBool("ScreenMode/Type4_FeedBack", true));
+    EXPECT_EQ(written.GetInt("Feedback/Offset", 0), -1);
+
+    EXPECT_STREQ(gSettings.FileName(), dir.File("mine.ini").c_str());
+    EXPECT_EQ(ReadFile(dir.File("mine.ini")), "[Application]\nTitle=Mine\n");
+    platform::Message m;
+    ASSERT_EQ(platform::PendingCount(), 1u);
+    ASSERT_TRUE(platform::TakePending(m));
+    EXPECT_EQ(m.id, platform::msg::kUser + 7);
+    gSettings.SetFileName(nullptr);
+}
+
+TEST_F(Library, CancelWritesNothing) {
+    SheetDriver driver({
+        [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
+        [&] {
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Control("2004", "2005")), FALSE);
+            return Click(FindNamed(Sheet(), "2"));
+        },
+    });
+    EXPECT_EQ(doPrefs(ini.c_str(), 0, 0), 0);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(ReadFile(ini), before);
+}
+
+TEST_F(Library, ALineLengthOutOfRangeKeepsTheSheetOpen) {
+    std::string message;
+    int pageShown = -1;
+    SheetDriver driver({
+        [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
+        [&] {
+            gtk_entry_set_text(GTK_ENTRY(Control("2003", "2001")), "301");
+            return Click(FindNamed(Sheet(), "1"));
+        },
+        [&] {
+            GtkWidget* box = MessageBox();
+            if (!box) return false;
+            message = MessageText(box);
+            pageShown = gtk_notebook_get_current_page(GTK_NOTEBOOK(gtk_widget_get_parent(FindNamed(Sheet(), "2003"))));
+            gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+            return true;
+        },
+        [&] { return !MessageBox() && Click(FindNamed(Sheet(), "2")); },
+    });
+    EXPECT_EQ(doPrefs(ini.c_str(), 0, 2), 0);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_NE(message.find("from 5 to 300"), std::string::npos) << message;
+    EXPECT_EQ(pageShown, 4);  // "Voice/Unvoice"
+    EXPECT_EQ(ReadFile(ini), before);
+}
+
+TEST_F(Library, AMissingFileIsReportedAndNotCreated) {
+    const std::string missing = dir.File("nowhere/trainer.ini");
+    std::string message;
+    SheetDriver driver({
+        [&] {
+            GtkWidget* box = MessageBox();
+            if (!box) return false;
+            message = MessageText(box);
+            gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+            return true;
+        },
+    });
+    EXPECT_EQ(doPrefs(missing.c_str(), 0, 0), 0);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_NE(message.find(missing), std::string::npos) << message;
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+}  // namespace
