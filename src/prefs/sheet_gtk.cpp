@@ -35,8 +35,10 @@ GtkWidget* CheckBox(GtkWidget* box, int id, const char* label, bool active) {
 
 bool Active(GtkWidget* toggle) { return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(toggle)); }
 
+// Pages are named "Page" and their resource id, apart from their controls.
 GtkWidget* PageBox(int resourceId) {
-    GtkWidget* box = Named(gtk_box_new(GTK_ORIENTATION_VERTICAL, 6), resourceId);
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    gtk_widget_set_name(box, ("Page" + std::to_string(resourceId)).c_str());
     gtk_container_set_border_width(GTK_CONTAINER(box), 12);
     return box;
 }

@@ -105,10 +105,10 @@ TEST_F(Library, OkWritesThePagesIntoTheGivenFileOnly) {
         // The microphone page opens first and hears the buzz.
         [&, since = 0]() mutable { return ++since > 30; },
         [&] {
-            green = GreenPixels(Control("2005", "2039"));
-            gtk_entry_set_text(GTK_ENTRY(Control("2001", "2001")), "42");
-            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Control("107", "2036")), TRUE);  // "Normal"
-            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Control("2002", "2006")), TRUE);
+            green = GreenPixels(Control("Page2005", "2039"));
+            gtk_entry_set_text(GTK_ENTRY(Control("Page2001", "2001")), "42");
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Control("Page107", "2036")), TRUE);  // "Normal"
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Control("Page2002", "2006")), TRUE);
             return Click(FindNamed(Sheet(), "1"));
         },
     });
@@ -139,7 +139,7 @@ TEST_F(Library, CancelWritesNothing) {
     SheetDriver driver({
         [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
         [&] {
-            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Control("2004", "2005")), FALSE);
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Control("Page2004", "2005")), FALSE);
             return Click(FindNamed(Sheet(), "2"));
         },
     });
@@ -154,14 +154,14 @@ TEST_F(Library, ALineLengthOutOfRangeKeepsTheSheetOpen) {
     SheetDriver driver({
         [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
         [&] {
-            gtk_entry_set_text(GTK_ENTRY(Control("2003", "2001")), "301");
+            gtk_entry_set_text(GTK_ENTRY(Control("Page2003", "2001")), "301");
             return Click(FindNamed(Sheet(), "1"));
         },
         [&] {
             GtkWidget* box = MessageBox();
             if (!box) return false;
             message = MessageText(box);
-            pageShown = gtk_notebook_get_current_page(GTK_NOTEBOOK(gtk_widget_get_parent(FindNamed(Sheet(), "2003"))));
+            pageShown = gtk_notebook_get_current_page(GTK_NOTEBOOK(gtk_widget_get_parent(FindNamed(Sheet(), "Page2003"))));
             gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
             return true;
         },
