@@ -11,7 +11,8 @@
 
 namespace lorvano_test {
 
-inline bool WriteBuzz(const std::string& path, double seconds) {
+// amplitude 0 writes silence.
+inline bool WriteBuzz(const std::string& path, double seconds, double amplitude = 1.0) {
     SF_INFO info{};
     info.samplerate = 22050;
     info.channels = 1;
@@ -23,7 +24,7 @@ inline bool WriteBuzz(const std::string& path, double seconds) {
         const double t = static_cast<double>(i) / 22050;
         double v = 0;
         for (int k = 1; k <= 20; ++k) v += std::sin(2 * M_PI * 150 * k * t) / k;
-        s[i] = static_cast<std::int16_t>(4000 * v);
+        s[i] = static_cast<std::int16_t>(amplitude * 4000 * v);
     }
     sf_write_short(f, s.data(), static_cast<sf_count_t>(s.size()));
     sf_close(f);

@@ -135,6 +135,39 @@ TEST_F(Library, OkWritesThePagesIntoTheGivenFileOnly) {
     gSettings.SetFileName(nullptr);
 }
 
+TEST_F(Library, ALevelCheckOffersATriggerLevelThatOkWrites) {
+    // The microphone hears a quiet room for 2.5 seconds, then the voice.
+    ASSERT_TRUE(WriteBuzz(dir.File("quiet.wav"), 2.5, 0));
+    setenv("LORVANO_AUDIO_IN", (dir.File("quiet.wav") + ":" + dir.File("buzz.wav")).c_str(), 1);
+    setenv("LORVANO_AUDIO_GAP_MS", "0", 1);
+    std::string question;
+    SheetDriver driver({
+        [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
+        [] { return Click(Control("Page2005", "LevelCheck")); },
+        [&] {
+            GtkWidget* box = MessageBox();
+            if (!box) return false;
+            question = MessageText(box);
+            gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_YES);
+            return true;
+        },
+        [] { return !MessageBox() && Click(FindNamed(Sheet(), "1")); },
+    });
+    EXPECT_EQ(doPrefs(ini.c_str(), 0, 6), 1);
+    unsetenv("LORVANO_AUDIO_GAP_MS");
+    ASSERT_TRUE(driver.Finished());
+    int noise = -1, speech = -1, trigger = -1;
+    ASSERT_EQ(std::sscanf(question.c_str(), "Room noise %d, speech %d.", &noise, &speech), 2) << question;
+    const std::size_t to = question.find("word detection to ");
+    ASSERT_NE(to, std::string::npos) << question;
+    trigger = std::atoi(question.c_str() + to + 18);
+    EXPECT_EQ(noise, 0);
+    EXPECT_GT(speech, 2000);
+    EXPECT_EQ(trigger, speech / 2);
+    EXPECT_EQ(question.find("hardly louder"), std::string::npos);
+    EXPECT_EQ(vSettings_c(ini.c_str()).GetInt("WordDetector/TrigLevel", 0), trigger);
+}
+
 TEST_F(Library, CancelWritesNothing) {
     SheetDriver driver({
         [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },

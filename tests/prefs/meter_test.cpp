@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstdio>
 #include <thread>
 
 #include "../support/temp_dir.h"
@@ -89,7 +90,7 @@ TEST_F(Meter, NegativeValuesAndMissingBarsLeaveTheMeterAsItIs) {
 }
 
 class Capture : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         WriteFile(dir.File("trainer.ini"), "[Preprocessor]\nCoeficients=" + kData + "coef.dat\nEqualize=" + kData +
                                                "calib.txt\nPreAllocNum=8\n");
@@ -153,6 +154,44 @@ TEST_F(Capture, WithoutCoefficientsTheMetersStayStill) {
     vMicrophoneCapture_c capture(spectrum, level, [&](std::int32_t l) { levels.push_back(l); });
     EXPECT_FALSE(capture.Start());
     EXPECT_FALSE(capture.Running());
+}
+
+bool Have(const char* tool) { return std::system((std::string("command -v ") + tool + " >/dev/null").c_str()) == 0; }
+
+// The level check as the page runs it, on espeak-ng speech: two seconds of
+// room noise, then speech in the same noise. Returns false when the sound
+// files could not be made.
+bool CheckSpeechInNoise(Capture& t, double noiseVolume, vLevelCheck_c& check) {
+    const std::string make =
+        "espeak-ng -w " + t.dir.File("raw.wav") +
+        " 'Good morning. Please say after me: the rain in Spain stays mainly in the plain.' && sox " +
+        t.dir.File("raw.wav") + " -r 22050 -c 1 -b 16 " + t.dir.File("speech.wav") + " && sox -n -r 22050 -c 1 -b 16 " +
+        t.dir.File("noise.wav") + " synth 7 pinknoise vol " + std::to_string(noiseVolume) + " && sox " +
+        t.dir.File("noise.wav") + " " + t.dir.File("quiet.wav") + " trim 0 2.2 && sox -m " + t.dir.File("speech.wav") +
+        " " + t.dir.File("noise.wav") + " " + t.dir.File("spoken.wav") + " trim 0 4.5";
+    if (std::system(make.c_str()) != 0) return false;
+    setenv("LORVANO_AUDIO_IN", (t.dir.File("quiet.wav") + ":" + t.dir.File("spoken.wav")).c_str(), 1);
+    vMicrophoneCapture_c capture(t.spectrum, t.level, [&](std::int32_t l) { check.Add(l); });
+    check.Begin();
+    if (!capture.Start()) return false;
+    t.RunUntil([&] { return check.CurrentPhase() == vLevelCheck_c::Phase::Done; });
+    return true;
+}
+
+TEST_F(Capture, TheLevelCheckSetsTheTriggerBetweenRoomNoiseAndSpeech) {
+    if (!Have("espeak-ng") || !Have("sox")) GTEST_SKIP() << "needs espeak-ng and sox";
+    for (double noise : {0.02, 0.05, 0.5}) {
+        vLevelCheck_c check;
+        ASSERT_TRUE(CheckSpeechInNoise(*this, noise, check));
+        ASSERT_EQ(check.CurrentPhase(), vLevelCheck_c::Phase::Done);
+        std::printf("noise volume %.2f: room noise %d, speech %d, trigger %d%s\n", noise, check.Noise(), check.Speech(),
+                    check.SuggestedTrigger(), check.TooClose() ? ", too close" : "");
+        // Quiet rooms give a clear gap; speech drowned in noise gets the warning.
+        EXPECT_EQ(check.TooClose(), noise > 0.3) << noise;
+        if (check.TooClose()) continue;
+        EXPECT_LT(check.Noise() + vLevelCheck_c::kMinSpread / 2, check.SuggestedTrigger());
+        EXPECT_LT(check.SuggestedTrigger() + vLevelCheck_c::kMinSpread / 2, check.Speech());
+    }
 }
 
 TEST_F(Capture, TheLevelCheckFindsNoiseAndSpeechAndTheirMiddle) {
