@@ -487,8 +487,13 @@ void Sheet::OfferTrigger() {
         question +=
             "Speech is hardly louder than the room noise, so words may not be detected reliably. "
             "Move the microphone closer, raise its volume or make the room quieter.\n\n";
-    question += "Set the trigger level of word detection to " + std::to_string(c.SuggestedTrigger()) +
-                " (now " + std::to_string(gSettings.GetInt("WordDetector/TrigLevel", 3000)) + ")?";
+    question += "Set the trigger level of word detection to " + std::to_string(c.SuggestedTrigger());
+    try {
+        question += " (now " + std::to_string(gSettings.GetInt("WordDetector/TrigLevel", 3000)) + ")";
+    } catch (const vException_c&) {
+        // An unreadable value is replaced all the same.
+    }
+    question += "?";
     GtkWidget* box = gtk_message_dialog_new(GTK_WINDOW(mDialog), GTK_DIALOG_MODAL,
                                             c.TooClose() ? GTK_MESSAGE_WARNING : GTK_MESSAGE_QUESTION,
                                             GTK_BUTTONS_YES_NO, "%s", question.c_str());
@@ -508,8 +513,15 @@ int RunSheet(const std::string& iniPath, std::uintptr_t parentWindow, int startP
         ShowMessage(nullptr, GTK_MESSAGE_ERROR, "The settings file \"" + iniPath + "\" was not found.");
         return 0;
     }
-    Sheet sheet(iniPath, parentWindow);
-    return sheet.Run(startPage);
+    std::optional<Sheet> sheet;
+    try {
+        sheet.emplace(iniPath, parentWindow);
+    } catch (const vException_c& e) {
+        ShowMessage(nullptr, GTK_MESSAGE_ERROR,
+                    "The settings in \"" + iniPath + "\" could not be read. " + e.ShortText());
+        return 0;
+    }
+    return sheet->Run(startPage);
 }
 
 }  // namespace prefs

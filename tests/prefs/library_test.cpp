@@ -207,6 +207,43 @@ TEST_F(Library, ALineLengthOutOfRangeKeepsTheSheetOpen) {
     EXPECT_EQ(ReadFile(ini), before);
 }
 
+TEST_F(Library, WithoutACaptureDeviceTheMicrophonePageStillOpens) {
+    unsetenv("LORVANO_AUDIO");  // SDL's dummy driver, which has no microphone
+    int green = -1;
+    SheetDriver driver({
+        [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
+        [&, since = 0]() mutable { return ++since > 10; },
+        [&] {
+            green = GreenPixels(Control("Page2005", "2039"));
+            return Click(FindNamed(Sheet(), "2"));
+        },
+    });
+    EXPECT_EQ(doPrefs(ini.c_str(), 0, 6), 0);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(green, 0);
+    EXPECT_EQ(ReadFile(ini), before);
+}
+
+TEST_F(Library, UnreadableSettingsAreReportedAndLeftAlone) {
+    // A name that fills the store's 255-character buffer cannot be read whole.
+    WriteFile(ini, "[Feedback]\nDisplay0=" + std::string(300, 'x') + "\n");
+    before = ReadFile(ini);
+    std::string message;
+    SheetDriver driver({
+        [&] {
+            GtkWidget* box = MessageBox();
+            if (!box) return false;
+            message = MessageText(box);
+            gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+            return true;
+        },
+    });
+    EXPECT_EQ(doPrefs(ini.c_str(), 0, 5), 0);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_NE(message.find("could not be read"), std::string::npos) << message;
+    EXPECT_EQ(ReadFile(ini), before);
+}
+
 TEST_F(Library, AMissingFileIsReportedAndNotCreated) {
     const std::string missing = dir.File("nowhere/trainer.ini");
     std::string message;

@@ -28,6 +28,16 @@ int GreenPixels(const std::string& png) {
     return n.empty() ? 0 : std::stoi(n);
 }
 
+TEST(SheetOnScreen, WithoutADisplayNothingIsShownAndNothingWritten) {
+    TempDir dir;
+    const std::string ini = dir.File("trainer.ini");
+    WriteFile(ini, "[ScreenMode]\nBPP=16\n");
+    const ProgramResult r = RunProgram(kHost, {kLibrary, ini, "0", kLanguage});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(ini), "[ScreenMode]\nBPP=16\n");
+}
+
 TEST(SheetOnScreen, TheMicrophonePageShowsSpeechAndCancelWritesNothing) {
     if (!HaveXDisplay() || !Have("xdotool") || !Have("import") || !Have("espeak-ng") || !Have("sox"))
         GTEST_SKIP() << "needs an X display, xdotool, ImageMagick, espeak-ng and sox";
