@@ -225,16 +225,17 @@ void SheetValues::Read(const vSettings_c& settings, const ModeAvailability& avai
     voice.Read(settings);
     feedback.Read(settings);
     triggerLevel.reset();
+    shown.fill(false);
 }
 
 void SheetValues::Apply(vSettings_c& settings) const {
-    screen.Apply(settings);
-    volume.Apply(settings);
-    spectrum.Apply(settings);
-    word.Apply(settings);
-    voice.Apply(settings);
-    feedback.Apply(settings);
-    if (triggerLevel) settings.PutInt("WordDetector/TrigLevel", *triggerLevel);
+    if (shown[0]) screen.Apply(settings);
+    if (shown[1]) volume.Apply(settings);
+    if (shown[2]) spectrum.Apply(settings);
+    if (shown[3]) word.Apply(settings);
+    if (shown[4]) voice.Apply(settings);
+    if (shown[5]) feedback.Apply(settings);
+    if (shown[kMicrophonePage] && triggerLevel) settings.PutInt("WordDetector/TrigLevel", *triggerLevel);
 }
 
 namespace {

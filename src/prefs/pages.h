@@ -136,7 +136,9 @@ struct FeedbackPage {
 // ---- The whole sheet -----------------------------------------------------
 
 // The values of the six settings pages (the microphone page writes no key,
-// except the trigger level a level check offers).
+// except the trigger level a level check offers). Like the platform's
+// property sheets, OK writes the pages that were shown: a page the user did
+// not look at leaves its keys as they are.
 struct SheetValues {
     ScreenPage screen;
     VolumePage volume;
@@ -146,8 +148,11 @@ struct SheetValues {
     FeedbackPage feedback;
     std::optional<std::int32_t> triggerLevel;  // "WordDetector/TrigLevel", from a level check
 
+    // Pages by their index in the sheet (see kPages).
+    std::array<bool, kPageCount> shown{};
+
     void Read(const vSettings_c& settings, const ModeAvailability& available);
-    // Every page's apply step, in page order.
+    // The apply step of every page shown, in page order.
     void Apply(vSettings_c& settings) const;
 };
 

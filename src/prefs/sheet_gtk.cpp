@@ -375,14 +375,14 @@ int Sheet::Run(int startPage) {
 bool Sheet::Collect() {
     const std::pair<LineLengthEdit*, int> edits[] = {{&mVolumeLength, 1}, {&mVoiceLength, 4}};
     for (auto [edit, page] : edits) {
-        if (edit->Value()) continue;
+        if (!mValues.shown[static_cast<std::size_t>(page)] || edit->Value()) continue;
         gtk_notebook_set_current_page(GTK_NOTEBOOK(mNotebook), page);
         ShowMessage(mDialog, GTK_MESSAGE_WARNING, LineLengthMessage());
         gtk_widget_grab_focus(edit->Entry());
         return false;
     }
-    mValues.volume.lineLength = *mVolumeLength.Value();
-    mValues.voice.lineLength = *mVoiceLength.Value();
+    mValues.volume.lineLength = mVolumeLength.Value().value_or(mValues.volume.lineLength);
+    mValues.voice.lineLength = mVoiceLength.Value().value_or(mValues.voice.lineLength);
 
     ScreenPage& screen = mValues.screen;
     screen.mode.reset();
@@ -422,6 +422,7 @@ GSourceFuncs gCaptureFuncs = {
     nullptr, nullptr, nullptr};
 
 void Sheet::OnPageShown(int page) {
+    mValues.shown[static_cast<std::size_t>(page)] = true;
     if (page == kMicrophonePage) StartCapture();
 }
 

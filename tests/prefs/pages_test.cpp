@@ -233,6 +233,7 @@ TEST_F(Pages, SavingKeepsTheRestOfTheFileAndWritesEveryPage) {
     SheetValues values;
     values.Read(settings, Only({ModeIndex(kColumn16, kRow640)}));
     values.triggerLevel = 2345;
+    values.shown.fill(true);
     SaveSheet(values, ini);
     const std::string text = ReadFile(ini);
     EXPECT_EQ(text.rfind("; my notes\n[Application]\nTitle=Room 7\n", 0), 0u) << text;
@@ -240,6 +241,22 @@ TEST_F(Pages, SavingKeepsTheRestOfTheFileAndWritesEveryPage) {
     EXPECT_EQ(Value("Pitch_Exercise/TailLength"), "100");
     EXPECT_EQ(Value("WordDetector/TrigLevel"), "2345");
     EXPECT_EQ(Value("Feedback/Offset"), "-1");
+}
+
+TEST_F(Pages, PagesThatWereNotShownWriteNothing) {
+    WriteIni("[Application]\nTitle=Room 7\n");
+    SheetValues values;
+    values.Read(settings, AvailableModes(std::nullopt));
+    values.triggerLevel = 2345;
+    values.shown[kPageCount - 1] = true;  // only the microphone page
+    values.Apply(settings);
+    EXPECT_EQ(ReadFile(ini), "[Application]\nTitle=Room 7\n[WordDetector]\nTrigLevel=2345\n");
+    values.shown = {};
+    values.shown[5] = true;  // only "Feedback"
+    values.Apply(settings);
+    EXPECT_EQ(Value("Feedback/Offset"), "-1");
+    EXPECT_EQ(Value("ScreenMode/BPP"), "<none>");
+    EXPECT_EQ(Value("Ampl_Processor/TailLength"), "<none>");
 }
 
 TEST_F(Pages, AFileThatCannotBeWrittenIsLeftAsItWas) {
