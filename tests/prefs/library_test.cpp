@@ -61,9 +61,8 @@ bool Click(GtkWidget* button) {
     return true;
 }
 
-void ShowPage(int page) {
-    gtk_notebook_set_current_page(GTK_NOTEBOOK(gtk_widget_get_parent(FindNamed(Sheet(), "Page107"))), page);
-}
+GtkNotebook* Notebook() { return GTK_NOTEBOOK(gtk_widget_get_parent(FindNamed(Sheet(), "Page107"))); }
+void ShowPage(int page) { gtk_notebook_set_current_page(Notebook(), page); }
 
 // Pixels of the widget as it draws itself now: how many are pure green.
 int GreenPixels(GtkWidget* area) {
@@ -157,13 +156,7 @@ TEST_F(Library, ALevelCheckOffersATriggerLevelThatOkWrites) {
     SheetDriver driver({
         [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
         [] { return Click(Control("Page2005", "LevelCheck")); },
-        [&] {
-            GtkWidget* box = MessageBox();
-            if (!box) return false;
-            question = MessageText(box);
-            gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_YES);
-            return true;
-        },
+        AnswerMessageBox(question, GTK_RESPONSE_YES),
         [] { return !MessageBox() && Click(FindNamed(Sheet(), "1")); },
     });
     EXPECT_EQ(doPrefs(ini.c_str(), 0, 6), 1);
@@ -205,15 +198,11 @@ TEST_F(Library, ALineLengthOutOfRangeKeepsTheSheetOpen) {
             gtk_entry_set_text(GTK_ENTRY(Control("Page2003", "2001")), "301");
             return Click(FindNamed(Sheet(), "1"));
         },
+        AnswerMessageBox(message),
         [&] {
-            GtkWidget* box = MessageBox();
-            if (!box) return false;
-            message = MessageText(box);
-            pageShown = gtk_notebook_get_current_page(GTK_NOTEBOOK(gtk_widget_get_parent(FindNamed(Sheet(), "Page2003"))));
-            gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
-            return true;
+            pageShown = gtk_notebook_get_current_page(Notebook());
+            return !MessageBox() && Click(FindNamed(Sheet(), "2"));
         },
-        [&] { return !MessageBox() && Click(FindNamed(Sheet(), "2")); },
     });
     EXPECT_EQ(doPrefs(ini.c_str(), 0, 2), 0);
     EXPECT_TRUE(driver.Finished());
@@ -245,13 +234,7 @@ TEST_F(Library, UnreadableSettingsAreReportedAndLeftAlone) {
     before = ReadFile(ini);
     std::string message;
     SheetDriver driver({
-        [&] {
-            GtkWidget* box = MessageBox();
-            if (!box) return false;
-            message = MessageText(box);
-            gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
-            return true;
-        },
+        AnswerMessageBox(message),
     });
     EXPECT_EQ(doPrefs(ini.c_str(), 0, 5), 0);
     EXPECT_TRUE(driver.Finished());
@@ -263,13 +246,7 @@ TEST_F(Library, AMissingFileIsReportedAndNotCreated) {
     const std::string missing = dir.File("nowhere/trainer.ini");
     std::string message;
     SheetDriver driver({
-        [&] {
-            GtkWidget* box = MessageBox();
-            if (!box) return false;
-            message = MessageText(box);
-            gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
-            return true;
-        },
+        AnswerMessageBox(message),
     });
     EXPECT_EQ(doPrefs(missing.c_str(), 0, 0), 0);
     EXPECT_TRUE(driver.Finished());

@@ -55,6 +55,17 @@ inline std::string MessageText(GtkWidget* box) {
     return s;
 }
 
+// A step that waits for a message box, keeps its text and answers it.
+inline std::function<bool()> AnswerMessageBox(std::string& text, int response = GTK_RESPONSE_OK) {
+    return [&text, response] {
+        GtkWidget* box = MessageBox();
+        if (!box) return false;
+        text = MessageText(box);
+        gtk_dialog_response(GTK_DIALOG(box), response);
+        return true;
+    };
+}
+
 // Runs the steps one after another from the main loop, every 50 ms; a step
 // that returns false is tried again at the next turn.
 class SheetDriver {
