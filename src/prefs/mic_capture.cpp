@@ -16,7 +16,7 @@ void vMeterFeed_c::ProcessBuffer(platform::AudioBuffer* header) {
     if (header->bytesRecorded == 0) return;
     ResetEnergies();
     for (int step = 0; step < kBufferLength / 8; ++step) FilterStep();
-    for (int band = 0; band < 20; ++band) mSpectrum.SetValue(band, LogEnergy(energy[band]));
+    for (int band = 0; band < kBandCount; ++band) mSpectrum.SetValue(band, LogEnergy(energy[band]));
     mLevel.SetValue(0, LogEnergy(energy[kFullBandOutput]));
     if (mDone) mDone(OutputLog(kFullBandOutput));
 }

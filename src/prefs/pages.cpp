@@ -22,13 +22,13 @@ const char* LoadString(int id) {
 }
 
 const std::array<PageInfo, kPageCount> kPages = {{
-    {"Screen", 107},
-    {"Volume, rhythm", 2001},
-    {"Spectrum", 2004},
-    {"Syllable, word, sentence", 2002},
-    {"Voice/Unvoice", 2003},
-    {"Feedback", 2006},
-    {"Microphone", 2005},
+    {"Screen", 107, 0},
+    {"Volume, rhythm", 2001, 0},
+    {"Spectrum", 2004, 1},
+    {"Syllable, word, sentence", 2002, 10},
+    {"Voice/Unvoice", 2003, 7},
+    {"Feedback", 2006, 0},
+    {"Microphone", 2005, 0},
 }};
 
 // ---- Screen page -------------------------------------------------------

@@ -26,6 +26,7 @@ const char* LoadString(int id);
 struct PageInfo {
     const char* title;
     int resourceId;
+    int mnemonic;  // the letter of the title that Alt opens the page with
 };
 inline constexpr int kPageCount = 7;
 inline constexpr int kMicrophonePage = 6;
@@ -136,9 +137,9 @@ struct FeedbackPage {
 // ---- The whole sheet -----------------------------------------------------
 
 // The values of the six settings pages (the microphone page writes no key,
-// except the trigger level a level check offers). Like the platform's
-// property sheets, OK writes the pages that were shown: a page the user did
-// not look at leaves its keys as they are.
+// except the trigger level a level check offers). As in a classic property
+// sheet, OK writes the pages that were shown: a page the user did not look
+// at leaves its keys as they are.
 struct SheetValues {
     ScreenPage screen;
     VolumePage volume;

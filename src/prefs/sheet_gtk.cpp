@@ -2,8 +2,10 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -49,11 +51,12 @@ void HiddenCheckBox(GtkWidget* box, bool active) {
     gtk_widget_set_no_show_all(check, TRUE);
 }
 
-void ShowMessage(GtkWidget* over, GtkMessageType type, const std::string& text) {
+// A message box over the sheet, or, before there is one, over the program's window.
+void ShowMessage(GtkWidget* over, GtkMessageType type, const std::string& text, std::uintptr_t parentWindow = 0) {
     GtkWidget* box = gtk_message_dialog_new(over ? GTK_WINDOW(over) : nullptr, GTK_DIALOG_MODAL, type,
                                             GTK_BUTTONS_OK, "%s", text.c_str());
     gtk_window_set_title(GTK_WINDOW(box), LoadString(kSheetCaptionId));
-    if (!over) platform::gtk::SetParent(GTK_WINDOW(box), 0);
+    if (!over) platform::gtk::SetParent(GTK_WINDOW(box), parentWindow);
     gtk_dialog_run(GTK_DIALOG(box));
     gtk_widget_destroy(box);
 }
@@ -302,7 +305,7 @@ GtkWidget* Sheet::BuildMicrophonePage() {
     gtk_box_pack_start(GTK_BOX(row), volumeColumn, FALSE, FALSE, 0);
 
     GtkStyleContext* style = gtk_widget_get_style_context(page);
-    mSpectrumMeter.SetBarCount(20);
+    mSpectrumMeter.SetBarCount(kBandCount);
     mLevelMeter.SetBarCount(1);
     mSpectrumArea = MeterArea(mSpectrumMeter, 2039, 320, 200, style);
     mLevelArea = MeterArea(mLevelMeter, 2041, 40, 200, style);
@@ -328,19 +331,19 @@ GtkWidget* Sheet::BuildMicrophonePage() {
 void Sheet::Build() {
     mDialog = gtk_dialog_new_with_buttons(LoadString(kSheetCaptionId), nullptr, GTK_DIALOG_MODAL, "_OK",
                                           GTK_RESPONSE_OK, "_Cancel", GTK_RESPONSE_CANCEL, nullptr);
-    // The platform's ids of the two buttons: 1 is OK, 2 is Cancel.
+    // The classic control ids of the two buttons: 1 is OK, 2 is Cancel.
     gtk_widget_set_name(gtk_dialog_get_widget_for_response(GTK_DIALOG(mDialog), GTK_RESPONSE_OK), "1");
     gtk_widget_set_name(gtk_dialog_get_widget_for_response(GTK_DIALOG(mDialog), GTK_RESPONSE_CANCEL), "2");
     mNotebook = gtk_notebook_new();
-    // Alt and the underlined letter opens a page.
-    static constexpr std::array<const char*, kPageCount> kMnemonics = {
-        "_Screen", "_Volume, rhythm", "S_pectrum", "Syllable, _word, sentence", "Voice/U_nvoice", "_Feedback",
-        "_Microphone"};
-    std::array<GtkWidget*, kPageCount> pages = {BuildScreenPage(),   BuildVolumePage(), BuildSpectrumPage(),  BuildWordPage(),
-                                                BuildVoicePage(),    BuildFeedbackPage(), BuildMicrophonePage()};
-    for (int i = 0; i < kPageCount; ++i)
-        gtk_notebook_append_page(GTK_NOTEBOOK(mNotebook), pages[static_cast<std::size_t>(i)],
-                                 gtk_label_new_with_mnemonic(kMnemonics[static_cast<std::size_t>(i)]));
+    const std::array<GtkWidget*, kPageCount> pages = {BuildScreenPage(), BuildVolumePage(),   BuildSpectrumPage(),
+                                                      BuildWordPage(),   BuildVoicePage(),    BuildFeedbackPage(),
+                                                      BuildMicrophonePage()};
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        // Alt and the underlined letter opens the page.
+        std::string title = kPages[i].title;
+        title.insert(static_cast<std::size_t>(kPages[i].mnemonic), "_");
+        gtk_notebook_append_page(GTK_NOTEBOOK(mNotebook), pages[i], gtk_label_new_with_mnemonic(title.c_str()));
+    }
     g_signal_connect(mNotebook, "switch-page", G_CALLBACK(+[](GtkNotebook*, GtkWidget*, guint page, gpointer self) {
                          static_cast<Sheet*>(self)->OnPageShown(static_cast<int>(page));
                      }),
@@ -362,9 +365,9 @@ int Sheet::Run(int startPage) {
             return 0;
         }
         if (!Collect()) continue;
-        StopCapture();
         try {
             SaveSheet(mValues, mIniPath);
+            StopCapture();
             return 1;
         } catch (const vTextException_c& e) {
             ShowMessage(mDialog, GTK_MESSAGE_ERROR, e.Text());
@@ -511,7 +514,7 @@ int RunSheet(const std::string& iniPath, std::uintptr_t parentWindow, int startP
         return 0;
     }
     if (!platform::IsRegularFile(iniPath)) {
-        ShowMessage(nullptr, GTK_MESSAGE_ERROR, "The settings file \"" + iniPath + "\" was not found.");
+        ShowMessage(nullptr, GTK_MESSAGE_ERROR, "The settings file \"" + iniPath + "\" was not found.", parentWindow);
         return 0;
     }
     std::optional<Sheet> sheet;
@@ -519,7 +522,7 @@ int RunSheet(const std::string& iniPath, std::uintptr_t parentWindow, int startP
         sheet.emplace(iniPath, parentWindow);
     } catch (const vException_c& e) {
         ShowMessage(nullptr, GTK_MESSAGE_ERROR,
-                    "The settings in \"" + iniPath + "\" could not be read. " + e.ShortText());
+                    "The settings in \"" + iniPath + "\" could not be read. " + e.ShortText(), parentWindow);
         return 0;
     }
     return sheet->Run(startPage);

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cctype>
+#include <cstring>
+
 #include "../support/child_process.h"
 #include "../support/temp_dir.h"
 #include "platform/exception.h"
@@ -46,6 +49,16 @@ TEST_F(Pages, ControlIdsFollowTheGrid) {
     EXPECT_EQ(FindMode(640, 480, 16), ModeIndex(kColumn16, kRow640));
     EXPECT_EQ(FindMode(1024, 768, 16), std::nullopt);
     EXPECT_EQ(FindMode(800, 600, 7), std::nullopt);
+}
+
+TEST_F(Pages, EveryPageHasItsOwnShortcutLetter) {
+    std::string letters = "oc";  // OK and Cancel have theirs
+    for (const PageInfo& page : kPages) {
+        ASSERT_LT(page.mnemonic, static_cast<int>(std::strlen(page.title))) << page.title;
+        const char c = static_cast<char>(std::tolower(page.title[page.mnemonic]));
+        EXPECT_EQ(letters.find(c), std::string::npos) << page.title;
+        letters += c;
+    }
 }
 
 TEST_F(Pages, ResolutionsOfTheDisplayEnableEveryDepthOfTheirRow) {
