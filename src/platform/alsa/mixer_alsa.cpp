@@ -34,6 +34,10 @@ snd_mixer_elem_t* FindCaptureVolume(snd_mixer_t* mixer) {
     return found;
 }
 
+// A machine without a sound card is normal here: alsa-lib is kept from
+// printing its complaints while the mixer is looked for.
+void Quiet(const char*, int, const char*, int, const char*, ...) {}
+
 }  // namespace
 
 unsigned MixerToPercent(long value, long min, long max) {
@@ -45,15 +49,14 @@ long PercentToMixer(unsigned percent, long min, long max) {
 }
 
 CaptureVolume::CaptureVolume() {
-    if (snd_mixer_open(&mMixer, 0) < 0) {
-        mMixer = nullptr;
-        return;
+    snd_lib_error_set_handler(&Quiet);
+    if (snd_mixer_open(&mMixer, 0) < 0) mMixer = nullptr;
+    if (mMixer && snd_mixer_attach(mMixer, "default") == 0 && snd_mixer_selem_register(mMixer, nullptr, nullptr) == 0 &&
+        snd_mixer_load(mMixer) == 0) {
+        snd_mixer_elem_t* e = FindCaptureVolume(mMixer);
+        if (e && snd_mixer_selem_get_capture_volume_range(e, &mMin, &mMax) == 0 && mMax > mMin) mElement = e;
     }
-    if (snd_mixer_attach(mMixer, "default") < 0 || snd_mixer_selem_register(mMixer, nullptr, nullptr) < 0 ||
-        snd_mixer_load(mMixer) < 0)
-        return;
-    snd_mixer_elem_t* e = FindCaptureVolume(mMixer);
-    if (e && snd_mixer_selem_get_capture_volume_range(e, &mMin, &mMax) == 0 && mMax > mMin) mElement = e;
+    snd_lib_error_set_handler(nullptr);
 }
 
 CaptureVolume::~CaptureVolume() {
