@@ -108,6 +108,7 @@ public:
         mOpeningVolume = mMixer.Get();
     }
     ~Sheet() {
+        if (mOffer) g_source_remove(mOffer);
         StopCapture();
         if (mDialog) gtk_widget_destroy(mDialog);
     }
@@ -171,6 +172,7 @@ private:
     std::unique_ptr<vMicrophoneCapture_c> mCapture;
     GSource* mCaptureSource = nullptr;
     vLevelCheck_c mLevelCheck;
+    guint mOffer = 0;  // the level check's question, waiting for the main loop
 };
 
 GtkWidget* Sheet::BuildScreenPage() {
@@ -457,10 +459,11 @@ void Sheet::OnBuffer(std::int32_t detectorLevel) {
     }
     mLevelMeter.SetMarks(mLevelCheck.Noise(), mLevelCheck.Speech());
     // Asked from the main loop, not from inside the capture's delivery.
-    g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, +[](gpointer self) -> gboolean {
+    mOffer = g_idle_add(+[](gpointer self) -> gboolean {
+        static_cast<Sheet*>(self)->mOffer = 0;
         static_cast<Sheet*>(self)->OfferTrigger();
         return G_SOURCE_REMOVE;
-    }, this, nullptr);
+    }, this);
 }
 
 void Sheet::OnVolumeMoved() {
