@@ -346,10 +346,6 @@ void Sheet::Build() {
         title.insert(static_cast<std::size_t>(kPages[i].mnemonic), "_");
         gtk_notebook_append_page(GTK_NOTEBOOK(mNotebook), pages[i], gtk_label_new_with_mnemonic(title.c_str()));
     }
-    g_signal_connect(mNotebook, "switch-page", G_CALLBACK(+[](GtkNotebook*, GtkWidget*, guint page, gpointer self) {
-                         static_cast<Sheet*>(self)->OnPageShown(static_cast<int>(page));
-                     }),
-                     this);
     gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(mDialog))), mNotebook, TRUE, TRUE, 0);
 }
 
@@ -359,7 +355,13 @@ int Sheet::Run(int startPage) {
     gtk_widget_show_all(mDialog);
     const int first = startPage >= 0 && startPage < kPageCount ? startPage : 0;
     gtk_notebook_set_current_page(GTK_NOTEBOOK(mNotebook), first);
-    OnPageShown(first);  // no switch signal when the first page stays current
+    // Only now: showing the notebook passes through its first page, which
+    // the user has not seen.
+    g_signal_connect(mNotebook, "switch-page", G_CALLBACK(+[](GtkNotebook*, GtkWidget*, guint page, gpointer self) {
+                         static_cast<Sheet*>(self)->OnPageShown(static_cast<int>(page));
+                     }),
+                     this);
+    OnPageShown(first);
     for (;;) {
         if (gtk_dialog_run(GTK_DIALOG(mDialog)) != GTK_RESPONSE_OK) {
             StopCapture();

@@ -152,6 +152,7 @@ TEST_F(Library, ALevelCheckOffersATriggerLevelThatOkWrites) {
     ASSERT_TRUE(WriteBuzz(dir.File("quiet.wav"), 2.5, 0));
     setenv("LORVANO_AUDIO_IN", (dir.File("quiet.wav") + ":" + dir.File("buzz.wav")).c_str(), 1);
     setenv("LORVANO_AUDIO_GAP_MS", "0", 1);
+    vSettings_c(ini.c_str()).PutString("ScreenMode/FullScreen", "maybe");
     std::string question;
     SheetDriver driver({
         [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
@@ -172,6 +173,10 @@ TEST_F(Library, ALevelCheckOffersATriggerLevelThatOkWrites) {
     EXPECT_EQ(trigger, speech / 2);
     EXPECT_EQ(question.find("hardly louder"), std::string::npos);
     EXPECT_EQ(vSettings_c(ini.c_str()).GetInt("WordDetector/TrigLevel", 0), trigger);
+    // Only the microphone page was shown, so only its key was written.
+    char text[50];
+    vSettings_c(ini.c_str()).GetString("ScreenMode/FullScreen", text, sizeof text, "");
+    EXPECT_STREQ(text, "maybe");
 }
 
 TEST_F(Library, CancelWritesNothing) {
