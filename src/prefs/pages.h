@@ -22,7 +22,7 @@ inline constexpr int kDefaultAnimationId = 1001;
 const char* LoadString(int id);
 
 // The seven pages in sheet order (the start page counts in this order), with
-// the dialog resource id each page's controls are named after.
+// their dialog resource ids (the GTK page is named "Page" and the id).
 struct PageInfo {
     const char* title;
     int resourceId;
