@@ -10,10 +10,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <set>
 
 #include "../support/run_program.h"
 #include "../support/temp_dir.h"
+#include "../support/tool_run.h"
 #include "buzz_wav.h"
 #include "platform/companion_abi.h"
 #include "platform/message_queue.h"
@@ -83,17 +83,9 @@ int GreenPixels(GtkWidget* area) {
 }
 
 TEST_F(Library, OnlyDoPrefsLeavesTheLibrary) {
-    std::set<std::string> exported;
-    FILE* nm = popen(("nm -D --defined-only " + kLibrary).c_str(), "r");
-    ASSERT_NE(nm, nullptr);
-    char line[512];
-    while (fgets(line, sizeof line, nm)) {
-        std::string s(line);
-        s.erase(s.find_last_not_of("\n") + 1);
-        exported.insert(s.substr(s.rfind(' ') + 1));
-    }
-    pclose(nm);
-    EXPECT_EQ(exported, (std::set<std::string>{"DoPrefs"}));
+    const ToolRun nm = RunTool("nm -D --defined-only --format=just-symbols " + kLibrary);
+    ASSERT_EQ(nm.exitCode, 0) << nm.out;
+    EXPECT_EQ(nm.out, "DoPrefs\n");
     EXPECT_EQ(dlsym(handle, "gSettings"), nullptr);
 }
 
