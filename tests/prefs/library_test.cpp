@@ -6,6 +6,7 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "buzz_wav.h"
 #include "platform/companion_abi.h"
 #include "platform/message_queue.h"
+#include "platform/window.h"
 #include "settings/settings.h"
 #include "sheet_driver.h"
 
@@ -31,6 +33,8 @@ class Library : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!HaveXDisplay()) GTEST_SKIP() << "needs an X display";
+        // As in the program: SDL's windows (the library's hidden one too) on X.
+        setenv("SDL_VIDEODRIVER", "x11", 1);
         handle = dlopen(kLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(handle, nullptr) << dlerror();
         doPrefs = reinterpret_cast<DoPrefsFn>(dlsym(handle, "DoPrefs"));
@@ -169,6 +173,35 @@ TEST_F(Library, ALevelCheckOffersATriggerLevelThatOkWrites) {
     char text[50];
     vSettings_c(ini.c_str()).GetString("ScreenMode/FullScreen", text, sizeof text, "");
     EXPECT_STREQ(text, "maybe");
+}
+
+TEST_F(Library, TheSheetStaysAboveTheProgramsWindowAndLeavesItsEventsAlone) {
+    // A window of this process's own platform layer plays the program's.
+    platform::WindowOptions options;
+    options.title = "Program";
+    const platform::WindowHandle program = platform::OpenWindow(options);
+    const std::uintptr_t programId = platform::NativeWindowId(program);
+    ASSERT_NE(programId, 0u);
+    Window transientFor = 0;
+    SheetDriver driver({
+        [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
+        [&, since = 0]() mutable { return ++since > 10; },  // the capture runs meanwhile
+        [&] {
+            GdkWindow* sheet = gtk_widget_get_window(Sheet());
+            XGetTransientForHint(gdk_x11_display_get_xdisplay(gdk_window_get_display(sheet)),
+                                 gdk_x11_window_get_xid(sheet), &transientFor);
+            return Click(FindNamed(Sheet(), "2"));
+        },
+    });
+    EXPECT_EQ(doPrefs(ini.c_str(), programId, 6), 0);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(transientFor, programId);
+    // The program's own loop goes on with its window, whatever the library's
+    // hidden window left in the window system's queue.
+    EXPECT_TRUE(platform::PumpPending());
+    EXPECT_TRUE(platform::WindowExists(program));
+    platform::RemoveWindow(program);
+    EXPECT_EQ(ReadFile(ini), before);
 }
 
 TEST_F(Library, CancelWritesNothing) {
