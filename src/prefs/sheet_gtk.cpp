@@ -373,8 +373,8 @@ int Sheet::Run(int startPage) {
             SaveSheet(mValues, mIniPath);
             StopCapture();
             return 1;
-        } catch (const vTextException_c& e) {
-            ShowMessage(mDialog, GTK_MESSAGE_ERROR, e.Text());
+        } catch (const vException_c& e) {
+            ShowMessage(mDialog, GTK_MESSAGE_ERROR, e.ShortText());
         }
     }
 }
