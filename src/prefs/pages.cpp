@@ -198,7 +198,7 @@ void WordPage::Apply(vSettings_c& settings) const {
 void FeedbackPage::Read(const vSettings_c& settings) {
     items.assign(1, LoadString(kDefaultAnimationId));
     for (int k = 0;; ++k) {
-        char name[256];
+        char name[255];
         const std::string key = "Feedback/Display" + std::to_string(k);
         settings.GetString(key.c_str(), name, sizeof name, "---");
         if (std::strcmp(name, "---") == 0) break;
