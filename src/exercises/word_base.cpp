@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "analysis/log_energy.h"
 #include "analysis/markers.h"
@@ -63,6 +64,11 @@ vTrWordBase_c::vTrWordBase_c()
     InitLogScale(600);
     mRecording.SetProcessor(mProcessor.get());
     mRecording.SetFrameSize(static_cast<int32_t>(mDetector.Settings().windowSize));
+    // Every frame gets its sample buffer now, so that a word collected while
+    // listening copies into memory that is already there.
+    const std::vector<int16_t> silence(mDetector.Settings().windowSize, 0);
+    for (int32_t i = 0; i < mRecording.Size(); ++i)
+        mRecording.Frame(i).SetSamples(silence.data(), static_cast<int32_t>(silence.size()));
 }
 
 vTrWordBase_c::~vTrWordBase_c() {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../audio/alloc_counter.h"
 #include "analysis/recording.h"
 #include "exercises/marker_buttons.h"
 #include "exercises/result_view.h"
@@ -212,4 +213,28 @@ TEST_F(WordFixture, SaysOfOneFrameAndEtalonsOfAThousand) {
     EXPECT_GE(e.LastMark(), 1);
     for (int mode = 1; mode <= 4; ++mode) EXPECT_NO_THROW(e.SetDisplayMode(mode));
     EXPECT_TRUE(fs::exists(dir / "say.wav"));
+}
+
+TEST_F(WordFixture, ListeningAllocatesNothingPerBuffer) {
+    auto& e = Load("");
+    std::vector<int16_t> quiet(224), loud(224);
+    for (int i = 0; i < 224; ++i) {
+        quiet[i] = static_cast<int16_t>(i % 7 - 3);
+        loud[i] = static_cast<int16_t>((i % 40 < 20) ? 9000 : -9000);
+    }
+    platform::AudioBuffer header;
+    header.bufferLength = 224 * 2;
+    auto feed = [&](std::vector<int16_t>& samples, int buffers) {
+        header.data = reinterpret_cast<char*>(samples.data());
+        for (int b = 0; b < buffers; ++b) e.ProcessBuffer(&header);
+    };
+    // The detector's queue fills once with its first hundred frames.
+    feed(quiet, 150);
+    alloc_counter::Begin();
+    feed(loud, 300);  // a word that goes on
+    feed(quiet, 20);
+    const long allocations = alloc_counter::End();
+    EXPECT_EQ(allocations, 0);
+    EXPECT_TRUE(e.Detector().IsWord());
+    EXPECT_GT(e.Recording().RecPos(), 300);
 }
