@@ -2,9 +2,10 @@
 """Makes the teacher's reference words (etalons) of the bundled word exercises
 with espeak-ng: for each word a 22050 Hz mono 16-bit WAV file, an etalon
 definition file (a vRecording_c naming the WAV, with one segment marker per
-speech sound) and the word exercise that uses it, plus the display
-backgrounds of the four display modes. The output is committed; run this
-again only to change the words.
+speech sound) and the word exercise that uses it, plus the pictures the
+exercises share: display backgrounds of the four display modes, the five
+result pictures (marks 1 to 5) and the buttons. The output is committed; run
+this again only to change the words.
 
 Sound boundaries come from espeak-ng itself: the word's phonemes (-x) are
 spoken again as growing prefixes ([[...]] phoneme input), and the end of each
@@ -119,6 +120,54 @@ def backgrounds(out):
     bmp(os.path.join(pic, "Pitch.bmp"), "xc:#180818", "-stroke", "#402040", "-draw", "line 0,74 599,74", *grid)
 
 
+def button(path, label, colour, size="72x28"):
+    """The four states of a button: normal, hover, pressed, disabled."""
+    fills = [colour, colour, colour, "#9a9a9a"]
+    mods = ["100", "125", "75", "100"]
+    for i in range(4):
+        subprocess.run(["convert", "-size", size, "xc:" + fills[i], "-modulate", mods[i],
+                        "-fill", "#d0d0d0" if i == 3 else "white", "-font", "DejaVu-Sans-Bold", "-pointsize", "12",
+                        "-gravity", "center", "-annotate", "+0+0", label,
+                        "-type", "truecolor", "BMP3:%s%d.bmp" % (path, i)], check=True)
+
+
+def checkbox(path, labels, colour):
+    """A checkbox of len(labels) values: pressed and disabled, then normal
+    and hover of each value (pictures 0, 1 and 2v + 2, 2v + 3)."""
+    button(path + "_", labels[0], colour)
+    for i in range(4):
+        os.replace("%s_%d.bmp" % (path, i), "%s%d.bmp" % (path, i))
+    for v in range(1, len(labels)):
+        button(path + "_", labels[v], colour)
+        os.replace("%s_0.bmp" % path, "%s%d.bmp" % (path, 2 * v + 2))
+        os.replace("%s_1.bmp" % path, "%s%d.bmp" % (path, 2 * v + 3))
+        for i in (2, 3):
+            os.remove("%s_%d.bmp" % (path, i))
+
+
+def pictures(out):
+    pic = os.path.join(out, ".Pic")
+    # Result pictures: a face from sad (mark 1) to happy (mark 5).
+    colours = ["#c03030", "#d07020", "#d0b020", "#80b030", "#30a040"]
+    for mark in range(1, 6):
+        smile = (mark - 3) * 12
+        subprocess.run(["convert", "-size", "120x120", "xc:#202020", "-fill", colours[mark - 1],
+                        "-draw", "circle 60,60 60,8", "-fill", "black", "-draw", "circle 42,48 42,40",
+                        "-draw", "circle 78,48 78,40", "-fill", "none", "-stroke", "black", "-strokewidth", "5",
+                        "-draw", "bezier 34,%d 60,%d 86,%d" % (82 - smile // 2, 82 + smile, 82 - smile // 2),
+                        "-stroke", "none", "-fill", "white", "-font", "DejaVu-Sans-Bold", "-pointsize", "16",
+                        "-gravity", "southeast", "-annotate", "+4+2", str(mark),
+                        "-type", "truecolor", "BMP3:" + os.path.join(pic, "Mark%d.bmp" % mark)], check=True)
+    buttons = os.path.join(pic, "Buttons")
+    os.makedirs(buttons, exist_ok=True)
+    button(os.path.join(buttons, "Listen"), "Listen", "#3f9b4b")
+    button(os.path.join(buttons, "Stop"), "Stop", "#a03c3c")
+    button(os.path.join(buttons, "Play"), "Teacher", "#2f6db5")
+    button(os.path.join(buttons, "PlaySay"), "Me", "#6a4fa0")
+    checkbox(os.path.join(buttons, "Mode"), ["Bands", "Errors", "Volume", "Pitch"], "#2a8f8f")
+    checkbox(os.path.join(buttons, "Switch"), ["Etalon", "Say"], "#b0902a")
+
+
 ETALON = """// Etalon of "{word}" made by scripts/make_word_etalons.py with espeak-ng.
 <vRecording_c> Obj = {{
   WavFileName = "Words/{name}.wav";
@@ -141,13 +190,36 @@ EXERCISE = """// Word exercise "{word}": the pupil imitates the teacher's word.
   VISound = "{visound}";
   EtalonFile = "Words/{name}.dat";
   WavFileName = "Words/{name}.wav";
-  EtalonPos = {{ x = 100; y = 40; }}
-  SayPos = {{ x = 100; y = 230; }}
+  EtalonPos = {{ x = 40; y = 40; }}
+  SayPos = {{ x = 40; y = 230; }}
   <vDxFileImage_c> ExImage = {{ FileName = "Words/.Pic/Bands.bmp"; }}
   <vDxFileImage_c> VolExImage = {{ FileName = "Words/.Pic/Volume.bmp"; }}
   <vDxFileImage_c> PitchExImage = {{ FileName = "Words/.Pic/Pitch.bmp"; }}
+  StartBtn = {{ PosX = 40; PosY = 400;{start} }}
+  StopBtn = {{ PosX = 120; PosY = 400;{stop} }}
+  PlaybackBtn = {{ PosX = 200; PosY = 400;{play} }}
+  PlaybackBtn2 = {{ PosX = 280; PosY = 400;{playsay} }}
+  OverloadPos = {{ x = 760; y = 410; }}
+  DispErrBtn = {{ PosX = 480; PosY = 400; ImageCount = 10;{mode} }}
+  ChActBtn = {{ PosX = 560; PosY = 400; ImageCount = 6;{switch} }}
+  ResDisplay = {{
+    PosX = 660; PosY = 80;
+    ImageCount = 5;{marks}
+  }}
 }}
 """
+
+
+def images(name, count, indent="\n      "):
+    return "".join('%s_Images[%d] = {{ FileName = "Words/.Pic/%s%d.bmp"; }}' % (indent, i, name, i) for i in range(count))
+
+
+def exercise_text(word, name, visound):
+    marks = "".join('\n    _Images[%d] = {{ FileName = "Words/.Pic/Mark%d.bmp"; }}' % (m, m + 1) for m in range(5))
+    return EXERCISE.format(word=word, name=name, visound=visound, start=images("Buttons/Listen", 4),
+                           stop=images("Buttons/Stop", 4), play=images("Buttons/Play", 4),
+                           playsay=images("Buttons/PlaySay", 4), mode=images("Buttons/Mode", 10),
+                           switch=images("Buttons/Switch", 6), marks=marks).replace("{{", "{").replace("}}", "}")
 
 
 def main():
@@ -155,6 +227,7 @@ def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "data", "english", "Words")
     os.makedirs(out, exist_ok=True)
     backgrounds(out)
+    pictures(out)
     with tempfile.TemporaryDirectory() as tmp:
         for name, word, codes, labels in WORDS:
             wav = os.path.join(out, name + ".wav")
@@ -171,7 +244,7 @@ def main():
             with open(os.path.join(out, name + ".dat"), "w") as f:
                 f.write(ETALON.format(word=word, name=name, markers=markers))
             with open(os.path.join(out, name + ".exc"), "w") as f:
-                f.write(EXERCISE.format(word=word, name=name, visound=codes[1]))
+                f.write(exercise_text(word, name, codes[1]))
             print("%s: %d samples, sounds at frames %s" % (name, len(s), [max(0, (b - start) // FRAME) for b in ends]))
 
 

@@ -144,6 +144,7 @@ void vTrWordExercise_c::DrawBackground(bool load) {
     DrawDisplayBackground(*this, EtalonPos());
     DrawDisplayBackground(*this, SayPos());
     if (mDisplayDiffLine) FillRect({mDiffLinePos.mX, mDiffLinePos.mY, mDispWidth, mDiffLineHeight}, MakeColor(kTrBlackPaletteIndex));
+    bool prepared = false;
     if (load) {
         bool loaded = false;
         if (!mEtalonFile.empty()) {
@@ -155,6 +156,11 @@ void vTrWordExercise_c::DrawBackground(bool load) {
             }
         }
         if (mDispErrBtn && loaded && !mEtalon.PitchCalculated() && !mEtalon.WaveValid()) mDispErrBtn->SetValue(3);
+        // Say mode needs the etalon's word section, which the analysis finds.
+        if (loaded) {
+            PrepareEtalon();
+            prepared = true;
+        }
         NotifyBeginUpdate();
         mEtalonMode = !loaded;
         if (mChActBtn) mChActBtn->SetValue(loaded ? 1 : 0);
@@ -166,7 +172,7 @@ void vTrWordExercise_c::DrawBackground(bool load) {
         if (mEditBtn) mEditBtn->Redraw();
         NotifyEndUpdate();
     }
-    if (mEtalon.HasData()) PrepareEtalon();
+    if (mEtalon.HasData() && !prepared) PrepareEtalon();
 }
 
 void vTrWordExercise_c::Calculate(vRecording_c& recording) {

@@ -190,10 +190,11 @@ TEST_F(WordFixture, AnEtalonWithMarkersBeyondItLoads) {
                                       "  <vSegmentMarker_c> = { Label = \"a\"; SegmentCode = \"a\"; Pos = 3; }\n"
                                       "  <vSegmentMarker_c> = { Label = \"z\"; SegmentCode = \"z\"; Pos = 5000; }\n"
                                       "  <vSegmentMarker_c> = { Label = \"y\"; SegmentCode = \"y\"; Pos = -400; }\n }\n}\n";
-    auto& e = Load("EtalonFile = \"far.dat\";\n");
+    auto& e = Load("EtalonFile = \"far.dat\";\nChActBtn = {}\n");
     e.Show();
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(e.EtalonMode());
+    EXPECT_EQ(e.ChActBtn()->GetValue(), 1u);
     EXPECT_GT(e.Etalon().RecSize(), 20);
     for (int mode = 1; mode <= 4; ++mode) EXPECT_NO_THROW(e.SetDisplayMode(mode));
 }

@@ -100,6 +100,17 @@ protected:
         std::ofstream((dir / "trainer.ini").string()) << "[ResDisplay]\nAutoPlayback=0\n" << lines;
     }
 
+    // The bundled settings file, the etalon not played at the start.
+    void UseBundledSettings() {
+        std::ifstream in(fs::path(LORVANO_SOURCE_DIR) / "data/english/trainer.ini");
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string on = "AutoPlayback=TRUE";
+        const size_t at = text.find(on);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, on.size(), "AutoPlayback=FALSE");
+        std::ofstream((dir / "trainer.ini").string()) << text;
+    }
+
     // A word exercise from definition text, attached to the screen image.
     vTrWordExercise_c& Load(const std::string& body) {
         vLoader_c loader;
