@@ -17,13 +17,13 @@ const char* kTeacherButtons = "SaveSayBtn = {}\nLoadBtn = {}\nLoadBtn2 = {}\nGot
                               "PlaybackBtn = {}\nPlaybackBtn2 = {}\nStartBtn = {}\nStopBtn = {}\n";
 
 // A short recording of a tone burst between silences, written as a WAV file.
-void WriteToneWav(const fs::path& path, int silentFrames, int toneFrames) {
+void WriteToneWav(const fs::path& path, int silentFrames, int toneFrames, int period = 50) {
     vRecording_c rec(2 * silentFrames + toneFrames);
     for (int p = 0; p < 2 * silentFrames + toneFrames; ++p) {
         vAllHmData_c f;
         std::vector<int16_t> s(224);
         if (p >= silentFrames && p < silentFrames + toneFrames)
-            for (int i = 0; i < 224; ++i) s[i] = static_cast<int16_t>(((p * 224 + i) % 50 < 25) ? 8000 : -8000);
+            for (int i = 0; i < 224; ++i) s[i] = static_cast<int16_t>(((p * 224 + i) % period < period / 2) ? 8000 : -8000);
         f.SetSamples(s.data(), 224);
         rec.AppendFrame(f, false, false);
     }
@@ -238,4 +238,56 @@ TEST_F(WordFixture, ListeningAllocatesNothingPerBuffer) {
     EXPECT_EQ(allocations, 0);
     EXPECT_TRUE(e.Detector().IsWord());
     EXPECT_GT(e.Recording().RecPos(), 300);
+}
+
+// With the new calculation the per-sound marks see the say just spoken,
+// whichever display mode shows it.
+TEST_F(WordFixture, NewCalculationMeasuresEverySayInEveryDisplayMode) {
+    WriteSettings("NewCalculation=TRUE\n");
+    auto list = [](const char* name, int value) {
+        std::string s = std::string(name) + "(";
+        for (int k = 0; k < 20; ++k) s += std::to_string(value) + (k < 19 ? "," : ")\n");
+        return s;
+    };
+    std::ofstream(dir / "Limits.ini") << "[Sounds]\na=100000\n[OtherMarks]\nMark2=400\nMark3=300\nMark4=200\n";
+    std::ofstream(dir / "Models.ini") << "[a]\n" + list("MinValues", 3000) + list("MaxValues", 3000) +
+                                             list("MinWeight", 1) + list("MaxWeight", 1);
+    WriteToneWav(dir / "tone.wav", 5, 30);
+    std::ofstream(dir / "et.dat") << "<vRecording_c> Obj = { WavFileName = \"tone.wav\"; Markers = {\n"
+                                     "  <vSegmentMarker_c> = { SegmentCode = \"a\"; Pos = 0; }\n } }\n";
+    auto& e = Load("EtalonFile = \"et.dat\";\nVISound = \"a\";\nResDisplay = {}\n");
+    e.Show();
+    ASSERT_TRUE(e.NewCalculation());
+    ASSERT_FALSE(e.EtalonMode());
+    ASSERT_GT(e.SoundFrames().Count(), 0);
+    EXPECT_EQ(e.SoundFrames()[0].code, "a");
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+
+    WriteToneWav(dir / "low.wav", 5, 40, 80);
+    WriteToneWav(dir / "high.wav", 5, 25, 20);
+    for (int mode : {1, 3, 4}) {
+        e.SetDisplayMode(mode);
+        for (const char* say : {"low.wav", "high.wav"}) {
+            e.LoadSay((dir / say).string());
+            const vWarpData_c& warp = *e.WarpData();
+            for (int r = 0; r < e.SoundFrames().Count(); ++r) {
+                const vAllHmData_c& aligned = e.Say().WordFrame(warp.RowForColumn(r));
+                ASSERT_EQ(e.SoundFrames()[r].measured[3], aligned.channels[3]) << "mode " << mode << " " << say;
+                ASSERT_EQ(e.SoundFrames()[r].measured[21], aligned.fullBand) << "mode " << mode << " " << say;
+            }
+            EXPECT_GE(e.LastMark(), 1);
+            EXPECT_EQ(e.ResDisplay()->GetEntry(), e.LastMark() - 1);
+        }
+    }
+}
+
+TEST_F(WordFixture, NewCalculationWithoutALimitsFileCannotStart) {
+    WriteSettings("NewCalculation=TRUE\n");
+    auto& e = Load("VISound = \"a\";\n");
+    try {
+        e.Show();
+        FAIL();
+    } catch (const vException_c& ex) {
+        EXPECT_NE(ex.Message().find("Cannot open Limits.ini file!"), std::string::npos) << ex.Message();
+    }
 }
