@@ -1,33 +1,15 @@
 #pragma once
-// Shared set-up of the word-exercise tests: a language folder in a temporary
-// directory (the bundled filter files and a settings file) made the current
-// directory, a window on the video driver of the test, the screen image the
-// exercise draws on, the File audio backend in fast pace, message boxes
-// recorded, and a message pump with a deadline.
+// Shared set-up of the word-exercise tests: the exercise tests' set-up with
+// a temporary folder as the current directory (the exercise writes
+// "say.wav" there and the tests put etalons, limits and models beside it),
+// the etalon not played at the start, and what the File backend plays
+// written there too. Plus a stand-in application and speech by espeak-ng at
+// a chosen speed and pitch.
 
-#include <gtest/gtest.h>
-#include <unistd.h>
+#include "exercise_fixture.h"
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <memory>
-#include <string>
-#include <thread>
-#include <vector>
-
-#include "display/dx_button.h"
-#include "display/dx_simple_image.h"
-#include "events/window.h"
 #include "exercises/app_services.h"
 #include "exercises/word_exercise.h"
-#include "objects/loader.h"
-#include "objects/prop_strm.h"
-#include "platform/message_box.h"
-#include "platform/message_queue.h"
-#include "settings/settings.h"
 
 namespace word_test {
 
@@ -56,49 +38,24 @@ struct StandInApp : vTrAppServices_i {
     std::string chosenFile;
 };
 
-class WordFixture : public ::testing::Test {
+class WordFixture : public exercise_test::ExerciseFixture {
 protected:
     void SetUp() override {
-        previousDir = fs::current_path();
-        dir = fs::temp_directory_path() / ("lorvano_word_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        ExerciseFixture::SetUp();
+        WriteSettings("");
+        // The bundled settings name the filter files relative to the language folder.
         for (const char* f : {"coef.dat", "calib.txt"})
             fs::copy_file(fs::path(LORVANO_SOURCE_DIR) / "data/english" / f, dir / f);
-        WriteSettings("");
         fs::current_path(dir);
-        gSettings.SetFileName((dir / "trainer.ini").c_str());
-        setenv("LORVANO_AUDIO", "file", 1);
-        setenv("LORVANO_AUDIO_PACE", "fast", 1);
-        setenv("LORVANO_AUDIO_GAP_MS", "0", 1);
-        unsetenv("LORVANO_AUDIO_IN");
-        unsetenv("LORVANO_AUDIO_END");
         setenv("LORVANO_AUDIO_OUT", (dir / "played.wav").c_str(), 1);
-        platform::SetMessageBoxHook([this](const platform::MessageBoxRecord& box) {
-            boxes.push_back(box);
-            return platform::BoxAnswer::Ok;
-        });
-        window.Create();
-        SetDxMainWindow(&window);
-        screen.Create(800, 600, 32);
     }
     void TearDown() override {
-        exercise.reset();
-        DrainMessages();
         SetAppServices(nullptr);
-        SetDxMainWindow(nullptr);
-        platform::SetMessageBoxHook({});
-        gSettings.SetFileName(nullptr);
-        fs::current_path(previousDir);
-        std::error_code ec;
-        fs::remove_all(dir, ec);
+        ExerciseFixture::TearDown();
     }
 
-    // The settings file: the given lines after the bundled keys that matter here.
-    void WriteSettings(const std::string& lines) {
-        std::ofstream((dir / "trainer.ini").string()) << "[ResDisplay]\nAutoPlayback=0\n" << lines;
-    }
+    // The settings file: the given [ResDisplay] lines after AutoPlayback off.
+    void WriteSettings(const std::string& lines) { ExerciseFixture::WriteSettings("[ResDisplay]\nAutoPlayback=0\n" + lines); }
 
     // The bundled settings file, the etalon not played at the start.
     void UseBundledSettings() {
@@ -108,45 +65,15 @@ protected:
         const size_t at = text.find(on);
         ASSERT_NE(at, std::string::npos);
         text.replace(at, on.size(), "AutoPlayback=FALSE");
-        std::ofstream((dir / "trainer.ini").string()) << text;
+        ExerciseFixture::WriteSettings(text);
     }
 
-    // A word exercise from definition text, attached to the screen image.
+    // A word exercise from the body of its definition, attached to the screen.
     vTrWordExercise_c& Load(const std::string& body) {
-        vLoader_c loader;
-        LoadDefinitionText("test.exc", "<vTrWordExercise_c> Obj = {\n" + body + "\n}\n", loader);
-        exercise.reset(dynamic_cast<vTrWordExercise_c*>(loader.Release().release()));
-        EXPECT_NE(exercise, nullptr);
-        exercise->Attach(&screen);
-        return *exercise;
+        auto* word = ExerciseFixture::Load<vTrWordExercise_c>("<vTrWordExercise_c> Obj = {\n" + body + "\n}\n");
+        if (!word) throw vTextException_c("not a word exercise");
+        return *word;
     }
-
-    bool PumpUntil(const std::function<bool()>& done, int seconds = 30) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (!done()) {
-            platform::Message m;
-            if (platform::TakePending(m)) {
-                if (m.id != platform::msg::kQuit) platform::Dispatch(m);
-            } else if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            } else {
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-            }
-        }
-        return true;
-    }
-    void DrainMessages(int limit = 100000) {
-        platform::Message m;
-        while (limit-- > 0 && platform::TakePending(m))
-            if (m.id != platform::msg::kQuit) platform::Dispatch(m);
-    }
-
-    fs::path previousDir;
-    fs::path dir;
-    vWindow_c window;
-    vDxSimpleImage_c screen;
-    std::vector<platform::MessageBoxRecord> boxes;
-    std::unique_ptr<vTrWordExercise_c> exercise;
 };
 
 // Speaks text with espeak-ng into a 22050 Hz mono 16-bit WAV file.
