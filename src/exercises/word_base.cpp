@@ -209,16 +209,7 @@ void vTrWordBase_c::SaveSay() {
 vTrWordDisplay_c::Args vTrWordBase_c::DisplayArgs(vDxPoint position, vRecording_c& recording,
                                                   vRecording_c* reference, const vWarpData_c* warp) {
     mDisplay.SetSize(mDispWidth, mDispHeight);
-    vTrWordDisplay_c::Args a;
-    a.target = this;
-    a.position = position;
-    a.recording = &recording;
-    const int32_t n = reference ? reference->RecSize() : recording.RecSize();
-    a.columnWidth = mDisplay.ColumnWidthFor(n);
-    a.frames = mDisplay.FramesFor(n);
-    a.reference = reference;
-    a.warp = warp;
-    return a;
+    return mDisplay.ArgsFor(*this, position, recording, reference, warp);
 }
 
 void vTrWordBase_c::DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel, vSoundFrames_c* measured) {

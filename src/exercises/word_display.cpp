@@ -76,6 +76,20 @@ int32_t vTrWordDisplay_c::ColumnX(const Args& args, int32_t i) const {
     return static_cast<int32_t>(args.position.x + 1 + offset);
 }
 
+vTrWordDisplay_c::Args vTrWordDisplay_c::ArgsFor(vDxImage_i& target, vDxPoint position, vRecording_c& recording,
+                                                 vRecording_c* reference, const vWarpData_c* warp) const {
+    Args a;
+    a.target = &target;
+    a.position = position;
+    a.recording = &recording;
+    const int32_t n = reference ? reference->RecSize() : recording.RecSize();
+    a.columnWidth = ColumnWidthFor(n);
+    a.frames = FramesFor(n);
+    a.reference = reference;
+    a.warp = warp;
+    return a;
+}
+
 int32_t vTrWordDisplay_c::BarHeight() const { return std::max(mHeight / 20 - 2, 2); }
 
 int32_t vTrWordDisplay_c::ColumnWidthFor(int32_t recSize) const {

@@ -87,6 +87,10 @@ public:
     // marker's code goes into the row of its word frame.
     void DrawMarkers(const Args& args, vSoundFrames_c* codes);
 
+    // A display of recording at position on target, laid out for the word
+    // length of the reference (warped) or of the recording (plain).
+    Args ArgsFor(vDxImage_i& target, vDxPoint position, vRecording_c& recording, vRecording_c* reference,
+                 const vWarpData_c* warp) const;
     // The x of display index i (-beginSilent .. n + endSilent - 1).
     int32_t ColumnX(const Args& args, int32_t i) const;
     // Column width and frames shown for a recording of recSize word frames

@@ -57,16 +57,7 @@ protected:
         display.ConvertColors(target);
     }
     vTrWordDisplay_c::Args ArgsFor(vRecording_c& rec, vRecording_c* reference, const vWarpData_c* warp) {
-        vTrWordDisplay_c::Args a;
-        a.target = &target;
-        a.position = {15, 200};
-        a.recording = &rec;
-        const int32_t n = reference ? reference->RecSize() : rec.RecSize();
-        a.columnWidth = display.ColumnWidthFor(n);
-        a.frames = display.FramesFor(n);
-        a.reference = reference;
-        a.warp = warp;
-        return a;
+        return display.ArgsFor(target, {15, 200}, rec, reference, warp);
     }
     // Whether any pixel of a column (x0..x0+w-1 over the display height) is
     // not black.
