@@ -291,3 +291,29 @@ TEST_F(WordFixture, NewCalculationWithoutALimitsFileCannotStart) {
         EXPECT_NE(ex.Message().find("Cannot open Limits.ini file!"), std::string::npos) << ex.Message();
     }
 }
+
+// A word longer than the recording ends when the recording is full; it
+// becomes the etalon, and the next word is marked against it.
+TEST_F(WordFixture, AWordLongerThanTheRecordingEndsItAndIsUsed) {
+    auto& e = Load("");
+    e.Show();
+    std::vector<int16_t> quiet(224, 0), loud(224);
+    for (int i = 0; i < 224; ++i) loud[i] = static_cast<int16_t>((i % 40 < 20) ? 9000 : -9000);
+    platform::AudioBuffer header;
+    header.bufferLength = 224 * 2;
+    auto feed = [&](std::vector<int16_t>& samples, int buffers) {
+        header.data = reinterpret_cast<char*>(samples.data());
+        for (int b = 0; b < buffers; ++b) e.ProcessBuffer(&header);
+    };
+    feed(quiet, 30);
+    feed(loud, 1100);
+    ASSERT_FALSE(e.EtalonMode());
+    EXPECT_EQ(e.Etalon().RecPos(), vTrWordBase_c::kRecordingFrames);
+    feed(quiet, 60);
+    feed(loud, 80);
+    feed(quiet, 60);
+    ASSERT_TRUE(e.Say().HasData());
+    EXPECT_NE(e.WarpData(), nullptr);
+    EXPECT_GE(e.LastMark(), 1);
+    EXPECT_TRUE(boxes.empty());
+}
