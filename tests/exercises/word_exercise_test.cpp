@@ -317,3 +317,37 @@ TEST_F(WordFixture, AWordLongerThanTheRecordingEndsItAndIsUsed) {
     EXPECT_GE(e.LastMark(), 1);
     EXPECT_TRUE(boxes.empty());
 }
+
+// The teacher's loads: a pupil's recording as the etalon, then one as a say.
+TEST_F(WordFixture, TheTeacherLoadsAnEtalonAndASay) {
+    StandInApp app;
+    app.teacher = true;
+    SetAppServices(&app);
+    WriteToneWav(dir / "pupil_etalon.wav", 5, 30);
+    WriteToneWav(dir / "pupil_say.wav", 5, 25, 40);
+    auto& e = Load("LoadBtn = {}\nLoadBtn2 = {}\nGotoBtn = {}\n");
+    e.Show();
+    // Nothing chosen: nothing happens.
+    e.LoadRecording();
+    EXPECT_TRUE(e.EtalonMode());
+    app.chosenFile = (dir / "pupil_etalon.wav").string();
+    e.LoadBtn()->OnClick();
+    EXPECT_FALSE(e.EtalonMode());
+    EXPECT_EQ(e.WavFileName(), app.chosenFile);
+    EXPECT_GT(e.Etalon().RecSize(), 20);
+    ASSERT_TRUE(PumpUntil([&] { return e.SuspendCount() == 0; }));  // the etalon played
+    app.chosenFile = (dir / "pupil_say.wav").string();
+    e.LoadBtn2()->OnClick();
+    EXPECT_TRUE(e.Say().HasData());
+    EXPECT_GE(e.LastMark(), 1);
+    EXPECT_TRUE(fs::exists(dir / "say.wav"));
+    ASSERT_TRUE(PumpUntil([&] { return e.SuspendCount() == 0; }));  // the say played
+    EXPECT_TRUE(e.IsRecording());
+    // A file that is not a recording: the reason is raised, the exercise keeps its etalon.
+    app.chosenFile = (dir / "missing.wav").string();
+    EXPECT_THROW(e.LoadRecording(), vException_c);
+    EXPECT_GT(e.Etalon().RecSize(), 20);
+    // Goto without an exercise chosen does nothing.
+    e.GotoBtn()->OnClick();
+    EXPECT_TRUE(e.IsRecording());
+}
