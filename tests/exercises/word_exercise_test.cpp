@@ -30,6 +30,26 @@ void WriteToneWav(const fs::path& path, int silentFrames, int toneFrames, int pe
     rec.SaveWave(path.string(), false);
 }
 
+// Hands count buffers of the same 224 samples to the exercise as capture does.
+void Feed(vTrWordBase_c& e, std::vector<int16_t>& samples, int count) {
+    platform::AudioBuffer header;
+    header.data = reinterpret_cast<char*>(samples.data());
+    header.bufferLength = static_cast<uint32_t>(samples.size() * 2);
+    for (int b = 0; b < count; ++b) e.ProcessBuffer(&header);
+}
+
+// A quiet and a loud capture buffer.
+std::vector<int16_t> Quiet() {
+    std::vector<int16_t> s(224);
+    for (int i = 0; i < 224; ++i) s[i] = static_cast<int16_t>(i % 7 - 3);
+    return s;
+}
+std::vector<int16_t> Loud() {
+    std::vector<int16_t> s(224);
+    for (int i = 0; i < 224; ++i) s[i] = static_cast<int16_t>((i % 40 < 20) ? 9000 : -9000);
+    return s;
+}
+
 }  // namespace
 
 TEST_F(WordFixture, StaleSaysAndEtalonsAreDeletedWhenTheExerciseIsBuilt) {
@@ -218,22 +238,12 @@ TEST_F(WordFixture, SaysOfOneFrameAndEtalonsOfAThousand) {
 
 TEST_F(WordFixture, ListeningAllocatesNothingPerBuffer) {
     auto& e = Load("");
-    std::vector<int16_t> quiet(224), loud(224);
-    for (int i = 0; i < 224; ++i) {
-        quiet[i] = static_cast<int16_t>(i % 7 - 3);
-        loud[i] = static_cast<int16_t>((i % 40 < 20) ? 9000 : -9000);
-    }
-    platform::AudioBuffer header;
-    header.bufferLength = 224 * 2;
-    auto feed = [&](std::vector<int16_t>& samples, int buffers) {
-        header.data = reinterpret_cast<char*>(samples.data());
-        for (int b = 0; b < buffers; ++b) e.ProcessBuffer(&header);
-    };
+    auto quiet = Quiet(), loud = Loud();
     // The detector's queue fills once with its first hundred frames.
-    feed(quiet, 150);
+    Feed(e, quiet, 150);
     alloc_counter::Begin();
-    feed(loud, 300);  // a word that goes on
-    feed(quiet, 20);
+    Feed(e, loud, 300);  // a word that goes on
+    Feed(e, quiet, 20);
     const long allocations = alloc_counter::End();
     EXPECT_EQ(allocations, 0);
     EXPECT_TRUE(e.Detector().IsWord());
@@ -297,21 +307,14 @@ TEST_F(WordFixture, NewCalculationWithoutALimitsFileCannotStart) {
 TEST_F(WordFixture, AWordLongerThanTheRecordingEndsItAndIsUsed) {
     auto& e = Load("");
     e.Show();
-    std::vector<int16_t> quiet(224, 0), loud(224);
-    for (int i = 0; i < 224; ++i) loud[i] = static_cast<int16_t>((i % 40 < 20) ? 9000 : -9000);
-    platform::AudioBuffer header;
-    header.bufferLength = 224 * 2;
-    auto feed = [&](std::vector<int16_t>& samples, int buffers) {
-        header.data = reinterpret_cast<char*>(samples.data());
-        for (int b = 0; b < buffers; ++b) e.ProcessBuffer(&header);
-    };
-    feed(quiet, 30);
-    feed(loud, 1100);
+    auto quiet = Quiet(), loud = Loud();
+    Feed(e, quiet, 30);
+    Feed(e, loud, 1100);
     ASSERT_FALSE(e.EtalonMode());
     EXPECT_EQ(e.Etalon().RecPos(), vTrWordBase_c::kRecordingFrames);
-    feed(quiet, 60);
-    feed(loud, 80);
-    feed(quiet, 60);
+    Feed(e, quiet, 60);
+    Feed(e, loud, 80);
+    Feed(e, quiet, 60);
     ASSERT_TRUE(e.Say().HasData());
     EXPECT_NE(e.WarpData(), nullptr);
     EXPECT_GE(e.LastMark(), 1);
