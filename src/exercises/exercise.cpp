@@ -2,7 +2,11 @@
 
 #include "display/dx_screen.h"
 #include "exercises/app_services.h"
+#include "exercises/amp_exercise.h"
 #include "exercises/control_buttons.h"
+#include "exercises/img_exercise.h"
+#include "exercises/pitch_exercise.h"
+#include "exercises/result_view.h"
 #include "platform/path_case.h"
 #include "platform/window.h"
 #include "settings/settings.h"
@@ -48,12 +52,6 @@ platform::Surface* vTrExercise_c::GetSurface() {
 int vTrExercise_c::GetWidth() const { return GetParent() ? GetParent()->GetWidth() : 0; }
 int vTrExercise_c::GetHeight() const { return GetParent() ? GetParent()->GetHeight() : 0; }
 int vTrExercise_c::GetBPP() const { return GetParent() ? GetParent()->GetBPP() : 0; }
-
-vDxImage_i& vTrExercise_c::Screen() const {
-    vDxImage_i* parent = GetParent();
-    if (!parent || !parent->GetSurface()) throw vTextException_c("The exercise is not attached to a screen");
-    return *parent;
-}
 
 void vTrExercise_c::Changed() {
     const vDxScreen_c* screen = vDxScreen_c::Current();
@@ -178,15 +176,6 @@ void vTrExercise_c::DeclareImage(const vPropDesc_c& prop, const char* className,
     prop.store(this, made.release());
 }
 
-template <class Button>
-void vTrExercise_c::MakeControlButton(std::unique_ptr<Button>& slot, int x, int y) {
-    if (slot) return;
-    slot = std::make_unique<Button>();
-    slot->SetPos({x, y});
-    slot->BindExercise(this);
-    slot->SetParent(this);
-}
-
 void vTrExercise_c::OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) {
     if (Named(prop, "BgImage")) {
         DeclareImage(prop, className, &vDxImage_i::sTypeInfo);
@@ -297,3 +286,34 @@ V_REGISTER_CLASS(vTrContExercise_c,
     V_PROP("OfsLeft", mOfsLeft),
     V_PROP("OfsBottom", mOfsBottom),
     V_PROP("OfsRight", mOfsRight));
+
+// The exercise classes are created by name only (from exercise files), so
+// nothing else would pull their code into a program: they are registered in
+// this file, which every program that shows exercises links.
+V_REGISTER_CLASS(vTrAmpExercise_c,
+    V_PROP("PenColor", mPenColor),
+    V_PROP("OverloadPos", mOverloadPos),
+    V_PROP("OverloadSize", mOverloadSize),
+    V_PROP_DECLARED("HeadImage", mHeadImage));
+
+V_REGISTER_CLASS(vTrPitchExercise_c,
+    V_PROP("PenColor", mPenColor),
+    V_PROP("OverloadPos", mOverloadPos),
+    V_PROP("OverloadSize", mOverloadSize),
+    V_PROP_DECLARED("HeadImage", mHeadImage));
+
+V_REGISTER_CLASS(vTrPitch2Exercise_c,
+    V_PROP("PenColor", mPenColor),
+    V_PROP("OverloadPos", mOverloadPos),
+    V_PROP("OverloadSize", mOverloadSize),
+    V_PROP("NeckPos", mNeckPos),
+    V_PROP("HeadX", mHeadX),
+    V_PROP("HeadMinY", mHeadMinY),
+    V_PROP("HeadMaxY", mHeadMaxY),
+    V_PROP("NeckOverlap", mNeckOverlap),
+    V_PROP_DECLARED("HeadImage", mHeadImage),
+    V_PROP_DECLARED("NeckImage", mNeckImage));
+
+V_REGISTER_CLASS(vTrResultView_c);
+
+V_REGISTER_CLASS(vTrImgExercise_c);

@@ -313,3 +313,40 @@ TEST_F(ExerciseBase, TheFeedbackSetReplacesPicturesWhereItHasThem) {
     EXPECT_EQ(plain.FeedbackOffset(), 4294967295u);
     EXPECT_EQ(plain.FeedbackPrefix(), "");
 }
+
+TEST_F(ExerciseBase, TheBundledVoiceExercisesLoadAndShow) {
+    const struct {
+        const char* file;
+        int kind;
+    } files[] = {{"Voice/Loudness.exc", 1}, {"Voice/Pitch.exc", 4}, {"Voice/Giraffe.exc", 2}, {"Voice/Mouth.exc", 0}};
+    for (const auto& f : files) {
+        vTrContExercise_c* ex = nullptr;
+        try {
+            ex = ShowFile<vTrContExercise_c>(f.file);
+        } catch (const vException_c& e) {
+            ADD_FAILURE() << f.file << ": " << e.Message();
+            continue;
+        }
+        ASSERT_NE(ex, nullptr) << f.file;
+        EXPECT_EQ(ex->GetKind(), f.kind) << f.file;
+        ASSERT_NE(ex->ExImage(), nullptr) << f.file;
+        EXPECT_GT(ex->ExImage()->GetWidth(), 300) << f.file;
+        EXPECT_EQ(ex->DisplayRect().w, ex->ExImage()->GetWidth()) << f.file;
+        // The background covers the screen, the picture the display area.
+        EXPECT_EQ(Pixel(3, 590), ex->GetBgImage()->CreateDC()->GetPixel(3, 590)) << f.file;
+        const vDxRect area = ex->DisplayRect();
+        EXPECT_EQ(Pixel(area.x + area.w - 2, area.y + 1), ex->ExImage()->CreateDC()->GetPixel(area.w - 2, 1)) << f.file;
+        EXPECT_GE(area.x + area.w, 600);
+        EXPECT_LE(area.x + area.w, 800);
+        EXPECT_LE(area.y + area.h, 600);
+        if (f.kind != 0) {
+            ASSERT_NE(ex->StartBtn(), nullptr);
+            EXPECT_EQ(ex->StartBtn()->GetWidth(), 16);
+            EXPECT_EQ(ex->OscBtn()->Count(), 6u);
+            // Listening from the start: start disabled, stop enabled.
+            EXPECT_TRUE(ex->IsRecording()) << f.file;
+            EXPECT_EQ(ex->StartBtn()->GetState(), vDxButtonState::kDisabled);
+            ex->StopRecording();
+        }
+    }
+}
