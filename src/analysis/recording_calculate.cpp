@@ -80,16 +80,22 @@ void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirant
         if (mWordEnd == mWordBegin) mWordEnd = n;
     }
     mRecSize = mWordEnd - mWordBegin;
+    // Sample loops over plain pointers, so that they vectorise.
     int64_t sampleSum = 0, sampleCount = 0;
     int32_t hi = 0, lo = 0;
     for (int32_t p = 0; p < Capacity(); ++p) {
         const vAllHmData_c& f = mData[static_cast<size_t>(p)];
-        for (int32_t i = 0; f.Samples() && i < f.SampleCount(); ++i) {
-            sampleSum += f.Samples()[i];
-            hi = std::max<int32_t>(hi, f.Samples()[i]);
-            lo = std::min<int32_t>(lo, f.Samples()[i]);
+        const int16_t* s = f.Samples();
+        if (!s) continue;
+        const int32_t count = f.SampleCount();
+        int64_t frameSum = 0;
+        for (int32_t i = 0; i < count; ++i) {
+            frameSum += s[i];
+            hi = std::max<int32_t>(hi, s[i]);
+            lo = std::min<int32_t>(lo, s[i]);
         }
-        if (f.Samples()) sampleCount += f.SampleCount();
+        sampleSum += frameSum;
+        sampleCount += count;
     }
     if (sampleCount) {
         const int32_t mean = static_cast<int32_t>(sampleSum / sampleCount);
@@ -98,8 +104,11 @@ void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirant
             const int64_t g = 32768000 / peak;
             for (int32_t p = 0; p < Capacity(); ++p) {
                 vAllHmData_c& f = mData[static_cast<size_t>(p)];
-                for (int32_t i = 0; f.Samples() && i < f.SampleCount(); ++i)
-                    f.Samples()[i] = static_cast<int16_t>(std::clamp<int64_t>((f.Samples()[i] - mean) * g / 1024, -32000, 32000));
+                int16_t* s = f.Samples();
+                if (!s) continue;
+                const int32_t count = f.SampleCount();
+                for (int32_t i = 0; i < count; ++i)
+                    s[i] = static_cast<int16_t>(std::clamp<int64_t>((s[i] - mean) * g / 1024, -32000, 32000));
             }
         }
     }
