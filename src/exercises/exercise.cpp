@@ -7,6 +7,9 @@
 #include "exercises/img_exercise.h"
 #include "exercises/pitch_exercise.h"
 #include "exercises/result_view.h"
+#include "exercises/marker_buttons.h"
+#include "exercises/word_buttons.h"
+#include "exercises/word_exercise.h"
 #include "platform/path_case.h"
 #include "platform/window.h"
 #include "settings/settings.h"
@@ -317,3 +320,37 @@ V_REGISTER_CLASS(vTrPitch2Exercise_c,
 V_REGISTER_CLASS(vTrResultView_c);
 
 V_REGISTER_CLASS(vTrImgExercise_c);
+
+// The word exercise, by the same rule.
+V_REGISTER_CLASS(vTrWordExercise_c,
+    V_PROP("EtalonPos", mEtalonPos),
+    V_PROP("SayPos", mSayPos),
+    V_PROP_DECLARED("ExImage", mExImage),
+    V_PROP_DECLARED("VolExImage", mVolExImage),
+    V_PROP_DECLARED("PitchExImage", mPitchExImage),
+    V_PROP_FIXED("DispErrBtn", mDispErrBtn),
+    V_PROP_FIXED("SaveBtn", mSaveBtn),
+    V_PROP_FIXED("EditBtn", mEditBtn),
+    V_PROP_FIXED("ChActBtn", mChActBtn),
+    V_PROP("DiffLineHeight", mDiffLineHeight),
+    V_PROP("DiffLinePos", mDiffLinePos),
+    V_PROP_FIXED("ResDisplay", mResDisplay),
+    V_PROP_FIXED("ResDisplay2", mResDisplay2),
+    V_PROP("ShowSpirant", mShowSpirant),
+    V_PROP("ShowVocal", mShowVocal),
+    V_PROP("DisplayDiffLine", mDisplayDiffLine),
+    V_PROP("EtalonFile", mEtalonFile),
+    V_PROP("WavFileName", mWavFileName),
+    V_PROP("MinValues", mMinValues),
+    V_PROP("MaxValues", mMaxValues),
+    V_PROP("MinWeight", mMinWeight),
+    V_PROP("MaxWeight", mMaxWeight),
+    V_PROP("EditorEtalonFile1", mEditorEtalonFile1),
+    V_PROP("EditorEtalonFile2", mEditorEtalonFile2),
+    V_PROP("EditorEtalonFile3", mEditorEtalonFile3),
+    V_PROP("EditorWavFileName1", mEditorWavFileName1),
+    V_PROP("EditorWavFileName2", mEditorWavFileName2),
+    V_PROP("EditorWavFileName3", mEditorWavFileName3),
+    V_PROP("LabelSize", mLabelSize),
+    V_PROP_FIXED("AutoSegmentBtn", mAutoSegmentBtn),
+    V_PROP_FIXED("LockMarkersBtn", mLockMarkersBtn));

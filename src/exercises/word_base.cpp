@@ -19,16 +19,6 @@ bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.
 // The capture buffer: WindowNum blocks of WindowSize samples.
 int BufferLengthOf(const vWordDetectorSettings_c& s) { return static_cast<int>(s.windowSize * s.windowNum); }
 
-// Makes a button of the slot's class bound to the exercise when the slot is
-// empty (a definition that names the property without an object).
-template <class Button>
-void MakeButton(std::unique_ptr<Button>& slot, vTrExercise_c* exercise) {
-    if (slot) return;
-    slot = std::make_unique<Button>();
-    slot->BindExercise(exercise);
-    slot->SetParent(exercise);
-}
-
 // A destroyed button leaves the image tree and the event chains with it.
 template <class Button>
 void DestroyButton(std::unique_ptr<Button>& slot) {
@@ -232,21 +222,21 @@ void vTrWordBase_c::DrawRecording(const vTrWordDisplay_c::Args& args, int32_t er
 
 void vTrWordBase_c::OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) {
     if (Named(prop, "PlaybackBtn")) {
-        MakeButton(mPlaybackBtn, this);
+        MakeControlButton(mPlaybackBtn, 0, 0);
     } else if (Named(prop, "PlaybackBtn2")) {
-        MakeButton(mPlaybackBtn2, this);
+        MakeControlButton(mPlaybackBtn2, 0, 0);
     } else if (Named(prop, "SaveSayBtn")) {
-        MakeButton(mSaveSayBtn, this);
+        MakeControlButton(mSaveSayBtn, 0, 0);
     } else if (Named(prop, "LoadBtn")) {
-        MakeButton(mLoadBtn, this);
+        MakeControlButton(mLoadBtn, 0, 0);
     } else if (Named(prop, "LoadBtn2")) {
-        MakeButton(mLoadBtn2, this);
+        MakeControlButton(mLoadBtn2, 0, 0);
     } else if (Named(prop, "GotoBtn")) {
-        MakeButton(mGotoBtn, this);
+        MakeControlButton(mGotoBtn, 0, 0);
     } else if (Named(prop, "StartBtn")) {
-        MakeButton(mStartBtn, this);
+        MakeControlButton(mStartBtn, 0, 0);
     } else if (Named(prop, "StopBtn")) {
-        MakeButton(mStopBtn, this);
+        MakeControlButton(mStopBtn, 0, 0);
     } else {
         vTrExercise_c::OnDeclare(path, className, prop, address);
     }

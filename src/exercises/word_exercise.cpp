@@ -23,14 +23,6 @@ bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.
 constexpr uint32_t kEditorEtalonType = 6;
 
 template <class Object>
-void MakeOwned(std::unique_ptr<Object>& slot, vTrExercise_c* exercise) {
-    if (slot) return;
-    slot = std::make_unique<Object>();
-    if constexpr (std::is_base_of_v<vTrExerciseBinding_c, Object>) slot->BindExercise(exercise);
-    slot->SetParent(exercise);
-}
-
-template <class Object>
 void Destroy(std::unique_ptr<Object>& slot) {
     if (!slot) return;
     slot->SetParent(nullptr);
@@ -372,55 +364,24 @@ void vTrWordExercise_c::OnDeclare(const char* path, const char* className, const
     if (Named(prop, "ExImage") || Named(prop, "VolExImage") || Named(prop, "PitchExImage")) {
         DeclareImage(prop, className, &vDxImage_i::sTypeInfo);
     } else if (Named(prop, "DispErrBtn")) {
-        MakeOwned(mDispErrBtn, this);
+        MakeControlButton(mDispErrBtn, 0, 0);
     } else if (Named(prop, "ChActBtn")) {
-        MakeOwned(mChActBtn, this);
+        MakeControlButton(mChActBtn, 0, 0);
     } else if (Named(prop, "LockMarkersBtn")) {
-        MakeOwned(mLockMarkersBtn, this);
+        MakeControlButton(mLockMarkersBtn, 0, 0);
     } else if (Named(prop, "SaveBtn")) {
-        MakeOwned(mSaveBtn, this);
+        MakeControlButton(mSaveBtn, 0, 0);
     } else if (Named(prop, "EditBtn")) {
-        MakeOwned(mEditBtn, this);
+        MakeControlButton(mEditBtn, 0, 0);
     } else if (Named(prop, "AutoSegmentBtn")) {
-        MakeOwned(mAutoSegmentBtn, this);
-    } else if (Named(prop, "ResDisplay")) {
-        MakeOwned(mResDisplay, this);
-    } else if (Named(prop, "ResDisplay2")) {
-        MakeOwned(mResDisplay2, this);
+        MakeControlButton(mAutoSegmentBtn, 0, 0);
+    } else if (Named(prop, "ResDisplay") || Named(prop, "ResDisplay2")) {
+        std::unique_ptr<vTrResultView_c>& view = Named(prop, "ResDisplay") ? mResDisplay : mResDisplay2;
+        if (!view) {
+            view = std::make_unique<vTrResultView_c>();
+            view->SetParent(this);
+        }
     } else {
         vTrWordBase_c::OnDeclare(path, className, prop, address);
     }
 }
-
-V_REGISTER_CLASS(vTrWordExercise_c,
-    V_PROP("EtalonPos", mEtalonPos),
-    V_PROP("SayPos", mSayPos),
-    V_PROP_DECLARED("ExImage", mExImage),
-    V_PROP_DECLARED("VolExImage", mVolExImage),
-    V_PROP_DECLARED("PitchExImage", mPitchExImage),
-    V_PROP_FIXED("DispErrBtn", mDispErrBtn),
-    V_PROP_FIXED("SaveBtn", mSaveBtn),
-    V_PROP_FIXED("EditBtn", mEditBtn),
-    V_PROP_FIXED("ChActBtn", mChActBtn),
-    V_PROP("DiffLineHeight", mDiffLineHeight),
-    V_PROP("DiffLinePos", mDiffLinePos),
-    V_PROP_FIXED("ResDisplay", mResDisplay),
-    V_PROP_FIXED("ResDisplay2", mResDisplay2),
-    V_PROP("ShowSpirant", mShowSpirant),
-    V_PROP("ShowVocal", mShowVocal),
-    V_PROP("DisplayDiffLine", mDisplayDiffLine),
-    V_PROP("EtalonFile", mEtalonFile),
-    V_PROP("WavFileName", mWavFileName),
-    V_PROP("MinValues", mMinValues),
-    V_PROP("MaxValues", mMaxValues),
-    V_PROP("MinWeight", mMinWeight),
-    V_PROP("MaxWeight", mMaxWeight),
-    V_PROP("EditorEtalonFile1", mEditorEtalonFile1),
-    V_PROP("EditorEtalonFile2", mEditorEtalonFile2),
-    V_PROP("EditorEtalonFile3", mEditorEtalonFile3),
-    V_PROP("EditorWavFileName1", mEditorWavFileName1),
-    V_PROP("EditorWavFileName2", mEditorWavFileName2),
-    V_PROP("EditorWavFileName3", mEditorWavFileName3),
-    V_PROP("LabelSize", mLabelSize),
-    V_PROP_FIXED("AutoSegmentBtn", mAutoSegmentBtn),
-    V_PROP_FIXED("LockMarkersBtn", mLockMarkersBtn));

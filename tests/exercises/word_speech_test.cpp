@@ -71,7 +71,7 @@ TEST_F(WordFixture, SpokenWordsBecomeTheEtalonAndAreMarked) {
     ex.Show();
     ASSERT_TRUE(ex.EtalonMode());
     ASSERT_TRUE(ex.IsRecording());
-    ASSERT_TRUE(PumpUntil([&] { return ex.said.size() >= 3; }, 60)) << ex.said.size() << " words heard";
+    ASSERT_TRUE(PumpUntil([&] { return ex.said.size() >= 3; })) << ex.said.size() << " words heard";
 
     EXPECT_TRUE(ex.said[0].asEtalon);
     EXPECT_FALSE(ex.EtalonMode());
