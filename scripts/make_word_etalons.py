@@ -1,0 +1,252 @@
+#!/usr/bin/env python3
+"""Makes the teacher's reference words (etalons) of the bundled word exercises
+with espeak-ng: for each word a 22050 Hz mono 16-bit WAV file, an etalon
+definition file (a vRecording_c naming the WAV, with one segment marker per
+speech sound) and the word exercise that uses it, plus the pictures the
+exercises share: display backgrounds of the four display modes, the five
+result pictures (marks 1 to 5) and the buttons. The output is committed; run
+this again only to change the words.
+
+Sound boundaries come from espeak-ng itself: the word's phonemes (-x) are
+spoken again as growing prefixes ([[...]] phoneme input), and the end of each
+prefix's sound, less its trailing silence, is where the next sound starts.
+
+usage: scripts/make_word_etalons.py [output folder]   (default data/english/Words)
+"""
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import wave
+
+RATE = 22050
+FRAME = 224          # samples per analysis frame
+ONSET = 600          # |sample| from which the word has begun
+VOICE = "en"
+
+# (exercise name, word, SAMPA code of each espeak-ng phoneme, label of each)
+WORDS = [
+    ("Fish", "fish", ["f", "I", "S"], ["f", "i", "sh"]),
+    ("Sun", "sun", ["s", "V", "n"], ["s", "u", "n"]),
+    ("Cat", "cat", ["k", "{", "t"], ["c", "a", "t"]),
+    ("Moon", "moon", ["m", "u:", "n"], ["m", "oo", "n"]),
+]
+
+
+def speak(text, out, phonemes=False, speed=140, pitch=50):
+    raw = out + ".raw.wav"
+    arg = "[[" + text + "]]" if phonemes else text
+    subprocess.run(["espeak-ng", "-v", VOICE, "-s", str(speed), "-p", str(pitch), "-w", raw, arg], check=True)
+    subprocess.run(["sox", raw, "-r", str(RATE), "-c", "1", "-b", "16", "-e", "signed-integer", out], check=True)
+    os.remove(raw)
+
+
+def samples(path):
+    with wave.open(path, "rb") as w:
+        data = w.readframes(w.getnframes())
+    return struct.unpack("<%dh" % (len(data) // 2), data)
+
+
+def sound_end(s):
+    """Index after the last sample of the sound (trailing silence cut)."""
+    for i in range(len(s) - 1, -1, -1):
+        if abs(s[i]) >= ONSET:
+            return i + 1
+    return 0
+
+
+def onset(s):
+    for i, v in enumerate(s):
+        if abs(v) >= ONSET:
+            return i
+    return 0
+
+
+def phonemes(word):
+    out = subprocess.run(["espeak-ng", "-q", "-x", "-v", VOICE, word], check=True, capture_output=True, text=True)
+    return out.stdout.strip()
+
+
+def split_phonemes(mnemonics, count):
+    """espeak-ng's phoneme string cut into count sounds; stress marks stay
+    with the sound they precede."""
+    units, pending = [], ""
+    i = 0
+    while i < len(mnemonics):
+        c = mnemonics[i]
+        if c in "',":
+            pending += c
+            i += 1
+            continue
+        unit = c
+        # Two-letter phonemes and length marks of espeak-ng's English.
+        while i + 1 < len(mnemonics) and mnemonics[i + 1] in ":@#":
+            i += 1
+            unit += mnemonics[i]
+        units.append(pending + unit)
+        pending = ""
+        i += 1
+    if len(units) != count:
+        raise SystemExit("espeak-ng gave %r for %d sounds" % (units, count))
+    return units
+
+
+def boundaries(word, count, tmp):
+    units = split_phonemes(phonemes(word), count)
+    ends = []
+    for n in range(1, count):
+        path = os.path.join(tmp, "prefix%d.wav" % n)
+        speak("".join(units[:n]), path, phonemes=True)
+        ends.append(sound_end(samples(path)))
+    return [0] + ends
+
+
+def bmp(path, *draw):
+    subprocess.run(["convert", "-size", "600x150"] + list(draw) + ["-type", "truecolor", "BMP3:" + path], check=True)
+
+
+def backgrounds(out):
+    pic = os.path.join(out, ".Pic")
+    os.makedirs(pic, exist_ok=True)
+    grid = []
+    for x in range(0, 600, 60):
+        grid += ["-draw", "line %d,0 %d,149" % (x, x)]
+    bmp(os.path.join(pic, "Bands.bmp"), "gradient:#101838-#000008", "-stroke", "#283050", *grid)
+    lines = []
+    for y in range(29, 150, 30):
+        lines += ["-draw", "line 0,%d 599,%d" % (y, y)]
+    bmp(os.path.join(pic, "Volume.bmp"), "xc:#081808", "-stroke", "#204020", *lines)
+    bmp(os.path.join(pic, "Pitch.bmp"), "xc:#180818", "-stroke", "#402040", "-draw", "line 0,74 599,74", *grid)
+
+
+def button(path, label, colour, size="72x28"):
+    """The four states of a button: normal, hover, pressed, disabled."""
+    fills = [colour, colour, colour, "#9a9a9a"]
+    mods = ["100", "125", "75", "100"]
+    for i in range(4):
+        subprocess.run(["convert", "-size", size, "xc:" + fills[i], "-modulate", mods[i],
+                        "-fill", "#d0d0d0" if i == 3 else "white", "-font", "DejaVu-Sans-Bold", "-pointsize", "12",
+                        "-gravity", "center", "-annotate", "+0+0", label,
+                        "-type", "truecolor", "BMP3:%s%d.bmp" % (path, i)], check=True)
+
+
+def checkbox(path, labels, colour):
+    """A checkbox of len(labels) values: pressed and disabled, then normal
+    and hover of each value (pictures 0, 1 and 2v + 2, 2v + 3)."""
+    button(path + "_", labels[0], colour)
+    for i in range(4):
+        os.replace("%s_%d.bmp" % (path, i), "%s%d.bmp" % (path, i))
+    for v in range(1, len(labels)):
+        button(path + "_", labels[v], colour)
+        os.replace("%s_0.bmp" % path, "%s%d.bmp" % (path, 2 * v + 2))
+        os.replace("%s_1.bmp" % path, "%s%d.bmp" % (path, 2 * v + 3))
+        for i in (2, 3):
+            os.remove("%s_%d.bmp" % (path, i))
+
+
+def pictures(out):
+    pic = os.path.join(out, ".Pic")
+    # Result pictures: a face from sad (mark 1) to happy (mark 5).
+    colours = ["#c03030", "#d07020", "#d0b020", "#80b030", "#30a040"]
+    for mark in range(1, 6):
+        smile = (mark - 3) * 12
+        subprocess.run(["convert", "-size", "120x120", "xc:#202020", "-fill", colours[mark - 1],
+                        "-draw", "circle 60,60 60,8", "-fill", "black", "-draw", "circle 42,48 42,40",
+                        "-draw", "circle 78,48 78,40", "-fill", "none", "-stroke", "black", "-strokewidth", "5",
+                        "-draw", "bezier 34,%d 60,%d 86,%d" % (82 - smile // 2, 82 + smile, 82 - smile // 2),
+                        "-stroke", "none", "-fill", "white", "-font", "DejaVu-Sans-Bold", "-pointsize", "16",
+                        "-gravity", "southeast", "-annotate", "+4+2", str(mark),
+                        "-type", "truecolor", "BMP3:" + os.path.join(pic, "Mark%d.bmp" % mark)], check=True)
+    buttons = os.path.join(pic, "Buttons")
+    os.makedirs(buttons, exist_ok=True)
+    button(os.path.join(buttons, "Listen"), "Listen", "#3f9b4b")
+    button(os.path.join(buttons, "Stop"), "Stop", "#a03c3c")
+    button(os.path.join(buttons, "Play"), "Teacher", "#2f6db5")
+    button(os.path.join(buttons, "PlaySay"), "Me", "#6a4fa0")
+    checkbox(os.path.join(buttons, "Mode"), ["Bands", "Errors", "Volume", "Pitch"], "#2a8f8f")
+    checkbox(os.path.join(buttons, "Switch"), ["Etalon", "Say"], "#b0902a")
+
+
+ETALON = """// Etalon of "{word}" made by scripts/make_word_etalons.py with espeak-ng.
+<vRecording_c> Obj = {{
+  WavFileName = "Words/{name}.wav";
+  MarkerFontName = "DejaVu Sans";
+  Markers = {{
+{markers}  }}
+}}
+"""
+
+MARKER = """    <vSegmentMarker_c> = {{
+        Label = "{label}";
+        SegmentCode = "{code}";
+        Pos = {pos};
+    }}
+"""
+
+EXERCISE = """// Word exercise "{word}": the pupil imitates the teacher's word.
+<vTrWordExercise_c> Obj = {{
+  ExerciseType = 3;
+  VISound = "{visound}";
+  EtalonFile = "Words/{name}.dat";
+  WavFileName = "Words/{name}.wav";
+  EtalonPos = {{ x = 40; y = 40; }}
+  SayPos = {{ x = 40; y = 230; }}
+  <vDxFileImage_c> ExImage = {{ FileName = "Words/.Pic/Bands.bmp"; }}
+  <vDxFileImage_c> VolExImage = {{ FileName = "Words/.Pic/Volume.bmp"; }}
+  <vDxFileImage_c> PitchExImage = {{ FileName = "Words/.Pic/Pitch.bmp"; }}
+  StartBtn = {{ PosX = 40; PosY = 400;{start} }}
+  StopBtn = {{ PosX = 120; PosY = 400;{stop} }}
+  PlaybackBtn = {{ PosX = 200; PosY = 400;{play} }}
+  PlaybackBtn2 = {{ PosX = 280; PosY = 400;{playsay} }}
+  OverloadPos = {{ x = 760; y = 410; }}
+  DispErrBtn = {{ PosX = 480; PosY = 400; ImageCount = 10;{mode} }}
+  ChActBtn = {{ PosX = 560; PosY = 400; ImageCount = 6;{switch} }}
+  ResDisplay = {{
+    PosX = 660; PosY = 80;
+    ImageCount = 5;{marks}
+  }}
+}}
+"""
+
+
+def images(name, count, indent="\n      "):
+    return "".join('%s_Images[%d] = {{ FileName = "Words/.Pic/%s%d.bmp"; }}' % (indent, i, name, i) for i in range(count))
+
+
+def exercise_text(word, name, visound):
+    marks = "".join('\n    _Images[%d] = {{ FileName = "Words/.Pic/Mark%d.bmp"; }}' % (m, m + 1) for m in range(5))
+    return EXERCISE.format(word=word, name=name, visound=visound, start=images("Buttons/Listen", 4),
+                           stop=images("Buttons/Stop", 4), play=images("Buttons/Play", 4),
+                           playsay=images("Buttons/PlaySay", 4), mode=images("Buttons/Mode", 10),
+                           switch=images("Buttons/Switch", 6), marks=marks).replace("{{", "{").replace("}}", "}")
+
+
+def main():
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "data", "english", "Words")
+    os.makedirs(out, exist_ok=True)
+    backgrounds(out)
+    pictures(out)
+    with tempfile.TemporaryDirectory() as tmp:
+        for name, word, codes, labels in WORDS:
+            wav = os.path.join(out, name + ".wav")
+            speak(word, wav)
+            s = samples(wav)
+            start = onset(s)
+            # Word-relative frames: the analysis finds the word where its
+            # level rises, about where the samples leave the silence.
+            ends = boundaries(word, len(codes), tmp)
+            markers = ""
+            for b, code, label in zip(ends, codes, labels):
+                pos = max(0, (b - start) // FRAME) if b else 0
+                markers += MARKER.format(label=label, code=code, pos=pos)
+            with open(os.path.join(out, name + ".dat"), "w") as f:
+                f.write(ETALON.format(word=word, name=name, markers=markers))
+            with open(os.path.join(out, name + ".exc"), "w") as f:
+                f.write(exercise_text(word, name, codes[1]))
+            print("%s: %d samples, sounds at frames %s" % (name, len(s), [max(0, (b - start) // FRAME) for b in ends]))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,39 @@
+#pragma once
+// The buttons of the word exercise's marker and display functions. The
+// checkboxes lock the markers, switch between etalon and say mode and choose
+// the display mode (four states, modes 1..4); each acts after toggling, on
+// the word exercise it is bound to (not owned), and without one only
+// toggles. The edit, auto-segment and save buttons belong to the editor's
+// operations, which the word exercise does not have: their clicks do nothing.
+// User-interface thread only.
+
+#include "display/dx_button.h"
+#include "exercises/control_buttons.h"
+
+#define V_TR_MARKER_CHECKBOX(Name)                                        \
+    class Name : public vDxFileCheckbox_c, public vTrExerciseBinding_c {  \
+        V_RTTI_CLASS(Name, vDxFileCheckbox_c)                             \
+    public:                                                               \
+        Name();                                                           \
+        void OnClick() override;                                          \
+    }
+
+// The markers-locked flag := value > 0.
+V_TR_MARKER_CHECKBOX(vTrLockMarkersBtn_c);
+// Say mode when value > 0, else etalon mode.
+V_TR_MARKER_CHECKBOX(vTrChActBtn_c);
+// SetDisplayMode(value + 1); four values.
+V_TR_MARKER_CHECKBOX(vTrDispErrBtn_c);
+
+#undef V_TR_MARKER_CHECKBOX
+
+#define V_TR_EDITOR_BUTTON(Name)                                         \
+    class Name : public vDxFileButton_c, public vTrExerciseBinding_c {   \
+        V_RTTI_CLASS(Name, vDxFileButton_c)                              \
+    }
+
+V_TR_EDITOR_BUTTON(vHm1EdAutoSegmentBtn_c);
+V_TR_EDITOR_BUTTON(vTrEditBtn_c);
+V_TR_EDITOR_BUTTON(vTrSaveBtn_c);
+
+#undef V_TR_EDITOR_BUTTON

@@ -1,0 +1,153 @@
+#pragma once
+// vTrWordBase_c: the base of the exercises that work on whole spoken words
+// (the word exercise, the editor). It is its own capture object: every
+// filled buffer goes through the word detector, which collects a word into
+// the exercise's recording and hands it to WordRecorded between a Suspend and
+// a Resume. It owns the detector, the block processor that analyses the
+// frames, the recording (1000 frames, allocated once), the playback object
+// (made with the main window), the recording displays and the buttons of its
+// properties: start/stop, playback of both recordings, and, for a teacher,
+// save-say, the two loads and goto (destroyed at Show when no teacher is
+// logged in).
+//
+// User-interface thread only; buffers arrive as capture messages.
+
+#include <cstdint>
+#include <memory>
+
+#include "analysis/hm_block_processor.h"
+#include "analysis/recording.h"
+#include "analysis/word_detector.h"
+#include "audio/tr_wave_in.h"
+#include "audio/wave_out.h"
+#include "exercises/exercise.h"
+#include "exercises/word_display.h"
+
+class vTrPlaybackBtn_c;
+class vTrPlaybackBtn2_c;
+class vTrSaveSayFile_c;
+class vTrLoadBtn_c;
+class vTrLoadBtn2_c;
+class vTrGotoBtn_c;
+class vSoundFrames_c;
+class vWarpData_c;
+
+class vTrWordBase_c : public vTrExercise_c,
+                      public vTrWaveIn_c,
+                      public vWordListener_i,
+                      public vPlaybackListener_i,
+                      public vWordDisplayBackground_i {
+    V_RTTI_CLASS(vTrWordBase_c, vTrExercise_c)
+public:
+    // Frames a recording holds.
+    static constexpr int32_t kRecordingFrames = 1000;
+
+    vTrWordBase_c();
+    ~vTrWordBase_c() override;
+
+    // --- vTrExercise_c ---
+    // Overload indicator scaled, display mode of the exercise type, colours,
+    // the teacher rule, save button disabled, then the base show.
+    void Show() override;
+    void DrawControls() override;
+    void StartRecording() override;
+    void StopRecording() override;
+    void Suspend() override { vTrExercise_c::Suspend(); }
+    void Resume() override { vTrExercise_c::Resume(); }
+    void SetTone(bool on) override { vOscWaveIn_c::SetTone(on); }
+    void SetToneFrequency(double hz) override { vOscWaveIn_c::SetToneFrequency(hz); }
+    double GetToneFrequency() override { return vOscWaveIn_c::GetToneFrequency(); }
+    void SetToneAmplitude(double amplitude) override { vOscWaveIn_c::SetToneAmplitude(amplitude); }
+    double GetToneAmplitude() override { return vOscWaveIn_c::GetToneAmplitude(); }
+    // Re-reads "ResDisplay/ShowSpirant".
+    void ReadSettings(bool initial) override;
+    void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
+
+    // --- capture ---
+    // The detector's per-buffer procedure.
+    void ProcessBuffer(platform::AudioBuffer* header) override;
+    // The overload indicator red while the input clips, black after.
+    void OnOverloadBegin() override;
+    void OnOverloadEnd() override;
+
+    // --- word operations ---
+    // Suspends listening; both playback buttons disabled.
+    virtual void StartPlayback();
+    // Both playback buttons normal; resumes listening.
+    virtual void PlaybackFinished();
+    virtual void StartPlayback2() {}
+    // Stores a new mode and redraws; modes outside 1..4 raise
+    // "Unknown display mode!" and keep the current one.
+    virtual void SetDisplayMode(int mode);
+    virtual void RedrawDisplay() = 0;
+    virtual void LoadRecording() {}
+    virtual void LoadRecording2() {}
+    virtual void Goto() {}
+    // Copies "Say.wav" into the pupil's files through the user management;
+    // silent on failure.
+    virtual void SaveSay();
+    void WordRecorded(vRecording_c& recording) override = 0;
+    void DrawDisplayBackground(vDxImage_i& target, vDxPoint position) override = 0;
+    void OnPlaybackFinished() override { PlaybackFinished(); }
+
+    // --- state ---
+    int DisplayMode() const { return mDisplayMode; }
+    vRecording_c& Recording() { return mRecording; }
+    const vWordDetector_c& Detector() const { return mDetector; }
+    vHMBlockProcessor_c& Processor() { return *mProcessor; }
+    // The playback object, made with the main window on first use; null
+    // without a main window.
+    vTrPlayback_c* Playback();
+    vTrWordDisplay_c& Display() { return mDisplay; }
+    int32_t DispWidth() const { return mDispWidth; }
+    int32_t DispHeight() const { return mDispHeight; }
+    vDxRect OverloadRect() const { return {mOverloadScreenPos.x, mOverloadScreenPos.y, mOverloadScreenSize.x, mOverloadScreenSize.y}; }
+    vTrPlaybackBtn_c* PlaybackBtn() const { return mPlaybackBtn.get(); }
+    vTrPlaybackBtn2_c* PlaybackBtn2() const { return mPlaybackBtn2.get(); }
+    vTrSaveSayFile_c* SaveSayBtn() const { return mSaveSayBtn.get(); }
+    vTrLoadBtn_c* LoadBtn() const { return mLoadBtn.get(); }
+    vTrLoadBtn2_c* LoadBtn2() const { return mLoadBtn2.get(); }
+    vTrGotoBtn_c* GotoBtn() const { return mGotoBtn.get(); }
+    vTrStartBtn_c* StartBtn() const { return mStartBtn.get(); }
+    vTrStopBtn_c* StopBtn() const { return mStopBtn.get(); }
+
+protected:
+    // The three recording displays at position of the exercise's display
+    // size; reference and warp for the warped form.
+    vTrWordDisplay_c::Args DisplayArgs(vDxPoint position, vRecording_c& recording, vRecording_c* reference,
+                                       const vWarpData_c* warp);
+    // One display in the current mode (1, 2: bands, mode 2 with the error
+    // marks at errorLevel; 3: volume; 4: pitch), and the markers of a plain
+    // display. measured receives the aligned frames of a warped band display.
+    void DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel, vSoundFrames_c* measured);
+    // Every button of this class (null when absent), for subscribing and drawing.
+    std::array<vDxFileButton_c*, 8> WordButtons() const;
+
+    std::unique_ptr<vTrPlaybackBtn_c> mPlaybackBtn;
+    std::unique_ptr<vTrPlaybackBtn2_c> mPlaybackBtn2;
+    std::unique_ptr<vTrSaveSayFile_c> mSaveSayBtn;
+    std::unique_ptr<vTrLoadBtn_c> mLoadBtn;
+    std::unique_ptr<vTrLoadBtn2_c> mLoadBtn2;
+    std::unique_ptr<vTrGotoBtn_c> mGotoBtn;
+    std::unique_ptr<vTrStartBtn_c> mStartBtn;
+    std::unique_ptr<vTrStopBtn_c> mStopBtn;
+    int32_t mDispWidth = 600;
+    int32_t mDispHeight = 150;
+    vPointProp_c mOverloadPos{50, 50};
+    vPointProp_c mOverloadSize{10, 10};
+
+private:
+    void ShowRecordingButtons(bool recording);
+    void FillOverload(int paletteIndex);
+
+    vWordDetector_c mDetector;
+    std::unique_ptr<vHMBlockProcessor_c> mProcessor;
+    vRecording_c mRecording{kRecordingFrames};
+    vTrWordDisplay_c mDisplay;
+    std::unique_ptr<vTrPlayback_c> mPlayback;
+    int mDisplayMode = 1;
+    vDxPoint mOverloadScreenPos, mOverloadScreenSize;
+};
+
+// The display mode an exercise type starts in ("ResDisplay/Type%d_DispMode").
+int ReadDisplayModeSetting(uint32_t exerciseType);

@@ -1,0 +1,387 @@
+#include "exercises/word_exercise.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "display/dx_dc.h"
+#include "exercises/app_services.h"
+#include "exercises/marker_buttons.h"
+#include "exercises/result_view.h"
+#include "exercises/word_buttons.h"
+#include "objects/loader.h"
+#include "objects/prop_strm.h"
+#include "platform/atomic_file.h"
+#include "platform/path_case.h"
+#include "settings/settings.h"
+
+namespace {
+
+bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.name, name) == 0; }
+
+// The exercise type whose etalon is the editor's: saved as "Etalon.wav",
+// marked without the new calculation.
+constexpr uint32_t kEditorEtalonType = 6;
+
+template <class Object>
+void Destroy(std::unique_ptr<Object>& slot) {
+    if (!slot) return;
+    slot->SetParent(nullptr);
+    slot.reset();
+}
+
+void RemoveIfPresent(const char* name) {
+    const std::string path = platform::MatchExistingCase(name);
+    if (platform::IsRegularFile(path)) std::remove(path.c_str());
+}
+
+}  // namespace
+
+vTrWordExercise_c::vTrWordExercise_c()
+    : mShowSpirant(Display().Settings().showSpirant),
+      mShowVocal(Display().Settings().showVocal),
+      mScore(vWordScoreSettings_c::Read()) {
+    mNewCalculation = mScore.newCalculation;
+    if (gSettings.FileName()) mErrorLevel = gSettings.GetInt("TimeWarp/DisplayErrorLevel", mErrorLevel);
+    ReadSettings(true);
+    RemoveIfPresent("Say.wav");
+    RemoveIfPresent("etalon.wav");
+}
+
+vTrWordExercise_c::~vTrWordExercise_c() = default;
+
+void vTrWordExercise_c::ReadSettings(bool initial) {
+    vTrWordBase_c::ReadSettings(initial);
+    if (!gSettings.FileName()) return;
+    mAutoPlayback = gSettings.GetBool("ResDisplay/AutoPlayback", true);
+    mShowBG = gSettings.GetBool("WordExercise/ShowBG", true);
+    mShowSpirant = Display().Settings().showSpirant;
+}
+
+bool vTrWordExercise_c::Loaded() {
+    Display().Settings().showSpirant = mShowSpirant;
+    Display().Settings().showVocal = mShowVocal;
+    return vTrWordBase_c::Loaded();
+}
+
+void vTrWordExercise_c::Attach(vDxImage_i* owner) {
+    vTrWordBase_c::Attach(owner);
+    DrawBackground(false);
+    if (vWindow_c* window = DxMainWindow()) {
+        AttachToWindow(*window);
+        // The mouse and character chains: this exercise passes them on.
+        for (int chain = static_cast<int>(Chain::MouseMove); chain <= static_cast<int>(Chain::Char); ++chain)
+            if (!InChain(static_cast<Chain>(chain))) JoinChain(static_cast<Chain>(chain), *window);
+    }
+}
+
+void vTrWordExercise_c::Show() {
+    Destroy(mSaveBtn);
+    Destroy(mEditBtn);
+    Destroy(mAutoSegmentBtn);
+    Destroy(mBgEditBtn);
+    if (mExerciseType == kEditorEtalonType) mNewCalculation = false;
+    if (mNewCalculation && !mLimits) mLimits = std::make_unique<vSoundLimits>(VISound(), mScore.limitsFile);
+    for (vDxFileButton_c* b : {static_cast<vDxFileButton_c*>(mDispErrBtn.get()),
+                               static_cast<vDxFileButton_c*>(mChActBtn.get()),
+                               static_cast<vDxFileButton_c*>(mLockMarkersBtn.get())})
+        SubscribeButton(b);
+    vTrWordBase_c::Show();
+    StartRecording();
+    if (mAutoPlayback) StartPlayback();
+}
+
+void vTrWordExercise_c::DrawControls() {
+    vTrWordBase_c::DrawControls();
+    if (mDispErrBtn) mDispErrBtn->Redraw();
+    if (mChActBtn) mChActBtn->Redraw();
+    if (mSaveBtn) mSaveBtn->Redraw();
+    if (mEditBtn) mEditBtn->Redraw();
+    if (mAutoSegmentBtn) mAutoSegmentBtn->Redraw();
+    if (mLockMarkersBtn) mLockMarkersBtn->Redraw();
+    RedrawResults();
+}
+
+void vTrWordExercise_c::RedrawResults() {
+    for (vTrResultView_c* view : {mResDisplay.get(), mResDisplay2.get()}) {
+        if (!view) continue;
+        view->Draw();
+        view->ShowEntry(view->GetEntry());
+    }
+}
+
+void vTrWordExercise_c::Report(const vException_c& e, int severity) {
+    if (vWindow_c* window = DxMainWindow()) window->ShowException(e, severity);
+}
+
+void vTrWordExercise_c::LoadEtalonFile() {
+    const std::string path = platform::MatchExistingCase(platform::ToForwardSlashes(mEtalonFile));
+    // The reader takes a missing file for an empty one.
+    if (!platform::IsRegularFile(path)) throw vPrintException_c(0, "Cannot open etalon file %s!", mEtalonFile.c_str());
+    vLoader_c loader;
+    LoadDefinitionFile(path, loader);
+    auto* recording = dynamic_cast<vRecording_c*>(loader.Object());
+    if (!recording) throw vPrintException_c(0, "%s holds no recording.", mEtalonFile.c_str());
+    if (!recording->HasData()) throw vPrintException_c(0, "The etalon of %s has no frames.", mEtalonFile.c_str());
+    mEtalon = *recording;
+    mEtalon.SetProcessor(&Processor());
+}
+
+void vTrWordExercise_c::DrawBackground(bool load) {
+    vTrExercise_c::DrawBackground(false);
+    if (mExImage) {
+        mDispWidth = mExImage->GetWidth();
+        mDispHeight = mExImage->GetHeight();
+    }
+    if (!mEnableResDisplay) Destroy(mResDisplay);
+    DrawDisplayBackground(*this, EtalonPos());
+    DrawDisplayBackground(*this, SayPos());
+    if (mDisplayDiffLine) FillRect({mDiffLinePos.mX, mDiffLinePos.mY, mDispWidth, mDiffLineHeight}, MakeColor(kTrBlackPaletteIndex));
+    bool prepared = false;
+    if (load) {
+        bool loaded = false;
+        if (!mEtalonFile.empty()) {
+            try {
+                LoadEtalonFile();
+                loaded = true;
+            } catch (const vException_c& e) {
+                Report(e, vWindow_c::kError);
+            }
+        }
+        if (mDispErrBtn && loaded && !mEtalon.PitchCalculated() && !mEtalon.WaveValid()) mDispErrBtn->SetValue(3);
+        // Say mode needs the etalon's word section, which the analysis finds.
+        if (loaded) {
+            PrepareEtalon();
+            prepared = true;
+        }
+        NotifyBeginUpdate();
+        mEtalonMode = !loaded;
+        if (mChActBtn) mChActBtn->SetValue(loaded ? 1 : 0);
+        MarkActiveDisplay();
+        if (mDispErrBtn) mDispErrBtn->Redraw();
+        RedrawResults();
+        if (loaded) SetEtalonMode(false);
+        if (mSaveBtn) mSaveBtn->Redraw();
+        if (mEditBtn) mEditBtn->Redraw();
+        NotifyEndUpdate();
+    }
+    if (mEtalon.HasData() && !prepared) PrepareEtalon();
+}
+
+void vTrWordExercise_c::Calculate(vRecording_c& recording) {
+    recording.Calculate(mScore.dontCareLevel, mScore.medianWidth, mScore.spirantLimit, mScore.normToMax,
+                        vWordScoreSettings_c::kPitchFrames);
+}
+
+void vTrWordExercise_c::PrepareEtalon() {
+    Calculate(mEtalon);
+    if (mNewCalculation) mSoundFrames.Allocate(mEtalon.RecSize(), mLimits ? mLimits->TrackingWord() : 0);
+    DrawEtalon();
+    if (mNewCalculation) mSoundFrames.LoadModels(mScore.modelsFile);
+}
+
+void vTrWordExercise_c::SetEtalonMode(bool etalon) {
+    if (!etalon && mEtalon.RecSize() <= 0) {
+        if (mChActBtn) mChActBtn->SetValue(0);
+        return;
+    }
+    Suspend();
+    mEtalonMode = etalon;
+    if (mChActBtn) mChActBtn->SetValue(etalon ? 0 : 1);
+    MarkActiveDisplay();
+    Resume();
+}
+
+void vTrWordExercise_c::MarkActiveDisplay() {
+    if (!GetSurface()) return;
+    const uint32_t red = MakeColor(255, 0, 0), black = MakeColor(0, 0, 0);
+    auto dc = CreateDC();
+    auto outline = [&](vDxPoint p, uint32_t colour) {
+        const int x0 = p.x - 1, y0 = p.y - 1, x1 = x0 + mDispWidth + 1, y1 = y0 + mDispHeight + 1;
+        dc->DrawLine(x0, y0, x1, y0, colour);
+        dc->DrawLine(x1, y0, x1, y1, colour);
+        dc->DrawLine(x1, y1, x0, y1, colour);
+        dc->DrawLine(x0, y1, x0, y0, colour);
+    };
+    outline(EtalonPos(), mEtalonMode ? red : black);
+    outline(SayPos(), mEtalonMode ? black : red);
+    dc.reset();
+    Changed();
+}
+
+void vTrWordExercise_c::DrawEtalon() {
+    if (!GetSurface()) return;
+    if (mEtalon.HasData() && mExerciseType == kEditorEtalonType) {
+        mWavFileName = "Etalon.wav";
+        mEtalon.SaveWave("Etalon.wav", false);
+    }
+    const auto args = DisplayArgs(EtalonPos(), mEtalon, nullptr, nullptr);
+    DrawRecording(args, mErrorLevel, nullptr);
+    if (mEtalon.HasData()) Display().DrawMarkers(args, mNewCalculation ? &mSoundFrames : nullptr);
+    MarkActiveDisplay();
+}
+
+void vTrWordExercise_c::DrawSay() {
+    if (mSay.HasData()) {
+        // Written before drawing, so that playback has the say even when
+        // the display fails.
+        mSay.SaveWave("say.wav", false);
+        if (!mWarpData) throw vTextException_c("Cannot display a valid say if _WarpData == NULL!");
+    }
+    if (!mNewCalculation) mLastMark = MarkFromDistance(mWarpData.get(), mScore.minResult, mScore.maxResult);
+    if (!GetSurface()) return;
+    if (!mNewCalculation && mResDisplay) mResDisplay->ShowEntry(mLastMark - 1);
+    DrawRecording(DisplayArgs(SayPos(), mSay, &mEtalon, mWarpData.get()), mErrorLevel,
+                  mNewCalculation ? &mSoundFrames : nullptr);
+    MarkActiveDisplay();
+}
+
+void vTrWordExercise_c::RedrawDisplay() {
+    DrawEtalon();
+    DrawSay();
+}
+
+void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
+    if (mEtalonMode) {
+        mEtalon = recording;
+        mEtalon.SetProcessor(&Processor());
+        PrepareEtalon();
+        SetEtalonMode(false);
+        return;
+    }
+    mSay = recording;
+    mSay.SetProcessor(&Processor());
+    Calculate(mSay);
+    mWarpData = std::make_unique<vWarpData_c>();
+    mWarpData->SetDeviationLimit(mScore.deviationLimit);
+    mWarpData->Warp(mEtalon, mSay, mScore.dontCareLevel);
+    DrawSay();
+    if (mResDisplay) mResDisplay->ShowEntry(mResDisplay->GetEntry());
+    if (mNewCalculation && mLimits && mSoundFrames.Count() > 0) {
+        // Only the band displays measure the say; in the other modes the
+        // marks would otherwise be those of an earlier say.
+        if (DisplayMode() > 2 || !GetSurface()) mSoundFrames.FillMeasured(mSay, *mWarpData);
+        const vSoundMarkSummary_c marks = mSoundFrames.ComputeSoundMarks(*mLimits);
+        mLastMark = marks.viMark;
+        if (mResDisplay) mResDisplay->ShowEntry(marks.viMark - 1);
+    }
+}
+
+void vTrWordExercise_c::DrawDisplayBackground(vDxImage_i& target, vDxPoint position) {
+    if (DisplayMode() < 1 || DisplayMode() > 4) throw vTextException_c("Unknown display mode!");
+    vDxImage_i* picture = mShowBG && &target == this ? BgImageOf(DisplayMode()).get() : nullptr;
+    if (picture) {
+        target.BltImage(position, *picture);
+    } else {
+        // Without a picture the display is cleared, or the last drawing would stay under the new one.
+        target.FillRect({position.x, position.y, mDispWidth, mDispHeight}, target.MakeColor(kTrBlackPaletteIndex));
+    }
+}
+
+std::unique_ptr<vDxImage_i>& vTrWordExercise_c::BgImageOf(int mode) {
+    if (mode == 4) return mPitchExImage;
+    if (mode == 3) return mVolExImage;
+    return mExImage;
+}
+
+vDxImage_i* vTrWordExercise_c::GetBgImage() { return BgImageOf(DisplayMode()).get(); }
+
+void vTrWordExercise_c::SetBgImage(std::unique_ptr<vDxImage_i> image) {
+    BgImageOf(DisplayMode()) = std::move(image);
+    RedrawDisplay();
+}
+
+void vTrWordExercise_c::SetDisplayMode(int mode) {
+    vTrWordBase_c::SetDisplayMode(mode);
+    if (mDispErrBtn && mode >= 1 && mode <= 4) mDispErrBtn->SetValue(static_cast<unsigned>(mode - 1));
+}
+
+void vTrWordExercise_c::StartPlayback() {
+    vTrPlayback_c* playback = Playback();
+    if (mWavFileName.empty() || !playback || playback->HasDevice()) return;
+    vTrWordBase_c::StartPlayback();
+    try {
+        playback->PlayFile(platform::MatchExistingCase(platform::ToForwardSlashes(mWavFileName)).c_str());
+    } catch (const vException_c& e) {
+        Report(e, vWindow_c::kWarning);
+        // Nothing plays, so nothing will say it has finished.
+        PlaybackFinished();
+    }
+}
+
+void vTrWordExercise_c::StartPlayback2() {
+    vTrPlayback_c* playback = Playback();
+    if (!playback || playback->HasDevice()) return;
+    vTrWordBase_c::StartPlayback();
+    try {
+        playback->PlayFile(platform::MatchExistingCase("say.wav").c_str());
+    } catch (const vException_c&) {
+        PlaybackFinished();
+    }
+}
+
+void vTrWordExercise_c::LoadRecording() {
+    vTrAppServices_i* app = AppServices();
+    std::string file;
+    if (!app || app->SelectStudentFile(file, "") <= 0) return;
+    vRecording_c loaded(kRecordingFrames);
+    loaded.SetProcessor(&Processor());
+    loaded.LoadWave(file);
+    mWavFileName = file;
+    mEtalon = loaded;
+    PrepareEtalon();
+    StartPlayback();
+    SetEtalonMode(false);
+}
+
+void vTrWordExercise_c::LoadSay(const std::string& file) {
+    vRecording_c loaded(kRecordingFrames);
+    loaded.SetProcessor(&Processor());
+    loaded.LoadWave(file);
+    WordRecorded(loaded);
+}
+
+void vTrWordExercise_c::LoadRecording2() {
+    vTrAppServices_i* app = AppServices();
+    std::string file;
+    const std::string start = mExerciseType == kEditorEtalonType ? std::string() : FileName();
+    if (!app || app->SelectStudentFile(file, start) <= 0) return;
+    LoadSay(file);
+    StartPlayback2();
+    RedrawResults();
+}
+
+void vTrWordExercise_c::Goto() {
+    vTrAppServices_i* app = AppServices();
+    std::string exercise, recording;
+    if (!app || app->SelectStudentExerciseFile(exercise, recording) <= 0) return;
+    auto* word = dynamic_cast<vTrWordExercise_c*>(app->LoadExerciseFile(exercise));
+    if (!word) return;
+    word->LoadSay(recording);
+    word->RedrawResults();
+}
+
+void vTrWordExercise_c::OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) {
+    if (Named(prop, "ExImage") || Named(prop, "VolExImage") || Named(prop, "PitchExImage")) {
+        DeclareImage(prop, className, &vDxImage_i::sTypeInfo);
+    } else if (Named(prop, "DispErrBtn")) {
+        MakeControlButton(mDispErrBtn, 0, 0);
+    } else if (Named(prop, "ChActBtn")) {
+        MakeControlButton(mChActBtn, 0, 0);
+    } else if (Named(prop, "LockMarkersBtn")) {
+        MakeControlButton(mLockMarkersBtn, 0, 0);
+    } else if (Named(prop, "SaveBtn")) {
+        MakeControlButton(mSaveBtn, 0, 0);
+    } else if (Named(prop, "EditBtn")) {
+        MakeControlButton(mEditBtn, 0, 0);
+    } else if (Named(prop, "AutoSegmentBtn")) {
+        MakeControlButton(mAutoSegmentBtn, 0, 0);
+    } else if (Named(prop, "ResDisplay") || Named(prop, "ResDisplay2")) {
+        std::unique_ptr<vTrResultView_c>& view = Named(prop, "ResDisplay") ? mResDisplay : mResDisplay2;
+        if (!view) {
+            view = std::make_unique<vTrResultView_c>();
+            view->SetParent(this);
+        }
+    } else {
+        vTrWordBase_c::OnDeclare(path, className, prop, address);
+    }
+}

@@ -1,0 +1,166 @@
+#pragma once
+// vTrWordExercise_c: the pupil imitates a word. Two recording displays show
+// the etalon (the teacher's reference) and the latest say, the say warped
+// onto the etalon's time axis, in one of four display modes; result views
+// show the mark. In etalon mode the next detected word becomes the etalon;
+// in say mode every word is analysed, warped onto the etalon, marked and
+// saved as "say.wav". The etalon comes from the definition file named by
+// EtalonFile, or is spoken into the exercise when there is none.
+//
+// Owns the etalon and say recordings, the warp data, the per-frame sound
+// tables and limits of the new calculation, and every object of its
+// properties. User-interface thread only.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "analysis/sound_limits.h"
+#include "analysis/sound_marks.h"
+#include "analysis/time_warp.h"
+#include "exercises/word_base.h"
+#include "objects/str_tmpl.h"
+
+class vTrResultView_c;
+class vTrDispErrBtn_c;
+class vTrChActBtn_c;
+class vTrLockMarkersBtn_c;
+class vTrSaveBtn_c;
+class vTrEditBtn_c;
+class vHm1EdAutoSegmentBtn_c;
+
+class vTrWordExercise_c : public vTrWordBase_c {
+    V_RTTI_CLASS(vTrWordExercise_c, vTrWordBase_c)
+public:
+    // Reads the settings; deletes a stale "Say.wav" and "etalon.wav" of the
+    // current directory.
+    vTrWordExercise_c();
+    ~vTrWordExercise_c() override;
+
+    // --- vTrExercise_c ---
+    // The base attach, the backgrounds, and the exercise joins the main
+    // window's capture notifications and mouse chains.
+    void Attach(vDxImage_i* owner) override;
+    // The editor's buttons and the background edit button go; the sound
+    // limits are built for the new calculation; then the base show,
+    // listening, and the etalon played when "ResDisplay/AutoPlayback".
+    void Show() override;
+    // Backgrounds of both displays; with load, the etalon of EtalonFile and
+    // the mode (say mode when an etalon was loaded); the etalon analysed and drawn.
+    void DrawBackground(bool load) override;
+    void DrawControls() override;
+    int GetKind() override { return 3; }
+    void ReadSettings(bool initial) override;
+    vDxImage_i* GetBgImage() override;
+    void SetBgImage(std::unique_ptr<vDxImage_i> image) override;
+    void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
+    // The definition's ShowSpirant and ShowVocal reach the displays.
+    bool Loaded() override;
+
+    // --- vTrWordBase_c ---
+    // Plays WavFileName (the etalon) when the playback object is idle.
+    void StartPlayback() override;
+    // Plays "say.wav" when the playback object is idle.
+    void StartPlayback2() override;
+    void SetDisplayMode(int mode) override;
+    // The etalon display, then the say display.
+    void RedrawDisplay() override;
+    // The teacher's choices of a pupil's recording: as the etalon, as a say;
+    // and of a pupil's exercise and recording (the say of that exercise).
+    void LoadRecording() override;
+    void LoadRecording2() override;
+    void Goto() override;
+    void WordRecorded(vRecording_c& recording) override;
+    void DrawDisplayBackground(vDxImage_i& target, vDxPoint position) override;
+
+    // Etalon mode (true) or say mode; say mode needs an etalon.
+    void SetEtalonMode(bool etalon);
+    void SetLockMarkers(bool locked) { mLockMarkers = locked; }
+    // Loads a WAV file as a say and handles it as a recorded word.
+    void LoadSay(const std::string& file);
+
+    // --- state ---
+    bool EtalonMode() const { return mEtalonMode; }
+    bool LockMarkers() const { return mLockMarkers; }
+    bool NewCalculation() const { return mNewCalculation; }
+    vRecording_c& Etalon() { return mEtalon; }
+    vRecording_c& Say() { return mSay; }
+    const vWarpData_c* WarpData() const { return mWarpData.get(); }
+    vSoundFrames_c& SoundFrames() { return mSoundFrames; }
+    // The mark of the last say drawn (1..5; -1 without warp data; 0 before any).
+    int32_t LastMark() const { return mLastMark; }
+    vTrResultView_c* ResDisplay() const { return mResDisplay.get(); }
+    vTrResultView_c* ResDisplay2() const { return mResDisplay2.get(); }
+    vTrDispErrBtn_c* DispErrBtn() const { return mDispErrBtn.get(); }
+    vTrChActBtn_c* ChActBtn() const { return mChActBtn.get(); }
+    vTrLockMarkersBtn_c* LockMarkersBtn() const { return mLockMarkersBtn.get(); }
+    vTrSaveBtn_c* SaveBtn() const { return mSaveBtn.get(); }
+    vTrEditBtn_c* EditBtn() const { return mEditBtn.get(); }
+    vHm1EdAutoSegmentBtn_c* AutoSegmentBtn() const { return mAutoSegmentBtn.get(); }
+    vDxPoint EtalonPos() const { return {mEtalonPos.mX, mEtalonPos.mY}; }
+    vDxPoint SayPos() const { return {mSayPos.mX, mSayPos.mY}; }
+    const std::string& WavFileName() const { return mWavFileName; }
+
+private:
+    // Calculate, the sound tables, the etalon display and the models.
+    void PrepareEtalon();
+    void Calculate(vRecording_c& recording);
+    void DrawEtalon();
+    void DrawSay();
+    // Red outline around the active display, black around the other.
+    void MarkActiveDisplay();
+    // The etalon recording of EtalonFile; raises with the reason.
+    void LoadEtalonFile();
+    // Shows both result views' entries again.
+    void RedrawResults();
+    // Shows a failure in the main window's box of that severity.
+    void Report(const vException_c& e, int severity);
+    // The background of a display mode (null when it has none).
+    std::unique_ptr<vDxImage_i>& BgImageOf(int mode);
+
+    // Properties.
+    vPointProp_c mEtalonPos{15, 20};
+    vPointProp_c mSayPos{15, 200};
+    vPointProp_c mDiffLinePos{15, 380};
+    int32_t mDiffLineHeight = 70;
+    bool mDisplayDiffLine = false;
+    int32_t mLabelSize = 20;
+    std::unique_ptr<vDxImage_i> mExImage;
+    std::unique_ptr<vDxImage_i> mVolExImage;
+    std::unique_ptr<vDxImage_i> mPitchExImage;
+    std::unique_ptr<vTrDispErrBtn_c> mDispErrBtn;
+    std::unique_ptr<vTrChActBtn_c> mChActBtn;
+    std::unique_ptr<vTrLockMarkersBtn_c> mLockMarkersBtn;
+    std::unique_ptr<vTrSaveBtn_c> mSaveBtn;
+    std::unique_ptr<vTrEditBtn_c> mEditBtn;
+    std::unique_ptr<vHm1EdAutoSegmentBtn_c> mAutoSegmentBtn;
+    std::unique_ptr<vTrResultView_c> mResDisplay;
+    std::unique_ptr<vTrResultView_c> mResDisplay2;
+    bool mShowSpirant;
+    bool mShowVocal;
+    vStrTmpl_c mEtalonFile;
+    vStrTmpl_c mWavFileName;
+    int32_t mMinValues[kBandCount] = {};
+    int32_t mMaxValues[kBandCount] = {};
+    int32_t mMinWeight[kBandCount] = {};
+    int32_t mMaxWeight[kBandCount] = {};
+    vStrTmpl_c mEditorEtalonFile1, mEditorEtalonFile2, mEditorEtalonFile3;
+    vStrTmpl_c mEditorWavFileName1, mEditorWavFileName2, mEditorWavFileName3;
+
+    // Settings.
+    vWordScoreSettings_c mScore;
+    bool mNewCalculation = false;
+    int32_t mErrorLevel = 300;   // "TimeWarp/DisplayErrorLevel"
+    bool mAutoPlayback = true;   // "ResDisplay/AutoPlayback"
+    bool mShowBG = true;         // "WordExercise/ShowBG"
+
+    // State.
+    vRecording_c mEtalon;
+    vRecording_c mSay;
+    std::unique_ptr<vWarpData_c> mWarpData;
+    vSoundFrames_c mSoundFrames;
+    std::unique_ptr<vSoundLimits> mLimits;
+    bool mEtalonMode = true;
+    bool mLockMarkers = false;
+    int32_t mLastMark = 0;
+};
