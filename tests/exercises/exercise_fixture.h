@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "audio_fixture.h"
+#include "dx_test_util.h"
 #include "display/dx_button.h"
 #include "display/dx_dc.h"
 #include "display/dx_simple_image.h"
@@ -69,12 +70,7 @@ protected:
         AudioFixture::SetUp();
         WriteSettings("");
         SetDxMainWindow(&window);
-        vDxScreenInfo info;
-        info.exists = true;
-        info.bpp = 32;
-        info.defaultResX = info.actualResX = 800;
-        info.defaultResY = info.actualResY = 600;
-        SetDxScreenInfo(info);
+        dx_test::UseDesignScreen(32);
         screen.Create(800, 600, 32);
         previous = std::filesystem::current_path();
         std::filesystem::current_path(LORVANO_SOURCE_DIR "/data/english");

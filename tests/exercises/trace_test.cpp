@@ -336,6 +336,24 @@ TEST_F(Traces, BadDisplayAreasAreRefusedWhenShown) {
     EXPECT_EQ(ex->Column(), 50);
 }
 
+TEST_F(Traces, FramingSettingsThatWouldBreakTheLoopAreBroughtIntoRange) {
+    WriteSettings("[Ampl_Processor]\nWindowNum=0\nInterLeave=0\nWindowSize=3\n"
+                  "[Pitch_Processor2]\nWindowNum=3\nInterLeave=2\n[Pitch_Exercise]\nDisplayInterleave=0\n");
+    auto* amp = ShowStopped<vTrAmpExercise_c>("<vTrAmpExercise_c> Obj = { }");
+    EXPECT_EQ(amp->Framing().windowNum, 1u);
+    EXPECT_EQ(amp->Framing().interLeave, 1u);
+    EXPECT_EQ(amp->Framing().windowSize, 8u);
+    EXPECT_EQ(amp->BufferLength(), 8);
+    BufferFeeder(*amp).Feed(std::vector<std::int16_t>(80, 0));
+    EXPECT_EQ(amp->Column(), 10);
+    // Three windows per buffer, every second one analysed: one column per buffer.
+    auto* pitch2 = ShowStopped<vTrPitch2Exercise_c>("<vTrPitch2Exercise_c> Obj = { HeadMinY = 100; HeadMaxY = 400; }");
+    EXPECT_EQ(pitch2->BufferLength(), 3 * 1120);
+    BufferFeeder feeder(*pitch2);
+    feeder.Feed(Sine(200, 1.0));
+    EXPECT_LT(pitch2->HeadY(), 399);
+}
+
 // Exercises close and reopen capture around every suspension; the
 // microphone must not start its input again each time.
 TEST_F(Traces, TwoWordsAcrossASuspensionAreEachHeardOnce) {
