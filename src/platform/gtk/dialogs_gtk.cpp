@@ -69,6 +69,9 @@ public:
         gtk_grid_set_column_spacing(GTK_GRID(grid), 8);
         gtk_container_set_border_width(GTK_CONTAINER(grid), 10);
         gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(mDialog)), grid, TRUE, TRUE, 0);
+        // The dialog itself is shown by RunDialog, after it was made to stay
+        // above the program's window (which must happen before it is realized).
+        gtk_widget_show(grid);
 
         std::map<int, GtkWidget*> rowLabels;  // a row's label gets the row's first input as mnemonic target
         for (const ControlSpec& c : spec.controls) {
@@ -84,6 +87,7 @@ public:
                 rowLabels.erase(label);
             }
             gtk_grid_attach(GTK_GRID(grid), w, c.column, c.row, 1, 1);
+            gtk_widget_show(w);
         }
         GtkWidget* cancel = gtk_dialog_add_button(mDialog, "Cancel", kIdCancel);
         GtkWidget* ok = gtk_dialog_add_button(mDialog, "OK", kIdOk);
@@ -100,7 +104,6 @@ public:
         Guard([&] { mEvents.OnInit(*this); });
         if (mFailure) std::rethrow_exception(mFailure);
         mShown = true;
-        gtk_widget_show_all(GTK_WIDGET(mDialog));
         for (;;) {
             const int response = RunDialog(mDialog, parent);
             if (mFailure) std::rethrow_exception(mFailure);
@@ -213,6 +216,21 @@ constexpr Rgb kBasicColours[16] = {
 
 bool SameRgb(Rgb a, Rgb b) { return a.red == b.red && a.green == b.green && a.blue == b.blue; }
 
+// The chooser sizes itself from its font when mapped and may outgrow an
+// 800 x 600 screen; it is brought back to a size that fits, centred.
+void FitChooser(GtkWidget* widget, gpointer) {
+    GtkWindow* window = GTK_WINDOW(widget);
+    int width = 0, height = 0;
+    gtk_window_get_size(window, &width, &height);
+    GdkRectangle area{0, 0, 800, 600};
+    if (GdkMonitor* monitor = gdk_display_get_monitor_at_window(gtk_widget_get_display(widget), gtk_widget_get_window(widget)))
+        gdk_monitor_get_workarea(monitor, &area);
+    width = std::min(width, area.width * 9 / 10);
+    height = std::min(height, area.height * 9 / 10);
+    gtk_window_resize(window, width, height);
+    gtk_window_move(window, area.x + (area.width - width) / 2, area.y + (area.height - height) / 2);
+}
+
 class GtkToolkit : public DialogToolkit {
 public:
     bool RunForm(const FormSpec& spec, FormEvents& events, std::uintptr_t parent) override {
@@ -226,6 +244,7 @@ public:
                                                         GTK_RESPONSE_CANCEL, request.save ? "_Save" : "_Open",
                                                         GTK_RESPONSE_ACCEPT, nullptr);
         GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+        g_signal_connect_after(dialog, "map", G_CALLBACK(FitChooser), nullptr);
         gtk_file_chooser_set_local_only(chooser, TRUE);
         for (const FileFilter& f : request.filters) {
             GtkFileFilter* filter = gtk_file_filter_new();

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <gtk/gtk.h>
 #include <gtk/gtkunixprint.h>
+#include <cairo-pdf.h>
+#include <cairo-ps.h>
 
 #include <cstring>
 
@@ -11,12 +13,6 @@
 
 namespace platform::gtk {
 namespace {
-
-struct Job {
-    cairo_surface_t* picture = nullptr;
-    GtkWidget* abortBox = nullptr;
-    std::uintptr_t parent = 0;
-};
 
 // The picture as a cairo image (32-bit xRGB, the layout both libraries share).
 cairo_surface_t* ToCairo(Surface& picture) {
@@ -38,62 +34,65 @@ cairo_surface_t* ToCairo(Surface& picture) {
     return out;
 }
 
-void OnAbort(GtkDialog*, int, gpointer operation) { gtk_print_operation_cancel(GTK_PRINT_OPERATION(operation)); }
-
-// The box that lets the user cancel while the page is made and sent.
-void OnBeginPrint(GtkPrintOperation* operation, GtkPrintContext*, gpointer data) {
-    auto* job = static_cast<Job*>(data);
-    GtkWidget* box = gtk_dialog_new();
-    gtk_widget_set_name(box, "ABORTDLG");
-    gtk_window_set_title(GTK_WINDOW(box), "Lorvano is printing");
-    GtkWidget* text = gtk_label_new("Press the button to cancel printing.");
-    gtk_widget_set_name(text, "1005");
-    gtk_container_set_border_width(GTK_CONTAINER(text), 12);
-    gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(box))), text, TRUE, TRUE, 0);
-    gtk_widget_set_name(gtk_dialog_add_button(GTK_DIALOG(box), "Cancel", kIdCancel), "2");
-    g_signal_connect(box, "response", G_CALLBACK(OnAbort), operation);
-    SetParent(GTK_WINDOW(box), job->parent);
-    gtk_widget_show_all(box);
-    job->abortBox = box;
+// The page: the picture scaled into the printable area (the paper less its
+// margins, in the surface's units) and centred there.
+void DrawPage(cairo_t* cr, GtkPageSetup* page, cairo_surface_t* picture) {
+    const int width = cairo_image_surface_get_width(picture);
+    const int height = cairo_image_surface_get_height(picture);
+    const PagePlacement place = FitCentred(static_cast<int>(gtk_page_setup_get_page_width(page, GTK_UNIT_POINTS)),
+                                           static_cast<int>(gtk_page_setup_get_page_height(page, GTK_UNIT_POINTS)),
+                                           width, height);
+    if (place.width > 0 && place.height > 0) {
+        cairo_translate(cr, gtk_page_setup_get_left_margin(page, GTK_UNIT_POINTS) + place.x,
+                        gtk_page_setup_get_top_margin(page, GTK_UNIT_POINTS) + place.y);
+        cairo_scale(cr, static_cast<double>(place.width) / width, static_cast<double>(place.height) / height);
+        cairo_set_source_surface(cr, picture, 0, 0);
+        // Smooth scaling, as halftone stretching does on a printer.
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        cairo_rectangle(cr, 0, 0, width, height);
+        cairo_fill(cr);
+    }
+    cairo_show_page(cr);
 }
 
-void OnDrawPage(GtkPrintOperation*, GtkPrintContext* context, int, gpointer data) {
-    auto* job = static_cast<Job*>(data);
-    const int width = cairo_image_surface_get_width(job->picture);
-    const int height = cairo_image_surface_get_height(job->picture);
-    // The printable area in the printer's pixels.
-    const PagePlacement place = FitCentred(static_cast<int>(gtk_print_context_get_width(context)),
-                                           static_cast<int>(gtk_print_context_get_height(context)), width, height);
-    if (place.width <= 0 || place.height <= 0) return;
-    cairo_t* cr = gtk_print_context_get_cairo_context(context);
-    cairo_save(cr);
-    cairo_translate(cr, place.x, place.y);
-    cairo_scale(cr, static_cast<double>(place.width) / width, static_cast<double>(place.height) / height);
-    cairo_set_source_surface(cr, job->picture, 0, 0);
-    // Smooth scaling, as halftone stretching does on a printer.
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-    cairo_rectangle(cr, 0, 0, width, height);
-    cairo_fill(cr);
-    cairo_restore(cr);
+struct Sent {
+    bool done = false;
+    std::string error;
+};
+
+void OnSent(GtkPrintJob*, gpointer data, const GError* error) {
+    auto* sent = static_cast<Sent*>(data);
+    if (error) sent->error = error->message;
+    sent->done = true;
 }
 
-// The printer and page: from the dialog, or the file printer for an export.
-bool ChoosePrinter(const PrintRequest& request, std::uintptr_t parent, GtkPrintSettings*& settings,
-                   GtkPageSetup*& page) {
+gboolean OnPrinter(GtkPrinter* printer, gpointer data) {
+    if (std::strcmp(gtk_printer_get_name(printer), "Print to File") != 0) return FALSE;
+    *static_cast<GtkPrinter**>(data) = GTK_PRINTER(g_object_ref(printer));
+    return TRUE;
+}
+
+// The printer, its settings and the page: from the print dialog, or the
+// file printer writing PDF for an export.
+bool ChoosePrinter(const PrintRequest& request, std::uintptr_t parent, GtkPrinter*& printer,
+                   GtkPrintSettings*& settings, GtkPageSetup*& page) {
     if (!request.exportPdf.empty()) {
+        gtk_enumerate_printers(&OnPrinter, &printer, nullptr, TRUE);
+        if (!printer) return false;
         settings = gtk_print_settings_new();
-        gtk_print_settings_set_printer(settings, "Print to File");
         gchar* absolute = g_canonicalize_filename(request.exportPdf.c_str(), nullptr);
         gchar* uri = g_filename_to_uri(absolute, nullptr, nullptr);
         gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri ? uri : "");
         gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
         g_free(uri);
         g_free(absolute);
-        const GtkPageOrientation orientation =
-            request.landscape ? GTK_PAGE_ORIENTATION_LANDSCAPE : GTK_PAGE_ORIENTATION_PORTRAIT;
-        gtk_print_settings_set_orientation(settings, orientation);
+        // A file has no unprintable edge: a quarter inch all round.
         page = gtk_page_setup_new();
-        gtk_page_setup_set_orientation(page, orientation);
+        for (auto setMargin : {gtk_page_setup_set_top_margin, gtk_page_setup_set_bottom_margin,
+                               gtk_page_setup_set_left_margin, gtk_page_setup_set_right_margin})
+            setMargin(page, 18.0, GTK_UNIT_POINTS);
+        gtk_page_setup_set_orientation(
+            page, request.landscape ? GTK_PAGE_ORIENTATION_LANDSCAPE : GTK_PAGE_ORIENTATION_PORTRAIT);
         return true;
     }
     GtkWidget* dialog = gtk_print_unix_dialog_new("Print", nullptr);
@@ -107,8 +106,13 @@ bool ChoosePrinter(const PrintRequest& request, std::uintptr_t parent, GtkPrintS
     gtk_print_settings_set_n_copies(start, 1);
     gtk_print_unix_dialog_set_settings(print, start);
     g_object_unref(start);
-    const bool ok = RunDialog(GTK_DIALOG(dialog), parent) == GTK_RESPONSE_OK;
+    bool ok = RunDialog(GTK_DIALOG(dialog), parent) == GTK_RESPONSE_OK;
     if (ok) {
+        printer = gtk_print_unix_dialog_get_selected_printer(print);
+        ok = printer != nullptr;
+    }
+    if (ok) {
+        g_object_ref(printer);
         settings = gtk_print_unix_dialog_get_settings(print);
         page = GTK_PAGE_SETUP(g_object_ref(gtk_print_unix_dialog_get_page_setup(print)));
     }
@@ -119,50 +123,63 @@ bool ChoosePrinter(const PrintRequest& request, std::uintptr_t parent, GtkPrintS
 
 PrintResult Failed(std::string text) { return PrintResult{PrintOutcome::Failed, std::move(text)}; }
 
+PrintResult PrintOnJob(const PrintRequest& request, GtkPrinter* printer, GtkPrintSettings* settings,
+                       GtkPageSetup* page) {
+    cairo_surface_t* picture = ToCairo(*request.picture);
+    if (!picture || cairo_surface_status(picture) != CAIRO_STATUS_SUCCESS) {
+        if (picture) cairo_surface_destroy(picture);
+        return Failed(std::string("Cannot copy the screen: ") + SDL_GetError());
+    }
+    GtkPrintJob* job = gtk_print_job_new(request.documentName.c_str(), printer, settings, page);
+    GError* error = nullptr;
+    cairo_surface_t* surface = gtk_print_job_get_surface(job, &error);
+    PrintResult result;
+    if (!surface) {
+        result = Failed(error ? error->message : "Cannot start the document");
+        if (error) g_error_free(error);
+    } else {
+        // The job's surface has the paper's portrait size; a landscape page
+        // is made landscape here, as GTK's own print operation does.
+        const double paperWidth = gtk_page_setup_get_paper_width(page, GTK_UNIT_POINTS);
+        const double paperHeight = gtk_page_setup_get_paper_height(page, GTK_UNIT_POINTS);
+        if (cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_PDF)
+            cairo_pdf_surface_set_size(surface, paperWidth, paperHeight);
+        else if (cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_PS)
+            cairo_ps_surface_set_size(surface, paperWidth, paperHeight);
+        cairo_t* cr = cairo_create(surface);
+        DrawPage(cr, page, picture);
+        const cairo_status_t status = cairo_status(cr);
+        cairo_destroy(cr);
+        cairo_surface_finish(surface);
+        if (status != CAIRO_STATUS_SUCCESS) {
+            result = Failed(cairo_status_to_string(status));
+        } else {
+            // The job is handed to the printer (or written to the file) in
+            // the background; wait for it so that failures are seen here.
+            Sent sent;
+            gtk_print_job_send(job, &OnSent, &sent, nullptr);
+            while (!sent.done) gtk_main_iteration();
+            result = sent.error.empty() ? PrintResult{PrintOutcome::Printed, {}} : Failed(sent.error);
+        }
+    }
+    g_object_unref(job);
+    cairo_surface_destroy(picture);
+    return result;
+}
+
 }  // namespace
 
 PrintResult PrintPicture(const PrintRequest& request, std::uintptr_t parent) {
     if (!request.picture) return Failed("Nothing to print");
+    GtkPrinter* printer = nullptr;
     GtkPrintSettings* settings = nullptr;
     GtkPageSetup* page = nullptr;
-    if (!ChoosePrinter(request, parent, settings, page)) return PrintResult{PrintOutcome::Cancelled, {}};
-
-    Job job;
-    job.parent = parent;
-    job.picture = ToCairo(*request.picture);
-    PrintResult result;
-    if (!job.picture || cairo_surface_status(job.picture) != CAIRO_STATUS_SUCCESS) {
-        result = Failed(std::string("Cannot copy the screen: ") + SDL_GetError());
-    } else {
-        GtkPrintOperation* operation = gtk_print_operation_new();
-        gtk_print_operation_set_job_name(operation, request.documentName.c_str());
-        gtk_print_operation_set_n_pages(operation, 1);
-        gtk_print_operation_set_print_settings(operation, settings);
-        gtk_print_operation_set_default_page_setup(operation, page);
-        g_signal_connect(operation, "begin-print", G_CALLBACK(OnBeginPrint), &job);
-        g_signal_connect(operation, "draw-page", G_CALLBACK(OnDrawPage), &job);
-        GError* error = nullptr;
-        const GtkPrintOperationResult run =
-            gtk_print_operation_run(operation, GTK_PRINT_OPERATION_ACTION_PRINT, nullptr, &error);
-        // The job is handed to the printer (or written to the file) after
-        // run returns; wait for that so that failures are seen here.
-        if (run == GTK_PRINT_OPERATION_RESULT_APPLY)
-            while (!gtk_print_operation_is_finished(operation)) gtk_main_iteration();
-        if (!error) gtk_print_operation_get_error(operation, &error);
-        if (error) {
-            result = Failed(error->message);
-            g_error_free(error);
-        } else if (run == GTK_PRINT_OPERATION_RESULT_ERROR) {
-            result = Failed("The printer reported an error");
-        } else if (run == GTK_PRINT_OPERATION_RESULT_APPLY &&
-                   gtk_print_operation_get_status(operation) == GTK_PRINT_STATUS_FINISHED) {
-            result = PrintResult{PrintOutcome::Printed, {}};
-        }
-        g_object_unref(operation);
+    if (!ChoosePrinter(request, parent, printer, settings, page)) {
+        if (!request.exportPdf.empty()) return Failed("The \"Print to File\" printer is missing");
+        return PrintResult{PrintOutcome::Cancelled, {}};
     }
-    if (job.abortBox) gtk_widget_destroy(job.abortBox);
-    while (gtk_events_pending()) gtk_main_iteration();
-    if (job.picture) cairo_surface_destroy(job.picture);
+    PrintResult result = PrintOnJob(request, printer, settings, page);
+    g_object_unref(printer);
     g_object_unref(settings);
     g_object_unref(page);
     return result;

@@ -1,9 +1,10 @@
 #pragma once
 // Printing one picture with GTK: the print dialog (GtkPrintUnixDialog, kept
-// above the program's window), then a GtkPrintOperation with the chosen
-// printer and page that draws the picture scaled with FitCentred. While the
-// page is made, a small "Lorvano is printing" box offers to cancel the job.
-// User-interface thread only; GTK must be started.
+// above the program's window), then a print job on the chosen printer whose
+// one page holds the picture scaled with FitCentred into the printable area.
+// The job is handed to the printer's queue at once (cancelling a job that
+// is queued is the print system's business). User-interface thread only; GTK
+// must be started.
 
 #include <cstdint>
 
