@@ -61,6 +61,7 @@ public:
         platform::WindowOptions options;
         options.title = "Lorvano dialog test";
         options.mode = mode;
+        options.procedure = {&Procedure, this};
         window.handle = platform::OpenWindow(options);
         handle = window.handle;
         screen.CreateScreen(handle, 800, 600, 32, mode == platform::ScreenMode::FullScreen, 800, 600);
@@ -69,8 +70,14 @@ public:
         platform::PumpPending();
     }
     platform::WindowHandle handle;
+    int clicks = 0;  // button-down messages that reached the window
 
 private:
+    static platform::MessageResult Procedure(void* self, const platform::Message& m) {
+        if (m.id == platform::msg::kLeftDown) ++static_cast<ProgramWindow*>(self)->clicks;
+        return platform::DefaultProcessing(m);
+    }
+
     // Removed after the screen that shows in it.
     struct Owned {
         platform::WindowHandle handle = platform::kNoWindow;
@@ -262,6 +269,9 @@ TEST_F(GtkDialogsTest, MarkerEditorAppearsAboveTheWindowAndReadsItsEdits) {
         EXPECT_NE(transient.find(hex.str()), std::string::npos) << transient;
         EXPECT_GT(StackIndex(XidOf(dialog)), StackIndex(parent));
         std::system(("import -window root '" + ShotPath("marker_editor.png") + "'").c_str());
+        // A click on the program's window beside the dialog must do nothing,
+        // neither now nor after the dialog.
+        EXPECT_EQ(std::system("xdotool mousemove 150 120 click 1"), 0);
         gtk_entry_set_text(GTK_ENTRY(FindNamed(GTK_WIDGET(dialog), "1000")), "ee");
         gtk_entry_set_text(GTK_ENTRY(FindNamed(GTK_WIDGET(dialog), "1001")), "i:");
         gtk_button_clicked(GTK_BUTTON(FindNamed(GTK_WIDGET(dialog), "1")));
@@ -276,6 +286,8 @@ TEST_F(GtkDialogsTest, MarkerEditorAppearsAboveTheWindowAndReadsItsEdits) {
     EXPECT_EQ(marker.label, "ee");
     EXPECT_EQ(marker.code, "i:");
     EXPECT_EQ(FindToplevel("Edit marker"), nullptr);  // gone
+    platform::PumpPending();
+    EXPECT_EQ(window.clicks, 0);
 }
 
 TEST_F(GtkDialogsTest, SaveChooserAppearsAboveTheFullScreenWindow) {

@@ -1,5 +1,6 @@
 #include "platform/gtk/dialogs_gtk.h"
 
+#include <SDL.h>
 #include <gtk/gtk.h>
 
 #include <cctype>
@@ -24,6 +25,12 @@ Rgb FromGdk(const GdkRGBA& colour) {
         return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
     };
     return Rgb{channel(colour.red), channel(colour.green), channel(colour.blue)};
+}
+
+void DropProgramInput() {
+    if (!sdl::VideoStarted()) return;
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);  // keyboard, text input and mouse
 }
 
 std::string CaseFoldPattern(const std::string& pattern) {
@@ -54,8 +61,10 @@ std::string Mnemonic(const std::string& caption) {
     return out;
 }
 
+// Lets GTK take the closed dialog off the screen.
 void Flush() {
     while (gtk_events_pending()) gtk_main_iteration();
+    DropProgramInput();
 }
 
 class GtkForm : public Form {

@@ -16,6 +16,11 @@ namespace platform::gtk {
 // offscreen and dummy video drivers count as none) or GTK cannot start.
 DialogToolkit* Toolkit();
 
+// Drops the keys and clicks the user gave the program's window while a
+// dialog was open: a modal dialog leaves its owner deaf, but the window
+// system queued them for the program all the same. Call after each dialog.
+void DropProgramInput();
+
 // Exact both ways for every 8-bit channel value.
 GdkRGBA ToGdk(Rgb colour);
 Rgb FromGdk(const GdkRGBA& colour);

@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "platform/gtk/dialogs_gtk.h"
 #include "platform/gtk/gtk_host.h"
 #include "platform/video.h"
 
@@ -118,6 +119,7 @@ bool ChoosePrinter(const PrintRequest& request, std::uintptr_t parent, GtkPrinte
     }
     gtk_widget_destroy(dialog);
     while (gtk_events_pending()) gtk_main_iteration();
+    DropProgramInput();
     return ok;
 }
 
