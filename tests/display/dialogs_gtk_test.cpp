@@ -4,6 +4,7 @@
 // windowed and full screen. Screenshots go to <build>/dialog_shots/.
 
 #include "display/dialogs/dialogs.h"
+#include "display/dialogs/prop_pages.h"
 #include "display/dx_screen.h"
 #include "events/window.h"
 #include "platform/gtk/dialogs_gtk.h"
@@ -24,6 +25,7 @@
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
+#include <gtk/gtkunixprint.h>
 
 namespace {
 
@@ -306,6 +308,74 @@ TEST_F(GtkDialogsTest, SaveChooserAppearsAboveTheFullScreenWindow) {
     const std::optional<std::string> path = dialogs::ChooseSaveFile(choice);
     EXPECT_TRUE(shown.done);
     EXPECT_EQ(path, dir.File("new word.exc"));
+}
+
+
+TEST_F(GtkDialogsTest, ImagePropertiesTakeAColourFromTheNestedChooserAndDropTransparency) {
+    ProgramWindow window(platform::ScreenMode::Windowed);
+    WhenShown colour{"Color", [&](GtkWindow* dialog) {
+        std::system(("import -window root '" + ShotPath("colour_chooser.png") + "'").c_str());
+        const GdkRGBA rgba = platform::gtk::ToGdk(platform::Rgb{0x12, 0x34, 0x56});
+        gtk_color_chooser_set_rgba(GTK_COLOR_CHOOSER(dialog), &rgba);
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+    }};
+    std::string shownColour;
+    WhenShown props{"Image properties", [&](GtkWindow* dialog) {
+        std::system(("import -window root '" + ShotPath("image_properties.png") + "'").c_str());
+        EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(FindNamed(GTK_WIDGET(dialog), "1018"))));
+        colour.Arm();
+        gtk_button_clicked(GTK_BUTTON(FindNamed(GTK_WIDGET(dialog), "1016")));  // "&Select..."
+        shownColour = gtk_entry_get_text(GTK_ENTRY(FindNamed(GTK_WIDGET(dialog), "1015")));
+        gtk_button_clicked(GTK_BUTTON(FindNamed(GTK_WIDGET(dialog), "1018")));  // transparency off
+        gtk_button_clicked(GTK_BUTTON(FindNamed(GTK_WIDGET(dialog), "1")));
+    }};
+    props.Arm();
+    std::string file = "Pic/back.bmp";
+    std::uint32_t value = 0x00abcdef;
+    EXPECT_TRUE(vTrImagePropPage_c().Run(file, value));
+    EXPECT_TRUE(props.done);
+    EXPECT_TRUE(colour.done);
+    EXPECT_EQ(shownColour, "123456");
+    EXPECT_EQ(value, 0x80123456u);
+    EXPECT_EQ(file, "Pic/back.bmp");
+}
+
+TEST_F(GtkDialogsTest, PrintDialogAboveTheWindowPrintsToTheFileChosenThere) {
+    lorvano_test::TempDir dir;
+    ProgramWindow window(platform::ScreenMode::Windowed, 0x00ff00);
+    const Window parent = platform::NativeWindowId(window.handle);
+    const std::string pdf = dir.File("from dialog.pdf");
+    int suspended = 0, resumed = 0;
+    dialogs::SetModalHooks([&] { ++suspended; }, [&] { ++resumed; });
+    WhenShown shown{"Print", [&](GtkWindow* dialog) {
+        EXPECT_EQ(suspended, 1);
+        EXPECT_GT(StackIndex(XidOf(dialog)), StackIndex(parent));
+        std::system(("import -window root '" + ShotPath("print_dialog.png") + "'").c_str());
+        // What a user picks: "Print to File", PDF, a file name.
+        GtkPrintSettings* settings = gtk_print_settings_new();
+        gtk_print_settings_set_printer(settings, "Print to File");
+        gchar* uri = g_filename_to_uri(pdf.c_str(), nullptr, nullptr);
+        gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
+        gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
+        g_free(uri);
+        gtk_print_unix_dialog_set_settings(GTK_PRINT_UNIX_DIALOG(dialog), settings);
+        g_object_unref(settings);
+        for (int i = 0; i < 200; ++i) {
+            GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(GTK_PRINT_UNIX_DIALOG(dialog));
+            if (printer && std::string(gtk_printer_get_name(printer)) == "Print to File") break;
+            gtk_main_iteration_do(FALSE);
+            g_usleep(10000);
+        }
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+    }};
+    shown.Arm();
+    Owner owner;
+    EXPECT_EQ(dialogs::PrintScreen(owner), platform::PrintOutcome::Printed);
+    dialogs::SetModalHooks({}, {});
+    EXPECT_TRUE(shown.done);
+    EXPECT_TRUE(owner.shown.empty());
+    EXPECT_EQ(resumed, 1);
+    EXPECT_NE(Output("pdfinfo '" + pdf + "'").find("Pages:           1\n"), std::string::npos);
 }
 
 }  // namespace
