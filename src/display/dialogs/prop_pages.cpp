@@ -19,6 +19,15 @@ std::string Hex6(std::uint32_t colour) {
     return text;
 }
 
+// "&Select...": the colour chooser with the dialog's own custom colours; the
+// edit shows the new colour, the high bits are kept.
+void SelectColourInto(vDialog_c& dialog, std::uint32_t& colour, int edit) {
+    if (auto chosen = dialogs::ChooseColour(colour, dialog.TemplateId())) {
+        colour = (colour & ~kRgbBits) | *chosen;
+        dialog.Form().SetText(edit, Hex6(colour));
+    }
+}
+
 platform::FormSpec ImageSpec() {
     using platform::ControlKind;
     return {kImageTemplate,
@@ -75,12 +84,7 @@ bool vTrImagePropPage_c::OnOK() {
     return true;
 }
 
-void vTrImagePropPage_c::SelectColour() {
-    if (auto chosen = dialogs::ChooseColour(mColour, kImageTemplate)) {
-        mColour = (mColour & ~kRgbBits) | *chosen;
-        Form().SetText(kImageColour, Hex6(mColour));
-    }
-}
+void vTrImagePropPage_c::SelectColour() { SelectColourInto(*this, mColour, kImageColour); }
 
 void vTrImagePropPage_c::Browse() {
     dialogs::FileChoice choice;
@@ -107,9 +111,4 @@ bool vTrRectPropPage_c::OnOK() {
     return true;
 }
 
-void vTrRectPropPage_c::SelectColour() {
-    if (auto chosen = dialogs::ChooseColour(mColour, kRectTemplate)) {
-        mColour = (mColour & ~kRgbBits) | *chosen;
-        Form().SetText(kRectColour, Hex6(mColour));
-    }
-}
+void vTrRectPropPage_c::SelectColour() { SelectColourInto(*this, mColour, kRectColour); }
