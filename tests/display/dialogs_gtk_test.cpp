@@ -222,6 +222,7 @@ TEST_F(GtkDialogsTest, PrintToPdfPutsTheScreenOnOneLandscapePageCentredHorizonta
 
     const std::string info = Output("pdfinfo '" + pdf + "'");
     EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("Title:           Lorvano printout\n"), std::string::npos) << info;
     ASSERT_EQ(std::system(("pdftoppm -r 40 -singlefile '" + pdf + "' '" + dir.File("page") + "'").c_str()), 0);
     Ppm page(dir.File("page.ppm"));
     std::system(("pdftoppm -r 40 -singlefile -png '" + pdf + "' '" + ShotPath("printed_page") + "'").c_str());
@@ -254,6 +255,17 @@ TEST_F(GtkDialogsTest, PrintToPdfPutsTheScreenOnOneLandscapePageCentredHorizonta
     const unsigned char* red = page.At(left + width * 3 / 4, top + height / 2);
     EXPECT_TRUE(blue[2] > 200 && blue[0] < 60) << int(blue[0]) << "," << int(blue[1]) << "," << int(blue[2]);
     EXPECT_TRUE(red[0] > 200 && red[2] < 60) << int(red[0]) << "," << int(red[1]) << "," << int(red[2]);
+}
+
+TEST_F(GtkDialogsTest, APrinterThatFailsIsReportedInABox) {
+    lorvano_test::TempDir dir;
+    ProgramWindow window(platform::ScreenMode::Windowed);
+    Owner owner;
+    const std::string pdf = dir.File("no such folder/screen.pdf");
+    EXPECT_EQ(dialogs::PrintScreen(owner, {pdf, false}), platform::PrintOutcome::Failed);
+    ASSERT_EQ(owner.shown.size(), 1u);
+    EXPECT_NE(owner.shown[0].find("Exception ["), std::string::npos) << owner.shown[0];
+    EXPECT_FALSE(std::filesystem::exists(pdf));
 }
 
 TEST_F(GtkDialogsTest, MarkerEditorAppearsAboveTheWindowAndReadsItsEdits) {

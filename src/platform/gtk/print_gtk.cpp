@@ -144,10 +144,13 @@ PrintResult PrintOnJob(const PrintRequest& request, GtkPrinter* printer, GtkPrin
         // is made landscape here, as GTK's own print operation does.
         const double paperWidth = gtk_page_setup_get_paper_width(page, GTK_UNIT_POINTS);
         const double paperHeight = gtk_page_setup_get_paper_height(page, GTK_UNIT_POINTS);
-        if (cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_PDF)
+        if (cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_PDF) {
             cairo_pdf_surface_set_size(surface, paperWidth, paperHeight);
-        else if (cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_PS)
+            // A PDF carries the document's name as its title, as a print queue does.
+            cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, request.documentName.c_str());
+        } else if (cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_PS) {
             cairo_ps_surface_set_size(surface, paperWidth, paperHeight);
+        }
         cairo_t* cr = cairo_create(surface);
         DrawPage(cr, page, picture);
         const cairo_status_t status = cairo_status(cr);
