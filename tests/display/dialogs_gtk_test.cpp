@@ -101,6 +101,13 @@ GtkWidget* FindNamed(GtkWidget* widget, const std::string& name) {
     return found;
 }
 
+std::string CurrentFolder(GtkWindow* chooser) {
+    gchar* current = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(chooser));
+    std::string folder = current ? current : "";
+    g_free(current);
+    return folder;
+}
+
 GtkWindow* FindToplevel(const std::string& title) {
     GList* all = gtk_window_list_toplevels();
     GtkWindow* found = nullptr;
@@ -117,16 +124,28 @@ GtkWindow* FindToplevel(const std::string& title) {
 struct WhenShown {
     std::string title;
     std::function<void(GtkWindow*)> act;
+    std::function<bool(GtkWindow*)> ready = {};  // also wait for this, up to 10 s
     int ticks = 0;
+    int closeBy = 0;
     bool done = false;
     static gboolean Tick(gpointer self) {
         auto* w = static_cast<WhenShown*>(self);
         GtkWindow* dialog = FindToplevel(w->title);
+        if (w->done) {
+            // A dialog that does not close is closed, so that the test fails
+            // instead of hanging.
+            if (!dialog) return FALSE;
+            if (++w->ticks < w->closeBy) return TRUE;
+            gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+            return FALSE;
+        }
         if (!dialog) return ++w->ticks < 100;
         if (++w->ticks < 5) return TRUE;  // let it paint
+        if (w->ready && !w->ready(dialog) && w->ticks < 100) return TRUE;
         w->act(dialog);
         w->done = true;
-        return FALSE;
+        w->closeBy = w->ticks + 50;
+        return TRUE;
     }
     void Arm() { g_timeout_add(100, &Tick, this); }
 };
@@ -311,10 +330,14 @@ TEST_F(GtkDialogsTest, SaveChooserAppearsAboveTheFullScreenWindow) {
     WhenShown shown{"Save exercise", [&](GtkWindow* dialog) {
         EXPECT_GT(StackIndex(XidOf(dialog)), StackIndex(parent));
         std::system(("import -window root '" + ShotPath("save_fullscreen.png") + "'").c_str());
+        EXPECT_EQ(CurrentFolder(dialog), dir.Path().string());
+        // As a user does: into the folder, type the name, save.
         gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), dir.Path().c_str());
         gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), "new word");
         gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     }};
+    // The chooser opens its folder in the background.
+    shown.ready = [&](GtkWindow* dialog) { return CurrentFolder(dialog) == dir.Path().string(); };
     shown.Arm();
     dialogs::FileChoice choice{"Save exercise", {{"Editor files (*.exc)", "*.exc"}}, "", dir.Path().string(), ""};
     const std::optional<std::string> path = dialogs::ChooseSaveFile(choice);
