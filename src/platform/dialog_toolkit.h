@@ -34,7 +34,7 @@ enum class ControlKind {
     Button,        // a push button inside the form (not OK or Cancel)
 };
 
-struct ControlSpec {
+struct ControlTemplate {
     int id = -1;
     ControlKind kind = ControlKind::Label;
     std::string caption;  // text of a label, button or check box
@@ -42,10 +42,10 @@ struct ControlSpec {
     int column = 0;
 };
 
-struct FormSpec {
+struct FormTemplate {
     int templateId = 0;
     std::string title;
-    std::vector<ControlSpec> controls;
+    std::vector<ControlTemplate> controls;
 };
 
 // The form while it runs, as the dialog's logic sees it.
@@ -133,7 +133,7 @@ public:
     virtual ~DialogToolkit() = default;
     // Runs the form modally above the parent (an id from NativeWindowId, 0:
     // none). True when it closed with OK.
-    virtual bool RunForm(const FormSpec& spec, FormEvents& events, std::uintptr_t parent) = 0;
+    virtual bool RunForm(const FormTemplate& layout, FormEvents& events, std::uintptr_t parent) = 0;
     // The chosen path with "/" separators; nullopt when cancelled.
     virtual std::optional<std::string> ChooseFile(const FileRequest& request, std::uintptr_t parent) = 0;
     virtual std::optional<Rgb> ChooseColour(ColourRequest& request, std::uintptr_t parent) = 0;

@@ -3,7 +3,7 @@
 #include "display/dialogs/dialogs.h"
 #include "platform/exception.h"
 
-vDialog_c::vDialog_c(platform::FormSpec spec) : mSpec(std::move(spec)) {}
+vDialog_c::vDialog_c(platform::FormTemplate layout) : mTemplate(std::move(layout)) {}
 
 bool vDialog_c::DoModal() {
     dialogs::ModalScope modal;
@@ -11,7 +11,7 @@ bool vDialog_c::DoModal() {
         platform::Form*& form;
         ~Clear() { form = nullptr; }
     } clear{mForm};
-    return dialogs::Toolkit().RunForm(mSpec, *this, dialogs::DialogParent());
+    return dialogs::Toolkit().RunForm(mTemplate, *this, dialogs::DialogParent());
 }
 
 platform::Form& vDialog_c::Form() const {

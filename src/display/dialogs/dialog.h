@@ -17,13 +17,13 @@
 
 class vDialog_c : public vCmdTarget_c, private platform::FormEvents {
 public:
-    explicit vDialog_c(platform::FormSpec spec);
+    explicit vDialog_c(platform::FormTemplate layout);
 
     // Shows the dialog modally (the application's modal hooks run around
     // it) and waits until it is closed; true when it closed with OK.
     bool DoModal();
 
-    int TemplateId() const { return mSpec.templateId; }
+    int TemplateId() const { return mTemplate.templateId; }
     // The running form; raises vException_c 0 outside DoModal.
     platform::Form& Form() const;
 
@@ -41,7 +41,7 @@ private:
     bool OnOK(platform::Form& form) override;
     bool OnCancel(platform::Form& form) override;
 
-    platform::FormSpec mSpec;
+    platform::FormTemplate mTemplate;
     platform::Form* mForm = nullptr;
 };
 

@@ -93,7 +93,7 @@ std::string Describe(const platform::DialogFont& font, const char* fallbackFace)
 class vInputBox_c : public vDialog_c {
 public:
     vInputBox_c(std::vector<std::string> labels, std::vector<std::string>& values)
-        : vDialog_c(Spec(labels.size())), mLabels(std::move(labels)), mValues(values) {}
+        : vDialog_c(Layout(labels.size())), mLabels(std::move(labels)), mValues(values) {}
 
     void OnInitDialog() override {
         for (std::size_t i = 0; i < mLabels.size(); ++i) {
@@ -110,14 +110,14 @@ private:
     static constexpr int kEdit = 1000;
     static constexpr int kLabel = 1002;
 
-    static platform::FormSpec Spec(std::size_t count) {
+    static platform::FormTemplate Layout(std::size_t count) {
         using platform::ControlKind;
-        platform::FormSpec spec{count == 2 ? 110 : 111, "Input box", {}};
+        platform::FormTemplate layout{count == 2 ? 110 : 111, "Input box", {}};
         for (int i = 0; i < static_cast<int>(count); ++i) {
-            spec.controls.push_back({kLabel + i, ControlKind::Label, i == 0 ? "Label1" : "Label2", 2 * i, 0});
-            spec.controls.push_back({kEdit + i, ControlKind::Edit, "", 2 * i + 1, 0});
+            layout.controls.push_back({kLabel + i, ControlKind::Label, i == 0 ? "Label1" : "Label2", 2 * i, 0});
+            layout.controls.push_back({kEdit + i, ControlKind::Edit, "", 2 * i + 1, 0});
         }
-        return spec;
+        return layout;
     }
 
     std::vector<std::string> mLabels;
@@ -128,7 +128,7 @@ private:
 class vMarkerDialog_c : public vDialog_c {
 public:
     explicit vMarkerDialog_c(MarkerText& marker)
-        : vDialog_c(Spec()),
+        : vDialog_c(Layout()),
           mMarker(marker),
           mEdited(marker),
           mFontBtn(*this, kFont, [this] { Pick("Font", mEdited.font); }),
@@ -149,7 +149,7 @@ public:
 private:
     static constexpr int kLabel = 1000, kCode = 1001, kFontText = 1004, kFont = 1005, kDefaultFont = 1006;
 
-    static platform::FormSpec Spec() {
+    static platform::FormTemplate Layout() {
         using platform::ControlKind;
         return {120,
                 "Edit marker",

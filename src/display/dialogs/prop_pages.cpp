@@ -28,7 +28,7 @@ void SelectColourInto(vDialog_c& dialog, std::uint32_t& colour, int edit) {
     }
 }
 
-platform::FormSpec ImageSpec() {
+platform::FormTemplate ImageTemplate() {
     using platform::ControlKind;
     return {kImageTemplate,
             "Image properties",
@@ -41,7 +41,7 @@ platform::FormSpec ImageSpec() {
              {kTransparent, ControlKind::CheckBox, "&Enable transparency", 2, 1}}};
 }
 
-platform::FormSpec RectSpec() {
+platform::FormTemplate RectTemplate() {
     using platform::ControlKind;
     return {kRectTemplate,
             "Rectangle properties",
@@ -53,7 +53,7 @@ platform::FormSpec RectSpec() {
 }  // namespace
 
 vTrImagePropPage_c::vTrImagePropPage_c()
-    : vDialog_c(ImageSpec()),
+    : vDialog_c(ImageTemplate()),
       mColourBtn(*this, kSelect, [this] { SelectColour(); }),
       mBrowseBtn(*this, kBrowse, [this] { Browse(); }) {}
 
@@ -94,7 +94,8 @@ void vTrImagePropPage_c::Browse() {
     if (auto path = dialogs::ChooseOpenFile(choice)) Form().SetText(kFileName, *path);
 }
 
-vTrRectPropPage_c::vTrRectPropPage_c() : vDialog_c(RectSpec()), mColourBtn(*this, kSelect, [this] { SelectColour(); }) {}
+vTrRectPropPage_c::vTrRectPropPage_c()
+    : vDialog_c(RectTemplate()), mColourBtn(*this, kSelect, [this] { SelectColour(); }) {}
 
 bool vTrRectPropPage_c::Run(std::string&, std::uint32_t& colour) {
     mColour = colour;

@@ -11,8 +11,8 @@ namespace {
 // The controls of a form without widgets.
 class ScriptedForm : public platform::Form {
 public:
-    explicit ScriptedForm(const platform::FormSpec& spec) {
-        for (const platform::ControlSpec& c : spec.controls)
+    explicit ScriptedForm(const platform::FormTemplate& layout) {
+        for (const platform::ControlTemplate& c : layout.controls)
             if (c.id >= 0) mControls[c.id] = Control{c.kind, c.caption, false};
     }
 
@@ -73,7 +73,8 @@ ShownDialog Record(std::string kind, std::string title, std::uintptr_t parent) {
 }  // namespace
 
 int ScriptedToolkit::Unexpected() const {
-    return static_cast<int>(std::count_if(mShown.begin(), mShown.end(), [](const ShownDialog& d) { return !d.expected; }));
+    return static_cast<int>(
+        std::count_if(mShown.begin(), mShown.end(), [](const ShownDialog& d) { return !d.expected; }));
 }
 
 template <class T>
@@ -89,23 +90,25 @@ const T* ScriptedToolkit::Next(ShownDialog shown) {
     return answer;
 }
 
-bool ScriptedToolkit::RunForm(const platform::FormSpec& spec, platform::FormEvents& events, std::uintptr_t parent) {
-    ShownDialog shown = Record("form", spec.title, parent);
-    shown.templateId = spec.templateId;
+bool ScriptedToolkit::RunForm(const platform::FormTemplate& layout, platform::FormEvents& events,
+                              std::uintptr_t parent) {
+    ShownDialog shown = Record("form", layout.title, parent);
+    shown.templateId = layout.templateId;
     const FormAnswer* answer = Next<FormAnswer>(shown);
     const std::size_t index = mShown.size() - 1;
-    if (answer && answer->templateId != 0 && answer->templateId != spec.templateId) {
+    if (answer && answer->templateId != 0 && answer->templateId != layout.templateId) {
         mShown[index].expected = false;
         answer = nullptr;
     }
-    ScriptedForm form(spec);
+    ScriptedForm form(layout);
     events.OnInit(form);
     bool ok = false;
     if (answer) {
         // Copied: the dialog's logic may open further dialogs that append to mShown.
         const FormAnswer steps = *answer;
         for (const FormStep& step : steps.steps) {
-            const bool possible = step.action == FormStep::Action::Type ? form.CanType(step.id) : form.CanClick(step.id);
+            const bool possible =
+                step.action == FormStep::Action::Type ? form.CanType(step.id) : form.CanClick(step.id);
             if (!possible) {
                 mShown[index].expected = false;
                 continue;

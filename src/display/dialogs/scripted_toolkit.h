@@ -80,7 +80,7 @@ public:
     const std::vector<ShownDialog>& Shown() const { return mShown; }
     int Unexpected() const;
 
-    bool RunForm(const platform::FormSpec& spec, platform::FormEvents& events, std::uintptr_t parent) override;
+    bool RunForm(const platform::FormTemplate& layout, platform::FormEvents& events, std::uintptr_t parent) override;
     std::optional<std::string> ChooseFile(const platform::FileRequest& request, std::uintptr_t parent) override;
     std::optional<platform::Rgb> ChooseColour(platform::ColourRequest& request, std::uintptr_t parent) override;
     std::optional<platform::DialogFont> ChooseFont(const platform::FontRequest& request,

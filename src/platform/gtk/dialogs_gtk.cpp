@@ -69,9 +69,9 @@ void Flush() {
 
 class GtkForm : public Form {
 public:
-    GtkForm(const FormSpec& spec, FormEvents& events) : mEvents(events) {
+    GtkForm(const FormTemplate& layout, FormEvents& events) : mEvents(events) {
         mDialog = GTK_DIALOG(gtk_dialog_new());
-        gtk_window_set_title(GTK_WINDOW(mDialog), spec.title.c_str());
+        gtk_window_set_title(GTK_WINDOW(mDialog), layout.title.c_str());
         gtk_window_set_resizable(GTK_WINDOW(mDialog), FALSE);
         GtkWidget* grid = gtk_grid_new();
         gtk_grid_set_row_spacing(GTK_GRID(grid), 6);
@@ -83,7 +83,7 @@ public:
         gtk_widget_show(grid);
 
         std::map<int, GtkWidget*> rowLabels;  // a row's label gets the row's first input as mnemonic target
-        for (const ControlSpec& c : spec.controls) {
+        for (const ControlTemplate& c : layout.controls) {
             GtkWidget* w = Make(c);
             if (c.id >= 0) {
                 gtk_widget_set_name(w, std::to_string(c.id).c_str());
@@ -157,7 +157,7 @@ private:
         int id;
     };
 
-    GtkWidget* Make(const ControlSpec& c) {
+    GtkWidget* Make(const ControlTemplate& c) {
         switch (c.kind) {
             case ControlKind::Label: {
                 GtkWidget* w = gtk_label_new_with_mnemonic(Mnemonic(c.caption).c_str());
@@ -172,7 +172,8 @@ private:
                 if (c.kind == ControlKind::ReadOnlyEdit) gtk_editable_set_editable(GTK_EDITABLE(w), FALSE);
                 return w;
             }
-            case ControlKind::CheckBox: return Connect(gtk_check_button_new_with_mnemonic(Mnemonic(c.caption).c_str()), c.id);
+            case ControlKind::CheckBox:
+                return Connect(gtk_check_button_new_with_mnemonic(Mnemonic(c.caption).c_str()), c.id);
             case ControlKind::Button: return Connect(gtk_button_new_with_mnemonic(Mnemonic(c.caption).c_str()), c.id);
         }
         return gtk_label_new("");
@@ -232,7 +233,8 @@ void FitChooser(GtkWidget* widget, gpointer) {
     int width = 0, height = 0;
     gtk_window_get_size(window, &width, &height);
     GdkRectangle area{0, 0, 800, 600};
-    if (GdkMonitor* monitor = gdk_display_get_monitor_at_window(gtk_widget_get_display(widget), gtk_widget_get_window(widget)))
+    if (GdkMonitor* monitor =
+            gdk_display_get_monitor_at_window(gtk_widget_get_display(widget), gtk_widget_get_window(widget)))
         gdk_monitor_get_workarea(monitor, &area);
     width = std::min(width, area.width * 9 / 10);
     height = std::min(height, area.height * 9 / 10);
@@ -242,8 +244,8 @@ void FitChooser(GtkWidget* widget, gpointer) {
 
 class GtkToolkit : public DialogToolkit {
 public:
-    bool RunForm(const FormSpec& spec, FormEvents& events, std::uintptr_t parent) override {
-        GtkForm form(spec, events);
+    bool RunForm(const FormTemplate& layout, FormEvents& events, std::uintptr_t parent) override {
+        GtkForm form(layout, events);
         return form.Run(parent);
     }
 
@@ -262,7 +264,8 @@ public:
             while (start <= f.patterns.size()) {
                 std::size_t end = f.patterns.find(';', start);
                 if (end == std::string::npos) end = f.patterns.size();
-                if (end > start) gtk_file_filter_add_pattern(filter, CaseFoldPattern(f.patterns.substr(start, end - start)).c_str());
+                if (end > start)
+                    gtk_file_filter_add_pattern(filter, CaseFoldPattern(f.patterns.substr(start, end - start)).c_str());
                 start = end + 1;
             }
             gtk_file_chooser_add_filter(chooser, filter);
