@@ -16,6 +16,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   # tests: a real display, clicks, screenshots, synthetic speech
   xvfb xauth xdotool imagemagick espeak-ng sox libx11-dev
+  # tests: printed pages (PDF) turned back into pictures
+  poppler-utils
   # the filter-design generator
   python3-scipy python3-numpy
 )
