@@ -32,7 +32,8 @@ struct vTrFraming_s {
     // "<section>/WindowNum", "/WindowSize", "/InterLeave". Values that would
     // break the framing are brought into range: WindowNum and InterLeave
     // at least 1, WindowSize 8..65536.
-    static vTrFraming_s Read(const char* section, uint32_t defaultWindowSize);
+    static vTrFraming_s Read(const char* section, uint32_t defaultWindowSize, uint32_t defaultWindowNum = 1,
+                             uint32_t defaultInterLeave = 1);
     int BufferLength() const { return static_cast<int>(windowSize * windowNum); }
 };
 
@@ -40,7 +41,8 @@ class vTrHmContExercise_c : public vTrContExercise_c, public vHMProcessor_c {
 public:
     // Reads the framing of section and sets the log scale to 600 units per
     // doubling of energy.
-    vTrHmContExercise_c(const char* section, uint32_t defaultWindowSize);
+    vTrHmContExercise_c(const char* section, uint32_t defaultWindowSize, uint32_t defaultWindowNum = 1,
+                        uint32_t defaultInterLeave = 1);
     ~vTrHmContExercise_c() override;
 
     // The continuous attach, then the background without controls, and the
