@@ -206,6 +206,10 @@ vTrContExercise_c::~vTrContExercise_c() = default;
 void vTrContExercise_c::Show() {
     vTrExercise_c::Show();
     for (vDxFileButton_c* b : ControlButtons()) SubscribeButton(b);
+    ScaleMargins();
+}
+
+void vTrContExercise_c::ScaleMargins() {
     mOfsTopLeft = ScaleToScreen(static_cast<int>(mOfsLeft), static_cast<int>(mOfsTop));
     mOfsBottomRight = ScaleToScreen(static_cast<int>(mOfsRight), static_cast<int>(mOfsBottom));
 }
