@@ -99,13 +99,14 @@ def definition(code, name, caption, lo, hi):
         "// espeak-ng recordings; level 1 is the widest.",
         "<vTrRtHmExercise_c> Obj = {",
         "  VISound = \"%s\";" % code,
-        "  DispPos = { x = 100; y = 60; }",
+        "  DispPos = { x = 40; y = 70; }",
+        "  OverloadPos = { x = 760; y = 30; }",
         "  StartBtn = { _Images[0] = { FileName = \".Pic/Drawer/Start0.bmp\"; } }",
         "  ResDisplay = {",
     ]
     for m in range(5):
         lines.append("    _Images[%d] = { FileName = \"Sounds/Pic/Mark%d.bmp\"; }" % (m, m + 1))
-    lines += ["    PosX = 660; PosY = 60;", "  }"]
+    lines += ["    PosX = 670; PosY = 70;", "  }"]
     for level in (1, 2, 3):
         t = TOLERANCE[level]
         mins = [max(0, v - t) for v in lo]
