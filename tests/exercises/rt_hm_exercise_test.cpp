@@ -259,6 +259,44 @@ TEST_F(RtHmExercise, WithoutResultsTheMarkIsFive) {
     EXPECT_EQ(ex()->ResDisplay()->GetEntry(), 4);
 }
 
+// The new calculation: the limits file gives each level's penalty constants,
+// the level-offset range and the mark limits of the exercise's sound.
+TEST_F(RtHmExercise, NewCalculationUsesTheLimitsOfTheSoundAndLevel) {
+    std::ofstream(dir / "Limits.ini") << "[Sounds]\ns=400\n[OtherMarks]\nMark2=300\nMark3=200\nMark4=150\n"
+                                         "[Constants]\nConst1-1=3\nConst1-2=200\nConst1-3=600\n"
+                                         "Const2-1=2\nConst2-2=100\nConst2-3=400\nTracking_isol=300\n";
+    Settings("[HM1_Processor]\nNewCalculation=TRUE\nMaxRes=" + (dir / "Limits.ini").string() + "\n");
+    const std::string levels = LevelBody(1, 1000, 2000, 10) + LevelBody(2, 1000, 2000, 10) + "ResDisplay = { }\n";
+    ASSERT_EQ(Load("VISound = \"s\";\n" + levels), "");
+    ASSERT_EQ(Show(), "");
+    EXPECT_EQ(ex()->Spectrum().Tracking(), 300);
+    // Silence against centre 1500, best offset -300: l = -10 beyond the hard
+    // tolerance, 3 x 10 x 100 / 19 = 157 per band, 20 bands; limits 400 (5),
+    // 600 (4), 800 (3), 1200 (2): mark 1.
+    RunBuffers(2);
+    EXPECT_EQ(ex()->Distance(), 3140);
+    EXPECT_EQ(ex()->Mark(), 1);
+    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), 0);
+    // Level 2 takes row 2: l = -11, 2 x 10 x 121 / 19 = 127 per band.
+    ex()->SetLevel(1);
+    RunBuffers(1);
+    EXPECT_EQ(ex()->Distance(), 2540);
+
+    // A sound the limits file does not list: the warning, and no mark.
+    ASSERT_EQ(Load("VISound = \"z\";\n" + levels), "");
+    ASSERT_EQ(Show(), "");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("No Mark 5 distance limit for z sound"), std::string::npos);
+    RunBuffers(1);
+    EXPECT_EQ(ex()->Mark(), 0);
+    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), -1);
+
+    // Without the limits file the exercise cannot start.
+    Settings("[HM1_Processor]\nNewCalculation=TRUE\nMaxRes=" + (dir / "None.ini").string() + "\n");
+    ASSERT_EQ(Load("VISound = \"s\";\n" + levels), "");
+    EXPECT_NE(Show().find("Cannot open"), std::string::npos);
+}
+
 // Real sustained sounds through the file backend, scored on the bundled
 // exercises; the marks are printed for the record.
 struct Scored {
