@@ -331,21 +331,21 @@ vTrRtHmExercise_c::Result vTrRtHmExercise_c::OnMouseMove(int x, int y, std::uint
     return vCmdTarget_c::OnMouseMove(x, y, keyFlags);
 }
 
-vTrRtHmExercise_c::Result vTrRtHmExercise_c::OnLeftDown(int x, int y, std::uintptr_t keyFlags) {
+bool vTrRtHmExercise_c::Press(int x, int y) {
     mMouseX = x;
     mMouseY = mLastY = y;
     PickPoint();
     RedrawIdle();
-    // A press on a corridor point is the editor's; any other goes on (buttons).
-    return mSelBand >= 0 ? 0 : vCmdTarget_c::OnLeftDown(x, y, keyFlags);
+    return mSelBand >= 0;
+}
+
+// A press on a corridor point is the editor's; any other goes on (buttons).
+vTrRtHmExercise_c::Result vTrRtHmExercise_c::OnLeftDown(int x, int y, std::uintptr_t keyFlags) {
+    return Press(x, y) ? 0 : vCmdTarget_c::OnLeftDown(x, y, keyFlags);
 }
 
 vTrRtHmExercise_c::Result vTrRtHmExercise_c::OnRightDown(int x, int y, std::uintptr_t keyFlags) {
-    mMouseX = x;
-    mMouseY = mLastY = y;
-    PickPoint();
-    RedrawIdle();
-    return mSelBand >= 0 ? 0 : vCmdTarget_c::OnRightDown(x, y, keyFlags);
+    return Press(x, y) ? 0 : vCmdTarget_c::OnRightDown(x, y, keyFlags);
 }
 
 vTrRtHmExercise_c::Result vTrRtHmExercise_c::OnKeyDown(std::uintptr_t key, unsigned repeat, unsigned flags) {

@@ -130,6 +130,8 @@ private:
     void CheckLevel(int n) const;
     std::unique_ptr<vDxImage_i>& Pic(int n);
     std::unique_ptr<vTrChPicBtn_c>& Btn(int n);
+    // A mouse press at (x, y): picks a corridor point; true when one was.
+    bool Press(int x, int y);
     // Redraws the display when not recording (the editor and level changes).
     void RedrawIdle();
 
