@@ -110,7 +110,7 @@ def definition(code, name, caption, lo, hi):
     for level in (1, 2, 3):
         t = TOLERANCE[level]
         mins = [max(0, v - t) for v in lo]
-        maxs = [min(MAX_LEVEL, v + t) for v in hi]
+        maxs = [min(MAX_LEVEL, max(0, v + t)) for v in hi]
         lines += [
             "  <vDxFileImage_c> Level%dPic = { FileName = \"Sounds/Pic/%s%d.bmp\"; }" % (level, name, level),
             "  Level%dBtn = {" % level,

@@ -259,6 +259,29 @@ TEST_F(RtHmExercise, WithoutResultsTheMarkIsFive) {
     EXPECT_EQ(ex()->ResDisplay()->GetEntry(), 4);
 }
 
+// Every bundled sustained-sound exercise shows, with all three levels.
+TEST_F(RtHmExercise, BundledExercisesShowEveryLevel) {
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator("Sounds")) {
+        if (entry.path().extension() != ".exc") continue;
+        ++files;
+        const std::string path = entry.path().string();
+        try {
+            auto* e = ShowFile<vTrRtHmExercise_c>(path);
+            ASSERT_NE(e, nullptr) << path;
+            EXPECT_FALSE(e->VISound().empty()) << path;
+            for (int n = 0; n < 3; ++n) {
+                ASSERT_NE(e->LevelBtn(n), nullptr) << path;
+                e->LevelBtn(n)->OnClick();
+                EXPECT_EQ(e->Level(), n) << path;
+            }
+        } catch (const vException_c& e) {
+            ADD_FAILURE() << path << ": " << e.ShortText();
+        }
+    }
+    EXPECT_GE(files, 4);
+}
+
 // The new calculation: the limits file gives each level's penalty constants,
 // the level-offset range and the mark limits of the exercise's sound.
 TEST_F(RtHmExercise, NewCalculationUsesTheLimitsOfTheSoundAndLevel) {
