@@ -96,13 +96,18 @@ void vTrHmContExercise_c::ProcessBuffer(platform::AudioBuffer*) {
     const int windows = static_cast<int>(mFraming.windowNum / mFraming.interLeave);
     for (int w = 0; w < windows; ++w) {
         ResetEnergies();
-        if (mApplyWindow) ApplyWindowAtReadPosition(static_cast<int>(mFraming.windowSize));
+        if (mApplyWindow) ApplyWindowAtReadPosition(static_cast<int>(mFraming.windowSize), mWindowTable);
         for (int32_t& x : mInput) x = NextSample();
         AnalyseWindow(mInput.data(), steps);
         Skip(static_cast<int>(mFraming.windowSize * (mFraming.interLeave - 1)));
         // Buffers can arrive before the first Show made the drawing tools.
         if (mDC) DisplayStep();
     }
+}
+
+void vTrHmContExercise_c::SetFramingWindow(const int32_t* table) {
+    mWindowTable = table;
+    mApplyWindow = table && WindowIsOn(table);
 }
 
 void vTrHmContExercise_c::FillOverload(int paletteIndex) {

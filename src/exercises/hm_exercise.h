@@ -85,6 +85,9 @@ protected:
     void EraseStrip(int x0, int x1);
     // The pixel access object over the exercise (made by Show).
     vDxDC_i& DC() { return *mDC; }
+    // The framing windows with table (224 entries, 1024 = 1.0, kept by the
+    // caller) instead of the preprocessor's window; null: no window.
+    void SetFramingWindow(const int32_t* table);
 
     vColor_c mPenColor{0, 255, 0};
     vPointProp_c mOverloadPos{50, 50};
@@ -95,6 +98,7 @@ protected:
 private:
     vTrFraming_s mFraming;
     bool mApplyWindow;
+    const int32_t* mWindowTable = nullptr;  // null: the preprocessor's
     std::vector<int32_t> mInput;
     std::unique_ptr<vDxDC_i> mDC;
 };

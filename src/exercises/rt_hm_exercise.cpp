@@ -1,5 +1,6 @@
 #include "exercises/rt_hm_exercise.h"
 
+#include "analysis/filter_files.h"
 #include "analysis/sound_limits.h"
 #include "events/window.h"
 #include "exercises/app_services.h"
@@ -59,6 +60,19 @@ vTrRtHmExercise_c::vTrRtHmExercise_c()
     mMinResult = gSettings.GetInt("HM1_Processor/ResDisplay/MinResult", 20000);
     mMaxResult = gSettings.GetInt("HM1_Processor/ResDisplay/MaxResult", 100);
     mGravityZone = static_cast<int>(std::min<uint32_t>(gSettings.GetUnsigned("Editor/HM1_Processor/GravityZone", 10), 1000));
+    // The exercise's own window, or the preprocessor's; a bad window file means no window.
+    char window[260];
+    gSettings.GetString("HM1_Processor/WindowFn", window, sizeof window, "");
+    if (!gSettings.GetBool("HM1_Processor/DoWindow", true)) {
+        SetFramingWindow(nullptr);
+    } else if (window[0] != 0) {
+        try {
+            ReadWindowFile(window, mWindow);
+            SetFramingWindow(mWindow);
+        } catch (const vException_c&) {
+            SetFramingWindow(nullptr);
+        }
+    }
     ReadSettings(true);
 }
 

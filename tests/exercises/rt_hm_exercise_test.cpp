@@ -259,6 +259,24 @@ TEST_F(RtHmExercise, WithoutResultsTheMarkIsFive) {
     EXPECT_EQ(ex()->ResDisplay()->GetEntry(), 4);
 }
 
+// The exercise's own window (WindowFn), and DoWindow switching it off.
+TEST_F(RtHmExercise, OwnWindowFunction) {
+    std::string zeros = "224 1\n";
+    for (int i = 0; i < 224; ++i) zeros += "0 ";
+    std::ofstream(dir / "mute.win") << zeros;
+    auto bandMax = [&](const std::string& settings) {
+        Settings("[HM1_Processor]\nWindowFn=" + (dir / "mute.win").string() + "\n" + settings);
+        SetInput(Sine(3000, 1.0));
+        EXPECT_EQ(Load(LevelBody(1, 0, 5000, 10)), "");
+        EXPECT_EQ(Show(), "");
+        RunBuffers(12);
+        const int32_t* row = ex()->Spectrum().Row(5);
+        return *std::max_element(row, row + kRtHmBands);
+    };
+    EXPECT_LT(bandMax(""), 0);  // every window multiplied by 0: nothing above the floor
+    EXPECT_GT(bandMax("DoWindow=FALSE\n"), 2000);
+}
+
 // Every bundled sustained-sound exercise shows, with all three levels.
 TEST_F(RtHmExercise, BundledExercisesShowEveryLevel) {
     int files = 0;
