@@ -46,12 +46,8 @@ void PerBuffer(benchmark::State& state) {
                                           "/data/english/coef.dat\nEqualize=" LORVANO_SOURCE_DIR
                                           "/data/english/calib.txt\n";
     gSettings.SetFileName((dir / "trainer.ini").c_str());
-    vDxScreenInfo info;
-    info.exists = true;
-    info.bpp = 32;
-    info.defaultResX = info.actualResX = 800;
-    info.defaultResY = info.actualResY = 600;
-    SetDxScreenInfo(info);
+    // An 800 x 600 x 32 screen drawn for the design resolution.
+    SetDxScreenInfo({true, 32, false, 800, 600, 800, 600});
     vDxSimpleImage_c screen;
     screen.Create(800, 600, 32);
 
