@@ -24,13 +24,26 @@ Design choices
 - Envelopes: one-pole smoothing of |y| with a 6 ms time constant at the
   group's rate (EB = 1 - EA, EA = exp(-1 / (0.006 * rate))).
 - Levels: the Eq gains make a full-scale sine (32767 * 256 at the input) at a
-  band's centre give a peak envelope of 2^23 (log energy 5000), measured on a
+  band's centre read 2^26 after the gain (log energy 6800: three doublings,
+  1800 units, above the 5000 of a bare 2^23 envelope), measured on a
   floating-point model of the bank (median of the frame peaks). calib.txt is
   neutral (all 100); it is the place for per-microphone trims.
-- Sections: SciPy's pairing of poles and zeros (zpk2sos), in the order
-  whose output settles lowest in silence in the bank's own arithmetic, which
-  rounds toward minus infinity and so leaves small offsets in each section
-  (see silent_output). The gain is spread so that the output of
+  Why 6800: the live displays and the word detector are scaled for 5000 to be
+  loud. Speech is peaky: its loudest frames read about 14 dB below its own
+  sample peak, so with a sine at 5000 normal speech recorded at a good level
+  (peaks near -12 dBFS) read about 3400, barely reaching the detector's
+  default trigger (3000) and filling half of the loudness display. At 6800
+  such speech reads near the top of the displays and speech peaking at
+  -18 dBFS still starts a word, while room noise at -50 dBFS stays about
+  1000 units below the trigger. The full scale stays far from the 32-bit
+  limits: at PreAmp 2 the largest gained envelope is about 2^28, and the
+  filter states do not depend on the gains at all.
+- Sections: SciPy's pairing of poles and zeros (zpk2sos), or one zero at DC
+  and one at the Nyquist rate in every section (see one_dc_zero_each), in the
+  pairing and order whose output settles lowest in silence in the bank's own
+  arithmetic, which rounds toward minus infinity and so leaves small offsets
+  in each section (see silent_output); after the gain it must read below the
+  log scale's floor. The gain is spread so that the output of
   every section peaks no higher than the whole filter's (peak scaling).
   All coefficients are below 2 in magnitude, so they fit Q30.
 """
@@ -50,7 +63,7 @@ GROUP_BANDS = {"Filt2.5k": range(0, 7), "Filt5k": range(7, 11), "Filt10k": range
 ENVELOPE_TAU = 0.006
 BAND_WIDTH = 0.9  # of the spacing between centres, on the ERB-rate scale
 FRAME = 224
-TARGET = 2.0 ** 23 * 1.001
+TARGET = 2.0 ** 26 * 1.001
 
 
 def erb(f):
@@ -107,10 +120,12 @@ def peak_scaled(sos):
 
 
 def fixed_point_section_coefficients(sos):
-    """The bank's 15 stage coefficients (Q30 integers) of a section list."""
+    """The bank's 15 stage coefficients (Q30 integers) of a section list, as
+    the bank holds them after reading coef.dat: the file gives A = -a and
+    B = -b, the bank keeps A and -B, so each stage sums b.x - a.y."""
     c = []
     for b0, b1, b2, _, a1, a2 in sos:
-        c += [math.trunc(-v * 1073741824.0) for v in (b2, b1, b0)]
+        c += [math.trunc(v * 1073741824.0) for v in (b2, b1, b0)]
         c += [math.trunc(-v * 1073741824.0) for v in (a2, a1)]
     return c
 
@@ -145,13 +160,37 @@ def silent_output(sos, eb, ea):
     return worst
 
 
+def one_dc_zero_each(sos):
+    """The same poles, with the zeros paired so that every section has one
+    zero at DC and one at the Nyquist rate (numerator 1, 0, -1). A band-pass
+    then blocks DC in every section, so the offset that rounding leaves in a
+    section never reaches the output through a later one; only the last
+    section's own offset does."""
+    z, p, k = signal.sos2zpk(sos)
+    if np.sum(np.isclose(z, 1.0)) != len(sos) or np.sum(np.isclose(z, -1.0)) != len(sos):
+        return None
+    out = np.array(sos, dtype=float)
+    out[:, :3] = [1.0, 0.0, -1.0]
+    out[0, :3] *= k
+    return out
+
+
 def dc_safe_order(sos, rate):
-    """Of the orders of the sections, the one that settles lowest in silence
-    (see silent_output), so that silence reads as the floor."""
+    """Of the orders of the sections, and of the two pairings of zeros with
+    poles (SciPy's, and one_dc_zero_each), the one that settles lowest in
+    silence (see silent_output), so that silence reads as the floor. Returns
+    the sections and the envelope they settle on."""
     eb, ea = (q30(v) for v in envelope(rate))
-    orders = [peak_scaled(np.array(sos)[list(p)]) for p in itertools.permutations(range(len(sos)))]
+    pairings = [np.array(sos)]
+    alternative = one_dc_zero_each(sos)
+    if alternative is not None:
+        pairings.append(alternative)
+    orders = [peak_scaled(s[list(p)]) for s in pairings
+              for p in itertools.permutations(range(len(sos)))]
     orders = [o for o in orders if np.abs(o).max() < 1.99]
-    return min(orders, key=lambda o: silent_output(o, eb, ea))
+    scored = [(silent_output(quantised(o), eb, ea), n, o) for n, o in enumerate(orders)]
+    best = min(scored, key=lambda t: (t[0], t[1]))
+    return best[2], best[0]
 
 
 def quantised(sos):
@@ -191,13 +230,14 @@ def main():
     for group, bands in GROUP_BANDS.items():
         for i in bands:
             rate = RATES[group]
-            filters[i] = (quantised(dc_safe_order(bandpass(*edges[i], rate), rate)), rate)
-    filters[20] = (quantised(dc_safe_order(bandpass(60.0, 10500.0, FS), FS)), FS)
-    filters[21] = (quantised(dc_safe_order(bandpass(80.0, 400.0, FS / 8), FS / 8)), FS / 8)
+            filters[i] = dc_safe_order(bandpass(*edges[i], rate), rate) + (rate,)
+    filters[20] = dc_safe_order(bandpass(60.0, 10500.0, FS), FS) + (FS,)
+    filters[21] = dc_safe_order(bandpass(80.0, 400.0, FS / 8), FS / 8) + (FS / 8,)
+    filters = {i: (quantised(sos), silent, rate) for i, (sos, silent, rate) in filters.items()}
 
     gains = []
     for i in range(22):
-        sos, rate = filters[i]
+        sos, silent, rate = filters[i]
         eb, ea = (q30(v) for v in envelope(rate))
         if i < 20:
             centre = math.sqrt(edges[i][0] * edges[i][1])
@@ -206,6 +246,8 @@ def main():
         else:
             centre = math.sqrt(80.0 * 400.0)
         gains.append(TARGET / level(centre, sos, rate, dec, eb, ea))
+        # Silence must read below LogEnergy's floor (256) after the gain.
+        assert silent * gains[-1] < 256, (i, silent, gains[-1])
 
     def stages(sos, tabs):
         lines = []
@@ -227,7 +269,7 @@ def main():
         lines.append("\t%s {" % group)
         lines.append("\t\tFilterNum: %d" % len(outputs))
         for i in outputs:
-            sos, rate = filters[i]
+            sos, _, rate = filters[i]
             eb, ea = (q30(v) for v in envelope(rate))
             lines.append("\t\t{")
             lines += stages(sos, "\t\t\t")

@@ -71,7 +71,10 @@ void vHMBlockProcessor_c::RunBlocks(int steps, bool computeFilters, bool compute
     int32_t d[kSteps];
     for (int done = 0; done < steps; done += kSteps) {
         const int n = std::min(kSteps, steps - done);
-        for (int k = 0; k < 8 * n; ++k) x[k] = NextSample();
+        // NextSample's values, without a virtual call per sample.
+        const int16_t* from = mSamples + mReadIndex;
+        for (int k = 0; k < 8 * n; ++k) x[k] = static_cast<int32_t>(from[k]) * mPreAmp256;
+        mReadIndex += 8 * n;
         if (computeFilters) {
             FilterBlock(x, n, d);
         } else if (computePitch) {

@@ -40,7 +40,7 @@ public:
     // Built from the settings.
     vHMBlockProcessor_c() : vHMBlockProcessor_c(vHMProcessorSetup_c::FromSettings()) {}
 
-    int32_t NextSample() override;
+    int32_t NextSample() final;
 
     // Analyses samples[0 .. count / 8 * 8) into frame; see the .cpp for the
     // steps. Never throws the system's exceptions.

@@ -1,8 +1,9 @@
-// Up to eight band filters of one group at a time, one filter per 64-bit lane. Each
-// lane keeps its 32-bit values in the low half; vpmuldq forms the signed
-// 32 x 32 -> 64-bit products, and the high word of a lane's sum is already
-// the "shift right by 32, keep the low 32 bits" of the scalar code, so both
-// paths give the same bits.
+// Up to eight filters at a time, one filter per 64-bit lane: band filters of
+// a group, and the decimator that runs on the same input (it is the same
+// three stages without the envelope). Each lane keeps its 32-bit values in
+// the low half; vpmuldq forms the signed 32 x 32 -> 64-bit products, and the
+// high word of a lane's sum is already the "shift right by 32, keep the low
+// 32 bits" of the scalar code, so both paths give the same bits.
 
 #include "analysis/hm_filter_bank.h"
 
@@ -25,25 +26,31 @@ __attribute__((target("avx2"))) inline V Stage(const V* c, V in2, V in1, V in0, 
 }
 
 // K groups of four lanes in one loop, so that the dependency chains of the
-// groups overlap.
-template <int K>
-__attribute__((target("avx2"))) void Run(vBandFilter_c* filters, int count, const int32_t* in,
-                                         int n, uint32_t* energy) {
+// groups overlap. With a decimator, it is the last lane: its envelope is
+// computed on zero coefficients and dropped, and y3 of every second input
+// goes to decimated.
+template <int K, bool kDecimator>
+__attribute__((target("avx2"))) void Run(const vFilterLane_s* lanes, int count, const int32_t* in,
+                                         int n, int32_t* decimated) {
     // Lanes past count run on zero coefficients and are not stored back.
-    alignas(32) int64_t lanes[K][kBandCoefCount + 10][4] = {};
+    alignas(32) int64_t packed[K][kBandCoefCount + 10][4] = {};
     for (int f = 0; f < count; ++f) {
-        for (int k = 0; k < kBandCoefCount; ++k) lanes[f / 4][k][f % 4] = filters[f].c[k];
-        for (int k = 0; k < 9; ++k) lanes[f / 4][kBandCoefCount + k][f % 4] = filters[f].s[k];
-        lanes[f / 4][kBandCoefCount + 9][f % 4] = energy[f];
+        const vFilterLane_s& l = lanes[f];
+        const int coefs = l.energy ? kBandCoefCount : kDecimatorCoefCount;
+        for (int k = 0; k < coefs; ++k) packed[f / 4][k][f % 4] = l.c[k];
+        for (int k = 0; k < (l.energy ? 9 : 8); ++k) packed[f / 4][kBandCoefCount + k][f % 4] = l.s[k];
+        packed[f / 4][kBandCoefCount + 9][f % 4] = l.energy ? *l.energy : 0;
     }
     V c[K][kBandCoefCount], s[K][9], peak[K];
     for (int g = 0; g < K; ++g) {
         for (int k = 0; k < kBandCoefCount; ++k)
-            c[g][k] = _mm256_load_si256(reinterpret_cast<const V*>(lanes[g][k]));
+            c[g][k] = _mm256_load_si256(reinterpret_cast<const V*>(packed[g][k]));
         for (int k = 0; k < 9; ++k)
-            s[g][k] = _mm256_load_si256(reinterpret_cast<const V*>(lanes[g][kBandCoefCount + k]));
-        peak[g] = _mm256_load_si256(reinterpret_cast<const V*>(lanes[g][kBandCoefCount + 9]));
+            s[g][k] = _mm256_load_si256(reinterpret_cast<const V*>(packed[g][kBandCoefCount + k]));
+        peak[g] = _mm256_load_si256(reinterpret_cast<const V*>(packed[g][kBandCoefCount + 9]));
     }
+    const int last = count - 1;
+    const int decGroup = last / 4, decLane = last % 4;
 
     for (int k = 0; k < n; ++k) {
         const V x = _mm256_set1_epi64x(in[k]);
@@ -68,31 +75,40 @@ __attribute__((target("avx2"))) void Run(vBandFilter_c* filters, int count, cons
             const V e = _mm256_add_epi64(_mm256_mul_epi32(cf[15], mag), _mm256_mul_epi32(cf[16], st[8]));
             st[8] = HighWordTimes4(e);
             peak[g] = _mm256_max_epu32(peak[g], st[8]);
+            if (kDecimator && g == decGroup && (k & 1)) {
+                alignas(32) int64_t y[4];
+                _mm256_store_si256(reinterpret_cast<V*>(y), y3);
+                decimated[k >> 1] = static_cast<int32_t>(y[decLane]);
+            }
         }
     }
 
     for (int g = 0; g < K; ++g) {
         for (int k = 0; k < 9; ++k)
-            _mm256_store_si256(reinterpret_cast<V*>(lanes[g][kBandCoefCount + k]), s[g][k]);
-        _mm256_store_si256(reinterpret_cast<V*>(lanes[g][kBandCoefCount + 9]), peak[g]);
+            _mm256_store_si256(reinterpret_cast<V*>(packed[g][kBandCoefCount + k]), s[g][k]);
+        _mm256_store_si256(reinterpret_cast<V*>(packed[g][kBandCoefCount + 9]), peak[g]);
     }
     for (int f = 0; f < count; ++f) {
-        for (int k = 0; k < 9; ++k)
-            filters[f].s[k] = static_cast<int32_t>(lanes[f / 4][kBandCoefCount + k][f % 4]);
-        energy[f] = static_cast<uint32_t>(lanes[f / 4][kBandCoefCount + 9][f % 4]);
+        const vFilterLane_s& l = lanes[f];
+        for (int k = 0; k < (l.energy ? 9 : 8); ++k)
+            l.s[k] = static_cast<int32_t>(packed[f / 4][kBandCoefCount + k][f % 4]);
+        if (l.energy) *l.energy = static_cast<uint32_t>(packed[f / 4][kBandCoefCount + 9][f % 4]);
     }
 }
 
 }  // namespace
 
-bool RunBandFiltersAVX2(vBandFilter_c* filters, int count, const int32_t* in, int n,
-                        uint32_t* energy) {
+bool HaveAVX2() {
     static const bool available = __builtin_cpu_supports("avx2");
-    if (!available || count < 1 || count > 8) return false;
+    return available;
+}
+
+bool RunFilterLanesAVX2(const vFilterLane_s* lanes, int count, const int32_t* in, int n, int32_t* decimated) {
+    if (!HaveAVX2() || count < 1 || count > 8) return false;
     if (count > 4) {
-        Run<2>(filters, count, in, n, energy);
+        (decimated ? Run<2, true> : Run<2, false>)(lanes, count, in, n, decimated);
     } else {
-        Run<1>(filters, count, in, n, energy);
+        (decimated ? Run<1, true> : Run<1, false>)(lanes, count, in, n, decimated);
     }
     return true;
 }

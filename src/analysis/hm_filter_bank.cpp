@@ -155,13 +155,23 @@ void vHMFilterArray_c::RunFilter(vBandGroup_c& group, int index, const int32_t* 
     slot = peak;
 }
 
+int vHMFilterArray_c::AddLanes(vBandGroup_c& group, int first, int count, vFilterLane_s* lanes, int used) {
+    for (int i = first; i < first + count; ++i) {
+        vBandFilter_c& f = group.filters[static_cast<size_t>(i)];
+        lanes[used++] = {f.c, f.s, energy + group.firstOutput + i};
+    }
+    return used;
+}
+
 void vHMFilterArray_c::RunGroup(vBandGroup_c& group, const int32_t* in, int n) {
     const int count = static_cast<int>(group.filters.size());
     int done = 0;
-    if (UseVector() && count >= 2) {
-        while (done < count && RunBandFiltersAVX2(group.filters.data() + done, std::min(8, count - done),
-                                                  in, n, energy + group.firstOutput + done))
-            done += std::min(8, count - done);
+    if (UseVector() && count >= 2 && HaveAVX2()) {
+        for (; done < count; done += std::min(8, count - done)) {
+            vFilterLane_s lanes[8];
+            const int used = AddLanes(group, done, std::min(8, count - done), lanes, 0);
+            RunFilterLanesAVX2(lanes, used, in, n, nullptr);
+        }
     }
     for (int i = done; i < count; ++i) RunFilter(group, i, in, n);
 }
@@ -184,10 +194,41 @@ void vHMFilterArray_c::DecimateBlock(const int32_t* x, int steps, int32_t* d, bo
     RunGroup(groups[kLowEnergy], d, steps);
 }
 
+bool vHMFilterArray_c::DecimateBlockVector(const int32_t* x, int steps, int32_t* d, bool allBands) {
+    // A decimator shares the kernel call of the group on its input, in a
+    // lane the group leaves free; the low band fills Filt2.5k's eighth lane.
+    auto size = [this](Group g) { return static_cast<int>(groups[g].filters.size()); };
+    if (!UseVector() || !HaveAVX2() || size(kFilt20k) != kGroupSizes[kFilt20k] || size(kFilt10k) > 7 ||
+        size(kFilt5k) > 7 || size(kFilt2_5k) + size(kLowEnergy) > 8)
+        return false;
+    int32_t a[4 * kChunkSteps];
+    int32_t b[2 * kChunkSteps];
+    vFilterLane_s lanes[8];
+    // The group's lanes (used of them) and the decimator over in; a
+    // decimator on its own runs faster in the scalar loop.
+    auto withDecimator = [&](int used, vDecimator_c& dec, const int32_t* in, int n, int32_t* out) {
+        if (used == 0) return Decimate(dec, in, n, out);
+        lanes[used] = {dec.c, dec.s, nullptr};
+        RunFilterLanesAVX2(lanes, used + 1, in, n, out);
+    };
+    const int fullBand = kFullBandOutput - kGroupOutputs[kFilt20k];
+    withDecimator(allBands ? AddLanes(groups[kFilt20k], 0, size(kFilt20k), lanes, 0)
+                           : AddLanes(groups[kFilt20k], fullBand, 1, lanes, 0),
+                  decimators[0], x, 8 * steps, a);
+    withDecimator(allBands ? AddLanes(groups[kFilt10k], 0, size(kFilt10k), lanes, 0) : 0, decimators[1], a,
+                  4 * steps, b);
+    withDecimator(allBands ? AddLanes(groups[kFilt5k], 0, size(kFilt5k), lanes, 0) : 0, decimators[2], b,
+                  2 * steps, d);
+    const int used = allBands ? AddLanes(groups[kFilt2_5k], 0, size(kFilt2_5k), lanes, 0) : 0;
+    RunFilterLanesAVX2(lanes, AddLanes(groups[kLowEnergy], 0, size(kLowEnergy), lanes, used), d, steps, nullptr);
+    return true;
+}
+
 void vHMFilterArray_c::FilterBlock(const int32_t* x, int steps, int32_t* d) {
     for (int done = 0; done < steps; done += kChunkSteps) {
         const int n = std::min(kChunkSteps, steps - done);
         const int32_t* in = x + 8 * done;
+        if (DecimateBlockVector(in, n, d + done, true)) continue;
         RunGroup(groups[kFilt20k], in, 8 * n);
         DecimateBlock(in, n, d + done, true);
     }
@@ -197,6 +238,7 @@ void vHMFilterArray_c::PitchBlock(const int32_t* x, int steps, int32_t* d) {
     for (int done = 0; done < steps; done += kChunkSteps) {
         const int n = std::min(kChunkSteps, steps - done);
         const int32_t* in = x + 8 * done;
+        if (DecimateBlockVector(in, n, d + done, false)) continue;
         RunFilter(groups[kFilt20k], 5, in, 8 * n);
         DecimateBlock(in, n, d + done, false);
     }

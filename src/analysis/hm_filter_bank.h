@@ -45,6 +45,23 @@ struct vBandGroup_c {
 int32_t BandFilterStep(vBandFilter_c& f, int32_t x);  // returns the envelope
 int32_t DecimatorStep(vDecimator_c& d, int32_t x);    // returns y3
 
+// One lane of the AVX2 kernel: a band filter, whose envelope is peak-held in
+// *energy, or (energy null) a decimator: c holds 15 coefficients, s 8 states.
+struct vFilterLane_s {
+    const int32_t* c;
+    int32_t* s;
+    uint32_t* energy;
+};
+
+// Whether the processor has AVX2 (checked once).
+bool HaveAVX2();
+
+// AVX2 kernel: runs up to eight filters on the same n inputs. A decimator
+// may only be the last lane; decimated then receives its output for every
+// second input (n / 2 values). Returns false when the processor lacks AVX2
+// (nothing is touched then).
+bool RunFilterLanesAVX2(const vFilterLane_s* lanes, int count, const int32_t* in, int n, int32_t* decimated);
+
 // How blocks are filtered. All give the same bits: Reference runs the 8-input
 // schedule sample by sample through NextSample, Batch runs each group over a
 // whole block, Vector does so with the filters of a group side by side in
@@ -108,6 +125,12 @@ protected:
 
 private:
     void RunGroup(vBandGroup_c& group, const int32_t* in, int n);
+    // The vector path's block step below the top rate: each group in one
+    // kernel call with the decimator that runs on its input (the low band
+    // rides with Filt2.5k). False when the kernel is not available.
+    bool DecimateBlockVector(const int32_t* x, int steps, int32_t* d, bool allBands);
+    // Lanes of a group's filters (first .. first + count) appended to lanes.
+    int AddLanes(vBandGroup_c& group, int first, int count, vFilterLane_s* lanes, int used);
     void RunFilter(vBandGroup_c& group, int index, const int32_t* in, int n);
     // Decimates in[0..n) (n even) by two: keeps every second output.
     static void Decimate(vDecimator_c& d, const int32_t* in, int n, int32_t* out);
@@ -120,8 +143,3 @@ private:
 
     vHMKernel mKernel = vHMKernel::Vector;
 };
-
-// AVX2 kernel: runs up to eight filters of a group over n inputs. Returns
-// false when the processor lacks AVX2 (nothing is touched then).
-bool RunBandFiltersAVX2(vBandFilter_c* filters, int count, const int32_t* in, int n,
-                        uint32_t* energy);

@@ -10,16 +10,31 @@ int32_t TruncToInt32(double v) {
 
 vPitchTracker_c::vPitchTracker_c(const vPitchSettings_c& settings) : mSettings(settings) {}
 
-// Runs for every decimated value on every tracker: worth wider vectors
-// where the processor has them.
-__attribute__((target_clones("avx2", "default"))) void vPitchTracker_c::Feed(int32_t v) {
-    const int32_t* lagged = mRing + mRingPos;
+namespace {
+
+// Wrapping arithmetic: the accumulators are 32-bit.
+__attribute__((always_inline)) inline void Accumulate(int32_t* acc, const int32_t* lagged, int32_t v) {
     for (int k = 0; k < kPitchLags; ++k) {
-        // Wrapping arithmetic: the accumulators are 32-bit.
         const uint32_t diff = static_cast<uint32_t>(lagged[k]) - static_cast<uint32_t>(v);
         const uint32_t mag = static_cast<int32_t>(diff) < 0 ? 0u - diff : diff;
-        mAcc[k] = static_cast<int32_t>(static_cast<uint32_t>(mAcc[k]) + mag);
+        acc[k] = static_cast<int32_t>(static_cast<uint32_t>(acc[k]) + mag);
     }
+}
+
+}  // namespace
+
+void AccumulateLags(int32_t* acc, const int32_t* lagged, int32_t v) { Accumulate(acc, lagged, v); }
+
+__attribute__((target("avx2"))) void AccumulateLagsAVX2(int32_t* acc, const int32_t* lagged, int32_t v) {
+    Accumulate(acc, lagged, v);
+}
+
+// Runs for every decimated value on every tracker: worth wider vectors
+// where the processor has them (chosen once, at the first call).
+void vPitchTracker_c::Feed(int32_t v) {
+    static void (*const accumulate)(int32_t*, const int32_t*, int32_t) =
+        __builtin_cpu_supports("avx2") ? AccumulateLagsAVX2 : AccumulateLags;
+    accumulate(mAcc, mRing + mRingPos, v);
     mRing[mRingPos] = v;
     mRing[mRingPos + kPitchLags] = v;
     mRingPos = mRingPos + 1 == kPitchLags ? 0 : mRingPos + 1;

@@ -42,6 +42,12 @@ private:
     vPitchSettings_c mSettings;
 };
 
+// Feed's inner loop, acc[k] += |lagged[k] - v| in wrapping 32-bit
+// arithmetic for the 66 lags: the plain build and the AVX2 one (call it only
+// where the processor has AVX2). Feed chooses at run time.
+void AccumulateLags(int32_t* acc, const int32_t* lagged, int32_t v);
+void AccumulateLagsAVX2(int32_t* acc, const int32_t* lagged, int32_t v);
+
 // Float to 32-bit integer, truncating toward zero; values that do not fit
 // (and NaN) give INT32_MIN, as the processor's own conversion does.
 int32_t TruncToInt32(double v);

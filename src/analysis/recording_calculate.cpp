@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "analysis/hm_block_processor.h"
+#include "analysis/log_energy.h"
 #include "analysis/recording.h"
 #include "platform/exception.h"
 
@@ -35,12 +36,20 @@ void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirant
         for (int i = 0; i < kBandCount; ++i)
             if (bad(c[i])) c[i] = i > 0 ? c[i - 1] : (bad(c[1]) ? -3000 : c[1]);
     }
-    const int32_t shift = normToMax ? 5000 - mMaxFullBand : 3000 - mMeanFullBand;
+    // With no frame on the log scale (digital silence) there is no level to
+    // normalise to, and the shift would not fit 32 bits: the levels stay.
+    const bool anyLevel = n > 0 && mMaxFullBand > kLogFloor + 1;
+    const int64_t shift = !anyLevel ? 0 : normToMax ? int64_t{5000} - mMaxFullBand : int64_t{3000} - mMeanFullBand;
+    // Values below the scale stay at its floor; the others move by the shift,
+    // limited to 32 bits (a mean dragged down by floor values can be huge).
+    auto moved = [shift](int32_t& v) {
+        if (v != kLogFloor) v = static_cast<int32_t>(std::clamp<int64_t>(v + shift, kLogFloor + 1, INT32_MAX));
+    };
     for (int32_t p = 0; p < n; ++p) {
         vAllHmData_c& f = mData[static_cast<size_t>(p)];
-        for (int i = 0; i < kBandCount; ++i) f.channels[i] += shift;
-        f.lowBand += shift;
-        f.fullBand += shift;
+        for (int i = 0; i < kBandCount; ++i) moved(f.channels[i]);
+        moved(f.lowBand);
+        moved(f.fullBand);
     }
     for (int32_t p = 0; p < n; ++p) mData[static_cast<size_t>(p)].ResetSpirant();
     if (medianWidth > 0)
@@ -71,16 +80,22 @@ void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirant
         if (mWordEnd == mWordBegin) mWordEnd = n;
     }
     mRecSize = mWordEnd - mWordBegin;
+    // Sample loops over plain pointers, so that they vectorise.
     int64_t sampleSum = 0, sampleCount = 0;
     int32_t hi = 0, lo = 0;
     for (int32_t p = 0; p < Capacity(); ++p) {
         const vAllHmData_c& f = mData[static_cast<size_t>(p)];
-        for (int32_t i = 0; f.Samples() && i < f.SampleCount(); ++i) {
-            sampleSum += f.Samples()[i];
-            hi = std::max<int32_t>(hi, f.Samples()[i]);
-            lo = std::min<int32_t>(lo, f.Samples()[i]);
+        const int16_t* s = f.Samples();
+        if (!s) continue;
+        const int32_t count = f.SampleCount();
+        int64_t frameSum = 0;
+        for (int32_t i = 0; i < count; ++i) {
+            frameSum += s[i];
+            hi = std::max<int32_t>(hi, s[i]);
+            lo = std::min<int32_t>(lo, s[i]);
         }
-        if (f.Samples()) sampleCount += f.SampleCount();
+        sampleSum += frameSum;
+        sampleCount += count;
     }
     if (sampleCount) {
         const int32_t mean = static_cast<int32_t>(sampleSum / sampleCount);
@@ -89,8 +104,11 @@ void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirant
             const int64_t g = 32768000 / peak;
             for (int32_t p = 0; p < Capacity(); ++p) {
                 vAllHmData_c& f = mData[static_cast<size_t>(p)];
-                for (int32_t i = 0; f.Samples() && i < f.SampleCount(); ++i)
-                    f.Samples()[i] = static_cast<int16_t>(std::clamp<int64_t>((f.Samples()[i] - mean) * g / 1024, -32000, 32000));
+                int16_t* s = f.Samples();
+                if (!s) continue;
+                const int32_t count = f.SampleCount();
+                for (int32_t i = 0; i < count; ++i)
+                    s[i] = static_cast<int16_t>(std::clamp<int64_t>((s[i] - mean) * g / 1024, -32000, 32000));
             }
         }
     }

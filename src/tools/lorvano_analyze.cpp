@@ -2,16 +2,21 @@
 // teachers, researchers and tests.
 //
 //   lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]
-//   lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE]
+//   lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def]
 //   lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]
 //
-// --data names the language directory whose coef.dat and calib.txt are used
-// (default: the bundled english one beside the program's bin folder); --ini
-// an INI file whose settings replace the built-in defaults. A refused WAV
+// --data names the language directory whose settings (trainer.ini) and data
+// files (coef.dat, calib.txt, the sound models and limits) are used, so the
+// results are those the trainer would give (default: the bundled english
+// one beside the program's bin folder); --ini names another settings file.
+// --sounds gives the etalon's definition file (<vRecording_c> Obj = {...});
+// its segment markers divide the etalon into sounds, and score prints one
+// line per sound (code, frames, mark) after the word line. A refused WAV
 // file prints the reason and exits with code 2.
 
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -20,8 +25,12 @@
 
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
+#include "analysis/sound_limits.h"
+#include "analysis/sound_marks.h"
 #include "analysis/time_warp.h"
 #include "analysis/word_detector.h"
+#include "objects/loader.h"
+#include "objects/prop_strm.h"
 #include "platform/exception.h"
 #include "settings/settings.h"
 
@@ -35,7 +44,7 @@ constexpr int kWaveRefused = 2;
 void Usage() {
     std::fprintf(stderr,
                  "usage: lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]\n"
-                 "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE]\n"
+                 "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def]\n"
                  "       lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]\n");
 }
 
@@ -44,6 +53,7 @@ struct Options {
     std::vector<std::string> files;
     std::string dataDir;
     std::string ini;
+    std::string sounds;
     bool calculate = false;
 };
 
@@ -52,8 +62,8 @@ bool Parse(int argc, char** argv, Options& o) {
     o.command = argv[1];
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
-        if ((a == "--data" || a == "--ini") && i + 1 < argc)
-            (a == "--data" ? o.dataDir : o.ini) = argv[++i];
+        if ((a == "--data" || a == "--ini" || a == "--sounds") && i + 1 < argc)
+            (a == "--data" ? o.dataDir : a == "--ini" ? o.ini : o.sounds) = argv[++i];
         else if (a == "--calculate")
             o.calculate = true;
         else if (a.rfind("--", 0) == 0)
@@ -64,6 +74,7 @@ bool Parse(int argc, char** argv, Options& o) {
     const size_t want = o.command == "score" ? 2 : 1;
     if (o.command != "frames" && o.command != "score" && o.command != "detect") return false;
     if (o.calculate && o.command != "frames") return false;
+    if (!o.sounds.empty() && o.command != "score") return false;
     return o.files.size() == want;
 }
 
@@ -80,10 +91,12 @@ std::string InDataDir(const std::string& dir, const std::string& file) {
     return (fs::path(dir) / file).string();
 }
 
+std::string DataDir(const Options& o) { return o.dataDir.empty() ? BundledDataDir() : o.dataDir; }
+
 std::unique_ptr<vHMBlockProcessor_c> MakeProcessor(const Options& o) {
-    const std::string dir = o.dataDir.empty() ? BundledDataDir() : o.dataDir;
-    // With an INI file the processor's own settings apply too; its data files
-    // are looked up in the data folder.
+    const std::string dir = DataDir(o);
+    // With a settings file the processor's own settings apply too; its data
+    // files are looked up in the data folder.
     vHMProcessorSetup_c setup = gSettings.FileName() ? vHMProcessorSetup_c::FromSettings() : vHMProcessorSetup_c{};
     setup.coefficients = InDataDir(dir, setup.coefficients);
     setup.calibration = InDataDir(dir, setup.calibration);
@@ -113,34 +126,78 @@ int Frames(const Options& o) {
     if (o.calculate)
         rec.Calculate(score.dontCareLevel, score.medianWidth, score.spirantLimit, score.normToMax,
                       vWordScoreSettings_c::kPitchFrames);
-    std::printf("index");
-    for (int k = 0; k < kBandCount; ++k) std::printf(",Channel%d", k);
-    std::printf(",FullBand,LowBand,Pitch,PitchFreq,SemiTone,spirant\n");
+    std::string out = "index";
+    for (int k = 0; k < kBandCount; ++k) out += ",Channel" + std::to_string(k);
+    out += ",FullBand,LowBand,Pitch,PitchFreq,SemiTone,spirant\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    // Rows through to_chars into one buffer: printf was an eighth of a run.
+    constexpr size_t kRowMax = 29 * 12;
+    std::vector<char> buffer(static_cast<size_t>(std::max(rec.RecPos(), 0)) * kRowMax);
+    char* at = buffer.data();
+    auto put = [&at](int32_t v, char after) {
+        at = std::to_chars(at, at + 11, v).ptr;
+        *at++ = after;
+    };
     for (int32_t i = 0; i < rec.RecPos(); ++i) {
         vAllHmData_c& f = rec.Frame(i);
-        std::printf("%d", i);
-        for (int k = 0; k < kBandCount; ++k) std::printf(",%d", f.channels[k]);
-        std::printf(",%d,%d,%d,%d,%d,%d\n", f.fullBand, f.lowBand, f.pitch, f.pitchFreq, f.semiTone,
-                    f.IsSpirant(score.spirantLimit) ? 1 : 0);
+        put(i, ',');
+        for (int k = 0; k < kBandCount; ++k) put(f.channels[k], ',');
+        for (int32_t v : {f.fullBand, f.lowBand, f.pitch, f.pitchFreq, f.semiTone}) put(v, ',');
+        put(f.IsSpirant(score.spirantLimit) ? 1 : 0, '\n');
     }
+    std::fwrite(buffer.data(), 1, static_cast<size_t>(at - buffer.data()), stdout);
     return 0;
+}
+
+// The etalon recording of a definition file, for its segment markers.
+std::unique_ptr<vRecording_c> LoadEtalonDefinition(const std::string& path) {
+    if (!fs::is_regular_file(path)) throw vPrintException_c(0, "Cannot open %s file!", path.c_str());
+    vLoader_c loader;
+    LoadDefinitionFile(path, loader);
+    std::unique_ptr<vPropCntnr_c> object = loader.Release();
+    if (!dynamic_cast<vRecording_c*>(object.get()))
+        throw vPrintException_c(0, "%s does not hold a vRecording_c object.", path.c_str());
+    return std::unique_ptr<vRecording_c>(static_cast<vRecording_c*>(object.release()));
+}
+
+// The new calculation: each sound of the etalon (from its segment markers)
+// marked against the say frames the warp aligned to it, one line per sound.
+void PrintSoundMarks(const Options& o, const vWordScoreSettings_c& s, const vRecording_c& etalon,
+                     const vRecording_c& say, const vWarpData_c& warp) {
+    vSoundLimits limits("", InDataDir(DataDir(o), s.limitsFile));
+    vSoundFrames_c table;
+    table.Allocate(std::max(etalon.RecSize(), 0), limits.TrackingWord());
+    table.SetCodesFromMarkers(etalon);
+    table.LoadModels(InDataDir(DataDir(o), s.modelsFile));
+    table.FillMeasured(say, warp);
+    table.ComputeSoundMarks(limits);
+    for (int32_t r = 0; r < table.Count(); ++r) {
+        if (table[r].code.empty()) continue;
+        int32_t end = r + 1;
+        while (end < table.Count() && table[end].code.empty()) ++end;
+        std::printf("sound=%s frames=%d mark=%d distance=%d\n", table[r].code.c_str(), end - r, table[r].mark,
+                    table[r].distance);
+    }
 }
 
 int Score(const Options& o) {
     auto processor = MakeProcessor(o);
     const vWordScoreSettings_c s = vWordScoreSettings_c::Read();
-    vRecording_c etalon, say;
-    etalon.SetProcessor(processor.get());
+    std::unique_ptr<vRecording_c> etalon =
+        o.sounds.empty() ? std::make_unique<vRecording_c>() : LoadEtalonDefinition(o.sounds);
+    vRecording_c say;
+    etalon->SetProcessor(processor.get());
     say.SetProcessor(processor.get());
-    Load(etalon, o.files[0]);
+    Load(*etalon, o.files[0]);
     Load(say, o.files[1]);
-    for (vRecording_c* rec : {&etalon, &say})
+    for (vRecording_c* rec : {etalon.get(), &say})
         rec->Calculate(s.dontCareLevel, s.medianWidth, s.spirantLimit, s.normToMax, vWordScoreSettings_c::kPitchFrames);
     vWarpData_c warp;
     warp.SetDeviationLimit(s.deviationLimit);
-    warp.Warp(etalon, say, s.dontCareLevel);
+    warp.Warp(*etalon, say, s.dontCareLevel);
     std::printf("distance=%d mark=%d etalon_frames=%d say_frames=%d\n", warp.Distance(),
-                MarkFromDistance(warp.Distance(), s.minResult, s.maxResult), etalon.RecSize(), say.RecSize());
+                MarkFromDistance(warp.Distance(), s.minResult, s.maxResult), etalon->RecSize(), say.RecSize());
+    if (!o.sounds.empty()) PrintSoundMarks(o, s, *etalon, say, warp);
     return 0;
 }
 
@@ -200,6 +257,10 @@ int main(int argc, char** argv) {
                 return 1;
             }
             gSettings.SetFileName(o.ini.c_str());
+        } else {
+            // The language directory's own settings, as the trainer reads them.
+            const std::string languageIni = (fs::path(DataDir(o)) / "trainer.ini").string();
+            if (::access(languageIni.c_str(), R_OK) == 0) gSettings.SetFileName(languageIni.c_str());
         }
         if (o.command == "frames") return Frames(o);
         if (o.command == "score") return Score(o);

@@ -11,6 +11,8 @@ TEST(LogEnergy, GoldenValues) {
     EXPECT_EQ(LogEnergy(511), -3400);  // m = 255: T[255] = 600
     EXPECT_EQ(LogEnergy(512), -3400);
     EXPECT_EQ(LogEnergy(1u << 23), 5000);
+    EXPECT_EQ(LogEnergy(1u << 26), 6800);  // a full-scale sine at a band's centre
+    EXPECT_EQ(LogEnergy(1u << 27), 7400);  // the same at PreAmp 2
     EXPECT_EQ(LogEnergy(0xffffffffu), 10400);
     // T[187] = trunc(187 / 255 * 600) = trunc(439.99999...) = 439.
     EXPECT_EQ(LogEnergy(256 + 187), -4000 + 439);

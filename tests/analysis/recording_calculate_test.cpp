@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "analysis/hm_block_processor.h"
+#include "analysis/log_energy.h"
 #include "analysis/recording.h"
 #include "platform/exception.h"
 
@@ -59,9 +60,14 @@ TEST(Calculate, AllZeroRecording) {
     EXPECT_EQ(rec.WordBegin(), 0);
     EXPECT_EQ(rec.WordEnd(), 12);
     EXPECT_EQ(rec.RecSize(), 12);
-    // Every band repaired to -3000, then shifted by 5000 - maxFullBand.
-    const int32_t shift = 5000 - rec.MaxFullBand();
-    EXPECT_EQ(rec.Frame(5).channels[7], -3000 + shift);
+    // Every band repaired to -3000. No frame has a full band on the log
+    // scale, so there is nothing to normalise to: the levels stay (a shift of
+    // 5000 - (-2147483647) would not fit 32 bits).
+    for (int p = 0; p < 12; ++p) {
+        for (int i = 0; i < kBandCount; ++i) ASSERT_EQ(rec.Frame(p).channels[i], -3000) << p << " " << i;
+        EXPECT_EQ(rec.Frame(p).fullBand, kLogFloor);
+        EXPECT_EQ(rec.Frame(p).lowBand, kLogFloor);
+    }
     for (int i = 0; i < 224; ++i) ASSERT_EQ(rec.Frame(3).Samples()[i], 0);
 }
 
@@ -76,6 +82,11 @@ TEST(Calculate, WordSectionLevelsAndSamples) {
     int32_t maxFull = INT32_MIN;
     for (int p = 0; p < rec.RecPos(); ++p) maxFull = std::max(maxFull, rec.Frame(p).fullBand);
     EXPECT_EQ(maxFull, 5000);
+    // The tone reads above 5000 before the shift (a 12000 sine: about 6800 -
+    // 8.7 dB); the silent frames' full band stays at the floor instead of
+    // wrapping around.
+    EXPECT_GT(rec.MaxFullBand(), 5000);
+    EXPECT_EQ(rec.Frame(5).fullBand, kLogFloor);
     // The tone (with the filters' ring-in and decay) is the word.
     EXPECT_GE(rec.WordBegin(), 19);
     EXPECT_LE(rec.WordBegin(), 21);

@@ -176,3 +176,140 @@ TEST_F(AnalyzeTool, RefusedFilesAndUsage) {
     r = Shell(kTool + " frames '" + dir.File("stereo.wav") + "' --data '" + dir.File("nowhere") + "'");
     EXPECT_EQ(r.exitCode, 1);
 }
+
+namespace {
+
+// The rows of a frames CSV as numbers.
+std::vector<std::vector<int>> CsvRows(const std::string& csv) {
+    std::vector<std::vector<int>> rows;
+    std::istringstream lines(csv);
+    std::string row;
+    std::getline(lines, row);  // header
+    while (std::getline(lines, row)) {
+        std::vector<int> v;
+        std::istringstream cells(row);
+        for (std::string c; std::getline(cells, c, ',');) v.push_back(std::stoi(c));
+        rows.push_back(v);
+    }
+    return rows;
+}
+
+struct SoundLine {
+    std::string code;
+    int frames = 0, mark = 0, distance = 0;
+};
+
+std::vector<SoundLine> SoundLines(const std::string& out) {
+    std::vector<SoundLine> sounds;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        char code[16];
+        SoundLine s;
+        if (std::sscanf(line.c_str(), "sound=%15s frames=%d mark=%d distance=%d", code, &s.frames, &s.mark,
+                        &s.distance) == 4) {
+            s.code = code;
+            sounds.push_back(s);
+        }
+    }
+    return sounds;
+}
+
+}  // namespace
+
+// A language folder of its own: its trainer.ini decides the marks unless
+// --ini names another file.
+TEST_F(AnalyzeTool, ScoreUsesTheLanguageFoldersSettings) {
+    if (!HaveSpeech()) GTEST_SKIP() << "espeak-ng or sox missing";
+    ASSERT_TRUE(Speak("window", 130, 35, dir.File("e.wav")));
+    ASSERT_TRUE(Speak("banana", 190, 70, dir.File("s.wav")));
+    const std::string data = dir.File("lang");
+    ASSERT_EQ(Shell("mkdir -p '" + data + "' && cp '" + LORVANO_SOURCE_DIR + "/data/english/coef.dat' '" +
+                    LORVANO_SOURCE_DIR + "/data/english/calib.txt' '" + data + "'").exitCode, 0);
+    const std::string pair = " score '" + dir.File("e.wav") + "' '" + dir.File("s.wav") + "'";
+    const Score bundled = ScoreOf(dir.File("e.wav"), dir.File("s.wav"));
+    EXPECT_EQ(bundled.mark, 1);  // two different words
+    lorvano_test::WriteFile(data + "/trainer.ini", "[ResDisplay]\nMinResult=100000\nMaxResult=50000\n");
+    Result r = Shell(kTool + pair + " --data '" + data + "'");
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.rfind("distance=" + std::to_string(bundled.distance) + " mark=5 ", 0), 0u) << r.out;
+    lorvano_test::WriteFile(dir.File("other.ini"), "[TimeWarp]\nDontCareLevel=2000\n");
+    r = Shell(kTool + pair + " --data '" + data + "' --ini '" + dir.File("other.ini") + "'");
+    EXPECT_EQ(r.out.rfind("distance=" + std::to_string(bundled.distance) + " mark=1 ", 0), 0u) << r.out;
+}
+
+// Per-sound marks: the etalon "window" divided into three sounds whose models
+// are the etalon's own levels. The etalon said again matches every model;
+// another word does not.
+TEST_F(AnalyzeTool, ScorePrintsOneLinePerSound) {
+    if (!HaveSpeech()) GTEST_SKIP() << "espeak-ng or sox missing";
+    ASSERT_TRUE(Speak("window", 130, 35, dir.File("e.wav")));
+    ASSERT_TRUE(Speak("window", 170, 45, dir.File("same.wav")));
+    ASSERT_TRUE(Speak("banana", 170, 45, dir.File("other.wav")));
+    Result frames = Shell(kTool + " frames '" + dir.File("e.wav") + "' --calculate");
+    ASSERT_EQ(frames.exitCode, 0);
+    const auto rows = CsvRows(frames.out);
+    // The word section as Calculate finds it: frames with a band above 2000.
+    int begin = -1, end = -1;
+    for (size_t f = 0; f < rows.size(); ++f)
+        for (int k = 1; k <= 20; ++k)
+            if (rows[f][static_cast<size_t>(k)] > 2000) {
+                if (begin < 0) begin = static_cast<int>(f);
+                end = static_cast<int>(f);
+            }
+    ASSERT_GT(end - begin, 30);
+    const char* codes[] = {"w", "I", "n@U"};
+    const int third = (end - begin) / 3;
+    std::string markers, models = "; models of the etalon's own sounds\n";
+    for (int s = 0; s < 3; ++s) {
+        const int from = begin + s * third, to = s == 2 ? end : from + third;
+        markers += std::string("<vSegmentMarker_c> = { SegmentCode = \"") + codes[s] + "\"; AbsPos = " +
+                   std::to_string(from) + "; }\n";
+        std::string mean;
+        for (int k = 1; k <= 20; ++k) {
+            long sum = 0;
+            for (int f = from; f < to; ++f) sum += rows[static_cast<size_t>(f)][static_cast<size_t>(k)];
+            mean += (k > 1 ? "," : "") + std::to_string(sum / (to - from));
+        }
+        const std::string weights(std::string("10,") + "10,10,10,10,10,10,10,10,10,10,10,10,10,10,10,10,10,10,10");
+        models += std::string("[") + codes[s] + "]\nMinValues(" + mean + ")\nMaxValues(" + mean + ")\nMinWeight(" +
+                  weights + ")\nMaxWeight(" + weights + ")\n";
+    }
+    const std::string data = dir.File("lang");
+    ASSERT_EQ(Shell("mkdir -p '" + data + "' && cp '" + LORVANO_SOURCE_DIR + "/data/english/coef.dat' '" +
+                    LORVANO_SOURCE_DIR + "/data/english/calib.txt' '" + data + "'").exitCode, 0);
+    lorvano_test::WriteFile(data + "/Models.ini", models);
+    lorvano_test::WriteFile(data + "/Limits.ini",
+                            "[Sounds]\nw=3000\nI=3000\nn@U=3000\n[OtherMarks]\nMark2=400\nMark3=300\nMark4=200\n"
+                            "[Constants]\nConst2-1=4\nConst2-2=300\nConst2-3=1500\nTracking_word=300\n");
+    lorvano_test::WriteFile(dir.File("e.def"), "<vRecording_c> Obj = {\nMarkers = {\n" + markers + "}\n}\n");
+
+    auto sounds = [&](const std::string& say) {
+        Result r = Shell(kTool + " score '" + dir.File("e.wav") + "' '" + dir.File(say) + "' --data '" + data +
+                         "' --sounds '" + dir.File("e.def") + "'", true);
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+        EXPECT_EQ(r.out.rfind("distance=", 0), 0u) << r.out;  // the word line first
+        std::printf("%s", r.out.c_str());
+        return SoundLines(r.out);
+    };
+    const auto same = sounds("same.wav"), other = sounds("other.wav");
+    ASSERT_EQ(same.size(), 3u);
+    ASSERT_EQ(other.size(), 3u);
+    int sameTotal = 0, otherTotal = 0, sameDistance = 0, otherDistance = 0;
+    for (int s = 0; s < 3; ++s) {
+        EXPECT_EQ(same[static_cast<size_t>(s)].code, codes[s]);
+        EXPECT_EQ(same[static_cast<size_t>(s)].frames, other[static_cast<size_t>(s)].frames);
+        EXPECT_GE(same[static_cast<size_t>(s)].frames, third - 1);
+        for (const auto* line : {&same[static_cast<size_t>(s)], &other[static_cast<size_t>(s)]}) {
+            EXPECT_GE(line->mark, 1);
+            EXPECT_LE(line->mark, 5);
+        }
+        sameTotal += same[static_cast<size_t>(s)].mark;
+        otherTotal += other[static_cast<size_t>(s)].mark;
+        sameDistance += same[static_cast<size_t>(s)].distance;
+        otherDistance += other[static_cast<size_t>(s)].distance;
+    }
+    // "banana" ends much like "window" does; its first sounds differ.
+    EXPECT_LT(same[0].distance * 3, other[0].distance * 2);
+    EXPECT_LT(sameDistance * 3, otherDistance * 2);
+    EXPECT_GT(sameTotal, otherTotal);
+}
