@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "platform/exception.h"
@@ -23,18 +24,38 @@ namespace {
 // The scratch folder goes when the program ends.
 struct vScratch_c {
     std::string path;
+    int fd = -1;
     ~vScratch_c() {
+        if (fd >= 0) ::close(fd);
         std::error_code ec;
         std::filesystem::remove_all(path, ec);
     }
 };
 
-void EnterScratch() {
-    static vScratch_c scratch;
-    std::string dir = (std::filesystem::temp_directory_path() / "lorvano-fuzz-link-XXXXXX").string();
-    if (mkdtemp(dir.data()) == nullptr || chdir(dir.c_str()) != 0) std::abort();
-    scratch.path = dir;
+const vScratch_c& Scratch() {
+    static vScratch_c scratch = [] {
+        vScratch_c s;
+        s.path = (std::filesystem::temp_directory_path() / "lorvano-fuzz-link-XXXXXX").string();
+        if (mkdtemp(s.path.data()) == nullptr) std::abort();
+        s.fd = ::open(s.path.c_str(), O_RDONLY | O_DIRECTORY);
+        if (s.fd < 0) std::abort();
+        return s;
+    }();
+    return scratch;
 }
+
+// The scratch folder is the current directory for one input only: the fuzzer
+// reads its corpus and writes new inputs by the paths it was given.
+struct vInScratch_c {
+    int home = ::open(".", O_RDONLY | O_DIRECTORY);
+    vInScratch_c() {
+        if (home < 0 || ::fchdir(Scratch().fd) != 0) std::abort();
+    }
+    ~vInScratch_c() {
+        if (::fchdir(home) != 0) std::abort();
+        ::close(home);
+    }
+};
 
 void CheckRoundTrip(std::string_view text) {
     const std::string target(text.substr(0, text.find_first_of(std::string_view("\r\n\xff", 3))));
@@ -49,9 +70,7 @@ void CheckRoundTrip(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool entered = (EnterScratch(), true);
-    (void)entered;
-
+    const vInScratch_c inScratch;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     // Some pseudo-files block when read (as root, /proc/kmsg waits for kernel
     // messages); the chains of interest are between l0..l3.

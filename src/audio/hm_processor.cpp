@@ -24,10 +24,10 @@ void vHMProcessor_c::PreprocessBuffer(platform::AudioBuffer* header) {
     mReadPos = 0;
 }
 
-void vHMProcessor_c::ApplyWindowAtReadPosition(int count) {
+void vHMProcessor_c::ApplyWindowAtReadPosition(int count, const std::int32_t* table) {
     if (!mBuffer) throw vTextException_c("Cannot apply window to no data! (_Buffer == NULL)");
     const int n = std::min(count, SampleCountOf(mBuffer) - mReadPos);
-    if (n > 0) ApplyWindow(SamplesOf(mBuffer) + mReadPos, n, WindowTable());
+    if (n > 0) ApplyWindow(SamplesOf(mBuffer) + mReadPos, n, table ? table : WindowTable());
 }
 
 std::int32_t vHMProcessor_c::OutputLog(int k) const {

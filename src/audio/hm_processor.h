@@ -23,8 +23,9 @@ public:
     void PreprocessBuffer(platform::AudioBuffer* header) override;
 
     // Multiplies the count samples at the read position by the window table
-    // (in place). Without a buffer: "Cannot apply window to no data! (_Buffer == NULL)".
-    void ApplyWindowAtReadPosition(int count);
+    // (in place), or by table when one is given (224 entries, 1024 = 1.0).
+    // Without a buffer: "Cannot apply window to no data! (_Buffer == NULL)".
+    void ApplyWindowAtReadPosition(int count, const std::int32_t* table = nullptr);
     // Moves the read position on by count samples.
     void Skip(int count) { mReadPos += count; }
     int ReadPosition() const { return mReadPos; }

@@ -3,7 +3,16 @@
 #include <cstring>
 #include <utility>
 
-vDxDC_i::~vDxDC_i() { AttachImage(nullptr); }
+#include "platform/exception.h"
+
+vDxDC_i::~vDxDC_i() {
+    // Unlocking lets lock listeners redraw, which may throw; a destructor
+    // must not pass that on (it would end the program).
+    try {
+        AttachImage(nullptr);
+    } catch (const vException_c&) {
+    }
+}
 
 vDxImage_i* vDxDC_i::AttachImage(vDxImage_i* image) {
     vDxImage_i* previous = mImage;

@@ -81,8 +81,12 @@ vDxSimpleImage_c::vDxSimpleImage_c() { RegisterSurfaceImage(this); }
 
 vDxSimpleImage_c::~vDxSimpleImage_c() {
     UnregisterSurfaceImage(this);
-    // Unlock before the surface goes.
-    if (AttachedDC()) AttachedDC()->AttachImage(nullptr);
+    // Unlock before the surface goes (listeners that redraw and fail are
+    // not reported from a destructor).
+    try {
+        if (AttachedDC()) AttachedDC()->AttachImage(nullptr);
+    } catch (const vException_c&) {
+    }
 }
 
 void vDxSimpleImage_c::Create(int width, int height, int bits) {

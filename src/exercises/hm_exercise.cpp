@@ -20,22 +20,25 @@ bool WindowIsOn(const std::int32_t* table) {
 // ---------------------------------------------------------------------------
 // vTrFraming_s
 
-vTrFraming_s vTrFraming_s::Read(const char* section, uint32_t defaultWindowSize) {
+vTrFraming_s vTrFraming_s::Read(const char* section, uint32_t defaultWindowSize, uint32_t defaultWindowNum,
+                                uint32_t defaultInterLeave) {
     vTrFraming_s f;
-    f.windowNum = std::clamp<uint32_t>(gSettings.GetUnsigned(Key(section, "WindowNum").c_str(), 1), 1, 64);
+    f.windowNum =
+        std::clamp<uint32_t>(gSettings.GetUnsigned(Key(section, "WindowNum").c_str(), defaultWindowNum), 1, 64);
     f.windowSize =
         std::clamp<uint32_t>(gSettings.GetUnsigned(Key(section, "WindowSize").c_str(), defaultWindowSize), 8, 65536);
     // InterLeave 0 would divide by zero in the framing.
-    f.interLeave = std::max<uint32_t>(gSettings.GetUnsigned(Key(section, "InterLeave").c_str(), 1), 1);
+    f.interLeave = std::max<uint32_t>(gSettings.GetUnsigned(Key(section, "InterLeave").c_str(), defaultInterLeave), 1);
     return f;
 }
 
 // ---------------------------------------------------------------------------
 // vTrHmContExercise_c
 
-vTrHmContExercise_c::vTrHmContExercise_c(const char* section, uint32_t defaultWindowSize)
-    : vHMProcessor_c(vTrFraming_s::Read(section, defaultWindowSize).BufferLength()),
-      mFraming(vTrFraming_s::Read(section, defaultWindowSize)),
+vTrHmContExercise_c::vTrHmContExercise_c(const char* section, uint32_t defaultWindowSize,
+                                         uint32_t defaultWindowNum, uint32_t defaultInterLeave)
+    : vHMProcessor_c(vTrFraming_s::Read(section, defaultWindowSize, defaultWindowNum, defaultInterLeave).BufferLength()),
+      mFraming(vTrFraming_s::Read(section, defaultWindowSize, defaultWindowNum, defaultInterLeave)),
       mApplyWindow(WindowIsOn(WindowTable())),
       mInput(mFraming.windowSize / 8 * 8) {
     InitLogScale(600);
@@ -93,13 +96,18 @@ void vTrHmContExercise_c::ProcessBuffer(platform::AudioBuffer*) {
     const int windows = static_cast<int>(mFraming.windowNum / mFraming.interLeave);
     for (int w = 0; w < windows; ++w) {
         ResetEnergies();
-        if (mApplyWindow) ApplyWindowAtReadPosition(static_cast<int>(mFraming.windowSize));
+        if (mApplyWindow) ApplyWindowAtReadPosition(static_cast<int>(mFraming.windowSize), mWindowTable);
         for (int32_t& x : mInput) x = NextSample();
         AnalyseWindow(mInput.data(), steps);
         Skip(static_cast<int>(mFraming.windowSize * (mFraming.interLeave - 1)));
         // Buffers can arrive before the first Show made the drawing tools.
         if (mDC) DisplayStep();
     }
+}
+
+void vTrHmContExercise_c::SetFramingWindow(const int32_t* table) {
+    mWindowTable = table;
+    mApplyWindow = table && WindowIsOn(table);
 }
 
 void vTrHmContExercise_c::FillOverload(int paletteIndex) {

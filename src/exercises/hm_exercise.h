@@ -32,7 +32,8 @@ struct vTrFraming_s {
     // "<section>/WindowNum", "/WindowSize", "/InterLeave". Values that would
     // break the framing are brought into range: WindowNum and InterLeave
     // at least 1, WindowSize 8..65536.
-    static vTrFraming_s Read(const char* section, uint32_t defaultWindowSize);
+    static vTrFraming_s Read(const char* section, uint32_t defaultWindowSize, uint32_t defaultWindowNum = 1,
+                             uint32_t defaultInterLeave = 1);
     int BufferLength() const { return static_cast<int>(windowSize * windowNum); }
 };
 
@@ -40,7 +41,8 @@ class vTrHmContExercise_c : public vTrContExercise_c, public vHMProcessor_c {
 public:
     // Reads the framing of section and sets the log scale to 600 units per
     // doubling of energy.
-    vTrHmContExercise_c(const char* section, uint32_t defaultWindowSize);
+    vTrHmContExercise_c(const char* section, uint32_t defaultWindowSize, uint32_t defaultWindowNum = 1,
+                        uint32_t defaultInterLeave = 1);
     ~vTrHmContExercise_c() override;
 
     // The continuous attach, then the background without controls, and the
@@ -82,6 +84,9 @@ protected:
     void EraseStrip(int x0, int x1);
     // The pixel access object over the exercise (made by Show).
     vDxDC_i& DC() { return *mDC; }
+    // The framing windows with table (224 entries, 1024 = 1.0, kept by the
+    // caller) instead of the preprocessor's window; null: no window.
+    void SetFramingWindow(const int32_t* table);
 
     vColor_c mPenColor{0, 255, 0};
     vPointProp_c mOverloadPos{50, 50};
@@ -92,6 +97,7 @@ protected:
 private:
     vTrFraming_s mFraming;
     bool mApplyWindow;
+    const int32_t* mWindowTable = nullptr;  // null: the preprocessor's
     std::vector<int32_t> mInput;
     std::unique_ptr<vDxDC_i> mDC;
 };

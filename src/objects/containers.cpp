@@ -23,6 +23,14 @@ vElementIterator_c::vElementIterator_c(const vTD_ElemCntnr_c* type, void* addres
                                        const vPropDesc_c* prop)
     : mType(type), mAddress(address), mOwner(owner), mProp(prop) {}
 
+uint32_t vElementIterator_c::VisibleCount() const {
+    try {
+        return Count();
+    } catch (const vException_c&) {
+        return 0;
+    }
+}
+
 bool vElementIterator_c::Next() {
     if (AtEnd()) return false;
     ++mIndex;

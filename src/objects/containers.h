@@ -184,8 +184,8 @@ public:
     // replaced by a new object of that class.
     std::unique_ptr<vPropIterator_c> FindPath(const char* path, const char* className, bool declaring) override;
     void ToFirst() override { mIndex = 0; }
-    void ToEnd() override { mIndex = Count(); }
-    bool AtEnd() const override { return mIndex >= Count(); }
+    void ToEnd() override { mIndex = VisibleCount(); }
+    bool AtEnd() const override { return mIndex >= VisibleCount(); }
     void* GetAddress() const override;
     vPropCntnr_c* Container() const override { return nullptr; }
     const vPropDesc_c* Property() const override { return mProp; }
@@ -195,7 +195,13 @@ public:
     uint32_t Index() const { return mIndex; }
 
 private:
+    // Raises vException_c code 0 when a dynamic array's count property is
+    // negative; declarations that name an element report that.
     uint32_t Count() const { return mType->Count(mAddress, mOwner, mProp); }
+    // Count for walking the elements: an unreadable count shows none, so
+    // that loops over the elements (the definition writer's) never throw
+    // from their end test.
+    uint32_t VisibleCount() const;
     std::unique_ptr<vElementIterator_c> At(uint32_t index) const;
 
     const vTD_ElemCntnr_c* mType;

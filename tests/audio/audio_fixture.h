@@ -93,8 +93,8 @@ protected:
     }
 
     // Dispatches messages until done() holds; false after the deadline.
-    bool PumpUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool PumpUntil(const std::function<bool()>& done, int seconds = 20) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         while (!done()) {
             platform::Message m;
             if (platform::TakePending(m)) {

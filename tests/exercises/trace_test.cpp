@@ -9,6 +9,7 @@
 #include "alloc_counter.h"
 #include "exercises/amp_exercise.h"
 #include "exercises/pitch_exercise.h"
+#include "exercises/rt_hm_exercise.h"
 
 #include <cmath>
 
@@ -321,6 +322,11 @@ TEST_F(Traces, NothingIsAllocatedPerBuffer) {
         <vDxFileImage_c> HeadImage = { FileName = ".Pic/Drawer/Menu0.bmp"; }
         <vDxFileImage_c> NeckImage = { FileName = ".Pic/Drawer/Back0.bmp"; }
         HeadX = 300; HeadMinY = 100; HeadMaxY = 400; NeckPos = (310, 560); })"), "pitch-2");
+    std::string corridor;
+    for (const char* name : {"MinValues1", "MaxValues1", "MinWeight1", "MaxWeight1"})
+        corridor += std::string(name) + " = (50,50,50,50,50,50,50,50,50,50,50,50,50,50,50,50,50,50,50,50);\n";
+    check(*ShowStopped<vTrRtHmExercise_c>("<vTrRtHmExercise_c> Obj = { ResDisplay = { }\n" + corridor +
+        "<vDxFileImage_c> Level1Pic = { FileName = \".Pic/Drawer/Menu0.bmp\"; } }"), "live spectrum");
 }
 
 TEST_F(Traces, BadDisplayAreasAreRefusedWhenShown) {

@@ -445,3 +445,18 @@ TEST(Iterators, CloneAndEquality) {
     for (values->ToFirst(); !values->AtEnd(); values->Next()) ++n;
     EXPECT_EQ(n, 20);
 }
+
+// A negative count loads (only naming an element after it is an error); the
+// writer shows no elements for it instead of throwing from its loop, and the
+// text reads back the same.
+TEST(Writer, NegativeCountWritesNoElements) {
+    vLoader_c first;
+    ASSERT_EQ(LoadError("<vTestExercise_c> Obj = { RecPos = 2; Data[1] = (3, 4); RecPos = -1; }", first), "");
+    std::string written;
+    ASSERT_NO_THROW(written = WriteDefinition(first));
+    EXPECT_NE(written.find("RecPos = -1;"), std::string::npos) << written;
+    EXPECT_EQ(written.find("(3, 4)"), std::string::npos) << written;
+    vLoader_c second;
+    ASSERT_EQ(LoadError(written, second), "") << written;
+    EXPECT_EQ(WriteDefinition(second), written);
+}

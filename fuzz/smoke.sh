@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (-DLORVANO_FUZZ=ON) into
+# build/fuzz (or $LORVANO_FUZZ_BUILD_DIR) and runs each briefly on a copy of
+# its seed corpus: every target must start, report coverage above zero and
+# find nothing. Extra arguments go to CMake's configure step.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${LORVANO_FUZZ_BUILD_DIR:-$root/build/fuzz}
+runs=${LORVANO_FUZZ_RUNS:-2000}
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DLORVANO_FUZZ=ON -DLORVANO_TESTS=OFF -DLORVANO_BENCH=OFF "$@"
+cmake --build "$build" -j "$(nproc)" --target fuzz_targets
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+for seeds in "$root"/fuzz/corpus/*/; do
+  name=$(basename "$seeds")
+  program="$build/bin/$name"
+  if [[ ! -x "$program" ]]; then
+    echo "fuzz $name: no program built" >&2
+    failed=1
+    continue
+  fi
+  # The fuzzer adds what it finds to the first folder, never to the seeds.
+  mkdir -p "$work/$name"
+  log="$work/$name.log"
+  if ! (cd "$work" && "$program" "$work/$name" "$seeds" -runs="$runs" -artifact_prefix="$work/$name-" >"$log" 2>&1); then
+    echo "fuzz $name: failed" >&2
+    tail -n 40 "$log" >&2
+    failed=1
+    continue
+  fi
+  cov=$(sed -n 's/.*DONE *cov: \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+  if [[ -z "$cov" || "$cov" -eq 0 ]]; then
+    echo "fuzz $name: no coverage" >&2
+    tail -n 20 "$log" >&2
+    failed=1
+    continue
+  fi
+  echo "fuzz $name: $runs runs, coverage $cov"
+done
+exit "$failed"
