@@ -1,10 +1,17 @@
 #include "shell/main_window.h"
 
+#include "exercises/exercise.h"
 #include "objects/prop_strm.h"
+#include "objects/token_stream.h"
 #include "platform/message.h"
+#include "platform/message_box.h"
 #include "settings/settings.h"
+#include "shell/app_messages.h"
+#include "shell/files/dir_entry_link.h"
 
 vTrMainWin_c* gApp = nullptr;
+
+V_REGISTER_CLASS(vTrMainWin_c);
 
 namespace {
 
@@ -13,13 +20,15 @@ constexpr int kBackgroundColour = 248;
 
 }  // namespace
 
-vTrMainWin_c::vTrMainWin_c(const vTrStartup_c& startup) {
+vTrMainWin_c::vTrMainWin_c(const vTrStartup_c& startup) : mStartup(startup) {
     SetScreenMode(startup.fullScreen ? platform::ScreenMode::FullScreen : platform::ScreenMode::Windowed);
     SetDebugPrompt(startup.debugPrompt);
     gApp = this;
 }
 
 vTrMainWin_c::~vTrMainWin_c() {
+    CloseExercise();
+    SetDataPathHook({});
     SetImageCache({});
     if (gApp == this) gApp = nullptr;
 }
@@ -29,18 +38,28 @@ void vTrMainWin_c::Create() {
     char title[100];
     gSettings.GetString("Application/Title", title, sizeof title, "");
     SetTitle(title);
-    vDxMenuApp_c::Create();
+    vTrApp_c::Create();
     platform::Dispatch({Handle(), platform::msg::kPaint, 0, 0});
     Init();
 }
 
 void vTrMainWin_c::Init() {
+    char primary[260];
+    gSettings.GetString("Application/PrimarySrcPath", primary, sizeof primary, "");
+    mPrimarySrcPath = primary;
+    SetDataPathHook([this](const std::string& name) { return ResolveDataPath(name); });
     InitMenuApp();
     LoadPictureCache();
     FillRect({0, 0, GetWidth(), GetHeight()}, MakeColor(kBackgroundColour));
     LoadDefinitionFile(".Drawer.dat", RootMenu());
-    // The start exercise and the teacher's login follow here once the
-    // application classes run exercises.
+    Home();
+}
+
+std::string vTrMainWin_c::ResolveDataPath(const std::string& name) const {
+    if (mPrimarySrcPath.empty()) return name;
+    const vDirEntryLink_c candidate(mPrimarySrcPath + "/" + name);
+    if (candidate.Exists() && !candidate.IsDirectory()) return candidate.FullPath();
+    return name;
 }
 
 void vTrMainWin_c::LoadPictureCache() {
@@ -62,3 +81,55 @@ void vTrMainWin_c::LoadPictureCache() {
     } catch (const vException_c&) {
     }
 }
+
+vCmdTarget_c::Result vTrMainWin_c::OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) {
+    switch (id) {
+        case app_msg::kLoadExercise: {
+            const std::string name = TakeMessageText(p2);
+            if (!LoadExercise(name, false)) throw vPrintException_c(0, "Cannot load exercise: %s", name.c_str());
+            return 0;
+        }
+        case app_msg::kHome:
+            Home();
+            return 0;
+        case app_msg::kShowFolder: {
+            const std::string path = TakeMessageText(p2);
+            if (!path.empty()) ShowFolder(path);
+            return 0;
+        }
+        case app_msg::kCardClicked:
+            if (vTrExercise_c* exercise = GetExercise())
+                exercise->RequestClose();
+            else
+                Back();
+            return 0;
+        case app_msg::kSuccessor: {
+            vTrExercise_c* exercise = GetExercise();
+            const std::string next = exercise ? exercise->GetArtExName() : std::string();
+            if (!next.empty() && !LoadExercise(next, false))
+                throw vPrintException_c(0, "Cannot load exercise: %s", next.c_str());
+            return 0;
+        }
+        case app_msg::kBack:
+            Back();
+            return 0;
+        case app_msg::kPrint:
+            PrintScreen();
+            return 0;
+    }
+    return vTrApp_c::OnUserMessage(id, p1, p2);
+}
+
+vCmdTarget_c::Result vTrMainWin_c::OnMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) {
+    return vTrApp_c::OnMessage(id, p1, p2);
+}
+
+void vTrMainWin_c::PrintScreen() {
+    platform::ShowMessageBox({"Printing is not available in this version of Lorvano.", "Print",
+                              platform::BoxIcon::Information, platform::BoxButtons::Ok});
+}
+
+int vTrMainWin_c::SaveSayForStudent(int, const std::string&, const std::string&) { return 0; }
+int vTrMainWin_c::TeacherLoggedIn() { return 0; }
+int vTrMainWin_c::SelectStudentFile(std::string&, const std::string&) { return 0; }
+int vTrMainWin_c::SelectStudentExerciseFile(std::string&, std::string&) { return 0; }

@@ -5,36 +5,65 @@
 // whole display), titles it from "Application/Title", brings up the menu
 // application (video mode, screen, drawn pointers in full screen), the
 // optional picture cache, the grey background and the root menu
-// ".Drawer.dat", and serves the message loop until the window is closed.
+// ".Drawer.dat", shows the cards of the language directory, and serves the
+// message loop until the window is closed.
+//
+// Application commands (user messages): 1025 load the exercise named by the
+// heap text in the second parameter, 1026 home, 1027 show a folder in the
+// card menu, 1029 the card inside the exercise was clicked, 1030 the
+// exercise's successor, 1031 back, 1032 print, 1033 settings, 1034 (and F1)
+// the guide.
+//
+// Definition files are opened through ResolveDataPath, so that a file in
+// "Application/PrimarySrcPath" takes the place of the language's own.
 // User-interface thread only.
 
 #include "display/dx_image_array.h"
-#include "display/dx_window.h"
+#include "shell/app.h"
 #include "shell/command_line.h"
 
 #include <memory>
+#include <string>
 
-// The application classes (exercises, application messages) derive between
-// the menu application and this class.
-class vTrMainWin_c : public vDxMenuApp_c {
+class vTrMainWin_c : public vTrApp_c {
+    V_RTTI_CLASS(vTrMainWin_c, vTrApp_c)
 public:
     // Screen mode and debug prompt come from the start-up record.
     explicit vTrMainWin_c(const vTrStartup_c& startup);
     ~vTrMainWin_c() override;
 
-    using vDxMenuApp_c::Create;
+    using vTrApp_c::Create;
     // Titles and opens the window, paints it once, then runs Init.
     void Create() override;
+
+    // The name a definition file is opened under: the primary source's file
+    // of that name when it exists there, else the name itself.
+    std::string ResolveDataPath(const std::string& name) const;
+
+    vCmdTarget_c::Result OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
+    // F1 opens the guide.
+    vCmdTarget_c::Result OnMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
+
+    // The program-wide user-management functions; 0 without a
+    // user-management library.
+    int SaveSayForStudent(int exerciseType, const std::string& cardText, const std::string& exerciseFile) override;
+    int TeacherLoggedIn() override;
+    int SelectStudentFile(std::string& fileName, const std::string& startName) override;
+    int SelectStudentExerciseFile(std::string& exercise, std::string& recording) override;
 
 protected:
     // Brings the application up once its window exists; a vException_c from
     // here reaches Run and is fatal.
     virtual void Init();
+    // The screen on paper; says so in a box while printing is not available.
+    virtual void PrintScreen();
 
 private:
     // "Application/CacheName": pictures that "name?index" file names refer to.
     void LoadPictureCache();
 
+    vTrStartup_c mStartup;
+    std::string mPrimarySrcPath;
     std::unique_ptr<vDxSimpleImageArray_c> mCache;
 };
 
