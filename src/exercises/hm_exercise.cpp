@@ -1,0 +1,184 @@
+#include "exercises/hm_exercise.h"
+
+#include "analysis/log_energy.h"
+#include "settings/settings.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+std::string Key(const char* section, const char* name) { return std::string(section) + "/" + name; }
+
+// The window table changes nothing when every entry is 1.0.
+bool WindowIsOn(const std::int32_t* table) {
+    return std::any_of(table, table + vTrWaveIn_c::kWindowSize, [](std::int32_t w) { return w != 1024; });
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// vTrFraming_s
+
+vTrFraming_s vTrFraming_s::Read(const char* section, uint32_t defaultWindowSize) {
+    vTrFraming_s f;
+    f.windowNum = std::clamp<uint32_t>(gSettings.GetUnsigned(Key(section, "WindowNum").c_str(), 1), 1, 64);
+    f.windowSize =
+        std::clamp<uint32_t>(gSettings.GetUnsigned(Key(section, "WindowSize").c_str(), defaultWindowSize), 8, 65536);
+    // InterLeave 0 would divide by zero in the framing.
+    f.interLeave = std::max<uint32_t>(gSettings.GetUnsigned(Key(section, "InterLeave").c_str(), 1), 1);
+    return f;
+}
+
+// ---------------------------------------------------------------------------
+// vTrHmContExercise_c
+
+vTrHmContExercise_c::vTrHmContExercise_c(const char* section, uint32_t defaultWindowSize)
+    : vHMProcessor_c(vTrFraming_s::Read(section, defaultWindowSize).BufferLength()),
+      mFraming(vTrFraming_s::Read(section, defaultWindowSize)),
+      mApplyWindow(WindowIsOn(WindowTable())),
+      mInput(mFraming.windowSize / 8 * 8) {
+    InitLogScale(600);
+}
+
+vTrHmContExercise_c::~vTrHmContExercise_c() = default;
+
+void vTrHmContExercise_c::Attach(vDxImage_i* owner) {
+    vTrContExercise_c::Attach(owner);
+    DrawBackground(false);
+    if (vWindow_c* window = DxMainWindow()) AttachToWindow(*window);
+}
+
+void vTrHmContExercise_c::Show() {
+    vTrContExercise_c::Show();
+    mPen = MakeColor(mPenColor.mRed, mPenColor.mGreen, mPenColor.mBlue);
+    mBlack = MakeColor(kTrBlackPaletteIndex);
+    if (!mDC) {
+        mDC = CreateDC();
+        mDC->AttachImage(nullptr);
+    }
+    StartRecording();
+}
+
+void vTrHmContExercise_c::StartRecording() {
+    if (ControlsLocked()) return;
+    ShowRecordingButtons(true);
+    if (!IsRecording()) {
+        try {
+            vWave_c::Open(-1, 22050, 1, 16);
+            vHMProcessor_c::Start();
+        } catch (const vException_c&) {
+            StopRecording();
+            return;
+        }
+    }
+    SetRecording(true);
+}
+
+void vTrHmContExercise_c::StopRecording() {
+    if (ControlsLocked()) return;
+    ShowRecordingButtons(false);
+    if (IsRecording()) {
+        vHMProcessor_c::Stop();
+        try {
+            vHMProcessor_c::Close();
+        } catch (const vException_c&) {
+        }
+    }
+    SetRecording(false);
+}
+
+void vTrHmContExercise_c::ProcessBuffer(platform::AudioBuffer*) {
+    const int steps = static_cast<int>(mFraming.windowSize / 8);
+    const int windows = static_cast<int>(mFraming.windowNum / mFraming.interLeave);
+    for (int w = 0; w < windows; ++w) {
+        ResetEnergies();
+        if (mApplyWindow) ApplyWindowAtReadPosition(static_cast<int>(mFraming.windowSize));
+        for (int32_t& x : mInput) x = NextSample();
+        AnalyseWindow(mInput.data(), steps);
+        Skip(static_cast<int>(mFraming.windowSize * (mFraming.interLeave - 1)));
+        // Buffers can arrive before the first Show made the drawing tools.
+        if (mDC) DisplayStep();
+    }
+}
+
+void vTrHmContExercise_c::FillOverload(int paletteIndex) {
+    if (!GetSurface()) return;
+    FillRect(OverloadRect(), MakeColor(paletteIndex));
+}
+
+void vTrHmContExercise_c::OnOverloadBegin() { FillOverload(kTrRedPaletteIndex); }
+void vTrHmContExercise_c::OnOverloadEnd() { FillOverload(kTrBlackPaletteIndex); }
+
+void vTrHmContExercise_c::EraseStrip(int x0, int x1) {
+    const vDxRect area = DisplayRect();
+    NotifyBeginUpdate();
+    if (mExImage)
+        BltClipped({x0, area.y}, *mExImage, {x0 - area.x, 0, x1 - x0, area.h});
+    else
+        FillRect({x0, area.y, x1 - x0, area.h}, mBlack);
+    NotifyEndUpdate();
+}
+
+// ---------------------------------------------------------------------------
+// vTrPitchTrackers_c
+
+vTrPitchTrackers_c::vTrPitchTrackers_c(const char* section, uint32_t defaultOverlap, int maxSteps)
+    : mDecimated(static_cast<std::size_t>(std::max(maxSteps, 1))) {
+    vPitchSettings_c settings;
+    settings.sense = gSettings.GetUnsigned("Pitch/Sense", 400);
+    settings.trigHi = gSettings.GetDouble("Pitch/Trigger_hi", 1.0);
+    settings.trigLo = gSettings.GetDouble("Pitch/Trigger_lo", 0.6);
+    // 0 is taken as 1; the bound keeps a typing error from costing a second per buffer.
+    const uint32_t overlap = std::clamp<uint32_t>(gSettings.GetUnsigned(Key(section, "Overlap").c_str(), defaultOverlap), 1, 64);
+    mTrackers.assign(overlap, vPitchTracker_c(settings));
+}
+
+void vTrPitchTrackers_c::Feed(const int32_t* decimated, int count) {
+    for (int i = 0; i < count; ++i) {
+        const int32_t v = decimated[i] >> 14;
+        for (vPitchTracker_c& t : mTrackers) t.Feed(v);
+    }
+}
+
+int32_t vTrPitchTrackers_c::AnalyseWindow(vHMFilterArray_c& bank, const int32_t* input, int steps) {
+    steps = std::min(steps, static_cast<int>(mDecimated.size()));
+    bank.PitchBlock(input, steps, mDecimated.data());
+    Feed(mDecimated.data(), steps);
+    return Evaluate();
+}
+
+int32_t vTrPitchTrackers_c::Evaluate() {
+    vAMDFOutput_c out;
+    vPitchTracker_c& t = mTrackers[mTurn];
+    t.Evaluate(out);
+    t.ClearAccumulators();
+    mTurn = (mTurn + 1) % Count();
+    return out.semiTone;
+}
+
+// ---------------------------------------------------------------------------
+// vTrToneRange_s
+
+vTrToneRange_s vTrToneRange_s::Read() {
+    vTrToneRange_s r;
+    r.minTone = gSettings.GetInt("Pitch_Exercise/MinTone", 0);
+    r.maxTone = gSettings.GetInt("Pitch_Exercise/MaxTone", 3600);
+    if (r.maxTone <= r.minTone) {
+        if (r.minTone == INT32_MAX) --r.minTone;
+        r.maxTone = r.minTone + 1;
+    }
+    return r;
+}
+
+int32_t vTrToneRange_s::Row(int32_t tone, int32_t first, int32_t rows) const {
+    return TrTraceRow(int64_t{std::clamp(tone, minTone, maxTone)} - minTone, int64_t{maxTone} - minTone, first, rows);
+}
+
+int32_t TrTraceRow(int64_t value, int64_t range, int32_t first, int32_t rows) {
+    int64_t y = int64_t{first} + rows - 1 - std::max<int64_t>(value, 0) * (rows - 2) / std::max<int64_t>(range, 1);
+    // Raised first, then lowered, so a band too small for both ends keeps its last row.
+    y = std::max<int64_t>(y, int64_t{first} + 1);
+    y = std::min<int64_t>(y, int64_t{first} + rows - 1);
+    return static_cast<int32_t>(y);
+}

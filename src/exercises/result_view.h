@@ -1,0 +1,53 @@
+#pragma once
+// vTrResultView_c: the pupil's reward picture, an array of five pictures,
+// one per mark (entry = mark - 1). ShowEntry draws the picture of an entry
+// onto the view's parent at the view's position, but only when the entry
+// changed or the view is dirty (new pictures, restored surfaces, or never
+// drawn). An entry without a picture (including -1 and -2 when no mark
+// could be formed) shows picture 0 but is remembered as requested.
+//
+// Feedback sets: "Feedback/Offset" (default 4294967295, none) chooses one of
+// the sets the settings dialog offers; when it is not negative as a signed
+// number, "Feedback/Prefix<Offset>" names the set. A set is an alternative
+// series of pictures beside the defined ones: each picture "dir/Name.bmp" is
+// replaced by "dir/<Prefix>Name.bmp" when that file exists (letter case
+// aside), so a set can replace some or all of the five pictures.
+//
+// User-interface thread only.
+
+#include "display/dx_image_array.h"
+
+#include <string>
+
+class vTrResultView_c : public vDxFileImageArray_c {
+    V_RTTI_CLASS(vTrResultView_c, vDxFileImageArray_c)
+public:
+    static constexpr unsigned kPictureCount = 5;
+
+    vTrResultView_c();
+
+    // The loaded pictures, replaced by those of the feedback set where it has them.
+    bool Loaded() override;
+    void LoadResized(const std::string& fileName, int paletteStart = 0) override;
+    void Restore() override;
+    void Draw() override;
+
+    // SetEntry, then the picture drawn if the entry changed or the view is dirty.
+    virtual void ShowEntry(int32_t entry);
+    virtual int32_t GetEntry() const { return mEntry; }
+    // Stores the entry and selects its picture (picture 0 when it has none);
+    // returns the previous entry.
+    virtual int32_t SetEntry(int32_t entry);
+
+    bool Dirty() const { return mDirty; }
+    uint32_t FeedbackOffset() const { return mFeedbackOffset; }
+    const std::string& FeedbackPrefix() const { return mFeedbackPrefix; }
+    // The file a picture of the given name is loaded from under the feedback set.
+    std::string FeedbackFile(const std::string& fileName) const;
+
+private:
+    int32_t mEntry = 0;
+    bool mDirty = true;
+    uint32_t mFeedbackOffset;
+    std::string mFeedbackPrefix;
+};

@@ -1,0 +1,55 @@
+#include "exercises/trace_exercise.h"
+
+#include <cstring>
+
+vTrTraceExercise_c::vTrTraceExercise_c(const char* section, uint32_t defaultWindowSize)
+    : vTrHmContExercise_c(section, defaultWindowSize) {}
+
+void vTrTraceExercise_c::Attach(vDxImage_i* owner) {
+    vTrHmContExercise_c::Attach(owner);
+    if (mHeadImage) mHeadImage->SetParent(this);
+}
+
+void vTrTraceExercise_c::Show() {
+    if (mExImage) {
+        mDispWidth = mExImage->GetWidth();
+        mDispHeight = mExImage->GetHeight();
+    }
+    const vDxRect inner = InnerRect();
+    if (inner.w < 3 || inner.h < 3)
+        throw vPrintException_c(0, "The display area of %d x %d pixels leaves no room for the trace inside its margins",
+                                mDispWidth, mDispHeight);
+    vTrHmContExercise_c::Show();
+}
+
+void vTrTraceExercise_c::OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) {
+    if (std::strcmp(prop.name, "HeadImage") == 0)
+        DeclareImage(prop, className, &vDxFileSprite_c::sTypeInfo);
+    else
+        vTrHmContExercise_c::OnDeclare(path, className, prop, address);
+}
+
+int vTrTraceExercise_c::NextColumn() {
+    if (++mCol >= InnerRect().w) mCol = 1;
+    return mCol;
+}
+
+void vTrTraceExercise_c::DrawPen(int x, int y) {
+    vDxDC_i& dc = DC();
+    dc.LineTo(x, y, mPen);
+    dc.LineTo(x, y + 1, mPen);
+    dc.LineTo(x, y - 1, mPen);
+}
+
+void vTrTraceExercise_c::EraseBehind(int col) {
+    const vDxRect inner = InnerRect();
+    int e = col - static_cast<int>(mTailLength % static_cast<uint32_t>(inner.w));
+    if (e < 0) e += inner.w;
+    EraseStrip(inner.x + e - 1, inner.x + e + 1);
+}
+
+void vTrTraceExercise_c::MoveHead(int x, int y) {
+    if (!mHeadImage) return;
+    mHeadImage->Hide();
+    mHeadImage->Show({x, y});
+}
