@@ -2,6 +2,7 @@
 
 #include "objects/prop_strm.h"
 #include "settings/settings.h"
+#include "shell/app_messages.h"
 #include "shell/card_menu.h"
 #include "shell/files/dir_entry_link.h"
 #include "shell/loaders.h"
@@ -168,6 +169,40 @@ void vTrApp_c::ShowFolder(const std::string& path) {
     }
     mMenuDir = path;
     ReplaceHistoryTop(path);
+}
+
+vCmdTarget_c::Result vTrApp_c::OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) {
+    switch (id) {
+        case app_msg::kLoadExercise: {
+            const std::string name = TakeMessageText(p2);
+            if (!LoadExercise(name, false)) throw vPrintException_c(0, "Cannot load exercise: %s", name.c_str());
+            return 0;
+        }
+        case app_msg::kHome:
+            Home();
+            return 0;
+        case app_msg::kShowFolder: {
+            const std::string path = TakeMessageText(p2);
+            if (!path.empty()) ShowFolder(path);
+            return 0;
+        }
+        case app_msg::kCardClicked:
+            if (mExercise)
+                mExercise->RequestClose();
+            else
+                Back();
+            return 0;
+        case app_msg::kSuccessor: {
+            const std::string next = mExercise ? mExercise->GetArtExName() : std::string();
+            if (!next.empty() && !LoadExercise(next, false))
+                throw vPrintException_c(0, "Cannot load exercise: %s", next.c_str());
+            return 0;
+        }
+        case app_msg::kBack:
+            Back();
+            return 0;
+    }
+    return vDxMenuApp_c::OnUserMessage(id, p1, p2);
 }
 
 vTrExercise_c* LoadExerciseByName(const std::string& name) {

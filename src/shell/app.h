@@ -4,6 +4,12 @@
 // the history that "back" walks (at most 20 names, most recent last) and
 // implements what exercises need of the application (vTrAppServices_i).
 //
+// Navigation commands (user messages): 1025 load the exercise named by the
+// heap text in the second parameter, 1026 home, 1027 show a folder in the
+// card menu, 1029 the card inside the exercise was clicked, 1030 the
+// exercise's successor, 1031 back. A name that loads no exercise raises
+// "Cannot load exercise: %s".
+//
 // While the screen changes to another exercise or folder, painting is held
 // back and the drawer (the root menu) is taken off the screen, so that it
 // comes back closed on top of the new exercise with the right pixels saved
@@ -70,6 +76,8 @@ public:
     // The drawer opens over the exercise: it is suspended meanwhile.
     void PauseExercise() override;
     void ResumeExercise() override;
+
+    vCmdTarget_c::Result OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
 
 protected:
     // A paint request waits while drawing is suspended.

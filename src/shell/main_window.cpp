@@ -84,35 +84,6 @@ void vTrMainWin_c::LoadPictureCache() {
 
 vCmdTarget_c::Result vTrMainWin_c::OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) {
     switch (id) {
-        case app_msg::kLoadExercise: {
-            const std::string name = TakeMessageText(p2);
-            if (!LoadExercise(name, false)) throw vPrintException_c(0, "Cannot load exercise: %s", name.c_str());
-            return 0;
-        }
-        case app_msg::kHome:
-            Home();
-            return 0;
-        case app_msg::kShowFolder: {
-            const std::string path = TakeMessageText(p2);
-            if (!path.empty()) ShowFolder(path);
-            return 0;
-        }
-        case app_msg::kCardClicked:
-            if (vTrExercise_c* exercise = GetExercise())
-                exercise->RequestClose();
-            else
-                Back();
-            return 0;
-        case app_msg::kSuccessor: {
-            vTrExercise_c* exercise = GetExercise();
-            const std::string next = exercise ? exercise->GetArtExName() : std::string();
-            if (!next.empty() && !LoadExercise(next, false))
-                throw vPrintException_c(0, "Cannot load exercise: %s", next.c_str());
-            return 0;
-        }
-        case app_msg::kBack:
-            Back();
-            return 0;
         case app_msg::kPrint:
             PrintScreen();
             return 0;

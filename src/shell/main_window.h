@@ -8,11 +8,8 @@
 // ".Drawer.dat", shows the cards of the language directory, and serves the
 // message loop until the window is closed.
 //
-// Application commands (user messages): 1025 load the exercise named by the
-// heap text in the second parameter, 1026 home, 1027 show a folder in the
-// card menu, 1029 the card inside the exercise was clicked, 1030 the
-// exercise's successor, 1031 back, 1032 print, 1033 settings, 1034 (and F1)
-// the guide.
+// Besides the navigation of vTrApp_c it answers 1032 print, 1033 settings
+// and 1034 (and F1) the guide.
 //
 // Definition files are opened through ResolveDataPath, so that a file in
 // "Application/PrimarySrcPath" takes the place of the language's own.
