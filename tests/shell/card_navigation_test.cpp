@@ -1,0 +1,141 @@
+// Runs the real trainer on the X display on a copy of the bundled language
+// (plus a folder "Aa test" that sorts first, holding a loudness exercise):
+// it starts on the cards of the language folder; a folder card shows the
+// folder with a back card and the folder's own card; an exercise card opens
+// the exercise; the exercise's card leads back to the folder; the drawer's
+// Back and Start work. Screens along the way are kept as
+// <build>/cards_*.png for a look.
+
+#include "../support/run_program.h"
+#include "../support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+using namespace lorvano_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Colours of the bundled card frames (scripts/make_cards.sh).
+const std::string kFolderGreen = "#3F9B4B";
+const std::string kFileBlue = "#3F7FC0";
+const std::string kBackOrange = "#C07A20";
+const std::string kDisabledGrey = "#A0A0A0";
+const std::string kBlack = "#000000";
+
+// The colour of one pixel of a window, as ImageMagick writes it ("#808080").
+std::string PixelOf(const std::string& window, int x, int y) {
+    const std::string line = CommandOutput("import -window " + window + " -crop 1x1+" + std::to_string(x) + "+" +
+                                           std::to_string(y) + " -depth 8 txt:- | tail -n 1");
+    const size_t hash = line.find('#');
+    return hash == std::string::npos ? line : line.substr(hash, 7);
+}
+
+// Looks until the pixel is (or, with equal false, is no longer) the colour
+// given, for a few seconds at most; returns the last colour seen.
+std::string WaitForPixel(const std::string& window, int x, int y, const std::string& colour, bool equal = true) {
+    std::string seen;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (attempt) usleep(100 * 1000);
+        seen = PixelOf(window, x, y);
+        if ((seen == colour) == equal) break;
+    }
+    return seen;
+}
+
+void ClickAt(const std::string& window, int x, int y) {
+    CommandOutput("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
+                  " click 1");
+}
+
+// Moves the mouse off the cards so that none shows its hover picture.
+void MouseAway(const std::string& window) { CommandOutput("xdotool mousemove --window " + window + " 790 300"); }
+
+void Shot(const std::string& window, const std::string& name) {
+    CommandOutput("import -window " + window + " " LORVANO_BINARY_DIR "/cards_" + name + ".png");
+}
+
+bool CanDriveWindows() {
+    return HaveXDisplay() && !CommandOutput("command -v xdotool").empty() &&
+           !CommandOutput("command -v import").empty();
+}
+
+}  // namespace
+
+TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
+    if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    TempDir root;
+    fs::create_directories(root.Path() / "bin");
+    fs::copy_file(LORVANO_BINARY_DIR "/bin/trainer", root.Path() / "bin/trainer");
+    fs::copy(LORVANO_SOURCE_DIR "/data/english", root.Path() / "english", fs::copy_options::recursive);
+    const fs::path test = root.Path() / "english/Aa test";
+    fs::create_directories(test);
+    WriteFile((test / "Loudness.exc").string(), "<vTrAmpExercise_c> Obj = { CardPos = (660, 460); }\n");
+    // The exercise listens to a silent file microphone.
+    setenv("LORVANO_AUDIO", "file", 1);
+    setenv("LORVANO_AUDIO_PACE", "realtime", 1);
+
+    std::string rootFirst, folderBack, folderCard, exerciseDisplay, exerciseCard, backDisplay, backCard;
+    std::string drawerBackDisplay, drawerBackCard, startFirst, startCorner;
+    ProgramResult r = RunProgramInWindow((root.Path() / "bin/trainer").string(), {"english", "/WINDOW"},
+                                         [&](const std::string& w) {
+                                             MouseAway(w);
+                                             // The language's cards: "Aa test" first.
+                                             rootFirst = WaitForPixel(w, 22, 22, kFolderGreen);
+                                             Shot(w, "root");
+                                             // The folder: the exercise, the back card, the folder's card.
+                                             ClickAt(w, 80, 80);
+                                             MouseAway(w);
+                                             folderBack = WaitForPixel(w, 152, 22, kBackOrange);
+                                             folderCard = WaitForPixel(w, 662, 462, kDisabledGrey);
+                                             Shot(w, "folder");
+                                             // The exercise: a black display, its own card bottom right.
+                                             ClickAt(w, 80, 80);
+                                             MouseAway(w);
+                                             exerciseDisplay = WaitForPixel(w, 300, 250, kBlack);
+                                             exerciseCard = WaitForPixel(w, 662, 462, kFileBlue);
+                                             Shot(w, "exercise");
+                                             // Its card leads back to the folder, whose card is clickable.
+                                             ClickAt(w, 720, 520);
+                                             MouseAway(w);
+                                             backDisplay = WaitForPixel(w, 300, 250, kBlack, false);
+                                             backCard = WaitForPixel(w, 662, 462, kFolderGreen);
+                                             // Again into the exercise, then the drawer's Back.
+                                             ClickAt(w, 80, 80);
+                                             WaitForPixel(w, 300, 250, kBlack);
+                                             ClickAt(w, 48, 572);  // "Menu" opens the drawer
+                                             usleep(300 * 1000);
+                                             ClickAt(w, 48, 516);  // "Back"
+                                             MouseAway(w);
+                                             drawerBackDisplay = WaitForPixel(w, 300, 250, kBlack, false);
+                                             drawerBackCard = WaitForPixel(w, 662, 462, kFolderGreen);
+                                             Shot(w, "drawer_back");
+                                             // The drawer's Start: the language's cards again.
+                                             ClickAt(w, 48, 572);
+                                             usleep(300 * 1000);
+                                             ClickAt(w, 48, 572);  // "Start" lies where "Menu" rested
+                                             MouseAway(w);
+                                             startCorner = WaitForPixel(w, 662, 462, kFolderGreen, false);
+                                             startFirst = WaitForPixel(w, 22, 22, kFolderGreen);
+                                             Shot(w, "start");
+                                         });
+    unsetenv("LORVANO_AUDIO");
+    unsetenv("LORVANO_AUDIO_PACE");
+    ASSERT_FALSE(r.window.empty()) << "no window appeared; " << r.err;
+    EXPECT_EQ(rootFirst, kFolderGreen) << r.err;
+    EXPECT_EQ(folderBack, kBackOrange);
+    EXPECT_EQ(folderCard, kDisabledGrey);
+    EXPECT_EQ(exerciseDisplay, kBlack);
+    EXPECT_EQ(exerciseCard, kFileBlue);
+    EXPECT_NE(backDisplay, kBlack);
+    EXPECT_EQ(backCard, kFolderGreen);
+    EXPECT_NE(drawerBackDisplay, kBlack);
+    EXPECT_EQ(drawerBackCard, kFolderGreen);
+    EXPECT_NE(startCorner, kFolderGreen) << "the root shows no card of its own";
+    EXPECT_EQ(startFirst, kFolderGreen);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
