@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Draws the card pictures of the bundled English card menus with ImageMagick:
-# the frames of the default cards (folder, exercise file, back), the
-# background of the card menus and the pictures of the top-level folders.
-# The output is committed; run this again only to change them. Pictures are
-# 24-bit uncompressed BMP (the background JPEG) drawn for 800 x 600.
+# the frames of the default cards (folder, exercise file, back) and the
+# pictures of the top-level folders. The output is committed; run this again
+# only to change them. Pictures are 24-bit uncompressed BMP drawn for
+# 800 x 600.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 lang=$root/data/english
@@ -35,11 +35,6 @@ for i in 0 1 2 3; do
         -fill black -font $font -pointsize 18 -gravity south -annotate +0+14 "Back" \
         -type truecolor "BMP3:$cards/Back$i.bmp"
 done
-
-# The card menus' background: a soft gradient with the program's name.
-convert -size 800x600 gradient:"#e8f0f8"-"#b8c8d8" \
-    -fill "#8098b0" -font $font -pointsize 28 -gravity northeast -annotate +24+20 "Lorvano" \
-    -quality 90 "$lang/.Pic/Cards/Background.jpg"
 
 # A top-level folder's picture: 104 x 104, drawn in the middle of the
 # default folder card; the folder's name at the bottom.
