@@ -3,30 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <string>
 
 #include "../objects/stream_test_util.h"
+#include "../support/tool_run.h"
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;  // standard output and error together
-};
+using lorvano_test::ToolRun;
 
 ToolRun Defcat(const std::string& args) {
-    ToolRun r;
-    const std::string cmd = std::string(LORVANO_BINARY_DIR) + "/bin/lorvano-defcat " + args + " 2>&1";
-    std::FILE* p = popen(cmd.c_str(), "r");
-    if (p == nullptr) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int status = pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return lorvano_test::RunTool(std::string(LORVANO_BINARY_DIR) + "/bin/lorvano-defcat " + args);
 }
 
 }  // namespace

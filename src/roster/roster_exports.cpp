@@ -1,0 +1,66 @@
+// The seven entry points of libRoster.so, the only names the library exports.
+// Each forwards to the one session of the process; nothing thrown inside may
+// cross into the program.
+
+#include "platform/companion_abi.h"
+#include "roster/roster_gtk.h"
+#include "roster/roster_session.h"
+
+#include <cstdio>
+#include <exception>
+
+#define LORVANO_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+roster::vRosterSession_c& Session() {
+    static roster::vRosterGtkUi_c ui;
+    static roster::vRosterSession_c session(ui);
+    return session;
+}
+
+template <class Call>
+auto Guarded(Call call, decltype(call()) failed) noexcept -> decltype(call()) {
+    try {
+        return call();
+    } catch (const vException_c& e) {
+        std::fprintf(stderr, "libRoster: %s", e.Message().c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "libRoster: %s\n", e.what());
+    }
+    return failed;
+}
+
+}  // namespace
+
+LORVANO_EXPORT void Initialize(const char* usersFile, const char* /*programDir*/) {
+    Guarded([&] { return Session().Initialize(usersFile), 0; }, 0);
+}
+
+LORVANO_EXPORT void Login(LorvanoParentWindow parent) {
+    Guarded([&] { return Session().Login(parent), 0; }, 0);
+}
+
+LORVANO_EXPORT void Logout(void) {
+    Guarded([&] { return Session().Logout(), 0; }, 0);
+}
+
+LORVANO_EXPORT int IsTeacherLoggedIn(void) {
+    return Guarded([&] { return Session().IsTeacherLoggedIn(); }, 0);
+}
+
+LORVANO_EXPORT int SelectStudentFileName(char* fileName, int size, const char* startName) {
+    return Guarded([&] { return Session().SelectStudentFileName(fileName, size, startName); }, 0);
+}
+
+LORVANO_EXPORT int SelectStudentExercise(char* exercise, int exerciseSize, char* recording, int recordingSize,
+                                         int /*reserved*/) {
+    return Guarded([&] { return Session().SelectStudentExercise(exercise, exerciseSize, recording, recordingSize); },
+                   0);
+}
+
+LORVANO_EXPORT int CreateStudentFileName(char* fileName, int size, int exerciseType, const char* cardText,
+                                         const char* exerciseFile, int /*reserved1*/, int /*reserved2*/) {
+    return Guarded([&] { return Session().CreateStudentFileName(fileName, size, exerciseType, cardText, exerciseFile); },
+                   0);
+}
