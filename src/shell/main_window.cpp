@@ -20,10 +20,12 @@ constexpr int kBackgroundColour = 248;
 
 }  // namespace
 
-vTrMainWin_c::vTrMainWin_c(const vTrStartup_c& startup) : mStartup(startup) {
+vTrMainWin_c::vTrMainWin_c(const vTrStartup_c& startup) {
     SetScreenMode(startup.fullScreen ? platform::ScreenMode::FullScreen : platform::ScreenMode::Windowed);
     SetDebugPrompt(startup.debugPrompt);
     gApp = this;
+    // A missing library is no error: the program runs without user management.
+    StartUserManagement(mUsers, UsersDataFile(), startup.programDir);
 }
 
 vTrMainWin_c::~vTrMainWin_c() {
@@ -53,7 +55,14 @@ void vTrMainWin_c::Init() {
     FillRect({0, 0, GetWidth(), GetHeight()}, MakeColor(kBackgroundColour));
     LoadDefinitionFile(".Drawer.dat", RootMenu());
     Home();
+    if (mUsers.IsLoaded()) {
+        // The login dialog runs its own loop: the cards show behind it.
+        Present();
+        mUsers.Login(ParentWindow());
+    }
 }
+
+LorvanoParentWindow vTrMainWin_c::ParentWindow() const { return platform::NativeWindowId(Handle()); }
 
 std::string vTrMainWin_c::ResolveDataPath(const std::string& name) const {
     if (mPrimarySrcPath.empty()) return name;
@@ -87,12 +96,71 @@ vCmdTarget_c::Result vTrMainWin_c::OnUserMessage(platform::MessageId id, std::ui
         case app_msg::kPrint:
             PrintScreen();
             return 0;
+        case app_msg::kSettings:
+            OpenSettingsDialog();
+            return 0;
+        case app_msg::kGuide:
+            OpenGuide();
+            return 0;
     }
     return vTrApp_c::OnUserMessage(id, p1, p2);
 }
 
 vCmdTarget_c::Result vTrMainWin_c::OnMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) {
+    if (id == platform::msg::kHelp) {
+        OpenGuide();
+        return 0;
+    }
     return vTrApp_c::OnMessage(id, p1, p2);
+}
+
+namespace {
+
+void ShowInitializationError(const char* text) {
+    platform::ShowMessageBox({text, "Initialization error", platform::BoxIcon::Stop, platform::BoxButtons::Ok});
+}
+
+// Keeps the exercise (if any) suspended for a scope.
+class ExerciseSuspension {
+public:
+    explicit ExerciseSuspension(vTrExercise_c* exercise) : mExercise(exercise) {
+        if (mExercise) mExercise->Suspend();
+    }
+    ~ExerciseSuspension() {
+        if (mExercise) mExercise->Resume();
+    }
+    ExerciseSuspension(const ExerciseSuspension&) = delete;
+    ExerciseSuspension& operator=(const ExerciseSuspension&) = delete;
+
+private:
+    vTrExercise_c* mExercise;
+};
+
+}  // namespace
+
+void vTrMainWin_c::OpenSettingsDialog() {
+    vPrefsDll_c prefs;
+    if (prefs.LoadEntryPoints() != 0) {
+        ShowInitializationError("Cannot load setup DLL");
+        return;
+    }
+    vTrExercise_c* exercise = GetExercise();
+    const int startPage = exercise ? exercise->GetKind() : 0;
+    ExerciseSuspension suspension(exercise);
+    const char* ini = gSettings.FileName();
+    if (prefs.DoPrefs(ini ? ini : "", ParentWindow(), startPage) != 0 && exercise) exercise->ReadSettings(false);
+}
+
+void vTrMainWin_c::OpenGuide() {
+    vGuideDll_c guide;
+    if (guide.LoadEntryPoints() != 0) {
+        ShowInitializationError("Cannot load guide DLL");
+        return;
+    }
+    vTrExercise_c* exercise = GetExercise();
+    const std::string page = exercise ? exercise->GetGuidePage() : std::string(".Guide/Index.htm");
+    ExerciseSuspension suspension(exercise);
+    guide.DoGuide(vDirEntryLink_c(page).FullPath().c_str(), ParentWindow());
 }
 
 void vTrMainWin_c::PrintScreen() {
@@ -100,7 +168,16 @@ void vTrMainWin_c::PrintScreen() {
                               platform::BoxIcon::Information, platform::BoxButtons::Ok});
 }
 
-int vTrMainWin_c::SaveSayForStudent(int, const std::string&, const std::string&) { return 0; }
-int vTrMainWin_c::TeacherLoggedIn() { return 0; }
-int vTrMainWin_c::SelectStudentFile(std::string&, const std::string&) { return 0; }
-int vTrMainWin_c::SelectStudentExerciseFile(std::string&, std::string&) { return 0; }
+int vTrMainWin_c::SaveSayForStudent(int exerciseType, const std::string& cardText, const std::string& exerciseFile) {
+    return ::SaveSayForStudent(&mUsers, exerciseType, cardText, exerciseFile);
+}
+
+int vTrMainWin_c::TeacherLoggedIn() { return ::TeacherLoggedIn(&mUsers); }
+
+int vTrMainWin_c::SelectStudentFile(std::string& fileName, const std::string& startName) {
+    return ::SelectStudentFile(&mUsers, fileName, startName);
+}
+
+int vTrMainWin_c::SelectStudentExerciseFile(std::string& exercise, std::string& recording) {
+    return ::SelectStudentExerciseFile(&mUsers, exercise, recording);
+}

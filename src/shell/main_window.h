@@ -9,7 +9,11 @@
 // message loop until the window is closed.
 //
 // Besides the navigation of vTrApp_c it answers 1032 print, 1033 settings
-// and 1034 (and F1) the guide.
+// (libPrefs.so) and 1034 (and F1) the guide (libGuide.so); the running
+// exercise is suspended while either is open. It owns the user-management
+// library (libRoster.so) from construction to destruction: started with the
+// program, asked to log the teacher in once the cards are shown, and behind
+// the program-wide user-management functions of the exercises.
 //
 // Definition files are opened through ResolveDataPath, so that a file in
 // "Application/PrimarySrcPath" takes the place of the language's own.
@@ -18,6 +22,7 @@
 #include "display/dx_image_array.h"
 #include "shell/app.h"
 #include "shell/command_line.h"
+#include "shell/companion_libraries.h"
 
 #include <memory>
 #include <string>
@@ -54,12 +59,21 @@ protected:
     virtual void Init();
     // The screen on paper; says so in a box while printing is not available.
     virtual void PrintScreen();
+    // The settings sheet of libPrefs.so, opened at the current exercise's
+    // page; the exercise reads its settings again when they changed.
+    virtual void OpenSettingsDialog();
+    // The current exercise's guide page (else ".Guide/Index.htm") through
+    // libGuide.so.
+    virtual void OpenGuide();
 
 private:
     // "Application/CacheName": pictures that "name?index" file names refer to.
     void LoadPictureCache();
 
-    vTrStartup_c mStartup;
+    // The handle the companion libraries' dialogs stay above.
+    LorvanoParentWindow ParentWindow() const;
+
+    vUsersDll_c mUsers;
     std::string mPrimarySrcPath;
     std::unique_ptr<vDxSimpleImageArray_c> mCache;
 };

@@ -3,8 +3,9 @@
 // it starts on the cards of the language folder; a folder card shows the
 // folder with a back card and the folder's own card; an exercise card opens
 // the exercise; the exercise's card leads back to the folder; the drawer's
-// Back and Start work. Screens along the way are kept as
-// <build>/cards_*.png for a look.
+// Back and Start work. Without the companion libraries beside the program,
+// the drawer's Settings and Guide, and F1, say so in a box. Screens along the way are
+// kept as <build>/cards_*.png for a look.
 
 #include "../support/run_program.h"
 #include "../support/temp_dir.h"
@@ -59,6 +60,14 @@ void Shot(const std::string& window, const std::string& name) {
     CommandOutput("import -window " + window + " " LORVANO_BINARY_DIR "/cards_" + name + ".png");
 }
 
+// A copy of the program in <root>/bin, alone, and of the bundled language.
+std::string Install(const TempDir& root) {
+    fs::create_directories(root.Path() / "bin");
+    fs::copy_file(LORVANO_BINARY_DIR "/bin/trainer", root.Path() / "bin/trainer");
+    fs::copy(LORVANO_SOURCE_DIR "/data/english", root.Path() / "english", fs::copy_options::recursive);
+    return (root.Path() / "bin/trainer").string();
+}
+
 bool CanDriveWindows() {
     return HaveXDisplay() && !CommandOutput("command -v xdotool").empty() &&
            !CommandOutput("command -v import").empty();
@@ -69,9 +78,7 @@ bool CanDriveWindows() {
 TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
     if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
     TempDir root;
-    fs::create_directories(root.Path() / "bin");
-    fs::copy_file(LORVANO_BINARY_DIR "/bin/trainer", root.Path() / "bin/trainer");
-    fs::copy(LORVANO_SOURCE_DIR "/data/english", root.Path() / "english", fs::copy_options::recursive);
+    const std::string program = Install(root);
     const fs::path test = root.Path() / "english/Aa test";
     fs::create_directories(test);
     WriteFile((test / "Loudness.exc").string(), "<vTrAmpExercise_c> Obj = { CardPos = (660, 460); }\n");
@@ -81,7 +88,7 @@ TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
 
     std::string rootFirst, folderBack, folderCard, exerciseDisplay, exerciseCard, backDisplay, backCard;
     std::string drawerBackDisplay, drawerBackCard, startFirst, startCorner;
-    ProgramResult r = RunProgramInWindow((root.Path() / "bin/trainer").string(), {"english", "/WINDOW"},
+    ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"},
                                          [&](const std::string& w) {
                                              MouseAway(w);
                                              // The language's cards: "Aa test" first.
@@ -137,5 +144,52 @@ TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
     EXPECT_EQ(drawerBackCard, kFolderGreen);
     EXPECT_NE(startCorner, kFolderGreen) << "the root shows no card of its own";
     EXPECT_EQ(startFirst, kFolderGreen);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+// The box of a missing library: an X window of that title, answered with
+// Return; where SDL cannot show a box, it goes to standard error instead.
+// True when the window was seen.
+bool AnswerInitializationBox() {
+    std::string id;
+    for (int attempt = 0; attempt < 20 && id.empty(); ++attempt) {
+        usleep(100 * 1000);
+        id = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
+    }
+    if (!id.empty()) CommandOutput("xdotool key --window " + id + " Return");
+    usleep(300 * 1000);
+    return !id.empty();
+}
+
+int Count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
+    if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    TempDir root;
+    const std::string program = Install(root);
+    bool settingsBox = false, guideBox = false, helpBox = false;
+    std::string afterBoxes;
+    ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
+        WaitForPixel(w, 400, 300, "#808080");
+        ClickAt(w, 48, 572);  // "Menu" opens the drawer
+        usleep(300 * 1000);
+        ClickAt(w, 48, 404);  // "Settings"
+        settingsBox = AnswerInitializationBox();
+        ClickAt(w, 48, 348);  // "Guide"
+        guideBox = AnswerInitializationBox();
+        // F1 over the window, as the keyboard sends it.
+        CommandOutput("xdotool mousemove --window " + w + " 400 300 key F1");
+        helpBox = AnswerInitializationBox();
+        afterBoxes = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
+    });
+    ASSERT_FALSE(r.window.empty()) << r.err;
+    // Either way, one box per request, with the text of its library.
+    EXPECT_EQ(settingsBox + Count(r.err, "Initialization error: Cannot load setup DLL"), 1) << r.err;
+    EXPECT_EQ(guideBox + helpBox + Count(r.err, "Initialization error: Cannot load guide DLL"), 2) << r.err;
+    EXPECT_TRUE(afterBoxes.empty());
     EXPECT_EQ(r.exitCode, 0) << r.err;
 }

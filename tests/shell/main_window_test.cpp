@@ -77,9 +77,13 @@ protected:
 
 TEST_F(MainWindow, OpensAGreyWindowOf800x600AndEndsWithZeroWhenClosed) {
     if (!CanWatchWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    // The bundled language, without the companion libraries (no login).
+    const std::string program = Install("");
+    fs::copy(LORVANO_SOURCE_DIR "/data/english", root.Path() / "english",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     std::string title, pixelCentre, pixelCorner;
     Geometry geometry;
-    ProgramResult r = RunProgramInWindow(kBuiltTrainer, {"english", "/WINDOW"}, [&](const std::string& w) {
+    ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
         title = CommandOutput("xdotool getwindowname " + w);
         geometry = GeometryOf(w);
         pixelCentre = SettledPixelOf(w, 400, 300, "#808080");
