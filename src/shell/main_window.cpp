@@ -48,8 +48,7 @@ void vTrMainWin_c::Create() {
 void vTrMainWin_c::Init() {
     char primary[260];
     gSettings.GetString("Application/PrimarySrcPath", primary, sizeof primary, "");
-    mPrimarySrcPath = primary;
-    SetDataPathHook([this](const std::string& name) { return ResolveDataPath(name); });
+    SetDataPathHook([primary = std::string(primary)](const std::string& name) { return ResolveDataPath(primary, name); });
     InitMenuApp();
     LoadPictureCache();
     FillRect({0, 0, GetWidth(), GetHeight()}, MakeColor(kBackgroundColour));
@@ -64,9 +63,9 @@ void vTrMainWin_c::Init() {
 
 LorvanoParentWindow vTrMainWin_c::ParentWindow() const { return platform::NativeWindowId(Handle()); }
 
-std::string vTrMainWin_c::ResolveDataPath(const std::string& name) const {
-    if (mPrimarySrcPath.empty()) return name;
-    const vDirEntryLink_c candidate(mPrimarySrcPath + "/" + name);
+std::string ResolveDataPath(const std::string& primarySrcPath, const std::string& name) {
+    if (primarySrcPath.empty()) return name;
+    const vDirEntryLink_c candidate(primarySrcPath + "/" + name);
     if (candidate.Exists() && !candidate.IsDirectory()) return candidate.FullPath();
     return name;
 }

@@ -38,10 +38,6 @@ public:
     // Titles and opens the window, paints it once, then runs Init.
     void Create() override;
 
-    // The name a definition file is opened under: the primary source's file
-    // of that name when it exists there, else the name itself.
-    std::string ResolveDataPath(const std::string& name) const;
-
     vCmdTarget_c::Result OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
     // F1 opens the guide.
     vCmdTarget_c::Result OnMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
@@ -74,9 +70,13 @@ private:
     LorvanoParentWindow ParentWindow() const;
 
     vUsersDll_c mUsers;
-    std::string mPrimarySrcPath;
     std::unique_ptr<vDxSimpleImageArray_c> mCache;
 };
+
+// The name a definition file is opened under: with a primary source folder,
+// the file of that name there (its link target for a link file) when it
+// exists and is no folder; else the name itself.
+std::string ResolveDataPath(const std::string& primarySrcPath, const std::string& name);
 
 // The one application object while it exists (null otherwise).
 extern vTrMainWin_c* gApp;

@@ -10,6 +10,8 @@
 #include "platform/message_queue.h"
 #include "shell/app_messages.h"
 #include "shell/card_menu.h"
+#include "shell/main_window.h"
+#include "shell/menu_buttons.h"
 
 #include <gtest/gtest.h>
 
@@ -233,3 +235,45 @@ TEST_F(AppTest, TheProgramWideLoadUsesTheApplication) {
 }
 
 TEST(ProgramWideLoad, WithoutAnApplicationNothingLoads) { EXPECT_EQ(LoadExerciseByName("Amp.exc"), nullptr); }
+
+TEST_F(AppTest, DrawerButtonsLoadTheirExerciseByMessageOrAtOnce) {
+    app.Home();
+    vDxExLoadMenuBtn_c posting;
+    posting.SetExercise("Words/Cat.exc");
+    posting.OnClick();
+    // Nothing happens before the message is delivered.
+    EXPECT_TRUE(Menu());
+    Pump();
+    EXPECT_EQ(app.GetExercise()->FileName(), "Words/Cat.exc");
+
+    vTrExerciseMenuBtn_c direct;
+    direct.SetExercise("Amp.exc");
+    direct.OnClick();
+    EXPECT_EQ(app.GetExercise()->FileName(), "Amp.exc");
+    EXPECT_EQ(app.HistoryTop(), "Amp.exc");
+
+    // Without a name nothing is loaded.
+    vDxExLoadMenuBtn_c empty;
+    empty.OnClick();
+    vTrExerciseMenuBtn_c emptyDirect;
+    emptyDirect.OnClick();
+    Pump();
+    EXPECT_EQ(app.GetExercise()->FileName(), "Amp.exc");
+}
+
+TEST(ResolveDataPath, APrimarySourceFileTakesThePlaceOfTheLanguagesOwn) {
+    Language lang;
+    fs::create_directories("primary/Words");
+    fs::create_directories("primary/Folder.exc");
+    WriteFile("primary/Words/Cat.exc", "");
+    WriteFile("primary/Linked.exc", "[vLink]\nWords/Cat.exc\n");
+    EXPECT_EQ(ResolveDataPath("", "Words/Cat.exc"), "Words/Cat.exc");
+    EXPECT_EQ(ResolveDataPath("primary", "Words/Cat.exc"), lang.Full("primary/Words/Cat.exc"));
+    // Missing there, or a folder there: the language's own name.
+    EXPECT_EQ(ResolveDataPath("primary", "Words/Dog.exc"), "Words/Dog.exc");
+    EXPECT_EQ(ResolveDataPath("primary", "Folder.exc"), "Folder.exc");
+    // A link there names its target (relative to the current directory).
+    fs::create_directories("Words");
+    WriteFile("Words/Cat.exc", "");
+    EXPECT_EQ(ResolveDataPath("primary", "Linked.exc"), lang.Full("Words/Cat.exc"));
+}
