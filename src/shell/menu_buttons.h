@@ -14,7 +14,6 @@
 class vDxExLoadMenuBtn_c : public vDxMenuBtn_c {
     V_RTTI_CLASS(vDxExLoadMenuBtn_c, vDxMenuBtn_c)
 public:
-    const std::string& Exercise() const { return mExercise; }
     void SetExercise(std::string name) { mExercise = std::move(name); }
     void OnClick() override;
 
@@ -25,7 +24,6 @@ private:
 class vTrExerciseMenuBtn_c : public vDxCmdMenuBtn_c {
     V_RTTI_CLASS(vTrExerciseMenuBtn_c, vDxCmdMenuBtn_c)
 public:
-    const std::string& Exercise() const { return mExercise; }
     void SetExercise(std::string name) { mExercise = std::move(name); }
     void OnClick() override;
 

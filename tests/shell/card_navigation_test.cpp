@@ -7,8 +7,8 @@
 // the drawer's Settings and Guide, and F1, say so in a box. Screens along the way are
 // kept as <build>/cards_*.png for a look.
 
-#include "../support/run_program.h"
 #include "../support/temp_dir.h"
+#include "../support/window_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -28,26 +28,6 @@ const std::string kBackOrange = "#C07A20";
 const std::string kDisabledGrey = "#A0A0A0";
 const std::string kBlack = "#000000";
 
-// The colour of one pixel of a window, as ImageMagick writes it ("#808080").
-std::string PixelOf(const std::string& window, int x, int y) {
-    const std::string line = CommandOutput("import -window " + window + " -crop 1x1+" + std::to_string(x) + "+" +
-                                           std::to_string(y) + " -depth 8 txt:- | tail -n 1");
-    const size_t hash = line.find('#');
-    return hash == std::string::npos ? line : line.substr(hash, 7);
-}
-
-// Looks until the pixel is (or, with equal false, is no longer) the colour
-// given, for a few seconds at most; returns the last colour seen.
-std::string WaitForPixel(const std::string& window, int x, int y, const std::string& colour, bool equal = true) {
-    std::string seen;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (attempt) usleep(100 * 1000);
-        seen = PixelOf(window, x, y);
-        if ((seen == colour) == equal) break;
-    }
-    return seen;
-}
-
 void ClickAt(const std::string& window, int x, int y) {
     CommandOutput("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
                   " click 1");
@@ -66,11 +46,6 @@ std::string Install(const TempDir& root) {
     fs::copy_file(LORVANO_BINARY_DIR "/bin/trainer", root.Path() / "bin/trainer");
     fs::copy(LORVANO_SOURCE_DIR "/data/english", root.Path() / "english", fs::copy_options::recursive);
     return (root.Path() / "bin/trainer").string();
-}
-
-bool CanDriveWindows() {
-    return HaveXDisplay() && !CommandOutput("command -v xdotool").empty() &&
-           !CommandOutput("command -v import").empty();
 }
 
 }  // namespace
