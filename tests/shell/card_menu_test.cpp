@@ -266,3 +266,30 @@ TEST_F(MenuTest, AFolderOf500EntriesGivesACardEachInRowsInsideTheMenu) {
     // 11 cards of 70 to a row.
     EXPECT_EQ(menu.Cards()[11]->GetPos(), (vDxPoint{10, 70}));
 }
+
+TEST_F(CardTest, AnUnreadablePictureIsReportedAndTheNameIsWrittenInstead) {
+    TestApp app;
+    WriteFile("Foo.exc", "");
+    WriteFile("Foo.jpg", "not a picture");
+    auto card = Card("Foo.exc");
+    ASSERT_TRUE(card);
+    EXPECT_EQ(card->Text(), "Foo");
+    ASSERT_EQ(app.severities, (std::vector<int>{vWindow_c::kProblem}));
+}
+
+TEST_F(MenuTest, AListedBackCardLeadsUpLikeTheLanguagesOwn) {
+    fs::create_directories("Words");
+    WriteFile("Words/Cat.exc", "");
+    WriteFile("Words/back.crd", CardDefinition(".Pic/Back", "  Text = \"Up\";\n"));
+    menu.SetFileName("Words");
+    // back.crd first, Cat, then the language's back card.
+    ASSERT_EQ(menu.Cards().size(), 3u);
+    EXPECT_EQ(menu.Cards()[0]->Text(), "Up");
+    EXPECT_EQ(menu.Cards()[0]->Message(), 1027u);
+    EXPECT_EQ(menu.Cards()[0]->Path(), ".");
+    // At the root such a card is left out: there is nothing above.
+    WriteFile("back.crd", CardDefinition(".Pic/Back"));
+    menu.SetFileName(".");
+    for (const auto& card : menu.Cards()) EXPECT_NE(card->Message(), 1025u) << card->Text();
+    EXPECT_EQ(menu.Cards().size(), 1u);
+}
