@@ -32,11 +32,11 @@ void UseBusyPointerOf(vWindow_c* window) {
 const vDxImageCacheLookup& DxImageCache() { return gCache; }
 const vDxBusyPointerHooks& DxBusyPointer() { return gBusy; }
 
-void DxCall(const std::function<int()>& call) {
-    int rc = call();
+void DxCallRef(void* context, int (*call)(void* context)) {
+    int rc = call(context);
     if (rc == platform::surface_result::kSurfaceLost) {
         RestoreAllSurfaces();
-        rc = call();
+        rc = call(context);
     }
     if (rc != platform::surface_result::kOk) throw vDxException_c(rc, platform::SurfaceErrorText());
 }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <type_traits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -176,7 +177,13 @@ private:
 // Runs one surface call under the lost-surface rule: when it reports a lost
 // surface, every surface is restored and the call made once more; any other
 // failure raises vDxException_c with the code and the library's text.
-void DxCall(const std::function<int()>& call);
+// The call is used by reference, so nothing is allocated per call (the
+// exercises draw for every capture buffer).
+void DxCallRef(void* context, int (*call)(void* context));
+template <class Call>
+void DxCall(Call&& call) {
+    DxCallRef(&call, [](void* context) { return (*static_cast<std::remove_reference_t<Call>*>(context))(); });
+}
 
 // The picture cache of start-up: file names "name?index" refer to its images.
 // The function returns the image with that index or raises for a bad index.

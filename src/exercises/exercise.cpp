@@ -2,7 +2,11 @@
 
 #include "display/dx_screen.h"
 #include "exercises/app_services.h"
+#include "exercises/amp_exercise.h"
 #include "exercises/control_buttons.h"
+#include "exercises/img_exercise.h"
+#include "exercises/pitch_exercise.h"
+#include "exercises/result_view.h"
 #include "platform/path_case.h"
 #include "platform/window.h"
 #include "settings/settings.h"
@@ -206,6 +210,10 @@ vTrContExercise_c::~vTrContExercise_c() = default;
 void vTrContExercise_c::Show() {
     vTrExercise_c::Show();
     for (vDxFileButton_c* b : ControlButtons()) SubscribeButton(b);
+    ScaleMargins();
+}
+
+void vTrContExercise_c::ScaleMargins() {
     mOfsTopLeft = ScaleToScreen(static_cast<int>(mOfsLeft), static_cast<int>(mOfsTop));
     mOfsBottomRight = ScaleToScreen(static_cast<int>(mOfsRight), static_cast<int>(mOfsBottom));
 }
@@ -293,3 +301,34 @@ V_REGISTER_CLASS(vTrContExercise_c,
     V_PROP("OfsLeft", mOfsLeft),
     V_PROP("OfsBottom", mOfsBottom),
     V_PROP("OfsRight", mOfsRight));
+
+// The exercise classes are created by name only (from exercise files), so
+// nothing else would pull their code into a program: they are registered in
+// this file, which every program that shows exercises links.
+V_REGISTER_CLASS(vTrAmpExercise_c,
+    V_PROP("PenColor", mPenColor),
+    V_PROP("OverloadPos", mOverloadPos),
+    V_PROP("OverloadSize", mOverloadSize),
+    V_PROP_DECLARED("HeadImage", mHeadImage));
+
+V_REGISTER_CLASS(vTrPitchExercise_c,
+    V_PROP("PenColor", mPenColor),
+    V_PROP("OverloadPos", mOverloadPos),
+    V_PROP("OverloadSize", mOverloadSize),
+    V_PROP_DECLARED("HeadImage", mHeadImage));
+
+V_REGISTER_CLASS(vTrPitch2Exercise_c,
+    V_PROP("PenColor", mPenColor),
+    V_PROP("OverloadPos", mOverloadPos),
+    V_PROP("OverloadSize", mOverloadSize),
+    V_PROP("NeckPos", mNeckPos),
+    V_PROP("HeadX", mHeadX),
+    V_PROP("HeadMinY", mHeadMinY),
+    V_PROP("HeadMaxY", mHeadMaxY),
+    V_PROP("NeckOverlap", mNeckOverlap),
+    V_PROP_DECLARED("HeadImage", mHeadImage),
+    V_PROP_DECLARED("NeckImage", mNeckImage));
+
+V_REGISTER_CLASS(vTrResultView_c);
+
+V_REGISTER_CLASS(vTrImgExercise_c);

@@ -190,10 +190,16 @@ public:
     vTrStartBtn_c* StartBtn() const { return mStartBtn.get(); }
     vTrStopBtn_c* StopBtn() const { return mStopBtn.get(); }
     vTrOscBtn_c* OscBtn() const { return mOscBtn.get(); }
+    vTrFreqUpBtn_c* FreqUpBtn() const { return mFreqUpBtn.get(); }
+    vTrFreqDownBtn_c* FreqDownBtn() const { return mFreqDownBtn.get(); }
+    vTrAmpUpBtn_c* AmpUpBtn() const { return mAmpUpBtn.get(); }
+    vTrAmpDownBtn_c* AmpDownBtn() const { return mAmpDownBtn.get(); }
 
 protected:
     // Start, stop, tone switch, frequency and amplitude buttons (null when absent).
     std::array<vDxFileButton_c*, 7> ControlButtons() const;
+    // The margins scaled to the screen from the definition's values (Show does it).
+    void ScaleMargins();
     // Start button disabled and stop button normal (true), or the reverse.
     void ShowRecordingButtons(bool recording);
 

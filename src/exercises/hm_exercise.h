@@ -67,7 +67,6 @@ public:
 
     const vTrFraming_s& Framing() const { return mFraming; }
     vDxRect OverloadRect() const { return {mOverloadPos.mX, mOverloadPos.mY, mOverloadSize.mX, mOverloadSize.mY}; }
-    uint32_t PenColour() const { return mPen; }
 
 protected:
     // One window's input (steps x 8 values, the samples times the gain)
@@ -116,7 +115,6 @@ public:
     // Returns SemiTone (-1 without pitch).
     int32_t Evaluate();
     uint32_t Count() const { return static_cast<uint32_t>(mTrackers.size()); }
-    uint32_t Turn() const { return mTurn; }
 
 private:
     std::vector<vPitchTracker_c> mTrackers;

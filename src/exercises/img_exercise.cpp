@@ -4,5 +4,3 @@ void vTrImgExercise_c::Attach(vDxImage_i* owner) {
     vTrContExercise_c::Attach(owner);
     DrawBackground(false);
 }
-
-V_REGISTER_CLASS(vTrImgExercise_c);

@@ -48,6 +48,8 @@ public:
     void Show() override;
     void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
 
+    vDxImage_i* HeadImage() const { return mHeadImage.get(); }
+    vDxImage_i* NeckImage() const { return mNeckImage.get(); }
     // The top edge of the head as last drawn.
     int32_t HeadY() const { return mHeadY; }
     uint32_t InvalidRun() const { return mInvalid; }

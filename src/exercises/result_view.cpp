@@ -80,5 +80,3 @@ void vTrResultView_c::ShowEntry(int32_t entry) {
     parent->BltImage(GetPos(), *this);
     mDirty = false;
 }
-
-V_REGISTER_CLASS(vTrResultView_c);

@@ -15,6 +15,7 @@ void vTrTraceExercise_c::Show() {
         mDispWidth = mExImage->GetWidth();
         mDispHeight = mExImage->GetHeight();
     }
+    ScaleMargins();
     const vDxRect inner = InnerRect();
     if (inner.w < 3 || inner.h < 3)
         throw vPrintException_c(0, "The display area of %d x %d pixels leaves no room for the trace inside its margins",

@@ -8,7 +8,10 @@
 //   LORVANO_AUDIO_OUT     WAV file receiving what output devices play; written
 //                         whole when the device closes
 // The input is converted to the device's format (channels mixed or copied,
-// rate converted linearly); it advances only while capture runs.
+// rate converted linearly); it advances only while capture runs. Like a
+// microphone it is one stream per process: a capture device opened again on
+// the same input (same list, format and files) goes on where the last one
+// closed; a changed list or a rewritten file starts from the beginning.
 
 #include <sndfile.h>
 
@@ -95,6 +98,18 @@ bool AppendWav(const std::string& path, const AudioFormat& format, std::vector<s
     return true;
 }
 
+// Where the last capture device on an input stopped, so that closing and
+// opening the device again does not replay what was already heard.
+struct InputResume {
+    std::mutex mutex;
+    std::string key;
+    std::size_t pos = 0;
+};
+InputResume& LastInput() {
+    static InputResume resume;
+    return resume;
+}
+
 class FileDriver final : public AudioDriver {
 public:
     FileDriver(AudioDevice& device) : mDevice(device), mFormat(device.Format()) {}
@@ -107,6 +122,12 @@ public:
         mWake.notify_all();
         if (mThread.joinable()) mThread.join();
         FinishOutput();
+        if (mDevice.Direction() == AudioDirection::Capture) {
+            InputResume& last = LastInput();
+            std::lock_guard lock(last.mutex);
+            last.key = mInputKey;
+            last.pos = mPos;
+        }
     }
 
     int Open() {
@@ -114,6 +135,11 @@ public:
         mFast = Env("LORVANO_AUDIO_PACE", "realtime") == "fast";
         if (dir == AudioDirection::Capture) {
             if (!LoadInput()) return audio::kError;
+            InputResume& last = LastInput();
+            {
+                std::lock_guard lock(last.mutex);
+                if (last.key == mInputKey) mPos = last.pos;
+            }
             mUnplugAtEnd = Env("LORVANO_AUDIO_END", "silence") == "unplug";
         } else if (!OpenOutput()) {
             return audio::kError;
@@ -154,6 +180,8 @@ private:
             static_cast<std::size_t>(std::max(0L, gapMs)) * mFormat.samplesPerSec / 1000 * mFormat.blockAlign;
         std::size_t start = 0;
         bool first = true;
+        mInputKey = list + "|" + std::to_string(mFormat.samplesPerSec) + "/" + std::to_string(mFormat.channels) + "/" +
+                    std::to_string(mFormat.bitsPerSample) + "/" + std::to_string(gapBytes);
         while (start < list.size()) {
             std::size_t end = list.find(':', start);
             if (end == std::string::npos) end = list.size();
@@ -162,6 +190,10 @@ private:
             if (path.empty()) continue;
             if (!first) mInput.resize(mInput.size() + gapBytes, mFormat.bitsPerSample == 8 ? 0x80 : 0);
             first = false;
+            std::error_code ec;
+            const auto size = std::filesystem::file_size(path, ec);
+            const auto written = std::filesystem::last_write_time(path, ec);
+            mInputKey += "|" + std::to_string(size) + "@" + std::to_string(written.time_since_epoch().count());
             if (!AppendWav(path, mFormat, mInput)) return false;
         }
         return true;
@@ -275,6 +307,7 @@ private:
     // Capture input.
     std::vector<std::uint8_t> mInput;
     std::size_t mPos = 0;
+    std::string mInputKey;  // the list, format and files mInput was made from
     // Output file.
     std::string mOutPath, mTempPath;
     SNDFILE* mOut = nullptr;
