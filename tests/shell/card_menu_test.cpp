@@ -149,7 +149,7 @@ TEST_F(CardTest, ACardJoinsTheWindowsMouseChainsOnlyWhenAWindowIsGiven) {
     EXPECT_FALSE(alone->InChain(Chain::LeftDown));
 }
 
-TEST_F(CardTest, LinksAreFollowedAndALinkLoopGivesNoCard) {
+TEST_F(CardTest, LinksAreFollowedAndABrokenOrLoopingLinkGivesNoCard) {
     fs::create_directories("common");
     WriteFile("common/Far.exc", "");
     WriteFile("Near.exc", "[vLink]\r\ncommon/Far.exc\r\n");
@@ -160,6 +160,19 @@ TEST_F(CardTest, LinksAreFollowedAndALinkLoopGivesNoCard) {
     WriteFile("A.exc", "[vLink]\nB.exc\n");
     WriteFile("B.exc", "[vLink]\nA.exc\n");
     EXPECT_FALSE(Card("A.exc"));
+    // A link whose target is gone, to a file or a folder.
+    WriteFile("Gone.exc", "[vLink]\ncommon/Gone.exc\n");
+    WriteFile("GoneFolder", "[vLink]\ncommon/GoneFolder\n");
+    EXPECT_FALSE(Card("Gone.exc"));
+    EXPECT_FALSE(Card("GoneFolder"));
+    // A link to a link to a folder is a folder.
+    fs::create_directories("common/Deep");
+    WriteFile("Hop", "[vLink]\ncommon/Deep\n");
+    WriteFile("Hops", "[vLink]\nHop\n");
+    auto folder = Card("Hops");
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->Message(), 1027u);
+    EXPECT_EQ(folder->Path(), lang.Full("common/Deep"));
 }
 
 TEST_F(CardTest, AMissingDefaultCardMeansNoCard) {
