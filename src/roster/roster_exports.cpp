@@ -19,8 +19,9 @@ roster::vRosterSession_c& Session() {
     return session;
 }
 
+// The call's result, or 0 (nothing done) when it failed.
 template <class Call>
-auto Guarded(Call call, decltype(call()) failed) noexcept -> decltype(call()) {
+int Guarded(Call call) noexcept {
     try {
         return call();
     } catch (const vException_c& e) {
@@ -28,39 +29,47 @@ auto Guarded(Call call, decltype(call()) failed) noexcept -> decltype(call()) {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "libRoster: %s\n", e.what());
     }
-    return failed;
+    return 0;
 }
 
 }  // namespace
 
 LORVANO_EXPORT void Initialize(const char* usersFile, const char* /*programDir*/) {
-    Guarded([&] { return Session().Initialize(usersFile), 0; }, 0);
+    Guarded([&] {
+        Session().Initialize(usersFile);
+        return 0;
+    });
 }
 
 LORVANO_EXPORT void Login(LorvanoParentWindow parent) {
-    Guarded([&] { return Session().Login(parent), 0; }, 0);
+    Guarded([&] {
+        Session().Login(parent);
+        return 0;
+    });
 }
 
 LORVANO_EXPORT void Logout(void) {
-    Guarded([&] { return Session().Logout(), 0; }, 0);
+    Guarded([&] {
+        Session().Logout();
+        return 0;
+    });
 }
 
 LORVANO_EXPORT int IsTeacherLoggedIn(void) {
-    return Guarded([&] { return Session().IsTeacherLoggedIn(); }, 0);
+    return Guarded([&] { return Session().IsTeacherLoggedIn(); });
 }
 
 LORVANO_EXPORT int SelectStudentFileName(char* fileName, int size, const char* startName) {
-    return Guarded([&] { return Session().SelectStudentFileName(fileName, size, startName); }, 0);
+    return Guarded([&] { return Session().SelectStudentFileName(fileName, size, startName); });
 }
 
 LORVANO_EXPORT int SelectStudentExercise(char* exercise, int exerciseSize, char* recording, int recordingSize,
                                          int /*reserved*/) {
-    return Guarded([&] { return Session().SelectStudentExercise(exercise, exerciseSize, recording, recordingSize); },
-                   0);
+    return Guarded([&] { return Session().SelectStudentExercise(exercise, exerciseSize, recording, recordingSize); });
 }
 
 LORVANO_EXPORT int CreateStudentFileName(char* fileName, int size, int exerciseType, const char* cardText,
                                          const char* exerciseFile, int /*reserved1*/, int /*reserved2*/) {
-    return Guarded([&] { return Session().CreateStudentFileName(fileName, size, exerciseType, cardText, exerciseFile); },
-                   0);
+    return Guarded(
+        [&] { return Session().CreateStudentFileName(fileName, size, exerciseType, cardText, exerciseFile); });
 }

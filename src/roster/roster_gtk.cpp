@@ -87,20 +87,24 @@ void UpdateOkButton(GtkTreeSelection* selection, gpointer data) {
 
 void FillRecordings(ChooserState& state, const std::string& pupil) {
     gtk_list_store_clear(state.store);
-    GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(state.view));
+    GtkTreePath* chosen = nullptr;
     for (const vRecordingInfo_c& r : (*state.recordings)(pupil)) {
         GtkTreeIter it;
         gtk_list_store_append(state.store, &it);
         const std::string exercise = r.exerciseFile.empty() ? "(unknown)" : BaseName(r.exerciseFile);
         gtk_list_store_set(state.store, &it, kCreated, r.created.c_str(), kCard, r.cardText.c_str(), kExercise,
                            exercise.c_str(), kPath, r.wavPath.c_str(), -1);
-        if (r.wavPath == state.select) gtk_tree_selection_select_iter(selection, &it);
+        if (!chosen && r.wavPath == state.select) chosen = gtk_tree_model_get_path(GTK_TREE_MODEL(state.store), &it);
     }
-    GtkTreeIter first;
-    if (!gtk_tree_selection_get_selected(selection, nullptr, nullptr) &&
-        gtk_tree_model_get_iter_first(GTK_TREE_MODEL(state.store), &first))
-        gtk_tree_selection_select_iter(selection, &first);
-    UpdateOkButton(selection, &state);
+    // The starting recording, else the newest; the cursor too, so that
+    // Return opens it.
+    if (!chosen && gtk_tree_model_iter_n_children(GTK_TREE_MODEL(state.store), nullptr) > 0)
+        chosen = gtk_tree_path_new_first();
+    if (chosen) {
+        gtk_tree_view_set_cursor(GTK_TREE_VIEW(state.view), chosen, nullptr, FALSE);
+        gtk_tree_path_free(chosen);
+    }
+    UpdateOkButton(gtk_tree_view_get_selection(GTK_TREE_VIEW(state.view)), &state);
 }
 
 void OnPupilChanged(GtkComboBox* combo, gpointer data) {
@@ -221,6 +225,7 @@ bool vRosterGtkUi_c::ChooseRecording(const std::vector<std::string>& pupils, con
     g_signal_connect(view, "row-activated", G_CALLBACK(OnRowActivated), nullptr);
     g_signal_connect(combo, "changed", G_CALLBACK(OnPupilChanged), &state);
     gtk_combo_box_set_active(GTK_COMBO_BOX(combo), active);
+    gtk_widget_grab_focus(view);
 
     bool ok = Accepted(dialog, mParent);
     GtkTreeModel* model = nullptr;

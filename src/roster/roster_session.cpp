@@ -28,12 +28,17 @@ void vRosterSession_c::Initialize(const char* usersFile) {
     mTeacher.clear();
     mPupil.clear();
     mRefusalShown = false;
-    const std::string path = usersFile ? usersFile : "";
-    mUsers = std::make_unique<vUsersFile_c>(path);
-    mPupils = std::make_unique<vPupilStore_c>(PupilsRootFor(path));
+    mState = State::NotStarted;
+    if (!usersFile || !*usersFile) return;
+    mUsers = std::make_unique<vUsersFile_c>(usersFile);
+    mPupils = std::make_unique<vPupilStore_c>(PupilsRootFor(usersFile));
     mState = State::Ready;
     // Read now so that a damaged file is known before anyone logs in; Login
     // reads it again to see teachers added meanwhile.
+    ReadUsers();
+}
+
+void vRosterSession_c::ReadUsers() {
     try {
         mUsers->Load();
     } catch (const vException_c& e) {
@@ -45,14 +50,7 @@ void vRosterSession_c::Initialize(const char* usersFile) {
 void vRosterSession_c::Login(LorvanoParentWindow parent) {
     mUi.SetParent(parent);
     Logout();
-    if (mState == State::Ready) {
-        try {
-            mUsers->Load();
-        } catch (const vException_c& e) {
-            mState = State::Refused;
-            mRefusal = e.ShortText();
-        }
-    }
+    if (mState == State::Ready) ReadUsers();
     if (mState == State::Refused) {
         if (!mRefusalShown)
             mUi.ShowError(mRefusal + "\n\nUser management is off until the program is started again; the file was "

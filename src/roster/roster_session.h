@@ -75,6 +75,8 @@ public:
 private:
     enum class State { NotStarted, Ready, Refused };
 
+    // Reads the users file; a failure switches user management off.
+    void ReadUsers();
     void CreateFirstTeacher();
     void AskTeacher();
     // The current pupil, asked for when there is none; empty when declined.

@@ -123,7 +123,9 @@ std::string UsersDataFile();
 bool StartUserManagement(vUsersDll_c& users, const std::string& usersFile, const std::string& programDir);
 
 // The program-wide user-management functions. Each returns 0 when users is
-// null or its library is not loaded. Texts are UTF-8.
+// null or its library is not loaded. Texts are UTF-8. All but TeacherLoggedIn
+// may show modal dialogs (which pupil, which recording) that run their own
+// loop until answered: callers suspend the running exercise around them.
 
 // Copies "Say.wav" of the current directory (any letter case) to the file
 // CreateStudentFileName names for the given exercise, replacing it whole or

@@ -51,11 +51,14 @@ TEST(GuideDeathTest, ThePageOpensInTheDefaultBrowserWithoutWaitingForIt) {
     fs::create_directories(dir.File("pages"));
     const std::string page = dir.File("pages/Index.htm");
     WriteFile(page, "<html><body>Guide</body></html>");
-    // The browser notes the address it was given and stays open until released.
+    // The browser notes the address it was given and stays open until
+    // released (or 20 s), noting when it closes.
     const std::string browser = dir.File("browser.sh");
-    WriteFile(browser, "#!/bin/sh\nPATH=/usr/bin:/bin\necho \"$1\" > \"" + dir.File("opened.tmp") + "\"\nmv \"" + dir.File("opened.tmp") +
-                           "\" \"" + dir.File("opened") + "\"\nfor i in $(seq 200); do [ -e \"" +
-                           dir.File("release") + "\" ] && exit 0; sleep 0.1; done\n");
+    const std::string opened = dir.File("opened"), release = dir.File("release"), closed = dir.File("closed");
+    WriteFile(browser, "#!/bin/sh\nPATH=/usr/bin:/bin\nexec >/dev/null 2>&1 </dev/null\n"
+                       "echo \"$1\" > \"" + opened + ".tmp\" && mv \"" + opened + ".tmp\" \"" + opened + "\"\n"
+                       "for i in $(seq 200); do [ -e \"" + release + "\" ] && break; sleep 0.1; done\n"
+                       "touch \"" + closed + "\"\n");
     fs::permissions(browser, fs::perms::owner_all);
     WriteFile(dir.File("data/applications/lorvano-test-browser.desktop"),
               "[Desktop Entry]\nType=Application\nName=Test browser\nExec=" + browser +
@@ -67,13 +70,14 @@ TEST(GuideDeathTest, ThePageOpensInTheDefaultBrowserWithoutWaitingForIt) {
             PrivateDesktop(dir, ":/usr/share");
             ShowGuide(page);
             // Back while the browser still runs: the page was handed over.
-            std::_Exit(WaitFor(dir.File("opened")) && !fs::exists(dir.File("release")) ? 0 : 1);
+            std::_Exit(WaitFor(opened) && !fs::exists(closed) ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
-    WriteFile(dir.File("release"), "");
+    WriteFile(release, "");
+    EXPECT_TRUE(WaitFor(closed));
     // GIO hands a local page over as its path or as its file address.
-    const std::string opened = ReadFile(dir.File("opened"));
-    EXPECT_TRUE(opened == page + "\n" || opened == "file://" + page + "\n") << opened;
+    const std::string address = ReadFile(opened);
+    EXPECT_TRUE(address == page + "\n" || address == "file://" + page + "\n") << address;
 }
 
 TEST(GuideDeathTest, WithoutABrowserTheUserIsTold) {
