@@ -27,11 +27,7 @@ ModuleHandle LoadModule(const std::string& fileName, const std::string& folder) 
     }
     // RTLD_LOCAL: each library keeps its own symbols, so two libraries built
     // from the same sources (the settings store, say) never bind to each other.
-    // RTLD_NODELETE: a library stays mapped after it is freed. The libraries
-    // use GTK, whose type system keeps pointers into the libraries that
-    // registered types; unmapping them made the next load of the same library
-    // (the settings sheet opened twice) crash.
-    ModuleHandle module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    ModuleHandle module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) RememberError();
     return module;
 }
