@@ -5,6 +5,7 @@
 #include "objects/token_stream.h"
 #include "platform/message.h"
 #include "platform/message_box.h"
+#include "platform/module.h"
 #include "settings/settings.h"
 #include "shell/app_messages.h"
 #include "shell/files/dir_entry_link.h"
@@ -24,6 +25,12 @@ vTrMainWin_c::vTrMainWin_c(const vTrStartup_c& startup) {
     SetScreenMode(startup.fullScreen ? platform::ScreenMode::FullScreen : platform::ScreenMode::Windowed);
     SetDebugPrompt(startup.debugPrompt);
     gApp = this;
+    // The companion libraries use GTK, which cannot be taken out of the
+    // process cleanly once loaded (its type system keeps pointers into the
+    // libraries that registered types). The program holds it for the whole
+    // run, so that freeing the settings or guide library never unloads it and
+    // the next load does not crash. Without GTK there are no dialogs anyway.
+    platform::LoadModule("libgtk-3.so.0", {});
     // A missing library is no error: the program runs without user management.
     StartUserManagement(mUsers, UsersDataFile(), startup.programDir);
 }
