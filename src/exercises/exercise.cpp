@@ -53,12 +53,6 @@ int vTrExercise_c::GetWidth() const { return GetParent() ? GetParent()->GetWidth
 int vTrExercise_c::GetHeight() const { return GetParent() ? GetParent()->GetHeight() : 0; }
 int vTrExercise_c::GetBPP() const { return GetParent() ? GetParent()->GetBPP() : 0; }
 
-vDxImage_i& vTrExercise_c::Screen() const {
-    vDxImage_i* parent = GetParent();
-    if (!parent || !parent->GetSurface()) throw vTextException_c("The exercise is not attached to a screen");
-    return *parent;
-}
-
 void vTrExercise_c::Changed() {
     const vDxScreen_c* screen = vDxScreen_c::Current();
     if (screen && screen->Exists() && GetParent() == screen) platform::RequestPaint(screen->Window());
@@ -180,15 +174,6 @@ void vTrExercise_c::DeclareImage(const vPropDesc_c& prop, const char* className,
                                " derivative");
     }
     prop.store(this, made.release());
-}
-
-template <class Button>
-void vTrExercise_c::MakeControlButton(std::unique_ptr<Button>& slot, int x, int y) {
-    if (slot) return;
-    slot = std::make_unique<Button>();
-    slot->SetPos({x, y});
-    slot->BindExercise(this);
-    slot->SetParent(this);
 }
 
 void vTrExercise_c::OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) {

@@ -128,14 +128,19 @@ protected:
     // Subclasses keep the recording flag through this, so that a change
     // during a suspension is what the last Resume restores.
     void SetRecording(bool on);
-    // The image the exercise draws on; vTextException_c when not attached.
-    vDxImage_i& Screen() const;
     // Presents what was drawn (the screen's paint request).
     void Changed() override;
-    // Makes a control button of class Button at a design-resolution
-    // position, bound to this exercise, when the slot is still empty.
+    // Makes a control button of class Button (which has BindExercise) at
+    // (x, y), bound to this exercise and its child, when the slot is still
+    // empty; the definition's body then sets its pictures and position.
     template <class Button>
-    void MakeControlButton(std::unique_ptr<Button>& slot, int x, int y);
+    void MakeControlButton(std::unique_ptr<Button>& slot, int x, int y) {
+        if (slot) return;
+        slot = std::make_unique<Button>();
+        slot->SetPos({x, y});
+        slot->BindExercise(this);
+        slot->SetParent(this);
+    }
     // Joins the main window's mouse chains with each control button
     // (once per button).
     void SubscribeButton(vDxFileButton_c* button);

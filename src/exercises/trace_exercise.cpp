@@ -20,6 +20,8 @@ void vTrTraceExercise_c::Show() {
     if (inner.w < 3 || inner.h < 3)
         throw vPrintException_c(0, "The display area of %d x %d pixels leaves no room for the trace inside its margins",
                                 mDispWidth, mDispHeight);
+    // The background is drawn anew under the head: it must not keep the old pixels.
+    if (mHeadImage) mHeadImage->Hide();
     vTrHmContExercise_c::Show();
 }
 

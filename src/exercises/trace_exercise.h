@@ -19,7 +19,8 @@ public:
     // The head sprite becomes a child of the exercise, so that locked
     // drawing takes it away meanwhile.
     void Attach(vDxImage_i* owner) override;
-    // Checks that the inner rectangle can hold a trace, then shows.
+    // Checks that the inner rectangle can hold a trace, takes the head
+    // away, then shows.
     void Show() override;
     void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
 

@@ -23,12 +23,7 @@ protected:
         previous = std::filesystem::current_path();
         std::filesystem::current_path(LORVANO_SOURCE_DIR "/data/english");
         // Pictures are made at the screen's depth, unscaled.
-        vDxScreenInfo info;
-        info.exists = true;
-        info.bpp = 32;
-        info.defaultResX = info.actualResX = 800;
-        info.defaultResY = info.actualResY = 600;
-        SetDxScreenInfo(info);
+        UseDesignScreen(32);
         screen.Create(800, 600, 32);
         Fill(screen, 128, 128, 128);
         TakeMessages();

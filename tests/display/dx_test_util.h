@@ -11,6 +11,17 @@
 
 namespace dx_test {
 
+// A screen at the design resolution 800 x 600 with the given depth, so that
+// pictures load unscaled at that depth.
+inline void UseDesignScreen(int bpp) {
+    vDxScreenInfo info;
+    info.exists = true;
+    info.bpp = bpp;
+    info.defaultResX = info.actualResX = 800;
+    info.defaultResY = info.actualResY = 600;
+    SetDxScreenInfo(info);
+}
+
 inline uint32_t PixelAt(vDxImage_i& image, int x, int y) { return image.CreateDC()->GetPixel(x, y); }
 
 // A pixel read from a copy: a lock of the image itself would take its

@@ -1,7 +1,8 @@
 #pragma once
-// Shared set-up of the exercise tests: a settings file that points the
-// filter bank at the bundled coefficients, the File audio backend at fast
-// pace, the main window, an offscreen 800 x 600 x 32 screen image, and a
+// Shared set-up of the exercise tests: the capture tests' set-up (settings
+// file, File audio backend at fast pace, window, message pump) with the
+// filter bank pointed at the bundled coefficients, the window as the main
+// window, an offscreen 800 x 600 x 32 screen image, and a
 // helper that loads one exercise file (or text) through the definition
 // loader, attaches it to the screen and shows it, as the card menus do.
 // Also speech from espeak-ng and sine tones as WAV input.
@@ -20,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "audio_fixture.h"
+#include "dx_test_util.h"
 #include "display/dx_button.h"
 #include "display/dx_dc.h"
 #include "display/dx_simple_image.h"
@@ -33,16 +36,7 @@
 
 namespace exercise_test {
 
-inline void WriteWav(const std::filesystem::path& path, const std::vector<std::int16_t>& samples) {
-    SF_INFO info{};
-    info.samplerate = 22050;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(f, nullptr) << path;
-    sf_write_short(f, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(f);
-}
+using audio_test::WriteWav;
 
 inline std::vector<std::int16_t> Sine(double hz, double seconds, double amplitude = 16000) {
     std::vector<std::int16_t> s(static_cast<std::size_t>(seconds * 22050));
@@ -70,63 +64,32 @@ inline std::vector<std::int16_t> Speech(const std::string& text, double peakDb =
     return s;
 }
 
-class ExerciseFixture : public ::testing::Test {
+class ExerciseFixture : public audio_test::AudioFixture {
 protected:
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("lorvano_exercise_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
+        AudioFixture::SetUp();
         WriteSettings("");
-        gSettings.SetFileName((dir / "trainer.ini").c_str());
-        setenv("LORVANO_AUDIO", "file", 1);
-        setenv("LORVANO_AUDIO_PACE", "fast", 1);
-        setenv("LORVANO_AUDIO_GAP_MS", "0", 1);
-        unsetenv("LORVANO_AUDIO_IN");
-        unsetenv("LORVANO_AUDIO_END");
-        platform::SetMessageBoxHook([this](const platform::MessageBoxRecord& box) {
-            boxes.push_back(box);
-            return platform::BoxAnswer::Ok;
-        });
-        window.Create();
         SetDxMainWindow(&window);
-        vDxScreenInfo info;
-        info.exists = true;
-        info.bpp = 32;
-        info.defaultResX = info.actualResX = 800;
-        info.defaultResY = info.actualResY = 600;
-        SetDxScreenInfo(info);
+        dx_test::UseDesignScreen(32);
         screen.Create(800, 600, 32);
         previous = std::filesystem::current_path();
         std::filesystem::current_path(LORVANO_SOURCE_DIR "/data/english");
     }
     void TearDown() override {
         exercise.reset();
-        DrainMessages();
         std::filesystem::current_path(previous);
         SetDxMainWindow(nullptr);
         SetDxScreenInfo({});
-        platform::SetMessageBoxHook({});
-        gSettings.SetFileName(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
+        AudioFixture::TearDown();
     }
 
     // The settings file: the filter bank's files from the bundled language,
-    // then extra lines (sections and keys).
+    // then extra text (keys of [Preprocessor] first, then other sections).
     void WriteSettings(std::string extra) {
-        const std::string bank = "[Preprocessor]\nCoeficients=" LORVANO_SOURCE_DIR
-                                 "/data/english/coef.dat\nEqualize=" LORVANO_SOURCE_DIR "/data/english/calib.txt\n";
-        const std::size_t at = extra.find("[Preprocessor]\n");
-        if (at == std::string::npos)
-            extra = bank + extra;
-        else
-            extra.replace(at, 15, bank);
-        std::ofstream((dir / "trainer.ini").string()) << extra;
-    }
-    void SetInput(const std::vector<std::int16_t>& samples) {
-        WriteWav(dir / "in.wav", samples);
-        setenv("LORVANO_AUDIO_IN", (dir / "in.wav").c_str(), 1);
+        if (extra.rfind("[Preprocessor]\n", 0) == 0) extra.erase(0, 15);
+        AudioFixture::WriteSettings("Coeficients=" LORVANO_SOURCE_DIR "/data/english/coef.dat\nEqualize=" LORVANO_SOURCE_DIR
+                                    "/data/english/calib.txt\n" +
+                                    extra);
     }
 
     // Loads definition text through the loader, attaches the exercise to the
@@ -164,26 +127,6 @@ protected:
         return "";
     }
 
-    // Dispatches messages until done() holds; false after the deadline.
-    bool PumpUntil(const std::function<bool()>& done, int seconds = 20) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        while (!done()) {
-            platform::Message m;
-            if (platform::TakePending(m)) {
-                if (m.id != platform::msg::kQuit) platform::Dispatch(m);
-            } else if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            } else {
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
-            }
-        }
-        return true;
-    }
-    void DrainMessages(int limit = 1000000) {
-        platform::Message m;
-        while (limit-- > 0 && platform::TakePending(m))
-            if (m.id != platform::msg::kQuit) platform::Dispatch(m);
-    }
 
     uint32_t Pixel(int x, int y) { return screen.CreateDC()->GetPixel(x, y); }
     uint32_t Colour(uint8_t r, uint8_t g, uint8_t b) { return screen.MakeColor(r, g, b); }
@@ -196,11 +139,9 @@ protected:
         return rows;
     }
 
-    std::filesystem::path dir, previous;
-    vWindow_c window;
+    std::filesystem::path previous;
     vDxSimpleImage_c screen;
     std::unique_ptr<vTrExercise_c> exercise;
-    std::vector<platform::MessageBoxRecord> boxes;
 };
 
 }  // namespace exercise_test

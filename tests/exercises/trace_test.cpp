@@ -257,6 +257,41 @@ TEST_F(Traces, ErasedColumnsShowTheExercisePictureAgain) {
     EXPECT_EQ(Pixel(inner.x + 2, y), original);
 }
 
+TEST_F(Traces, TheHeadSpriteStepsAsideWhileTheStripIsErased) {
+    // The bird is 24 pixels wide around its hot spot: with 12 columns of
+    // tail each strip is erased while the bird stands on it, and the bird
+    // has left it one step later.
+    WriteSettings("[Ampl_Processor]\nTailLength=12\n");
+    auto* ex = ShowStopped<vTrAmpExercise_c>(R"(<vTrAmpExercise_c> Obj = { DispPos = (100, 100);
+        <vDxFileImage_c> ExImage = { FileName = "Pictures/Voice/AmpEx.jpg"; }
+        <vDxFileSprite_c> HeadImage = { FileName = "Pictures/Voice/Bird.bmp"; HotSpot = (12, 12); TransparentColor = $ff00ff; } })");
+    BufferFeeder feeder(*ex);
+    // Up and down, so that the bird crosses the erased strips and its own trace.
+    std::vector<std::int16_t> input;
+    for (int i = 0; i < 60; ++i) {
+        const auto part = i % 6 < 3 ? Sine(500, 224 / 22050.0, 20000) : std::vector<std::int16_t>(224, 0);
+        input.insert(input.end(), part.begin(), part.end());
+    }
+    ASSERT_EQ(feeder.Feed(input), 60);
+    // The strip erased one step ago shows the picture again over its full
+    // height, though the bird stood on it when it was erased.
+    const vDxRect area = ex->DisplayRect();
+    const int penX = ex->InnerRect().x + ex->Column();
+    const int e = penX - 1 - 12;
+    auto picture = ex->ExImage()->CreateDC();
+    auto dc = screen.CreateDC();
+    int differ = 0;
+    for (int x = e - 1; x <= e; ++x)
+        for (int y = area.y; y < area.y + area.h; ++y)
+            if (dc->GetPixel(x, y) != picture->GetPixel(x - area.x, y - area.y)) ++differ;
+    EXPECT_EQ(differ, 0);
+    // And the bird is on the pen.
+    ASSERT_TRUE(ex->HeadImage()->IsVisible());
+    const vDxPoint head = ex->HeadImage()->Position();
+    EXPECT_EQ(head.x, penX);
+    EXPECT_EQ(dc->GetPixel(head.x, head.y - 4), Colour(0xff, 0xd2, 0x3a)) << head.y;
+}
+
 TEST_F(Traces, TheOverloadIndicatorLightsWhileTheInputClips) {
     WriteSettings("[Preprocessor]\nOverloadDelay=2\n");
     auto* ex = ShowStopped<vTrAmpExercise_c>("<vTrAmpExercise_c> Obj = { OverloadPos = (700, 20); OverloadSize = (12, 8); }");
@@ -299,6 +334,24 @@ TEST_F(Traces, BadDisplayAreasAreRefusedWhenShown) {
     auto* ex = ShowStopped<vTrAmpExercise_c>("<vTrAmpExercise_c> Obj = { DispPos = (700, 500); DispWidth = 600; DispHeight = 400; }");
     BufferFeeder(*ex).Feed(std::vector<std::int16_t>(224 * 50, 1000));
     EXPECT_EQ(ex->Column(), 50);
+}
+
+TEST_F(Traces, FramingSettingsThatWouldBreakTheLoopAreBroughtIntoRange) {
+    WriteSettings("[Ampl_Processor]\nWindowNum=0\nInterLeave=0\nWindowSize=3\n"
+                  "[Pitch_Processor2]\nWindowNum=3\nInterLeave=2\n[Pitch_Exercise]\nDisplayInterleave=0\n");
+    auto* amp = ShowStopped<vTrAmpExercise_c>("<vTrAmpExercise_c> Obj = { }");
+    EXPECT_EQ(amp->Framing().windowNum, 1u);
+    EXPECT_EQ(amp->Framing().interLeave, 1u);
+    EXPECT_EQ(amp->Framing().windowSize, 8u);
+    EXPECT_EQ(amp->BufferLength(), 8);
+    BufferFeeder(*amp).Feed(std::vector<std::int16_t>(80, 0));
+    EXPECT_EQ(amp->Column(), 10);
+    // Three windows per buffer, every second one analysed: one column per buffer.
+    auto* pitch2 = ShowStopped<vTrPitch2Exercise_c>("<vTrPitch2Exercise_c> Obj = { HeadMinY = 100; HeadMaxY = 400; }");
+    EXPECT_EQ(pitch2->BufferLength(), 3 * 1120);
+    BufferFeeder feeder(*pitch2);
+    feeder.Feed(Sine(200, 1.0));
+    EXPECT_LT(pitch2->HeadY(), 399);
 }
 
 // Exercises close and reopen capture around every suspension; the
