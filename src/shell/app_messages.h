@@ -16,9 +16,9 @@ namespace app_msg {
 inline constexpr platform::MessageId kLoadExercise = platform::msg::kUser + 1;  // 1025, p2 = heap text
 inline constexpr platform::MessageId kHome = platform::msg::kUser + 2;          // 1026
 inline constexpr platform::MessageId kShowFolder = platform::msg::kUser + 3;    // 1027, p2 = heap text
-inline constexpr platform::MessageId kCardClicked = kTrCardClickMessage;          // 1029
+inline constexpr platform::MessageId kCardClicked = kTrCardClickMessage;        // 1029
 inline constexpr platform::MessageId kSuccessor = platform::msg::kUser + 6;     // 1030
-inline constexpr platform::MessageId kBack = kTrCloseExerciseMessage;            // 1031
+inline constexpr platform::MessageId kBack = kTrCloseExerciseMessage;           // 1031
 inline constexpr platform::MessageId kPrint = platform::msg::kUser + 8;         // 1032
 inline constexpr platform::MessageId kSettings = platform::msg::kUser + 9;      // 1033
 inline constexpr platform::MessageId kGuide = platform::msg::kUser + 10;        // 1034

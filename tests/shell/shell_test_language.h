@@ -8,6 +8,7 @@
 // shown.
 
 #include "../support/bmp_writer.h"
+#include "../display/dx_test_util.h"
 #include "../support/temp_dir.h"
 
 #include "exercises/exercise.h"
@@ -61,13 +62,7 @@ public:
         WriteFile(".Dir.exc", "<vTrMenu_c> Obj = { CardPos = (700, 500); GapRight = 10; }\n");
         WriteFile("trainer.ini", "[Application]\nDirExercise=.Dir.exc\n");
         gSettings.SetFileName((mDir.Path() / "trainer.ini").c_str());
-        // Pictures are made at the screen's depth, unscaled.
-        vDxScreenInfo info;
-        info.exists = true;
-        info.bpp = 32;
-        info.defaultResX = info.actualResX = 800;
-        info.defaultResY = info.actualResY = 600;
-        SetDxScreenInfo(info);
+        dx_test::UseDesignScreen(32);
         platform::SetMessageBoxHook([this](const platform::MessageBoxRecord& box) {
             boxes.push_back(box.text);
             return platform::BoxAnswer::Ok;
