@@ -5,7 +5,6 @@
 
 #include "shell_test_language.h"
 
-#include "display/dx_dc.h"
 #include "shell/card_layout.h"
 #include "shell/card_menu.h"
 #include "shell/files/dir_entry_link.h"
@@ -19,8 +18,6 @@ using namespace shell_test;
 V_REGISTER_CLASS(vTrQuietExercise_c);
 
 namespace {
-
-uint32_t PixelOf(vDxImage_i& image, int x, int y) { return image.CreateDC()->GetPixel(x, y); }
 
 uint32_t Colour(vDxImage_i& image, testing_bmp::Rgb c) { return image.MakeColor(c.r, c.g, c.b); }
 
@@ -80,9 +77,9 @@ TEST_F(CardTest, AnExerciseWithAPictureShowsThePictureInTheDefaultFrame) {
     EXPECT_EQ(card->GetWidth(), 60);
     vDxFileImage_c& normal = *card->Picture(0);
     // The picture lies in the middle; the frame around it keeps its colour.
-    EXPECT_EQ(PixelOf(normal, 30, 25), Colour(normal, {250, 250, 0}));
-    EXPECT_EQ(PixelOf(normal, 2, 2), Colour(normal, kFileBlue));
-    EXPECT_EQ(PixelOf(*card->Picture(2), 30, 25), Colour(normal, {250, 250, 0}));
+    EXPECT_EQ(dx_test::PixelAt(normal, 30, 25), Colour(normal, {250, 250, 0}));
+    EXPECT_EQ(dx_test::PixelAt(normal, 2, 2), Colour(normal, kFileBlue));
+    EXPECT_EQ(dx_test::PixelAt(*card->Picture(2), 30, 25), Colour(normal, {250, 250, 0}));
 }
 
 TEST_F(CardTest, WithoutAPictureTheNameIsWrittenOnTheCard) {
@@ -93,10 +90,10 @@ TEST_F(CardTest, WithoutAPictureTheNameIsWrittenOnTheCard) {
     // Text was drawn on every state's frame, which was one colour before.
     for (unsigned state = 0; state < 4; ++state) {
         vDxFileImage_c& picture = *card->Picture(state);
-        const uint32_t frame = PixelOf(picture, 0, 0);
+        const uint32_t frame = dx_test::PixelAt(picture, 0, 0);
         int written = 0;
         for (int y = 0; y < 50; ++y)
-            for (int x = 0; x < 60; ++x) written += PixelOf(picture, x, y) != frame;
+            for (int x = 0; x < 60; ++x) written += dx_test::PixelAt(picture, x, y) != frame;
         EXPECT_GT(written, 30) << "state " << state;
     }
 }
@@ -118,7 +115,7 @@ TEST_F(CardTest, AnExercisesOwnCardFileWinsOverTheDefault) {
     ASSERT_TRUE(card);
     EXPECT_EQ(card->Text(), "Mine");
     // No picture is put on a card that has its own file.
-    EXPECT_EQ(PixelOf(*card->Picture(0), 30, 40), Colour(screen, kBackRed));
+    EXPECT_EQ(dx_test::PixelAt(*card->Picture(0), 30, 40), Colour(screen, kBackRed));
 }
 
 TEST_F(CardTest, FoldersAreCardsThatShowTheFolderAndOtherFilesAreNone) {
@@ -134,7 +131,7 @@ TEST_F(CardTest, FoldersAreCardsThatShowTheFolderAndOtherFilesAreNone) {
     ASSERT_TRUE(folder);
     EXPECT_EQ(folder->Message(), 1027u);
     EXPECT_EQ(folder->Text(), "Words");
-    EXPECT_EQ(PixelOf(*folder->Picture(0), 1, 1), Colour(screen, kFolderGreen));
+    EXPECT_EQ(dx_test::PixelAt(*folder->Picture(0), 1, 1), Colour(screen, kFolderGreen));
     auto upper = Card("Baz.EXC");
     ASSERT_TRUE(upper);
     EXPECT_EQ(upper->Message(), 1025u);
@@ -249,13 +246,13 @@ TEST_F(MenuTest, BelowTheRootTheBackCardComesLastAndLeadsUp) {
     const vTrExLoadBtn_c& back = *menu.Cards().back();
     EXPECT_EQ(back.Message(), 1027u);
     EXPECT_EQ(back.Path(), ".");
-    EXPECT_EQ(PixelOf(*back.Picture(0), 1, 1), Colour(screen, kBackRed));
+    EXPECT_EQ(dx_test::PixelAt(*back.Picture(0), 1, 1), Colour(screen, kBackRed));
     // Cards stand in a row from (GapLeft, GapTop), 60 + 10 apart.
     EXPECT_EQ(menu.Cards()[0]->GetPos(), (vDxPoint{10, 10}));
     EXPECT_EQ(menu.Cards()[1]->GetPos(), (vDxPoint{80, 10}));
     EXPECT_EQ(back.GetPos(), (vDxPoint{150, 10}));
     // The cards are drawn on the screen.
-    EXPECT_EQ(PixelOf(screen, 151, 11), Colour(screen, kBackRed));
+    EXPECT_EQ(dx_test::PixelAt(screen, 151, 11), Colour(screen, kBackRed));
 }
 
 TEST_F(MenuTest, AFolderOf500EntriesGivesACardEachInRowsInsideTheMenu) {
