@@ -36,6 +36,13 @@ void ClickAt(const std::string& window, int x, int y) {
 // Moves the mouse off the cards so that none shows its hover picture.
 void MouseAway(const std::string& window) { CommandOutput("xdotool mousemove --window " + window + " 790 300"); }
 
+// Opens the drawer with its "Menu" button and waits until it stands open
+// (its top button above the grey background).
+void OpenDrawer(const std::string& window) {
+    ClickAt(window, 48, 572);
+    WaitForPixel(window, 8, 230, "#808080", false, 15);
+}
+
 void Shot(const std::string& window, const std::string& name) {
     CommandOutput("import -window " + window + " " LORVANO_BINARY_DIR "/cards_" + name + ".png");
 }
@@ -67,42 +74,40 @@ TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
                                          [&](const std::string& w) {
                                              MouseAway(w);
                                              // The language's cards: "Aa test" first.
-                                             rootFirst = WaitForPixel(w, 22, 22, kFolderGreen);
+                                             rootFirst = WaitForPixel(w, 22, 22, kFolderGreen, true, 30);
                                              Shot(w, "root");
                                              // The folder: the exercise, the back card, the folder's card.
                                              ClickAt(w, 80, 80);
                                              MouseAway(w);
-                                             folderBack = WaitForPixel(w, 152, 22, kBackOrange);
-                                             folderCard = WaitForPixel(w, 662, 462, kDisabledGrey);
+                                             folderBack = WaitForPixel(w, 152, 22, kBackOrange, true, 15);
+                                             folderCard = WaitForPixel(w, 662, 462, kDisabledGrey, true, 15);
                                              Shot(w, "folder");
                                              // The exercise: a black display, its own card bottom right.
                                              ClickAt(w, 80, 80);
                                              MouseAway(w);
-                                             exerciseDisplay = WaitForPixel(w, 300, 250, kBlack);
-                                             exerciseCard = WaitForPixel(w, 662, 462, kFileBlue);
+                                             exerciseDisplay = WaitForPixel(w, 300, 250, kBlack, true, 15);
+                                             exerciseCard = WaitForPixel(w, 662, 462, kFileBlue, true, 15);
                                              Shot(w, "exercise");
                                              // Its card leads back to the folder, whose card is clickable.
                                              ClickAt(w, 720, 520);
                                              MouseAway(w);
-                                             backDisplay = WaitForPixel(w, 300, 250, kBlack, false);
-                                             backCard = WaitForPixel(w, 662, 462, kFolderGreen);
+                                             backDisplay = WaitForPixel(w, 300, 250, kBlack, false, 15);
+                                             backCard = WaitForPixel(w, 662, 462, kFolderGreen, true, 15);
                                              // Again into the exercise, then the drawer's Back.
                                              ClickAt(w, 80, 80);
-                                             WaitForPixel(w, 300, 250, kBlack);
-                                             ClickAt(w, 48, 572);  // "Menu" opens the drawer
-                                             usleep(300 * 1000);
+                                             WaitForPixel(w, 300, 250, kBlack, true, 15);
+                                             OpenDrawer(w);
                                              ClickAt(w, 48, 516);  // "Back"
                                              MouseAway(w);
-                                             drawerBackDisplay = WaitForPixel(w, 300, 250, kBlack, false);
-                                             drawerBackCard = WaitForPixel(w, 662, 462, kFolderGreen);
+                                             drawerBackDisplay = WaitForPixel(w, 300, 250, kBlack, false, 15);
+                                             drawerBackCard = WaitForPixel(w, 662, 462, kFolderGreen, true, 15);
                                              Shot(w, "drawer_back");
                                              // The drawer's Start: the language's cards again.
-                                             ClickAt(w, 48, 572);
-                                             usleep(300 * 1000);
+                                             OpenDrawer(w);
                                              ClickAt(w, 48, 572);  // "Start" lies where "Menu" rested
                                              MouseAway(w);
-                                             startCorner = WaitForPixel(w, 662, 462, kFolderGreen, false);
-                                             startFirst = WaitForPixel(w, 22, 22, kFolderGreen);
+                                             startCorner = WaitForPixel(w, 662, 462, kFolderGreen, false, 15);
+                                             startFirst = WaitForPixel(w, 22, 22, kFolderGreen, true, 15);
                                              Shot(w, "start");
                                          });
     unsetenv("LORVANO_AUDIO");
@@ -149,9 +154,8 @@ TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
     bool settingsBox = false, guideBox = false, helpBox = false;
     std::string afterBoxes;
     ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
-        WaitForPixel(w, 400, 300, "#808080");
-        ClickAt(w, 48, 572);  // "Menu" opens the drawer
-        usleep(300 * 1000);
+        WaitForPixel(w, 400, 300, "#808080", true, 30);
+        OpenDrawer(w);
         ClickAt(w, 48, 404);  // "Settings"
         settingsBox = AnswerInitializationBox();
         ClickAt(w, 48, 348);  // "Guide"

@@ -27,11 +27,11 @@ inline std::string PixelOf(const std::string& window, int x, int y) {
 }
 
 // Looks until the pixel is (or, with equal false, is no longer) the colour
-// given, for a few seconds at most; returns the last colour seen.
+// given, for seconds at most (a few by default); returns the last colour seen.
 inline std::string WaitForPixel(const std::string& window, int x, int y, const std::string& colour,
-                                bool equal = true) {
+                                bool equal = true, int seconds = 5) {
     std::string seen;
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    for (int attempt = 0; attempt < seconds * 10; ++attempt) {
         if (attempt) usleep(100 * 1000);
         seen = PixelOf(window, x, y);
         if ((seen == colour) == equal) break;
