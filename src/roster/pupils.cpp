@@ -4,7 +4,7 @@
 #include "platform/exception.h"
 #include "platform/path_case.h"
 #include "platform/profile.h"
-#include "platform/user_dirs.h"
+#include "platform/user_data.h"
 #include "roster/roster_names.h"
 
 #include <algorithm>

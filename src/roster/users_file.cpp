@@ -1,7 +1,7 @@
 #include "roster/users_file.h"
 
 #include "platform/atomic_file.h"
-#include "platform/user_dirs.h"
+#include "platform/user_data.h"
 #include "roster/roster_names.h"
 
 #include <sodium.h>

@@ -7,8 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
+#include <algorithm>
 
 vSettings_c gSettings;
+
+const char* const vSettings_c::kOverlaySection = "Overlay";
+const char* const vSettings_c::kOverlayBaseKey = "Base";
 
 namespace {
 
@@ -107,6 +112,37 @@ const std::string& vSettings_c::RequirePath() const {
     return *mPath;
 }
 
+std::string vSettings_c::BaseFile() const {
+    char base[PATH_MAX];
+    platform::ReadProfileString(kOverlaySection, kOverlayBaseKey, "", base, sizeof base, RequirePath());
+    return base;
+}
+
+namespace {
+
+constexpr const char* kMissing = "\x01";
+
+// The names of a NUL-separated list ending in an extra NUL.
+void AddNames(const char* list, std::vector<std::string>& names) {
+    for (const char* name = list; *name; name += std::strlen(name) + 1) {
+        bool known = false;
+        for (const std::string& seen : names) known = known || SameText(seen.c_str(), name);
+        if (!known) names.emplace_back(name);
+    }
+}
+
+// A name list read from one file, whole.
+std::string ReadList(const char* section, const std::string& path) {
+    std::string list(4096, '\0');
+    for (;;) {
+        std::size_t n = platform::ReadProfileString(section, nullptr, "", list.data(), list.size(), path);
+        if (n != list.size() - 2) return list;
+        list.assign(list.size() * 2, '\0');
+    }
+}
+
+}  // namespace
+
 void vSettings_c::GetString(const char* key, char* buffer, std::size_t size, const char* def) const {
     const std::string& path = RequirePath();
     if (!buffer || size == 0) throw vException_c(0);
@@ -114,7 +150,29 @@ void vSettings_c::GetString(const char* key, char* buffer, std::size_t size, con
     const bool list = !split.Section() || !split.Name();
     // A list needs room for at least its two closing NULs.
     if (list && size < 2) throw vException_c(0);
-    std::size_t n = platform::ReadProfileString(split.Section(), split.Name(), def, buffer, size, path);
+    const std::string base = BaseFile();
+    std::size_t n = 0;
+    if (base.empty()) {
+        n = platform::ReadProfileString(split.Section(), split.Name(), def, buffer, size, path);
+    } else if (!list) {
+        // The default may live in the caller's buffer, which the first read fills.
+        const std::string fallback = def ? def : "";
+        // A control character no INI value holds marks a key this file lacks.
+        n = platform::ReadProfileString(split.Section(), split.Name(), kMissing, buffer, size, path);
+        if (size < 2 || std::strcmp(buffer, kMissing) == 0)
+            n = platform::ReadProfileString(split.Section(), split.Name(), fallback.c_str(), buffer, size, base);
+    } else {
+        std::vector<std::string> names;
+        AddNames(ReadList(split.Section(), path).c_str(), names);
+        AddNames(ReadList(split.Section(), base).c_str(), names);
+        std::string joined;
+        for (const std::string& name : names) joined.append(name).push_back('\0');
+        // Cut as a single file's list is cut: the result is then size - 2.
+        n = joined.size() < size ? joined.size() : size - 2;
+        std::memcpy(buffer, joined.data(), n);
+        buffer[n] = '\0';
+        if (n == size - 2) buffer[n + 1] = '\0';
+    }
     if (!list && n == size - 1) throw vException_c(0);
     if (list && n == size - 2) throw vException_c(0);
 }

@@ -10,6 +10,11 @@
 // vException_c with code 0: no file set, a value that fills the caller's
 // buffer, a write that could not be done (the old file is then unchanged).
 //
+// A user's file may lay itself over a shipped one: when it holds the key
+// "Overlay/Base" (a path), keys it lacks are read from that file, name lists
+// are the union of both, and every write goes to the user's file only. The
+// shipped file is never written.
+//
 // The store is used from the user-interface thread only; it holds no lock.
 
 #include "platform/exception.h"
@@ -62,8 +67,14 @@ public:
     // Written as "TRUE" or "FALSE".
     void PutBool(const char* key, bool value);
 
+    // Section and key of the base file named by a user's file.
+    static const char* const kOverlaySection;
+    static const char* const kOverlayBaseKey;
+
 private:
     const std::string& RequirePath() const;
+    // The file this one lays itself over, or empty.
+    std::string BaseFile() const;
 
     std::optional<std::string> mPath;
 };

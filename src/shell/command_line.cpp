@@ -4,8 +4,12 @@
 #include "platform/atomic_file.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
+#include "platform/profile.h"
+#include "platform/user_data.h"
 #include "settings/settings.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +18,12 @@ namespace {
 constexpr const char* kVersionText = "1.1.0325";
 constexpr const char* kVersionCaption = "Lorvano version";
 constexpr const char* kStartCaption = "Lorvanio";
+// Where an installed program finds the language folders, relative to its own
+// folder (set by the build from the installation layout).
+#ifndef LORVANO_INSTALLED_DATA_DIR
+#define LORVANO_INSTALLED_DATA_DIR "../../share/lorvano/"
+#endif
+constexpr const char* kInstalledDataDir = LORVANO_INSTALLED_DATA_DIR;
 constexpr const char* kNoLanguageText = "No Language defined. Lorvano cannot run.";
 constexpr const char* kBadLanguageText = "Bad Language name or missing INI file. Lorvano cannot run.";
 constexpr std::size_t kLoadingTextSize = 100;
@@ -36,6 +46,53 @@ std::size_t FindBinFolder(const std::string& dir) {
         if (Lower(dir[i]) == 'b' && Lower(dir[i + 1]) == 'i' && Lower(dir[i + 2]) == 'n') return i;
     }
     return std::string::npos;
+}
+
+// The user's settings file lays itself over the shipped one; a package update
+// that moved the shipped file is followed.
+bool LayUserSettingsOver(const std::string& userIni, const std::string& shippedIni, std::string& error) {
+    const std::string folder = userIni.substr(0, userIni.rfind('/'));
+    if (!platform::MakeFolders(folder, 0700)) {
+        error = folder + ": " + std::strerror(errno);
+        return false;
+    }
+    const std::string section = vSettings_c::kOverlaySection;
+    const std::string key = vSettings_c::kOverlayBaseKey;
+    if (!platform::IsRegularFile(userIni)) {
+        const std::string text = "; Your own Lorvano settings: keys set here win over the shipped file.\n[" + section +
+                                 "]\n" + key + "=" + shippedIni + "\n";
+        if (platform::WriteFileAtomically(userIni, text)) return true;
+    } else {
+        char base[PATH_MAX];
+        platform::ReadProfileString(section.c_str(), key.c_str(), "", base, sizeof base, userIni);
+        if (shippedIni == base ||
+            platform::WriteProfileString(section.c_str(), key.c_str(), shippedIni.c_str(), userIni))
+            return true;
+    }
+    error = userIni + ": " + std::strerror(errno);
+    return false;
+}
+
+// An installed or read-only language folder is never written: the user works
+// in a folder of their own that mirrors it (see platform::MirrorFolder), with
+// a settings file over the shipped one. When the home folder cannot take
+// them, the program says so and runs from the shipped folder.
+void UseUserFolders(const vTrStartupPlan_c& plan, std::string& languageDir, std::string& iniPath) {
+    char real[PATH_MAX];
+    const std::string shipped = ::realpath(plan.languageDir.c_str(), real) ? real : plan.languageDir;
+    const std::string iniName = plan.iniPath.substr(plan.iniPath.rfind('/') + 1);
+    const std::string userDir = platform::UserDataHome() + "/lorvano/" + plan.language;
+    const std::string userIni = platform::UserConfigHome() + "/lorvano/" + plan.language + "/" + iniName;
+    std::string error;
+    if (platform::MirrorFolder(shipped, userDir, error) &&
+        LayUserSettingsOver(userIni, shipped + "/" + iniName, error)) {
+        languageDir = userDir;
+        iniPath = userIni;
+        return;
+    }
+    platform::ShowMessageBox({"Lorvano cannot keep your files in your home folder (" + error +
+                                  "). It runs, but recordings and changed settings are not kept.",
+                              "Lorvano", platform::BoxIcon::Exclamation, platform::BoxButtons::Ok});
 }
 
 [[noreturn]] void StopWithBox(const char* text, const char* caption, int exitCode) {
@@ -114,6 +171,13 @@ vTrStartupPlan_c PlanStartup(const std::vector<std::string>& words, const std::s
         plan.outcome = StartupOutcome::NoLanguage;
         return plan;
     }
+    // A language is a folder below the program's data folders; ".." or an
+    // absolute path would point the program at any folder of the machine.
+    if (plan.language.front() == '/' || plan.language == "." ||
+        ("/" + plan.language + "/").find("/../") != std::string::npos) {
+        plan.outcome = StartupOutcome::BadLanguage;
+        return plan;
+    }
 
     auto iniIn = [&](const std::string& languageDir) { return languageDir + "/" + base + ".ini"; };
     std::string languageDir = plan.programDir + plan.language;
@@ -121,8 +185,13 @@ vTrStartupPlan_c PlanStartup(const std::vector<std::string>& words, const std::s
         const std::size_t bin = FindBinFolder(plan.programDir);
         languageDir = bin == std::string::npos ? std::string() : plan.programDir.substr(0, bin) + plan.language;
         if (languageDir.empty() || !platform::IsRegularFile(iniIn(languageDir))) {
-            plan.outcome = StartupOutcome::BadLanguage;
-            return plan;
+            // An installed program keeps its languages in the shared data folder.
+            languageDir = plan.programDir + kInstalledDataDir + plan.language;
+            if (!platform::IsRegularFile(iniIn(languageDir))) {
+                plan.outcome = StartupOutcome::BadLanguage;
+                return plan;
+            }
+            plan.installed = true;
         }
     }
     plan.outcome = StartupOutcome::Run;
@@ -140,13 +209,16 @@ vTrStartup_c ParseCommandLine(const std::vector<std::string>& words, const std::
         case StartupOutcome::Run: break;
     }
 
-    platform::ChangeDirectory(plan.languageDir);
-    gSettings.SetFileName(plan.iniPath.c_str());
+    std::string languageDir = plan.languageDir;
+    std::string iniPath = plan.iniPath;
+    if (plan.installed || !platform::IsWritableFolder(plan.languageDir)) UseUserFolders(plan, languageDir, iniPath);
+    platform::ChangeDirectory(languageDir);
+    gSettings.SetFileName(iniPath.c_str());
 
     vTrStartup_c startup;
     startup.programDir = plan.programDir;
-    startup.languageDir = plan.languageDir;
-    startup.iniPath = plan.iniPath;
+    startup.languageDir = languageDir;
+    startup.iniPath = iniPath;
     startup.fullScreen = plan.fullRequested     ? true
                          : plan.windowRequested ? false
                                                 : gSettings.GetBool("ScreenMode/FullScreen", true);

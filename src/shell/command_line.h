@@ -38,6 +38,7 @@ struct vTrStartupPlan_c {
     std::string programDir;        // folder of the program, ending in "/"
     std::string languageDir;       // where the INI file was found (Run only)
     std::string iniPath;           // empty unless Run
+    bool installed = false;        // found in the shared data folder of an installation
 };
 
 // The start-up record the main window works from.
@@ -47,7 +48,8 @@ struct vTrStartup_c {
     bool debugPrompt = false;  // exception boxes never offer to debug
     std::string loadingText;   // "Application/LoadingText", at most 99 characters
     std::string programDir;    // folder of the program, ending in "/"
-    std::string languageDir;   // the current directory from now on
+    std::string languageDir;   // the current directory from now on (the user's own
+                               // folder when the shipped one is not written)
     std::string iniPath;       // the file gSettings uses
 };
 

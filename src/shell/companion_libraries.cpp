@@ -2,7 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/path_case.h"
-#include "platform/user_dirs.h"
+#include "platform/user_data.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 // 2 wrong arguments.
 
 #include "platform/exception.h"
-#include "platform/user_dirs.h"
+#include "platform/user_data.h"
 #include "roster/pupils.h"
 #include "roster/users_file.h"
 

@@ -1,4 +1,5 @@
 #include "settings/settings.h"
+#include "platform/atomic_file.h"
 
 #include "../support/child_process.h"
 #include "../support/temp_dir.h"
@@ -220,6 +221,30 @@ TEST_F(Settings, NameListsOfKeysAndSections) {
     store.GetString("Screen", buf, 10, "");
     EXPECT_EQ(RaisedCode([&] { store.GetString("Screen", buf, 9, ""); }), 0);
     EXPECT_EQ(RaisedCode([&] { store.GetString("Screen", buf, 1, ""); }), 0);
+}
+
+TEST_F(Settings, AUsersFileLaysItselfOverTheShippedOne) {
+    const std::string shipped = dir.File("shipped.ini");
+    const std::string shippedText = "[Screen]\nBPP=16\nResX=800\n[Audio]\nRate=22050\n";
+    WriteFile(shipped, shippedText);
+    Ini("[Overlay]\nBase=" + shipped + "\n[Screen]\nBPP=32\nDepth=7\n");
+    EXPECT_EQ(store.GetInt("Screen/BPP", 0), 32);        // the user's value wins
+    EXPECT_EQ(store.GetInt("Screen/ResX", 0), 800);      // the rest comes from the shipped file
+    EXPECT_EQ(store.GetInt("Audio/Rate", 0), 22050);
+    EXPECT_EQ(store.GetInt("Audio/Missing", -3), -3);    // in neither: the default
+    char buf[64];
+    store.GetString("Screen", buf, sizeof buf, "");
+    EXPECT_EQ(std::string(buf, 16), "BPP\0Depth\0ResX\0\0"s);
+    store.GetString("Screen", buf, 16, "");  // 15 bytes of names and the final NUL
+    EXPECT_EQ(RaisedCode([&] { store.GetString("Screen", buf, 15, ""); }), 0);
+    // Writes reach the user's file only; deleting a key there shows the shipped value again.
+    store.PutInt("Audio/Rate", 44100);
+    EXPECT_EQ(store.GetInt("Audio/Rate", 0), 44100);
+    store.PutString("Screen/BPP", nullptr);
+    EXPECT_EQ(store.GetInt("Screen/BPP", 0), 16);
+    std::string now;
+    ASSERT_TRUE(platform::ReadWholeFile(shipped, now));
+    EXPECT_EQ(now, shippedText);
 }
 
 TEST_F(Settings, WritesInTheirTextForms) {

@@ -1,6 +1,9 @@
 #include "shell/command_line.h"
 
+#include "../support/scoped_env.h"
 #include "../support/temp_dir.h"
+#include "platform/atomic_file.h"
+#include "platform/message_box.h"
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +95,25 @@ TEST_F(Layout, TheLanguageBesideTheProgram) {
     EXPECT_EQ(plan.iniPath, ini);
     EXPECT_FALSE(plan.fullRequested);
     EXPECT_FALSE(plan.windowRequested);
+}
+
+TEST_F(Layout, AnInstalledProgramFindsTheSharedDataFolder) {
+    std::string ini = MakeIni("usr/share/lorvano/english");
+    fs::create_directories(root.Path() / "usr/libexec/lorvano");
+    vTrStartupPlan_c plan = PlanStartup({"english"}, Program("usr/libexec/lorvano/trainer"));
+    EXPECT_EQ(plan.outcome, StartupOutcome::Run);
+    EXPECT_EQ(plan.iniPath, Program("usr/libexec/lorvano/../../share/lorvano/english/trainer.ini"));
+    EXPECT_TRUE(std::filesystem::equivalent(plan.iniPath, ini));
+    // The folders the program looked in before still win.
+    std::string near = MakeIni("usr/libexec/lorvano/english");
+    EXPECT_EQ(PlanStartup({"english"}, Program("usr/libexec/lorvano/trainer")).iniPath, near);
+}
+
+TEST_F(Layout, ALanguageCannotLeaveTheProgramsFolders) {
+    MakeIni("app/english");
+    MakeIni("english");
+    for (const char* word : {"../english", "..\\english", "sub/../../english", "..", ".", "/tmp"})
+        EXPECT_EQ(PlanStartup({word}, Program("app/trainer")).outcome, StartupOutcome::BadLanguage) << word;
 }
 
 TEST_F(Layout, TheIniIsNamedAfterTheProgram) {
@@ -205,6 +227,74 @@ TEST_F(Startup, ALoadingTextLongerThanItsBufferIsCut) {
     EXPECT_EQ(s.loadingText, std::string(99, 'L'));
     s = Start("[Application]\nLoadingText=" + std::string(98, 'L') + "\n", {"english"});
     EXPECT_EQ(s.loadingText, std::string(98, 'L'));
+}
+
+// An installed trainer never writes into the shipped language: the user gets
+// folders of their own, and a second start keeps what the first one wrote.
+TEST_F(Startup, AnInstalledLanguageIsUsedThroughTheUsersOwnFolders) {
+    const std::string shippedIni = MakeIni("usr/share/lorvano/english", "trainer.ini", "[Application]\nTitle=Shipped\n");
+    fs::create_directories(root.Path() / "usr/share/lorvano/english/Words");
+    WriteFile(Program("usr/share/lorvano/english/Words/cat.exc"), "shipped");
+    WriteFile(Program("usr/share/lorvano/english/Words/cow.exc"), "shipped");
+    fs::create_directories(root.Path() / "usr/libexec/lorvano");
+    const fs::path home = root.Path() / "home";
+    ScopedEnv data("XDG_DATA_HOME", (home / "data").string());
+    ScopedEnv config("XDG_CONFIG_HOME", (home / "config").string());
+
+    vTrStartup_c s = ParseCommandLine({"english"}, Program("usr/libexec/lorvano/trainer"));
+    const fs::path user = home / "data/lorvano/english";
+    EXPECT_EQ(fs::canonical(fs::current_path()), fs::canonical(user));
+    EXPECT_EQ(s.iniPath, (home / "config/lorvano/english/trainer.ini").string());
+    EXPECT_EQ(fs::status(user).permissions() & fs::perms::all, fs::perms::owner_all);
+    std::string text;
+    ASSERT_TRUE(platform::ReadWholeFile("Words/cat.exc", text));
+    EXPECT_EQ(text, "shipped");
+    char title[100];
+    gSettings.GetString("Application/Title", title, sizeof title, "");
+    EXPECT_STREQ(title, "Shipped");
+
+    // What the program writes lands in the user's folders only.
+    gSettings.PutString("Application/Title", "Mine");
+    ASSERT_TRUE(platform::WriteFileAtomically("say.wav", "say"));
+    ASSERT_TRUE(platform::WriteFileAtomically("Words/cat.exc", "edited"));
+    EXPECT_FALSE(fs::exists(root.Path() / "usr/share/lorvano/english/say.wav"));
+    ASSERT_TRUE(platform::ReadWholeFile(Program("usr/share/lorvano/english/Words/cat.exc"), text));
+    EXPECT_EQ(text, "shipped");
+    ASSERT_TRUE(platform::ReadWholeFile(shippedIni, text));
+    EXPECT_EQ(text, "[Application]\nTitle=Shipped\n");
+
+    // An update adds a file and removes one; the user's edits stay.
+    WriteFile(Program("usr/share/lorvano/english/Words/dog.exc"), "new");
+    fs::remove(root.Path() / "usr/share/lorvano/english/Words/cat.exc");
+    fs::remove(root.Path() / "usr/share/lorvano/english/Words/cow.exc");
+    fs::current_path(savedCwd);
+    s = ParseCommandLine({"english"}, Program("usr/libexec/lorvano/trainer"));
+    EXPECT_TRUE(fs::exists("Words/dog.exc"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status("Words/cow.exc")));
+    ASSERT_TRUE(platform::ReadWholeFile("Words/cat.exc", text));
+    EXPECT_EQ(text, "edited");
+    EXPECT_TRUE(fs::exists("say.wav"));
+    gSettings.GetString("Application/Title", title, sizeof title, "");
+    EXPECT_STREQ(title, "Mine");
+}
+
+// Without a home folder to write to, the program still starts from the shipped folder.
+TEST_F(Startup, AnUnwritableHomeIsSaidAndTheShippedFolderIsUsed) {
+    MakeIni("usr/share/lorvano/english", "trainer.ini", "[Application]\nTitle=Shipped\n");
+    fs::create_directories(root.Path() / "usr/libexec/lorvano");
+    WriteFile(Program("notafolder"), "");
+    ScopedEnv data("XDG_DATA_HOME", Program("notafolder/data"));
+    ScopedEnv config("XDG_CONFIG_HOME", Program("notafolder/config"));
+    std::vector<platform::MessageBoxRecord> boxes;
+    platform::SetMessageBoxHook([&](const platform::MessageBoxRecord& box) {
+        boxes.push_back(box);
+        return platform::BoxAnswer::Ok;
+    });
+    vTrStartup_c s = ParseCommandLine({"english"}, Program("usr/libexec/lorvano/trainer"));
+    platform::SetMessageBoxHook({});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("not kept"), std::string::npos);
+    EXPECT_TRUE(fs::equivalent(s.iniPath, Program("usr/share/lorvano/english/trainer.ini")));
 }
 
 }  // namespace

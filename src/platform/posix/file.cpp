@@ -1,4 +1,5 @@
 #include "platform/atomic_file.h"
+#include "platform/user_data.h"
 
 #include <atomic>
 #include <cerrno>
@@ -26,12 +27,18 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-// The file a path finally names, so that a link keeps pointing at the new data.
-std::string ResolveTarget(const std::string& path) {
+// The file a path finally names, so that a link keeps pointing at the new
+// data. A link of a user's mirror of shipped data is the exception: writing
+// replaces the link by the user's own file (replacingLink is then set).
+std::string ResolveTarget(const std::string& path, bool& replacingLink) {
+    replacingLink = false;
     struct stat st;
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved)) return resolved;
+        if (::realpath(path.c_str(), resolved)) {
+            replacingLink = IsMirroredFile(resolved);
+            if (!replacingLink) return resolved;
+        }
     }
     return path;
 }
@@ -63,7 +70,8 @@ void SyncFolder(const std::string& dir) {
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view data) {
-    const std::string target = ResolveTarget(path);
+    bool replacingLink = false;
+    const std::string target = ResolveTarget(path, replacingLink);
     struct stat st;
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists) {
@@ -73,7 +81,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data) {
         }
         // A read-only file stays read-only, even though its folder would let
         // the rename replace it.
-        if (::access(target.c_str(), W_OK) != 0) return false;
+        if (!replacingLink && ::access(target.c_str(), W_OK) != 0) return false;
     } else if (errno != ENOENT) {
         return false;
     }
@@ -86,7 +94,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view data) {
     if (fd < 0) return false;
 
     bool ok = WriteAll(fd, data);
-    if (ok && exists) {
+    if (ok && exists && replacingLink) {
+        // The user's own copy of a shipped file: the user's, and writable.
+        ok = ::fchmod(fd, (st.st_mode & 0777) | 0600) == 0;
+    } else if (ok && exists) {
         // The new file takes the old one's place with its permissions and,
         // where allowed, its owner.
         ok = ::fchmod(fd, st.st_mode & 07777) == 0;

@@ -1,0 +1,166 @@
+#pragma once
+// What the pages of the settings sheet show and write, without any toolkit:
+// each page reads its controls' values from a settings store and writes them
+// back on OK. The GTK sheet (sheet_gtk.cpp) only puts these values into
+// widgets and takes them out again. User-interface thread only.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/display_modes.h"
+
+class vSettings_c;
+
+namespace prefs {
+
+// String resources of the library.
+inline constexpr int kSheetCaptionId = 1000;
+inline constexpr int kDefaultAnimationId = 1001;
+const char* LoadString(int id);
+
+// The seven pages in sheet order (the start page counts in this order), with
+// their dialog resource ids (the GTK page is named "Page" and the id).
+struct PageInfo {
+    const char* title;
+    int resourceId;
+    int mnemonic;  // the letter of the title that Alt opens the page with
+};
+inline constexpr int kPageCount = 7;
+inline constexpr int kMicrophonePage = 6;
+extern const std::array<PageInfo, kPageCount> kPages;
+
+// ---- Screen page -------------------------------------------------------
+
+// The mode grid: columns by pixel depth, rows by resolution.
+inline constexpr int kModeColumns = 5;
+inline constexpr int kModeRows = 5;
+inline constexpr int kModeCount = kModeColumns * kModeRows;
+inline constexpr std::array<int, kModeColumns> kModeBits = {32, 24, 16, 15, 8};
+struct ModeSize {
+    int width, height;
+};
+inline constexpr std::array<ModeSize, kModeRows> kModeSizes = {
+    {{800, 600}, {640, 480}, {512, 384}, {320, 240}, {320, 200}}};
+
+// A mode of the grid as radio index 5 * column + row; its control id is
+// 2006 + index (2006 is 800x600 at 32 bits, 2030 is 320x200 at 8 bits).
+inline constexpr int kFirstModeId = 2006;
+inline constexpr int ModeIndex(int column, int row) { return kModeColumns * column + row; }
+inline constexpr int ModeColumn(int index) { return index / kModeColumns; }
+inline constexpr int ModeRow(int index) { return index % kModeColumns; }
+// The index of a mode, or nullopt when the grid has no radio for it.
+std::optional<int> FindMode(int width, int height, int bits);
+
+// Which radios of the grid are enabled. Without a mode list (no display
+// system, or it could not list its modes) all are. Otherwise a resolution of
+// the list enables every depth of its row: the drawing surfaces convert
+// every depth of the grid to what the display shows.
+using ModeAvailability = std::array<bool, kModeCount>;
+ModeAvailability AvailableModes(const std::optional<std::vector<platform::DisplayMode>>& displayModes);
+
+enum class MachineSpeed { Fast, Normal, Slow };
+
+struct ScreenPage {
+    std::optional<int> mode;  // the checked radio's index; none when no mode is reachable
+    bool fullScreen = true;
+    MachineSpeed speed = MachineSpeed::Fast;
+    bool modified = false;  // the mode had to be chosen for the user
+
+    void Read(const vSettings_c& settings, const ModeAvailability& available);
+    // Without a checked mode the mode keys are left as they are.
+    void Apply(vSettings_c& settings) const;
+};
+
+// The fallback walk from the wanted mode to one the display offers: 16 bits
+// goes to 15 (else 32), 15 to 16 (else 32), 32 to 8, 8 to 24, 24 to 640x480
+// at 16. A walk that comes back to a mode it has tried ends at the first
+// enabled mode of the grid, or at none when no mode is enabled.
+std::optional<int> WalkToAvailable(int start, const ModeAvailability& available);
+
+// ---- Line-length pages ("Volume, rhythm" and "Voice/Unvoice") ------------
+
+inline constexpr int kMinLineLength = 5;
+inline constexpr int kMaxLineLength = 300;
+// The whole number the text holds when it is one from 5 to 300.
+std::optional<int> ParseLineLength(const std::string& text);
+// Shown when a line length is out of range; the page stays open.
+std::string LineLengthMessage();
+
+struct VolumePage {
+    int lineLength = 25;
+    void Read(const vSettings_c& settings);
+    void Apply(vSettings_c& settings) const;
+};
+
+struct VoicePage {
+    int lineLength = 100;
+    bool disableFeedback = false;  // shown nowhere, so written back as read
+    void Read(const vSettings_c& settings);
+    void Apply(vSettings_c& settings) const;
+};
+
+// ---- Check-box pages -----------------------------------------------------
+
+struct SpectrumPage {
+    bool highlightErrors = true;
+    bool smoothCurves = true;
+    bool disableFeedback = false;
+    void Read(const vSettings_c& settings);
+    void Apply(vSettings_c& settings) const;
+};
+
+struct WordPage {
+    bool highlightSpirant = true;
+    bool autoPlayback = true;
+    bool showBackground = true;
+    bool disableFeedback = false;
+    void Read(const vSettings_c& settings);
+    void Apply(vSettings_c& settings) const;
+};
+
+// ---- Feedback page -------------------------------------------------------
+
+struct FeedbackPage {
+    // "<Default Animation>", then the names of "Feedback/Display0", ...
+    // up to the first "---".
+    std::vector<std::string> items;
+    // The selected item; none when "Feedback/Offset" names no item (nothing
+    // is then written for it).
+    std::optional<int> selected;
+    void Read(const vSettings_c& settings);
+    void Apply(vSettings_c& settings) const;
+};
+
+// ---- The whole sheet -----------------------------------------------------
+
+// The values of the six settings pages (the microphone page writes no key,
+// except the trigger level a level check offers). As in a classic property
+// sheet, OK writes the pages that were shown: a page the user did not look
+// at leaves its keys as they are.
+struct SheetValues {
+    ScreenPage screen;
+    VolumePage volume;
+    SpectrumPage spectrum;
+    WordPage word;
+    VoicePage voice;
+    FeedbackPage feedback;
+    std::optional<std::int32_t> triggerLevel;  // "WordDetector/TrigLevel", from a level check
+
+    // Pages by their index in the sheet (see kPages).
+    std::array<bool, kPageCount> shown{};
+
+    void Read(const vSettings_c& settings, const ModeAvailability& available);
+    // The apply step of every page shown, in page order.
+    void Apply(vSettings_c& settings) const;
+};
+
+// Writes the values into the INI file as one change: they are applied to a
+// private copy of the file, which then replaces the file whole. Raises
+// vTextException_c with a message for the user when the file cannot be
+// written; the file is then unchanged.
+void SaveSheet(const SheetValues& values, const std::string& iniPath);
+
+}  // namespace prefs
