@@ -160,8 +160,10 @@ TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
         settingsBox = AnswerInitializationBox();
         ClickAt(w, 48, 348);  // "Guide"
         guideBox = AnswerInitializationBox();
-        // F1 over the window, as the keyboard sends it.
-        CommandOutput("xdotool mousemove --window " + w + " 400 300 key F1");
+        // F1 from the keyboard, with the window focused.
+        CommandOutput("xdotool mousemove --window " + w + " 400 300 windowfocus " + w);
+        usleep(300 * 1000);
+        CommandOutput("xdotool key F1");
         helpBox = AnswerInitializationBox();
         afterBoxes = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
     });
