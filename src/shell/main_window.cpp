@@ -1,10 +1,18 @@
 #include "shell/main_window.h"
 
+#include "exercises/exercise.h"
 #include "objects/prop_strm.h"
+#include "objects/token_stream.h"
 #include "platform/message.h"
+#include "platform/message_box.h"
+#include "platform/module.h"
 #include "settings/settings.h"
+#include "shell/app_messages.h"
+#include "shell/files/dir_entry_link.h"
 
 vTrMainWin_c* gApp = nullptr;
+
+V_REGISTER_CLASS(vTrMainWin_c);
 
 namespace {
 
@@ -17,9 +25,19 @@ vTrMainWin_c::vTrMainWin_c(const vTrStartup_c& startup) {
     SetScreenMode(startup.fullScreen ? platform::ScreenMode::FullScreen : platform::ScreenMode::Windowed);
     SetDebugPrompt(startup.debugPrompt);
     gApp = this;
+    // The companion libraries use GTK, which cannot be taken out of the
+    // process cleanly once loaded (its type system keeps pointers into the
+    // libraries that registered types). The program holds it for the whole
+    // run, so that freeing the settings or guide library never unloads it and
+    // the next load does not crash. Without GTK there are no dialogs anyway.
+    platform::LoadModule("libgtk-3.so.0", {});
+    // A missing library is no error: the program runs without user management.
+    StartUserManagement(mUsers, UsersDataFile(), startup.programDir);
 }
 
 vTrMainWin_c::~vTrMainWin_c() {
+    CloseExercise();
+    SetDataPathHook({});
     SetImageCache({});
     if (gApp == this) gApp = nullptr;
 }
@@ -29,18 +47,34 @@ void vTrMainWin_c::Create() {
     char title[100];
     gSettings.GetString("Application/Title", title, sizeof title, "");
     SetTitle(title);
-    vDxMenuApp_c::Create();
+    vTrApp_c::Create();
     platform::Dispatch({Handle(), platform::msg::kPaint, 0, 0});
     Init();
 }
 
 void vTrMainWin_c::Init() {
+    char primary[260];
+    gSettings.GetString("Application/PrimarySrcPath", primary, sizeof primary, "");
+    SetDataPathHook([primary = std::string(primary)](const std::string& name) { return ResolveDataPath(primary, name); });
     InitMenuApp();
     LoadPictureCache();
     FillRect({0, 0, GetWidth(), GetHeight()}, MakeColor(kBackgroundColour));
     LoadDefinitionFile(".Drawer.dat", RootMenu());
-    // The start exercise and the teacher's login follow here once the
-    // application classes run exercises.
+    Home();
+    if (mUsers.IsLoaded()) {
+        // The login dialog runs its own loop: the cards show behind it.
+        Present();
+        mUsers.Login(ParentWindow());
+    }
+}
+
+LorvanoParentWindow vTrMainWin_c::ParentWindow() const { return platform::NativeWindowId(Handle()); }
+
+std::string ResolveDataPath(const std::string& primarySrcPath, const std::string& name) {
+    if (primarySrcPath.empty()) return name;
+    const vDirEntryLink_c candidate(primarySrcPath + "/" + name);
+    if (candidate.Exists() && !candidate.IsDirectory()) return candidate.FullPath();
+    return name;
 }
 
 void vTrMainWin_c::LoadPictureCache() {
@@ -61,4 +95,95 @@ void vTrMainWin_c::LoadPictureCache() {
         LoadDefinitionFile(name, *mCache);
     } catch (const vException_c&) {
     }
+}
+
+vCmdTarget_c::Result vTrMainWin_c::OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) {
+    switch (id) {
+        case app_msg::kPrint:
+            PrintScreen();
+            return 0;
+        case app_msg::kSettings:
+            OpenSettingsDialog();
+            return 0;
+        case app_msg::kGuide:
+            OpenGuide();
+            return 0;
+    }
+    return vTrApp_c::OnUserMessage(id, p1, p2);
+}
+
+vCmdTarget_c::Result vTrMainWin_c::OnMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) {
+    if (id == platform::msg::kHelp) {
+        OpenGuide();
+        return 0;
+    }
+    return vTrApp_c::OnMessage(id, p1, p2);
+}
+
+namespace {
+
+void ShowInitializationError(const char* text) {
+    platform::ShowMessageBox({text, "Initialization error", platform::BoxIcon::Stop, platform::BoxButtons::Ok});
+}
+
+// Keeps the exercise (if any) suspended for a scope.
+class ExerciseSuspension {
+public:
+    explicit ExerciseSuspension(vTrExercise_c* exercise) : mExercise(exercise) {
+        if (mExercise) mExercise->Suspend();
+    }
+    ~ExerciseSuspension() {
+        if (mExercise) mExercise->Resume();
+    }
+    ExerciseSuspension(const ExerciseSuspension&) = delete;
+    ExerciseSuspension& operator=(const ExerciseSuspension&) = delete;
+
+private:
+    vTrExercise_c* mExercise;
+};
+
+}  // namespace
+
+void vTrMainWin_c::OpenSettingsDialog() {
+    vPrefsDll_c prefs;
+    if (prefs.LoadEntryPoints() != 0) {
+        ShowInitializationError("Cannot load setup DLL");
+        return;
+    }
+    vTrExercise_c* exercise = GetExercise();
+    const int startPage = exercise ? exercise->GetKind() : 0;
+    ExerciseSuspension suspension(exercise);
+    const char* ini = gSettings.FileName();
+    if (prefs.DoPrefs(ini ? ini : "", ParentWindow(), startPage) != 0 && exercise) exercise->ReadSettings(false);
+}
+
+void vTrMainWin_c::OpenGuide() {
+    vGuideDll_c guide;
+    if (guide.LoadEntryPoints() != 0) {
+        ShowInitializationError("Cannot load guide DLL");
+        return;
+    }
+    vTrExercise_c* exercise = GetExercise();
+    const std::string page = exercise ? exercise->GetGuidePage() : std::string(".Guide/Index.htm");
+    ExerciseSuspension suspension(exercise);
+    guide.DoGuide(vDirEntryLink_c(page).FullPath().c_str(), ParentWindow());
+}
+
+void vTrMainWin_c::PrintScreen() {
+    platform::ShowMessageBox({"Printing is not available in this version of Lorvano.", "Print",
+                              platform::BoxIcon::Information, platform::BoxButtons::Ok});
+}
+
+int vTrMainWin_c::SaveSayForStudent(int exerciseType, const std::string& cardText, const std::string& exerciseFile) {
+    return ::SaveSayForStudent(&mUsers, exerciseType, cardText, exerciseFile);
+}
+
+int vTrMainWin_c::TeacherLoggedIn() { return ::TeacherLoggedIn(&mUsers); }
+
+int vTrMainWin_c::SelectStudentFile(std::string& fileName, const std::string& startName) {
+    return ::SelectStudentFile(&mUsers, fileName, startName);
+}
+
+int vTrMainWin_c::SelectStudentExerciseFile(std::string& exercise, std::string& recording) {
+    return ::SelectStudentExerciseFile(&mUsers, exercise, recording);
 }

@@ -5,38 +5,78 @@
 // whole display), titles it from "Application/Title", brings up the menu
 // application (video mode, screen, drawn pointers in full screen), the
 // optional picture cache, the grey background and the root menu
-// ".Drawer.dat", and serves the message loop until the window is closed.
+// ".Drawer.dat", shows the cards of the language directory, and serves the
+// message loop until the window is closed.
+//
+// Besides the navigation of vTrApp_c it answers 1032 print, 1033 settings
+// (libPrefs.so) and 1034 (and F1) the guide (libGuide.so); the running
+// exercise is suspended while either is open. It owns the user-management
+// library (libRoster.so) from construction to destruction: started with the
+// program, asked to log the teacher in once the cards are shown, and behind
+// the program-wide user-management functions of the exercises.
+//
+// Definition files are opened through ResolveDataPath, so that a file in
+// "Application/PrimarySrcPath" takes the place of the language's own.
 // User-interface thread only.
 
 #include "display/dx_image_array.h"
-#include "display/dx_window.h"
+#include "shell/app.h"
 #include "shell/command_line.h"
+#include "shell/companion_libraries.h"
 
 #include <memory>
+#include <string>
 
-// The application classes (exercises, application messages) derive between
-// the menu application and this class.
-class vTrMainWin_c : public vDxMenuApp_c {
+class vTrMainWin_c : public vTrApp_c {
+    V_RTTI_CLASS(vTrMainWin_c, vTrApp_c)
 public:
     // Screen mode and debug prompt come from the start-up record.
     explicit vTrMainWin_c(const vTrStartup_c& startup);
     ~vTrMainWin_c() override;
 
-    using vDxMenuApp_c::Create;
+    using vTrApp_c::Create;
     // Titles and opens the window, paints it once, then runs Init.
     void Create() override;
+
+    vCmdTarget_c::Result OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
+    // F1 opens the guide.
+    vCmdTarget_c::Result OnMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
+
+    // The program-wide user-management functions; 0 without a
+    // user-management library.
+    int SaveSayForStudent(int exerciseType, const std::string& cardText, const std::string& exerciseFile) override;
+    int TeacherLoggedIn() override;
+    int SelectStudentFile(std::string& fileName, const std::string& startName) override;
+    int SelectStudentExerciseFile(std::string& exercise, std::string& recording) override;
 
 protected:
     // Brings the application up once its window exists; a vException_c from
     // here reaches Run and is fatal.
     virtual void Init();
+    // The screen on paper; says so in a box while printing is not available.
+    virtual void PrintScreen();
+    // The settings sheet of libPrefs.so, opened at the current exercise's
+    // page; the exercise reads its settings again when they changed.
+    virtual void OpenSettingsDialog();
+    // The current exercise's guide page (else ".Guide/Index.htm") through
+    // libGuide.so.
+    virtual void OpenGuide();
 
 private:
     // "Application/CacheName": pictures that "name?index" file names refer to.
     void LoadPictureCache();
 
+    // The handle the companion libraries' dialogs stay above.
+    LorvanoParentWindow ParentWindow() const;
+
+    vUsersDll_c mUsers;
     std::unique_ptr<vDxSimpleImageArray_c> mCache;
 };
+
+// The name a definition file is opened under: with a primary source folder,
+// the file of that name there (its link target for a link file) when it
+// exists and is no folder; else the name itself.
+std::string ResolveDataPath(const std::string& primarySrcPath, const std::string& name);
 
 // The one application object while it exists (null otherwise).
 extern vTrMainWin_c* gApp;

@@ -3,8 +3,8 @@
 // click on its "Menu" button opens it. The screen after the click is kept as
 // <build>/drawer_open.png for a look.
 
-#include "../support/run_program.h"
 #include "../support/temp_dir.h"
+#include "../support/window_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -17,31 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kGrey = "#808080";
-
-// The colour of one pixel of a window, as ImageMagick writes it ("#808080").
-std::string PixelOf(const std::string& window, int x, int y) {
-    const std::string line = CommandOutput("import -window " + window + " -crop 1x1+" + std::to_string(x) + "+" +
-                                           std::to_string(y) + " -depth 8 txt:- | tail -n 1");
-    const size_t hash = line.find('#');
-    return hash == std::string::npos ? line : line.substr(hash, 7);
-}
-
-// Looks until the pixel is no longer (or, with equal, is) the colour given,
-// for a few seconds at most; returns the last colour seen.
-std::string WaitForPixel(const std::string& window, int x, int y, const std::string& colour, bool equal) {
-    std::string seen;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (attempt) usleep(100 * 1000);
-        seen = PixelOf(window, x, y);
-        if ((seen == colour) == equal) break;
-    }
-    return seen;
-}
-
-bool CanDriveWindows() {
-    return HaveXDisplay() && !CommandOutput("command -v xdotool").empty() &&
-           !CommandOutput("command -v import").empty();
-}
 
 }  // namespace
 
@@ -59,7 +34,7 @@ TEST(Drawer, AClickOnMenuOpensTheDrawer) {
                                          [&](const std::string& w) {
                                              // Closed: only "Menu" stands above the bottom edge.
                                              // The grey first: before its first paint the window is black.
-                                             closedAbove = WaitForPixel(w, 48, 400, kGrey, true);
+                                             closedAbove = WaitForPixel(w, 48, 400, kGrey);
                                              closedMenu = WaitForPixel(w, 8, 580, kGrey, false);
                                              CommandOutput("xdotool mousemove --window " + w +
                                                            " 48 572 click 1");

@@ -2,8 +2,8 @@
 // background, closing it ends the program with 0), and a failure while the
 // window is being brought up.
 
-#include "../support/run_program.h"
 #include "../support/temp_dir.h"
+#include "../support/window_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -16,25 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kBuiltTrainer = LORVANO_BINARY_DIR "/bin/trainer";
-
-// The colour of one pixel of a window, as ImageMagick writes it ("#808080").
-std::string PixelOf(const std::string& window, int x, int y) {
-    const std::string line = CommandOutput("import -window " + window + " -crop 1x1+" + std::to_string(x) + "+" +
-                                           std::to_string(y) + " -depth 8 txt:- | tail -n 1");
-    const size_t hash = line.find('#');
-    return hash == std::string::npos ? line : line.substr(hash, 7);
-}
-
-// The window is drawn soon after it shows: look until the colour is there
-// (or a few seconds have passed) and give the last colour seen.
-std::string SettledPixelOf(const std::string& window, int x, int y, const std::string& expected) {
-    std::string seen;
-    for (int attempt = 0; attempt < 50 && seen != expected; ++attempt) {
-        if (attempt) usleep(100 * 1000);
-        seen = PixelOf(window, x, y);
-    }
-    return seen;
-}
 
 struct Geometry {
     std::string size;
@@ -54,13 +35,6 @@ Geometry GeometryOf(const std::string& window) {
 
 class MainWindow : public ::testing::Test {
 protected:
-    // Watching a window needs an X display (the tests run under xvfb-run),
-    // xdotool and ImageMagick.
-    static bool CanWatchWindows() {
-        return HaveXDisplay() && !CommandOutput("command -v xdotool").empty() &&
-               !CommandOutput("command -v import").empty();
-    }
-
     // A copy of the program in <root>/bin with <root>/english/trainer.ini.
     std::string Install(const std::string& ini) {
         fs::create_directories(root.Path() / "bin");
@@ -76,13 +50,17 @@ protected:
 }  // namespace
 
 TEST_F(MainWindow, OpensAGreyWindowOf800x600AndEndsWithZeroWhenClosed) {
-    if (!CanWatchWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    // The bundled language, without the companion libraries (no login).
+    const std::string program = Install("");
+    fs::copy(LORVANO_SOURCE_DIR "/data/english", root.Path() / "english",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     std::string title, pixelCentre, pixelCorner;
     Geometry geometry;
-    ProgramResult r = RunProgramInWindow(kBuiltTrainer, {"english", "/WINDOW"}, [&](const std::string& w) {
+    ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
         title = CommandOutput("xdotool getwindowname " + w);
         geometry = GeometryOf(w);
-        pixelCentre = SettledPixelOf(w, 400, 300, "#808080");
+        pixelCentre = WaitForPixel(w, 400, 300, "#808080");
         pixelCorner = PixelOf(w, 799, 599);
     });
     ASSERT_FALSE(r.window.empty()) << "no window appeared; " << r.err;
@@ -94,7 +72,7 @@ TEST_F(MainWindow, OpensAGreyWindowOf800x600AndEndsWithZeroWhenClosed) {
 }
 
 TEST_F(MainWindow, TheTitleComesFromTheSettings) {
-    if (!CanWatchWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
     const std::string program = Install("[Application]\nTitle=Practice Room 7\n");
     std::string title;
     ProgramResult r = RunProgramInWindow(program, {"english", "/window"}, [&](const std::string& w) {
@@ -105,7 +83,7 @@ TEST_F(MainWindow, TheTitleComesFromTheSettings) {
 }
 
 TEST_F(MainWindow, FullScreenCoversTheDisplay) {
-    if (!CanWatchWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
     // 32 bits: grey 128 has no exact 16-bit form.
     const std::string program = Install("[ScreenMode]\nFullScreen=TRUE\nBPP=32\n");
     const std::string display = CommandOutput("xdotool getdisplaygeometry | tr ' ' 'x'");
@@ -113,7 +91,7 @@ TEST_F(MainWindow, FullScreenCoversTheDisplay) {
     std::string pixel;
     ProgramResult r = RunProgramInWindow(program, {"english"}, [&](const std::string& w) {
         geometry = GeometryOf(w);
-        pixel = SettledPixelOf(w, geometry.width / 2, geometry.height / 2, "#808080");
+        pixel = WaitForPixel(w, geometry.width / 2, geometry.height / 2, "#808080");
     });
     ASSERT_FALSE(r.window.empty()) << r.err;
     EXPECT_EQ(geometry.size, display);

@@ -1,0 +1,176 @@
+// Runs the real trainer on the X display on a copy of the bundled language
+// (plus a folder "Aa test" that sorts first, holding a loudness exercise):
+// it starts on the cards of the language folder; a folder card shows the
+// folder with a back card and the folder's own card; an exercise card opens
+// the exercise; the exercise's card leads back to the folder; the drawer's
+// Back and Start work. Without the companion libraries beside the program,
+// the drawer's Settings and Guide, and F1, say so in a box. Screens along the way are
+// kept as <build>/cards_*.png for a look.
+
+#include "../support/temp_dir.h"
+#include "../support/window_pixels.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+using namespace lorvano_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Colours of the bundled card frames (scripts/make_cards.sh).
+const std::string kFolderGreen = "#3F9B4B";
+const std::string kFileBlue = "#3F7FC0";
+const std::string kBackOrange = "#C07A20";
+const std::string kDisabledGrey = "#A0A0A0";
+const std::string kBlack = "#000000";
+
+void ClickAt(const std::string& window, int x, int y) {
+    CommandOutput("xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y) +
+                  " click 1");
+}
+
+// Moves the mouse off the cards so that none shows its hover picture.
+void MouseAway(const std::string& window) { CommandOutput("xdotool mousemove --window " + window + " 790 300"); }
+
+// Opens the drawer with its "Menu" button and waits until it stands open
+// (its top button above the grey background).
+void OpenDrawer(const std::string& window) {
+    ClickAt(window, 48, 572);
+    WaitForPixel(window, 8, 230, "#808080", false, 15);
+}
+
+void Shot(const std::string& window, const std::string& name) {
+    CommandOutput("import -window " + window + " " LORVANO_BINARY_DIR "/cards_" + name + ".png");
+}
+
+// A copy of the program in <root>/bin, alone, and of the bundled language.
+std::string Install(const TempDir& root) {
+    fs::create_directories(root.Path() / "bin");
+    fs::copy_file(LORVANO_BINARY_DIR "/bin/trainer", root.Path() / "bin/trainer");
+    fs::copy(LORVANO_SOURCE_DIR "/data/english", root.Path() / "english", fs::copy_options::recursive);
+    return (root.Path() / "bin/trainer").string();
+}
+
+}  // namespace
+
+TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
+    if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    TempDir root;
+    const std::string program = Install(root);
+    const fs::path test = root.Path() / "english/Aa test";
+    fs::create_directories(test);
+    WriteFile((test / "Loudness.exc").string(), "<vTrAmpExercise_c> Obj = { CardPos = (660, 460); }\n");
+    // The exercise listens to a silent file microphone.
+    setenv("LORVANO_AUDIO", "file", 1);
+    setenv("LORVANO_AUDIO_PACE", "realtime", 1);
+
+    std::string rootFirst, folderBack, folderCard, exerciseDisplay, exerciseCard, backDisplay, backCard;
+    std::string drawerBackDisplay, drawerBackCard, startFirst, startCorner;
+    ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"},
+                                         [&](const std::string& w) {
+                                             MouseAway(w);
+                                             // The language's cards: "Aa test" first.
+                                             rootFirst = WaitForPixel(w, 22, 22, kFolderGreen, true, 30);
+                                             Shot(w, "root");
+                                             // The folder: the exercise, the back card, the folder's card.
+                                             ClickAt(w, 80, 80);
+                                             MouseAway(w);
+                                             folderBack = WaitForPixel(w, 152, 22, kBackOrange, true, 15);
+                                             folderCard = WaitForPixel(w, 662, 462, kDisabledGrey, true, 15);
+                                             Shot(w, "folder");
+                                             // The exercise: a black display, its own card bottom right.
+                                             ClickAt(w, 80, 80);
+                                             MouseAway(w);
+                                             exerciseDisplay = WaitForPixel(w, 300, 250, kBlack, true, 15);
+                                             exerciseCard = WaitForPixel(w, 662, 462, kFileBlue, true, 15);
+                                             Shot(w, "exercise");
+                                             // Its card leads back to the folder, whose card is clickable.
+                                             ClickAt(w, 720, 520);
+                                             MouseAway(w);
+                                             backDisplay = WaitForPixel(w, 300, 250, kBlack, false, 15);
+                                             backCard = WaitForPixel(w, 662, 462, kFolderGreen, true, 15);
+                                             // Again into the exercise, then the drawer's Back.
+                                             ClickAt(w, 80, 80);
+                                             WaitForPixel(w, 300, 250, kBlack, true, 15);
+                                             OpenDrawer(w);
+                                             ClickAt(w, 48, 516);  // "Back"
+                                             MouseAway(w);
+                                             drawerBackDisplay = WaitForPixel(w, 300, 250, kBlack, false, 15);
+                                             drawerBackCard = WaitForPixel(w, 662, 462, kFolderGreen, true, 15);
+                                             Shot(w, "drawer_back");
+                                             // The drawer's Start: the language's cards again.
+                                             OpenDrawer(w);
+                                             ClickAt(w, 48, 572);  // "Start" lies where "Menu" rested
+                                             MouseAway(w);
+                                             startCorner = WaitForPixel(w, 662, 462, kFolderGreen, false, 15);
+                                             startFirst = WaitForPixel(w, 22, 22, kFolderGreen, true, 15);
+                                             Shot(w, "start");
+                                         });
+    unsetenv("LORVANO_AUDIO");
+    unsetenv("LORVANO_AUDIO_PACE");
+    ASSERT_FALSE(r.window.empty()) << "no window appeared; " << r.err;
+    EXPECT_EQ(rootFirst, kFolderGreen) << r.err;
+    EXPECT_EQ(folderBack, kBackOrange);
+    EXPECT_EQ(folderCard, kDisabledGrey);
+    EXPECT_EQ(exerciseDisplay, kBlack);
+    EXPECT_EQ(exerciseCard, kFileBlue);
+    EXPECT_NE(backDisplay, kBlack);
+    EXPECT_EQ(backCard, kFolderGreen);
+    EXPECT_NE(drawerBackDisplay, kBlack);
+    EXPECT_EQ(drawerBackCard, kFolderGreen);
+    EXPECT_NE(startCorner, kFolderGreen) << "the root shows no card of its own";
+    EXPECT_EQ(startFirst, kFolderGreen);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+// The box of a missing library: an X window of that title, answered with
+// Return; where SDL cannot show a box, it goes to standard error instead.
+// True when the window was seen.
+bool AnswerInitializationBox() {
+    std::string id;
+    for (int attempt = 0; attempt < 20 && id.empty(); ++attempt) {
+        usleep(100 * 1000);
+        id = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
+    }
+    if (!id.empty()) CommandOutput("xdotool key --window " + id + " Return");
+    usleep(300 * 1000);
+    return !id.empty();
+}
+
+int Count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
+    if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    TempDir root;
+    const std::string program = Install(root);
+    bool settingsBox = false, guideBox = false, helpBox = false;
+    std::string afterBoxes;
+    ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
+        WaitForPixel(w, 400, 300, "#808080", true, 30);
+        OpenDrawer(w);
+        ClickAt(w, 48, 404);  // "Settings"
+        settingsBox = AnswerInitializationBox();
+        ClickAt(w, 48, 348);  // "Guide"
+        guideBox = AnswerInitializationBox();
+        // F1 from the keyboard, with the window focused.
+        CommandOutput("xdotool mousemove --window " + w + " 400 300 windowfocus " + w);
+        usleep(300 * 1000);
+        CommandOutput("xdotool key F1");
+        helpBox = AnswerInitializationBox();
+        afterBoxes = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
+    });
+    ASSERT_FALSE(r.window.empty()) << r.err;
+    // Either way, one box per request, with the text of its library.
+    EXPECT_EQ(settingsBox + Count(r.err, "Initialization error: Cannot load setup DLL"), 1) << r.err;
+    EXPECT_EQ(guideBox + helpBox + Count(r.err, "Initialization error: Cannot load guide DLL"), 2) << r.err;
+    EXPECT_TRUE(afterBoxes.empty());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
