@@ -18,6 +18,8 @@ packages=(
   xvfb xauth xdotool imagemagick espeak-ng sox libx11-dev
   # tests: printed pages (PDF) turned back into pictures
   poppler-utils
+  # validators of the desktop entry and the AppStream data
+  appstream desktop-file-utils
   # the filter-design generator
   python3-scipy python3-numpy
 )
