@@ -165,7 +165,12 @@ TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
         usleep(300 * 1000);
         CommandOutput("xdotool key F1");
         helpBox = AnswerInitializationBox();
-        afterBoxes = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
+        // A box answered while the machine is busy may take a moment to go.
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            afterBoxes = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
+            if (afterBoxes.empty()) break;
+            usleep(100 * 1000);
+        }
     });
     ASSERT_FALSE(r.window.empty()) << r.err;
     // Either way, one box per request, with the text of its library.
