@@ -198,6 +198,12 @@ bool IsAffricate(const std::string& code) {
 int32_t Clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 }  // namespace
 
+std::pair<int32_t, int32_t> vSoundFrames_c::KeptFrames(int32_t first, int32_t end) {
+    if (end - first > 6) ++first, --end;
+    if (end - first > 6) ++first, --end;
+    return {first, end};
+}
+
 vSoundMarkSummary_c vSoundFrames_c::ComputeSoundMarks(vSoundLimits& limits) {
     const int32_t R = Count();
     const int32_t tracking = limits.TrackingWord();
@@ -213,9 +219,7 @@ vSoundMarkSummary_c vSoundFrames_c::ComputeSoundMarks(vSoundLimits& limits) {
         if (mFrames[static_cast<size_t>(s)].code.empty()) continue;
         int32_t e = s + 1;
         while (e < R && mFrames[static_cast<size_t>(e)].code.empty()) ++e;
-        int32_t first = s, last = e;
-        if (last - first > 6) ++first, --last;
-        if (last - first > 6) ++first, --last;
+        const auto [first, last] = KeptFrames(s, e);
         const int32_t kept = last - first;
         std::vector<int64_t> bins(mFrames[static_cast<size_t>(s)].penalty.size(), 0);
         int64_t fullBand = 0;

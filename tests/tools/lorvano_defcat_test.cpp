@@ -86,3 +86,19 @@ TEST(Defcat, KnowsTheClassesOfTheProgram) {
                           d + "Pic/Broken.bmp:0: Bad bitmap file Pic/Broken.bmp: file too short\n");
     EXPECT_EQ(Defcat("--check " + d + "nowhere").exitCode, 2);
 }
+
+TEST(Defcat, ChecksTheModelsAndLimitsTheSettingsName) {
+    vScratchDir_c dir;
+    const std::string values = "(1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20)\n";
+    dir.Write("trainer.ini", "[ResDisplay]\nNewCalculation=TRUE\n");
+    dir.Write("Models.ini", "[a]\nMinValues=" + values + "MaxValues=" + values + "MinWeight=" + values +
+                                "MaxWeight=" + values + "[b]\nMinValues=(1,2)\n");
+    dir.Write("Limits.ini", "[Sounds]\na=100\n");
+    ToolRun r = Defcat("--check " + dir.Path());
+    EXPECT_EQ(r.exitCode, 1);
+    const std::string models = dir.Path() + "/Models.ini:6: ";
+    EXPECT_EQ(r.out, models + "Error in Models.ini file at [b] label!\n" + models + "No Mark 5 distance limit for b sound\n");
+    std::remove((dir.Path() + "/Models.ini").c_str());
+    r = Defcat("--check " + dir.Path());
+    EXPECT_EQ(r.out, dir.Path() + "/trainer.ini:0: Cannot open Models.ini file!\n");
+}
