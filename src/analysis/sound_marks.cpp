@@ -188,13 +188,14 @@ void vSoundFrames_c::ComputeFramePenalty(int32_t r, int32_t tracking, int32_t a,
     }
 }
 
-namespace {
-bool IsAffricate(const std::string& code) {
+bool vSoundFrames_c::IsAffricate(const std::string& code) {
     static const char* const kPrefixes[] = {"'ts", "'tS", "'dz", "'dZ", "ts'", "tS'", "dz'", "dZ'"};
     for (const char* p : kPrefixes)
         if (code.rfind(p, 0) == 0) return true;
     return false;
 }
+
+namespace {
 int32_t Clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 }  // namespace
 

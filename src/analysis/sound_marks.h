@@ -66,6 +66,10 @@ public:
     // distance and level: a long sound loses its edges.
     static std::pair<int32_t, int32_t> KeptFrames(int32_t first, int32_t end);
 
+    // Whether code names an affricate (a stress mark before or after "ts",
+    // "tS", "dz" or "dZ"), which must rise over the sound before it.
+    static bool IsAffricate(const std::string& code);
+
     // Marks every sound of the say from its measured frames.
     vSoundMarkSummary_c ComputeSoundMarks(vSoundLimits& limits);
 

@@ -33,12 +33,6 @@ std::string List(const std::array<int32_t, vSoundModelBuilder_c::kBands>& values
     return text + ")";
 }
 
-bool IsAffricate(const std::string& code) {
-    for (const char* p : {"'ts", "'tS", "'dz", "'dZ", "ts'", "tS'", "dz'", "dZ'"})
-        if (code.rfind(p, 0) == 0) return true;
-    return false;
-}
-
 void WriteWhole(const std::string& path, const std::string& text) {
     if (!platform::WriteFileAtomically(path, text)) throw vPrintException_c(0, "Cannot write %s file!", path.c_str());
 }
@@ -157,7 +151,7 @@ void vSoundModelBuilder_c::Write(const std::string& modelsPath, const std::strin
             int32_t previous = -1;
             ForEachSound(take, [&](int32_t s, int32_t) {
                 distances[Bare(take[s].code)].push_back(take[s].distance);
-                if (IsAffricate(take[s].code) && previous >= 0) rises.push_back(take[s].level - take[previous].level);
+                if (vSoundFrames_c::IsAffricate(take[s].code) && previous >= 0) rises.push_back(take[s].level - take[previous].level);
                 previous = s;
             });
         }

@@ -1,7 +1,5 @@
 #include "defcat_check.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
