@@ -44,6 +44,11 @@ bool IsPicture(const std::string& name) {
 
 bool IsWave(const std::string& name) { return Extension(name) == ".wav"; }
 
+bool IsDefinition(const std::string& name) {
+    const std::string ext = Extension(name);
+    return ext == ".dat" || ext == ".exc" || ext == ".crd";
+}
+
 std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -134,18 +139,25 @@ void Checker::CheckNamedFiles(const std::string& file, vPropCntnr_c& root) {
     }
     // Every text of the loaded tree that names a picture or a WAV file,
     // whichever property (or included file) it came from.
-    static const std::regex named("\"([^\"]+\\.(bmp|jpg|jpeg|wav))\"", std::regex::icase);
+    static const std::regex named("\"([^\"]+\\.(bmp|jpg|jpeg|wav|dat|exc|crd))\"", std::regex::icase);
     const std::string source = ReadWhole(file);
     for (std::sregex_iterator it(tree.begin(), tree.end(), named), end; it != end; ++it) {
         std::string name = (*it)[1].str();
         // The writer escapes backslashes.
         for (size_t at; (at = name.find("\\\\")) != std::string::npos;) name.erase(at, 1);
-        CheckMedia(name, file, LineOf(source, name));
+        int line = LineOf(source, name);
+        if (line == 0) line = LineOf(source, std::regex_replace(name, std::regex("\\\\"), "\\\\"));
+        CheckMedia(name, file, line);
     }
 }
 
 void Checker::CheckMedia(const std::string& name, const std::string& namedIn, int line) {
     const std::string path = platform::MatchExistingCase(platform::ToForwardSlashes(name));
+    if (IsDefinition(name)) {
+        // Loaded on its own with the class of its role.
+        if (!fs::is_regular_file(path)) Report(namedIn, line, "Cannot open definition file " + name);
+        return;
+    }
     if (!mOpened.insert(path).second) return;
     if (!fs::is_regular_file(path)) {
         Report(namedIn, line, (IsWave(name) ? "Cannot open wave file " : "Cannot open picture file ") + name);

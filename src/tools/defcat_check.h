@@ -2,7 +2,8 @@
 // The content author's check of a language folder (lorvano-defcat --check):
 // every definition file is loaded with the class its role implies, every
 // picture and WAV file they name (and every one in the folder) is opened by
-// the program's own readers, and the sound models and limits files named by
+// the program's own readers, every definition file they name must exist, and
+// the sound models and limits files named by
 // the folder's trainer.ini are read. Problems are collected, not thrown.
 // Changes the working directory and the program-wide settings file, data-path
 // hook and message-box hook while it runs; single-threaded tools only.

@@ -68,8 +68,9 @@ TEST(Defcat, KnowsTheClassesOfTheProgram) {
     dir.Write("Pic/Mouth.jpg", lorvano_test::ReadFile(english + "Pictures/Voice/Mouth.jpg"));
     dir.Write("Words/Cat.wav", lorvano_test::ReadFile(english + "Words/Cat.wav"));
     dir.Write("trainer.ini", "[Application]\nCacheName=\n");
-    dir.Write(".Drawer.dat", "Horizontal = FALSE;\nButtons = {\n  <vDxMsgMenuBtn_c> = {\n"
-                             "    _Images[0] = { FileName = \"Pic/Gone.bmp\"; }\n  }\n}\n");
+    dir.Write(".Drawer.dat", "Horizontal = FALSE;\nButtons = {\n  <vDxExLoadMenuBtn_c> = {\n"
+                             "    Exercise = \"Voice\\\\Gone.exc\";\n  }\n}\n");
+    dir.Write("Missing.exc", "<vTrImgExercise_c> Obj = {\n\n  <vDxFileImage_c> ExImage = { FileName = \"Pic/Gone.bmp\"; }\n}\n");
     dir.Write("Good.exc", "<vTrImgExercise_c> Obj = {\n  <vDxFileImage_c> BgImage = { FileName = \"pic/MOUTH.jpg\"; }\n}\n");
     dir.Write("Syntax.exc", "<vTrImgExercise_c> Obj = {\n  DispPos = (150, 110)\n  CardPos = (20, 500);\n}\n");
     dir.Write("Wrong.crd", "// not a card\n<vTrImgExercise_c> Obj = { }\n");
@@ -79,7 +80,8 @@ TEST(Defcat, KnowsTheClassesOfTheProgram) {
     const ToolRun r2 = Defcat("--check " + dir.Path());
     EXPECT_EQ(r2.exitCode, 1);
     const std::string d = dir.Path() + "/";
-    EXPECT_EQ(r2.out, d + ".Drawer.dat:4: Cannot open file: Pic/Gone.bmp\n" +
+    EXPECT_EQ(r2.out, d + ".Drawer.dat:4: Cannot open definition file Voice\\Gone.exc\n" +
+                          d + "Missing.exc:3: Cannot open file: Pic/Gone.bmp\n" +
                           d + "Syntax.exc:3: Declaration terminated incorrectly\n" +
                           d + "Words/Dog.dat:3: Cannot open wave file Words/Dog.wav!\n" +
                           d + "Wrong.crd:2: Cannot create non vTrExLoadBtn_c derivateive object\n" +
