@@ -188,15 +188,22 @@ void vSoundFrames_c::ComputeFramePenalty(int32_t r, int32_t tracking, int32_t a,
     }
 }
 
-namespace {
-bool IsAffricate(const std::string& code) {
+bool vSoundFrames_c::IsAffricate(const std::string& code) {
     static const char* const kPrefixes[] = {"'ts", "'tS", "'dz", "'dZ", "ts'", "tS'", "dz'", "dZ'"};
     for (const char* p : kPrefixes)
         if (code.rfind(p, 0) == 0) return true;
     return false;
 }
+
+namespace {
 int32_t Clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 }  // namespace
+
+std::pair<int32_t, int32_t> vSoundFrames_c::KeptFrames(int32_t first, int32_t end) {
+    if (end - first > 6) ++first, --end;
+    if (end - first > 6) ++first, --end;
+    return {first, end};
+}
 
 vSoundMarkSummary_c vSoundFrames_c::ComputeSoundMarks(vSoundLimits& limits) {
     const int32_t R = Count();
@@ -213,9 +220,7 @@ vSoundMarkSummary_c vSoundFrames_c::ComputeSoundMarks(vSoundLimits& limits) {
         if (mFrames[static_cast<size_t>(s)].code.empty()) continue;
         int32_t e = s + 1;
         while (e < R && mFrames[static_cast<size_t>(e)].code.empty()) ++e;
-        int32_t first = s, last = e;
-        if (last - first > 6) ++first, --last;
-        if (last - first > 6) ++first, --last;
+        const auto [first, last] = KeptFrames(s, e);
         const int32_t kept = last - first;
         std::vector<int64_t> bins(mFrames[static_cast<size_t>(s)].penalty.size(), 0);
         int64_t fullBand = 0;

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class vRecording_c;
@@ -60,6 +61,14 @@ public:
     // The penalty bins of frame r for the level-offset half-range tracking and
     // the constants (hard factor, soft tolerance, hard tolerance).
     void ComputeFramePenalty(int32_t r, int32_t tracking, int32_t hardFactor, int32_t softTol, int32_t hardTol);
+
+    // Of the sound on frames [first, end), the frames that count for its
+    // distance and level: a long sound loses its edges.
+    static std::pair<int32_t, int32_t> KeptFrames(int32_t first, int32_t end);
+
+    // Whether code names an affricate (a stress mark before or after "ts",
+    // "tS", "dz" or "dZ"), which must rise over the sound before it.
+    static bool IsAffricate(const std::string& code);
 
     // Marks every sound of the say from its measured frames.
     vSoundMarkSummary_c ComputeSoundMarks(vSoundLimits& limits);

@@ -3,6 +3,7 @@
 #include "display/dx_dc.h"
 #include "display/dx_surface_registry.h"
 #include "platform/exception.h"
+#include "platform/path_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -46,7 +47,8 @@ platform::Picture ReadPictureFile(const std::string& rawName) {
     bool bmp = ext == "bmp", jpeg = ext == "jpg" || ext == "jpeg";
     if (!bmp && !jpeg) throw vTextException_c("Unknown file type");
 
-    std::ifstream in(name, std::ios::binary | std::ios::ate);
+    // Data written for a case-blind file system may spell a name in another case.
+    std::ifstream in(platform::MatchExistingCase(name), std::ios::binary | std::ios::ate);
     if (!in) throw vPrintException_c(0, "Cannot open file: %s", name.c_str());
     std::streamoff size = in.tellg();
     if (size < 0 || size > kMaxPictureFile)

@@ -4,6 +4,7 @@
 //   lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]
 //   lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def]
 //   lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]
+//   lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]
 //
 // --data names the language directory whose settings (trainer.ini) and data
 // files (coef.dat, calib.txt, the sound models and limits) are used, so the
@@ -13,6 +14,11 @@
 // its segment markers divide the etalon into sounds, and score prints one
 // line per sound (code, frames, mark) after the word line. A refused WAV
 // file prints the reason and exits with code 2.
+//
+// models reads labelled recordings, etalon definition files whose WAV file
+// names are relative to the language directory, and writes the sound models
+// and limits files (names from the settings, "Models.ini" and "Limits.ini" by
+// default) into --out (default: the current directory).
 
 #include <unistd.h>
 
@@ -27,6 +33,7 @@
 #include "analysis/recording.h"
 #include "analysis/sound_limits.h"
 #include "analysis/sound_marks.h"
+#include "analysis/sound_model_builder.h"
 #include "analysis/time_warp.h"
 #include "analysis/word_detector.h"
 #include "objects/loader.h"
@@ -45,7 +52,8 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]\n"
                  "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def]\n"
-                 "       lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]\n");
+                 "       lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]\n"
+                 "       lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]\n");
 }
 
 struct Options {
@@ -54,6 +62,7 @@ struct Options {
     std::string dataDir;
     std::string ini;
     std::string sounds;
+    std::string out = ".";
     bool calculate = false;
 };
 
@@ -62,8 +71,8 @@ bool Parse(int argc, char** argv, Options& o) {
     o.command = argv[1];
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
-        if ((a == "--data" || a == "--ini" || a == "--sounds") && i + 1 < argc)
-            (a == "--data" ? o.dataDir : a == "--ini" ? o.ini : o.sounds) = argv[++i];
+        if ((a == "--data" || a == "--ini" || a == "--sounds" || a == "--out") && i + 1 < argc)
+            (a == "--data" ? o.dataDir : a == "--ini" ? o.ini : a == "--sounds" ? o.sounds : o.out) = argv[++i];
         else if (a == "--calculate")
             o.calculate = true;
         else if (a.rfind("--", 0) == 0)
@@ -71,6 +80,7 @@ bool Parse(int argc, char** argv, Options& o) {
         else
             o.files.push_back(a);
     }
+    if (o.command == "models") return !o.files.empty() && !o.calculate && o.sounds.empty();
     const size_t want = o.command == "score" ? 2 : 1;
     if (o.command != "frames" && o.command != "score" && o.command != "detect") return false;
     if (o.calculate && o.command != "frames") return false;
@@ -242,6 +252,32 @@ int Detect(const Options& o) {
     return 0;
 }
 
+// Builds the models and limits files from the etalons; their WAV files are
+// found from the language directory, as the trainer finds them.
+int Models(const Options& o) {
+    auto processor = MakeProcessor(o);
+    const vWordScoreSettings_c s = vWordScoreSettings_c::Read();
+    std::vector<std::string> etalons;
+    for (const std::string& file : o.files) etalons.push_back(fs::absolute(file).string());
+    const fs::path out = fs::absolute(o.out);
+    const fs::path previous = fs::current_path();
+    fs::current_path(DataDir(o));
+    vSoundModelBuilder_c builder;
+    for (const std::string& file : etalons) {
+        std::unique_ptr<vRecording_c> etalon = LoadEtalonDefinition(file);
+        etalon->SetProcessor(processor.get());
+        Load(*etalon, etalon->WavFileName());
+        etalon->Calculate(s.dontCareLevel, s.medianWidth, s.spirantLimit, s.normToMax, vWordScoreSettings_c::kPitchFrames);
+        builder.Add(*etalon);
+    }
+    fs::current_path(previous);
+    const std::string models = (out / s.modelsFile).string(), limits = (out / s.limitsFile).string();
+    builder.Write(models, limits);
+    std::printf("recordings=%d sounds=%zu models=%s limits=%s\n", builder.Recordings(), builder.Models().size(),
+                models.c_str(), limits.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -264,6 +300,7 @@ int main(int argc, char** argv) {
         }
         if (o.command == "frames") return Frames(o);
         if (o.command == "score") return Score(o);
+        if (o.command == "models") return Models(o);
         return Detect(o);
     } catch (const WaveRefused& e) {
         std::fprintf(stderr, "%s\n", e.message.c_str());

@@ -4,13 +4,20 @@
 // it prints the message with the place the reader had reached and exits 1;
 // wrong arguments exit 2.
 //
+// lorvano-defcat --check DIR: checks a whole language folder (see
+// defcat_check.h) and prints each problem as "file:line: message"; exits 1
+// when there is one.
+//
 // Content authors use it to check their files; the tests use it for round
 // trips (its output loads back into the same tree).
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "defcat_check.h"
 #include "objects/def_writer.h"
 #include "objects/loader.h"
 #include "objects/prop_strm.h"
@@ -19,7 +26,7 @@
 namespace {
 
 int Usage() {
-    std::fputs("usage: lorvano-defcat FILE [CLASS]\n", stderr);
+    std::fputs("usage: lorvano-defcat FILE [CLASS]\n       lorvano-defcat --check DIR\n", stderr);
     return 2;
 }
 
@@ -28,11 +35,24 @@ std::string Trimmed(std::string text) {
     return text;
 }
 
+int Check(const std::string& folder) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) {
+        std::fprintf(stderr, "lorvano-defcat: %s is not a folder\n", folder.c_str());
+        return 2;
+    }
+    const std::vector<vDefProblem_c> problems = CheckLanguageFolder(folder);
+    for (const vDefProblem_c& p : problems) std::printf("%s:%d: %s\n", p.file.c_str(), p.line, p.message.c_str());
+    return problems.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--check") return Check(argv[2]);
     if (argc < 2 || argc > 3) return Usage();
-    const std::string file = argv[1];
+    const std::string given = argv[1];
+    const std::string file = EnterLanguageFolderOf(given);
     std::unique_ptr<vPropCntnr_c> root;
     if (argc == 3) {
         const vRTTI_TypeInfo_c* type = gTypeRegistry.Find(argv[2]);
@@ -53,7 +73,7 @@ int main(int argc, char** argv) {
         std::fclose(probe);
     } else {
         // The reader itself treats a missing file as empty.
-        std::fprintf(stderr, "lorvano-defcat: cannot open %s\n", file.c_str());
+        std::fprintf(stderr, "lorvano-defcat: cannot open %s\n", given.c_str());
         return 1;
     }
 
