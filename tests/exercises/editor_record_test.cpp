@@ -294,3 +294,30 @@ TEST_F(EditorFixture, SpokenTakesBecomeAWordExerciseForThePupil) {
     EXPECT_LT(sameDistance, otherDistance);
     EXPECT_GT(same, other);
 }
+
+TEST_F(EditorFixture, TheBundledRecorderShowsItsTakesAndButtons) {
+    fs::current_path(fs::path(LORVANO_SOURCE_DIR) / "data/english");
+    app.teacher = true;
+    auto* ed = ShowFile<vEdRecordExercise_c>("Teacher/Recorder.exc");
+    ASSERT_NE(ed, nullptr);
+    ed->StopRecording();
+    ed->DrawBackground(true);
+    for (vDxFileButton_c* b : {static_cast<vDxFileButton_c*>(ed->ChActBtn()),
+                               static_cast<vDxFileButton_c*>(ed->DispErrBtn()),
+                               static_cast<vDxFileButton_c*>(ed->SaveBtn()),
+                               static_cast<vDxFileButton_c*>(ed->EditBtn()),
+                               static_cast<vDxFileButton_c*>(ed->AutoSegmentBtn())})
+        ASSERT_NE(b, nullptr);
+    EXPECT_TRUE(FrameIs(*ed, 0, Colour(255, 0, 0)));
+    EXPECT_TRUE(FrameIs(*ed, 1, Colour(0, 0, 0)));
+    // The take checkbox moves the red box.
+    ed->ChActBtn()->OnClick();
+    EXPECT_EQ(ed->Active(), 1);
+    EXPECT_TRUE(FrameIs(*ed, 1, Colour(255, 0, 0)));
+    // The view checkbox: bands, volume, pitch, bands.
+    for (int mode : {3, 4, 1}) {
+        ed->DispErrBtn()->OnClick();
+        EXPECT_EQ(ed->DisplayMode(), mode);
+    }
+    fs::current_path(dir);
+}
