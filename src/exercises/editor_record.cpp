@@ -504,6 +504,12 @@ std::vector<int32_t> vEdRecordExercise_c::AutoSegment() {
     }
     std::sort(peaks.begin(), peaks.end(),
               [&](int32_t a, int32_t b) { return change[static_cast<size_t>(a)] > change[static_cast<size_t>(b)]; });
+    // A sound that builds up slowly (the low bands' filters ring in) peaks
+    // late: the boundary is where its change first reached half the peak.
+    for (int32_t& p : peaks) {
+        const double half = change[static_cast<size_t>(p)] / 2;
+        while (p > 2 && change[static_cast<size_t>(p - 1)] >= half) --p;
+    }
     // Segments shorter than about 50 ms are not sounds of their own.
     constexpr int32_t kMinSegment = 4;
     constexpr size_t kMaxBoundaries = 7;

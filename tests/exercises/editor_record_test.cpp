@@ -321,3 +321,44 @@ TEST_F(EditorFixture, TheBundledRecorderShowsItsTakesAndButtons) {
     }
     fs::current_path(dir);
 }
+
+// A "word" of three sounds with known joins: a hiss, a low voiced buzz and a
+// high one. The auto-segmenter's proposal has a boundary at each join.
+TEST_F(EditorFixture, AutoSegmentFindsTheJoinsOfThreeSounds) {
+    std::vector<int16_t> s(6615, 0);  // 0.3 s of silence
+    uint32_t seed = 1;
+    const size_t hiss = 5600, low = 6720, high = 5600;  // 25, 30, 25 frames of 224 samples
+    for (size_t i = 0; i < hiss; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        s.push_back(static_cast<int16_t>(static_cast<int32_t>(seed >> 16) % 6000 - 3000));
+    }
+    auto buzz = [&](double hz, size_t n) {
+        for (size_t i = 0; i < n; ++i) {
+            double v = 0;
+            for (int h = 1; h <= 6; ++h) v += std::sin(2 * M_PI * hz * h * static_cast<double>(i) / 22050) / h;
+            s.push_back(static_cast<int16_t>(6000 * v));
+        }
+    };
+    buzz(120, low);
+    buzz(900, high);
+    s.insert(s.end(), 6615, 0);
+    exercise_test::WriteWav(dir / "three.wav", s);
+
+    CountingEditor& ed = MakeEditor();
+    ed.LoadTake((dir / "three.wav").string(), 0);
+    const vRecording_c& take = ed.Take(0);
+    ASSERT_GT(take.RecSize(), 70);
+    // The joins as word frames: the word starts where the hiss does.
+    const int32_t start = 6615 / 224 - take.WordBegin();
+    const std::vector<int32_t> proposed = ed.AutoSegment();
+    std::printf("word of %d frames from frame %d; proposed:", take.RecSize(), take.WordBegin());
+    for (int32_t f : proposed) std::printf(" %d", f);
+    std::printf("\n");
+    for (int32_t join : {start + 25, start + 55}) {
+        const bool found = std::any_of(proposed.begin(), proposed.end(),
+                                       [&](int32_t f) { return std::abs(f - join) <= 2; });
+        EXPECT_TRUE(found) << "no boundary near frame " << join;
+    }
+    EXPECT_LE(proposed.size(), 5u);
+    EXPECT_EQ(ed.Take(0).Markers().Count(), proposed.size());
+}
