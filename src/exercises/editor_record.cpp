@@ -27,13 +27,6 @@ namespace {
 
 bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.name, name) == 0; }
 
-template <class Object>
-void Destroy(std::unique_ptr<Object>& slot) {
-    if (!slot) return;
-    slot->SetParent(nullptr);
-    slot.reset();
-}
-
 // Text positions of the results of takes 1-2, 2-3 and 3-1.
 constexpr std::array<vDxPoint, 3> kPairTextPos{{{655, 130}, {655, 250}, {680, 200}}};
 
@@ -109,11 +102,7 @@ bool vEdRecordExercise_c::Loaded() {
 void vEdRecordExercise_c::Attach(vDxImage_i* owner) {
     vTrWordBase_c::Attach(owner);
     DrawBackground(false);
-    if (vWindow_c* window = DxMainWindow()) {
-        AttachToWindow(*window);
-        for (int chain = static_cast<int>(Chain::MouseMove); chain <= static_cast<int>(Chain::Char); ++chain)
-            if (!InChain(static_cast<Chain>(chain))) JoinChain(static_cast<Chain>(chain), *window);
-    }
+    JoinMainWindow();
 }
 
 void vEdRecordExercise_c::Show() {
@@ -161,11 +150,7 @@ void vEdRecordExercise_c::DrawControls() {
                                static_cast<vDxFileButton_c*>(mEditBtn.get()),
                                static_cast<vDxFileButton_c*>(mAutoSegmentBtn.get())})
         if (b) b->Redraw();
-    for (vTrResultView_c* view : {mResDisplay.get(), mResDisplay2.get()}) {
-        if (!view) continue;
-        view->Draw();
-        view->ShowEntry(view->GetEntry());
-    }
+    RedrawResultViews({mResDisplay.get(), mResDisplay2.get()});
 }
 
 void vEdRecordExercise_c::DrawDisplayBackground(vDxImage_i& target, vDxPoint position) {
@@ -174,15 +159,6 @@ void vEdRecordExercise_c::DrawDisplayBackground(vDxImage_i& target, vDxPoint pos
     } else {
         target.FillRect({position.x, position.y, mDispWidth, mDispHeight}, target.MakeColor(kTrBlackPaletteIndex));
     }
-}
-
-void vEdRecordExercise_c::Report(const vException_c& e, int severity) {
-    if (vWindow_c* window = DxMainWindow()) window->ShowException(e, severity);
-}
-
-void vEdRecordExercise_c::Calculate(vRecording_c& recording) {
-    recording.Calculate(mScore.dontCareLevel, mScore.medianWidth, mScore.spirantLimit, mScore.normToMax,
-                        vWordScoreSettings_c::kPitchFrames);
 }
 
 void vEdRecordExercise_c::SetActive(int slot) {
@@ -264,7 +240,7 @@ void vEdRecordExercise_c::WordRecorded(vRecording_c& recording) {
     vRecording_c& take = Take(mActive);
     take = recording;
     take.SetProcessor(&Processor());
-    Calculate(take);
+    CalculateWith(take, mScore);
     DrawSlot(mActive);
     DrawPairs();
     SetActive(mActive + 1);
@@ -274,7 +250,7 @@ void vEdRecordExercise_c::LoadTake(const std::string& file, int slot) {
     vRecording_c& take = Take(slot);
     take.SetProcessor(&Processor());
     take.LoadWave(platform::MatchExistingCase(platform::ToForwardSlashes(file)));
-    Calculate(take);
+    CalculateWith(take, mScore);
     DrawSlot(slot);
 }
 
@@ -616,11 +592,7 @@ void vEdRecordExercise_c::OnDeclare(const char* path, const char* className, con
     } else if (Named(prop, "AutoSegmentBtn")) {
         MakeControlButton(mAutoSegmentBtn, 0, 0);
     } else if (Named(prop, "ResDisplay") || Named(prop, "ResDisplay2")) {
-        std::unique_ptr<vTrResultView_c>& view = Named(prop, "ResDisplay") ? mResDisplay : mResDisplay2;
-        if (!view) {
-            view = std::make_unique<vTrResultView_c>();
-            view->SetParent(this);
-        }
+        MakeResultView(Named(prop, "ResDisplay") ? mResDisplay : mResDisplay2);
     } else {
         vTrWordBase_c::OnDeclare(path, className, prop, address);
     }

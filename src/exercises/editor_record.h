@@ -130,13 +130,10 @@ public:
     static constexpr std::array<vDxPoint, kSlots> kSlotPos{{{45, 30}, {45, 150}, {45, 270}}};
 
 private:
-    void Calculate(vRecording_c& recording);
     void DrawSlot(int slot);
     void DrawFrames();
     void DrawPairs();
     vTrWordDisplay_c::Args SlotArgs(int slot);
-    // Shows a failure in the main window's box of that severity.
-    void Report(const vException_c& e, int severity);
     static int32_t MarkerFrame(const vRecording_c& take, const vSegmentMarker_c& marker);
     // The marker of the active take at frame (within two frames); -1: none.
     int MarkerNear(int32_t frame);
