@@ -534,6 +534,9 @@ void vEdRecordExercise_c::SaveExerciseAs(const std::string& excPath) {
     if (stem.empty()) throw vTextException_c("The exercise needs a name.");
     vRecording_c& active = Take(mActive);
     if (!active.HasData()) throw vTextException_c("The active take holds no word.");
+    std::error_code ec;
+    if (!fs::is_directory(folder.empty() ? fs::path(".") : folder, ec))
+        throw vPrintException_c(0, "Cannot save into %s: there is no such folder.", folder.c_str());
 
     // The takes first: the etalon and the exercise name them, the active
     // one being the etalon's sound.
@@ -541,7 +544,12 @@ void vEdRecordExercise_c::SaveExerciseAs(const std::string& excPath) {
     for (int i = 0; i < kSlots; ++i) {
         if (!Take(i).HasData()) continue;
         const fs::path wav = folder / (stem + "_" + std::to_string(i + 1) + ".wav");
-        Take(i).SaveWave(wav.string(), false);
+        try {
+            Take(i).SaveWave(wav.string(), false);
+        } catch (const vException_c&) {
+            // The recording's own message does not name the file.
+            throw vPrintException_c(0, "Cannot write %s: %s", wav.c_str(), std::strerror(errno));
+        }
         takeNames[static_cast<size_t>(i)] = DefinitionName(wav);
     }
     const std::string wavName = takeNames[static_cast<size_t>(mActive)];

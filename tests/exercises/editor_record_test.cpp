@@ -152,6 +152,13 @@ TEST_F(EditorFixture, LoadingTakesMatchesTheActiveTakeWithoutCaseAndReportsOrder
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_NE(boxes[1].text.find("gone.wav"), std::string::npos) << boxes[1].text;
     EXPECT_EQ(toolkit.Shown().at(0).file.filters.at(0).patterns, "*.exc");
+
+    // A save that cannot be written is reported, not claimed, and leaves nothing behind.
+    toolkit.Add(dialogs::FileAnswer{(dir / "missing" / "New.exc").string()});
+    EXPECT_FALSE(ed.SaveExercise());
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_NE(boxes[2].text.find("missing"), std::string::npos) << boxes[2].text;
+    EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
 TEST_F(EditorFixture, PlaybackFileGoesToTempThenTmpdirThenSlashTmp) {
