@@ -4,6 +4,8 @@
 #include "exercises/app_services.h"
 #include "exercises/amp_exercise.h"
 #include "exercises/control_buttons.h"
+#include "exercises/editor_buttons.h"
+#include "exercises/editor_record.h"
 #include "exercises/img_exercise.h"
 #include "exercises/pitch_exercise.h"
 #include "exercises/result_view.h"
@@ -354,3 +356,22 @@ V_REGISTER_CLASS(vTrWordExercise_c,
     V_PROP("LabelSize", mLabelSize),
     V_PROP_FIXED("AutoSegmentBtn", mAutoSegmentBtn),
     V_PROP_FIXED("LockMarkersBtn", mLockMarkersBtn));
+
+// The editor record exercise, by the same rule.
+V_REGISTER_CLASS(vEdRecordExercise_c,
+    V_PROP_DECLARED("ExImage", mExImage),
+    V_PROP_FIXED("ChActBtn", mChActBtn),
+    V_PROP_FIXED("DispErrBtn", mDispErrBtn),
+    V_PROP_FIXED("SaveBtn", mSaveBtn),
+    V_PROP_FIXED("EditBtn", mEditBtn),
+    V_PROP_FIXED("AutoSegmentBtn", mAutoSegmentBtn),
+    V_PROP_FIXED("ResDisplay", mResDisplay),
+    V_PROP_FIXED("ResDisplay2", mResDisplay2),
+    V_PROP("ShowSpirant", mShowSpirant),
+    V_PROP("ShowVocal", mShowVocal),
+    V_PROP("EtalonFile", mEtalonFile),
+    V_PROP("WavFileName", mWavFileName),
+    V_PROP("MinValues", mMinValues),
+    V_PROP("MaxValues", mMaxValues),
+    V_PROP("MinWeight", mMinWeight),
+    V_PROP("MaxWeight", mMaxWeight));

@@ -3,8 +3,8 @@
 // checkboxes lock the markers, switch between etalon and say mode and choose
 // the display mode (four states, modes 1..4); each acts after toggling, on
 // the word exercise it is bound to (not owned), and without one only
-// toggles. The edit, auto-segment and save buttons belong to the editor's
-// operations, which the word exercise does not have: their clicks do nothing.
+// toggles. The edit, auto-segment and save buttons act on the editor they are
+// bound to (the word exercise drops them); without one they do nothing.
 // User-interface thread only.
 
 #include "display/dx_button.h"
@@ -30,10 +30,15 @@ V_TR_MARKER_CHECKBOX(vTrDispErrBtn_c);
 #define V_TR_EDITOR_BUTTON(Name)                                         \
     class Name : public vDxFileButton_c, public vTrExerciseBinding_c {   \
         V_RTTI_CLASS(Name, vDxFileButton_c)                              \
+    public:                                                              \
+        void OnClick() override;                                         \
     }
 
+// Proposes the active take's markers.
 V_TR_EDITOR_BUTTON(vHm1EdAutoSegmentBtn_c);
+// The marker editor on the selected marker.
 V_TR_EDITOR_BUTTON(vTrEditBtn_c);
+// Saves the active take as a new word exercise.
 V_TR_EDITOR_BUTTON(vTrSaveBtn_c);
 
 #undef V_TR_EDITOR_BUTTON

@@ -7,7 +7,10 @@
 
 #include "analysis/log_energy.h"
 #include "analysis/markers.h"
+#include "analysis/time_warp.h"
+#include "events/window.h"
 #include "exercises/app_services.h"
+#include "exercises/result_view.h"
 #include "exercises/word_buttons.h"
 #include "platform/path_case.h"
 #include "settings/settings.h"
@@ -18,14 +21,6 @@ bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.
 
 // The capture buffer: WindowNum blocks of WindowSize samples.
 int BufferLengthOf(const vWordDetectorSettings_c& s) { return static_cast<int>(s.windowSize * s.windowNum); }
-
-// A destroyed button leaves the image tree and the event chains with it.
-template <class Button>
-void DestroyButton(std::unique_ptr<Button>& slot) {
-    if (!slot) return;
-    slot->SetParent(nullptr);
-    slot.reset();
-}
 
 // A card's "Text" property as text (empty when the card has none).
 std::string CardText(vDxFileButton_c* card) {
@@ -94,10 +89,10 @@ void vTrWordBase_c::Show() {
     vTrAppServices_i* app = AppServices();
     if (!app || !app->TeacherLoggedIn()) {
         // Pupils never see the teacher's buttons.
-        DestroyButton(mSaveSayBtn);
-        DestroyButton(mLoadBtn);
-        DestroyButton(mLoadBtn2);
-        DestroyButton(mGotoBtn);
+        Destroy(mSaveSayBtn);
+        Destroy(mLoadBtn);
+        Destroy(mLoadBtn2);
+        Destroy(mGotoBtn);
     }
     for (vDxFileButton_c* b : WordButtons()) SubscribeButton(b);
     if (mSaveSayBtn) mSaveSayBtn->ShowDisabled();
@@ -157,6 +152,37 @@ void vTrWordBase_c::FillOverload(int paletteIndex) {
 
 void vTrWordBase_c::OnOverloadBegin() { FillOverload(kTrRedPaletteIndex); }
 void vTrWordBase_c::OnOverloadEnd() { FillOverload(kTrBlackPaletteIndex); }
+
+void vTrWordBase_c::JoinMainWindow() {
+    vWindow_c* window = DxMainWindow();
+    if (!window) return;
+    AttachToWindow(*window);
+    for (int chain = static_cast<int>(Chain::MouseMove); chain <= static_cast<int>(Chain::Char); ++chain)
+        if (!InChain(static_cast<Chain>(chain))) JoinChain(static_cast<Chain>(chain), *window);
+}
+
+void vTrWordBase_c::CalculateWith(vRecording_c& recording, const vWordScoreSettings_c& score) {
+    recording.Calculate(score.dontCareLevel, score.medianWidth, score.spirantLimit, score.normToMax,
+                        vWordScoreSettings_c::kPitchFrames);
+}
+
+void vTrWordBase_c::Report(const vException_c& e, int severity) {
+    if (vWindow_c* window = DxMainWindow()) window->ShowException(e, severity);
+}
+
+void vTrWordBase_c::MakeResultView(std::unique_ptr<vTrResultView_c>& view) {
+    if (view) return;
+    view = std::make_unique<vTrResultView_c>();
+    view->SetParent(this);
+}
+
+void vTrWordBase_c::RedrawResultViews(std::initializer_list<vTrResultView_c*> views) {
+    for (vTrResultView_c* view : views) {
+        if (!view) continue;
+        view->Draw();
+        view->ShowEntry(view->GetEntry());
+    }
+}
 
 vTrPlayback_c* vTrWordBase_c::Playback() {
     if (!mPlayback) {

@@ -13,6 +13,7 @@
 // User-interface thread only; buffers arrive as capture messages.
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 
 #include "analysis/hm_block_processor.h"
@@ -31,6 +32,8 @@ class vTrLoadBtn2_c;
 class vTrGotoBtn_c;
 class vSoundFrames_c;
 class vWarpData_c;
+class vTrResultView_c;
+struct vWordScoreSettings_c;
 
 class vTrWordBase_c : public vTrExercise_c,
                       public vTrWaveIn_c,
@@ -122,6 +125,24 @@ protected:
     void DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel, vSoundFrames_c* measured);
     // Every button of this class (null when absent), for subscribing and drawing.
     std::array<vDxFileButton_c*, 8> WordButtons() const;
+    // Joins the main window's capture notifications and its mouse and
+    // character chains (this exercise passes them on).
+    void JoinMainWindow();
+    // Calculate with the score settings' levels and widths.
+    static void CalculateWith(vRecording_c& recording, const vWordScoreSettings_c& score);
+    // Shows a failure in the main window's box of that severity.
+    void Report(const vException_c& e, int severity);
+    // A named but empty result view property gets a new view.
+    void MakeResultView(std::unique_ptr<vTrResultView_c>& view);
+    // Shows the views' entries again.
+    static void RedrawResultViews(std::initializer_list<vTrResultView_c*> views);
+    // A destroyed object leaves the image tree and the event chains with it.
+    template <class Object>
+    static void Destroy(std::unique_ptr<Object>& slot) {
+        if (!slot) return;
+        slot->SetParent(nullptr);
+        slot.reset();
+    }
 
     std::unique_ptr<vTrPlaybackBtn_c> mPlaybackBtn;
     std::unique_ptr<vTrPlaybackBtn2_c> mPlaybackBtn2;

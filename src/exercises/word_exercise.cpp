@@ -22,13 +22,6 @@ bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.
 // marked without the new calculation.
 constexpr uint32_t kEditorEtalonType = 6;
 
-template <class Object>
-void Destroy(std::unique_ptr<Object>& slot) {
-    if (!slot) return;
-    slot->SetParent(nullptr);
-    slot.reset();
-}
-
 void RemoveIfPresent(const char* name) {
     const std::string path = platform::MatchExistingCase(name);
     if (platform::IsRegularFile(path)) std::remove(path.c_str());
@@ -66,12 +59,7 @@ bool vTrWordExercise_c::Loaded() {
 void vTrWordExercise_c::Attach(vDxImage_i* owner) {
     vTrWordBase_c::Attach(owner);
     DrawBackground(false);
-    if (vWindow_c* window = DxMainWindow()) {
-        AttachToWindow(*window);
-        // The mouse and character chains: this exercise passes them on.
-        for (int chain = static_cast<int>(Chain::MouseMove); chain <= static_cast<int>(Chain::Char); ++chain)
-            if (!InChain(static_cast<Chain>(chain))) JoinChain(static_cast<Chain>(chain), *window);
-    }
+    JoinMainWindow();
 }
 
 void vTrWordExercise_c::Show() {
@@ -101,17 +89,7 @@ void vTrWordExercise_c::DrawControls() {
     RedrawResults();
 }
 
-void vTrWordExercise_c::RedrawResults() {
-    for (vTrResultView_c* view : {mResDisplay.get(), mResDisplay2.get()}) {
-        if (!view) continue;
-        view->Draw();
-        view->ShowEntry(view->GetEntry());
-    }
-}
-
-void vTrWordExercise_c::Report(const vException_c& e, int severity) {
-    if (vWindow_c* window = DxMainWindow()) window->ShowException(e, severity);
-}
+void vTrWordExercise_c::RedrawResults() { RedrawResultViews({mResDisplay.get(), mResDisplay2.get()}); }
 
 void vTrWordExercise_c::LoadEtalonFile() {
     const std::string path = platform::MatchExistingCase(platform::ToForwardSlashes(mEtalonFile));
@@ -167,10 +145,7 @@ void vTrWordExercise_c::DrawBackground(bool load) {
     if (mEtalon.HasData() && !prepared) PrepareEtalon();
 }
 
-void vTrWordExercise_c::Calculate(vRecording_c& recording) {
-    recording.Calculate(mScore.dontCareLevel, mScore.medianWidth, mScore.spirantLimit, mScore.normToMax,
-                        vWordScoreSettings_c::kPitchFrames);
-}
+void vTrWordExercise_c::Calculate(vRecording_c& recording) { CalculateWith(recording, mScore); }
 
 void vTrWordExercise_c::PrepareEtalon() {
     Calculate(mEtalon);
@@ -376,11 +351,7 @@ void vTrWordExercise_c::OnDeclare(const char* path, const char* className, const
     } else if (Named(prop, "AutoSegmentBtn")) {
         MakeControlButton(mAutoSegmentBtn, 0, 0);
     } else if (Named(prop, "ResDisplay") || Named(prop, "ResDisplay2")) {
-        std::unique_ptr<vTrResultView_c>& view = Named(prop, "ResDisplay") ? mResDisplay : mResDisplay2;
-        if (!view) {
-            view = std::make_unique<vTrResultView_c>();
-            view->SetParent(this);
-        }
+        MakeResultView(Named(prop, "ResDisplay") ? mResDisplay : mResDisplay2);
     } else {
         vTrWordBase_c::OnDeclare(path, className, prop, address);
     }

@@ -113,8 +113,6 @@ private:
     void LoadEtalonFile();
     // Shows both result views' entries again.
     void RedrawResults();
-    // Shows a failure in the main window's box of that severity.
-    void Report(const vException_c& e, int severity);
     // The background of a display mode (null when it has none).
     std::unique_ptr<vDxImage_i>& BgImageOf(int mode);
 
