@@ -20,6 +20,8 @@ packages=(
   poppler-utils
   # the filter-design generator
   python3-scipy python3-numpy
+  # the card pictures of the word course (emoji drawn with Pillow)
+  fonts-noto-color-emoji python3-pil
 )
 
 missing=()
