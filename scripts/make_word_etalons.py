@@ -10,6 +10,8 @@ this again only to change the words.
 Sound boundaries come from espeak-ng itself: the word's phonemes (-x) are
 spoken again as growing prefixes ([[...]] phoneme input), and the end of each
 prefix's sound, less its trailing silence, is where the next sound starts.
+The markers count from the word's first frame as the trainer's analysis
+finds it, so the script runs the built lorvano-analyze on each etalon.
 
 The words train the sibilants (s, sh, z, ch), f and the vowels; beside the
 first four words they stand in one folder per sound so that a card menu
@@ -19,6 +21,8 @@ Pillow (python3-pil) over the word, see data/english/CREDITS.md.
 
 usage: scripts/make_word_etalons.py [output folder]   (default data/english/Words)
 """
+import csv
+import io
 import os
 import struct
 import subprocess
@@ -30,8 +34,9 @@ from PIL import Image, ImageDraw, ImageFont
 
 RATE = 22050
 FRAME = 224          # samples per analysis frame
-ONSET = 600          # |sample| from which the word has begun
+ONSET = 600          # |sample| from which a sound is heard
 MIN_FRAMES = 2       # the shortest sound, in frames
+DONT_CARE = 2000     # "TimeWarp/DontCareLevel" of trainer.ini
 VOICE = "en"
 
 EMOJI_FONT = "/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf"
@@ -115,13 +120,6 @@ def sound_end(s):
     return 0
 
 
-def onset(s):
-    for i, v in enumerate(s):
-        if abs(v) >= ONSET:
-            return i
-    return 0
-
-
 def phonemes(word):
     out = subprocess.run(["espeak-ng", "-q", "-x", "-v", VOICE, word], check=True, capture_output=True, text=True)
     return out.stdout.strip()
@@ -160,13 +158,31 @@ def boundaries(word, count, tmp):
     return [0] + ends
 
 
-def sounds_at(ends, start):
+def word_section(wav, analyze, lang):
+    """First and end frame of the word as the trainer's analysis finds it
+    (Calculate: the frames with a band above "TimeWarp/DontCareLevel"), by
+    the trainer's own analysis tool."""
+    out = subprocess.run([analyze, "frames", wav, "--calculate", "--data", lang], check=True, capture_output=True,
+                         text=True).stdout
+    loud = [i for i, row in enumerate(csv.DictReader(io.StringIO(out)))
+            if any(int(row["Channel%d" % k]) > DONT_CARE for k in range(20))]
+    if not loud:
+        raise SystemExit("%s: the analysis finds no word" % wav)
+    return loud[0], loud[-1]
+
+
+def sounds_at(ends, begin, length):
     """Word-relative frames of the sounds. A prefix of a lone plosive or a
-    quiet nasal may not rise above the onset level, which would put two
-    markers on one frame; every sound keeps at least MIN_FRAMES frames."""
+    quiet nasal may not rise above the onset level, and the closure and
+    release of a final stop fall after the analysed word: every sound keeps
+    at least MIN_FRAMES frames inside the word."""
+    count = len(ends)
+    if length < count * MIN_FRAMES:
+        raise SystemExit("a word of %d frames is too short for %d sounds" % (length, count))
     positions = []
-    for b in ends:
-        pos = max(0, (b - start) // FRAME) if b else 0
+    for i, b in enumerate(ends):
+        pos = max(0, b // FRAME - begin) if i else 0
+        pos = min(pos, length - MIN_FRAMES * (count - i))
         if positions:
             pos = max(pos, positions[-1] + MIN_FRAMES)
         positions.append(pos)
@@ -330,7 +346,11 @@ def folder_picture(path, letters, caption, colour):
 
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "data", "english", "Words")
+    lang = os.path.join(root, "data", "english")
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(lang, "Words")
+    analyze = os.environ.get("LORVANO_ANALYZE", os.path.join(root, "build", "bin", "lorvano-analyze"))
+    if not os.access(analyze, os.X_OK):
+        raise SystemExit("%s is missing: build the project first (README), or name it in LORVANO_ANALYZE" % analyze)
     os.makedirs(out, exist_ok=True)
     backgrounds(out)
     pictures(out)
@@ -344,11 +364,11 @@ def main():
             wav = base + ".wav"
             speak(word, wav)
             s = samples(wav)
-            start = onset(s)
-            # Word-relative frames: the analysis finds the word where its
-            # level rises, about where the samples leave the silence.
+            begin, end = word_section(wav, analyze, lang)
+            # Sample positions in the etalon: espeak-ng's silence before the
+            # word is the same whether it speaks the word or a prefix.
             ends = boundaries(word, len(codes), tmp)
-            positions = sounds_at(ends, start)
+            positions = sounds_at(ends, begin, end - begin)
             markers = ""
             for pos, code, label in zip(positions, codes, labels):
                 markers += MARKER.format(label=label, code=code, pos=pos)
