@@ -274,6 +274,7 @@ MARKER = """    <vSegmentMarker_c> = {{
 EXERCISE = """// Word exercise "{word}": the pupil imitates the teacher's word.
 <vTrWordExercise_c> Obj = {{
   ExerciseType = 3;
+  GuidePage = ".Guide/Words.htm";
   VISound = "{visound}";
   EtalonFile = "Words/{path}.dat";
   WavFileName = "Words/{path}.wav";

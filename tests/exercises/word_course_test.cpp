@@ -9,10 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <map>
+#include <regex>
 
 #include "analysis/markers.h"
 #include "display/dx_images.h"
+#include "exercises/rt_hm_exercise.h"
+#include "objects/loader.h"
 
 using namespace word_test;
 
@@ -92,4 +96,46 @@ TEST_F(WordFixture, EveryBundledWordLoadsItsEtalonMarkersAndPicture) {
     }
     // The course trains the sibilants and f, each with several words.
     for (const char* sound : {"s", "S", "z", "f", "tS"}) EXPECT_GE(trained[sound], 4) << sound;
+}
+
+// F1 in an exercise opens its guide page: every exercise of the course names
+// a page of its own kind, and every page's links and pictures are there.
+TEST_F(WordFixture, EveryExerciseNamesAGuidePageWhoseLinksResolve) {
+    // A copy: a word exercise deletes a stale "Say.wav" where it starts.
+    fs::copy(fs::path(LORVANO_SOURCE_DIR) / "data/english", dir / "english", fs::copy_options::recursive);
+    fs::current_path(dir / "english");
+    int exercises = 0, sustained = 0;
+    for (const char* folder : {"Voice", "Sounds", "Words"}) {
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            if (entry.path().extension() != ".exc") continue;
+            SCOPED_TRACE(entry.path().string());
+            vLoader_c loader;
+            try {
+                LoadDefinitionFile(entry.path().string(), loader);
+            } catch (const vException_c& problem) {
+                ADD_FAILURE() << problem.Message();
+                continue;
+            }
+            std::unique_ptr<vTrExercise_c> e(dynamic_cast<vTrExercise_c*>(loader.Release().release()));
+            ASSERT_NE(e, nullptr);
+            EXPECT_NE(e->GetGuidePage(), ".Guide/Index.htm");
+            EXPECT_TRUE(fs::is_regular_file(e->GetGuidePage())) << e->GetGuidePage();
+            ++exercises;
+            if (dynamic_cast<vTrRtHmExercise_c*>(e.get())) ++sustained;
+        }
+    }
+    EXPECT_GE(exercises, 40);
+    EXPECT_GE(sustained, 7);
+
+    const std::regex link("(?:href|src)=\"([^\"#:]+)\"");
+    int pages = 0;
+    for (const auto& entry : fs::directory_iterator(".Guide")) {
+        if (entry.path().extension() != ".htm") continue;
+        ++pages;
+        std::ifstream in(entry.path());
+        const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (std::sregex_iterator m(html.begin(), html.end(), link), end; m != end; ++m)
+            EXPECT_TRUE(fs::exists(entry.path().parent_path() / (*m)[1].str())) << entry.path() << ": " << (*m)[1];
+    }
+    EXPECT_GE(pages, 8);
 }
