@@ -71,6 +71,8 @@ TEST_F(WordFixture, EveryBundledWordLoadsItsEtalonMarkersAndPicture) {
         ASSERT_TRUE(e->Etalon().HasData());
         EXPECT_FALSE(e->EtalonMode());
         ExpectCardPicture(path);
+        // The exercise's own card stays clear of the buttons below the displays.
+        EXPECT_EQ(e->CardPos().y, 240);
 
         const vRecording_c& etalon = e->Etalon();
         const vRecMarkerList_c& markers = etalon.Markers();
