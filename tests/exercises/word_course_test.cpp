@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <set>
 
 #include "analysis/markers.h"
 #include "display/dx_images.h"
@@ -21,6 +22,24 @@
 using namespace word_test;
 
 namespace {
+
+const std::set<std::string> kHisses = {"s", "S", "tS"};
+const std::set<std::string> kVowels = {"I", "i:", "i", "e", "e@", "{", "V", "Q", "O:", "U", "u:", "@", "@U", "aI", "aU"};
+
+// Share of the frames [from, to) whose energy-weighted band index (where in
+// the 20 bands the energy lies) is 9 or more: hissing, not voiced.
+double BrightShare(const vRecording_c& rec, int32_t from, int32_t to) {
+    int bright = 0;
+    for (int32_t f = from; f < to; ++f) {
+        double weighted = 0, total = 0;
+        for (int k = 0; k < 20; ++k) {
+            const int32_t v = rec.Frame(f).channels[k];
+            if (v > 0) weighted += double(v) * k, total += v;
+        }
+        bright += total > 0 && weighted >= 9 * total;
+    }
+    return to > from ? double(bright) / (to - from) : 0;
+}
 
 bool Hidden(const fs::path& p) { return p.filename().string().front() == '.'; }
 
@@ -93,6 +112,15 @@ TEST_F(WordFixture, EveryBundledWordLoadsItsEtalonMarkersAndPicture) {
             previous = at;
         }
         EXPECT_TRUE(namesTrained) << "no marker of " << e->VISound();
+        // The markers sit on their sounds: the frames of a voiceless hissing
+        // sound have their energy high up the bands, those of a vowel low.
+        for (size_t i = 0; i < markers.Count(); ++i) {
+            const std::string& code = dynamic_cast<const vSegmentMarker_c&>(markers[i]).segmentCode;
+            const int32_t to = i + 1 < markers.Count() ? markers[i + 1].GetPos(true) : etalon.WordEnd();
+            const double bright = BrightShare(etalon, markers[i].GetPos(true), to);
+            if (kHisses.count(code)) EXPECT_GE(bright, 0.75) << code;
+            if (kVowels.count(code)) EXPECT_LE(bright, 0.25) << code;
+        }
         ++trained[e->VISound()];
         for (int mode = 1; mode <= 4; ++mode) EXPECT_NO_THROW(e->SetDisplayMode(mode));
     }
