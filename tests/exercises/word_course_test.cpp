@@ -2,7 +2,8 @@
 // exercise under Words/ through the definition loader, its etalon recording
 // with its WAV and segment markers, and the card picture beside it through
 // the picture reader. The markers must name the exercise's trained sound and
-// lie, in order, inside the analysed word; the menus stay short.
+// lie, in order, inside the analysed word, on frames that fit their sounds;
+// the menus stay short.
 
 #include "word_fixture.h"
 
