@@ -99,6 +99,7 @@ def definition(code, name, caption, lo, hi):
         "// espeak-ng recordings; level 1 is the widest.",
         "<vTrRtHmExercise_c> Obj = {",
         "  VISound = \"%s\";" % code,
+        "  GuidePage = \".Guide/Sounds.htm\";",
         "  DispPos = { x = 40; y = 70; }",
         "  OverloadPos = { x = 760; y = 30; }",
         "  StartBtn = { _Images[0] = { FileName = \".Pic/Drawer/Start0.bmp\"; } }",

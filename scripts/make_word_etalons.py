@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Makes the teacher's reference words (etalons) of the bundled word exercises
 with espeak-ng: for each word a 22050 Hz mono 16-bit WAV file, an etalon
 definition file (a vRecording_c naming the WAV, with one segment marker per
@@ -10,9 +10,19 @@ this again only to change the words.
 Sound boundaries come from espeak-ng itself: the word's phonemes (-x) are
 spoken again as growing prefixes ([[...]] phoneme input), and the end of each
 prefix's sound, less its trailing silence, is where the next sound starts.
+The markers count from the word's first frame as the trainer's analysis
+finds it, so the script runs the built lorvano-analyze on each etalon.
+
+The words train the sibilants (s, sh, z, ch), f and the vowels; beside the
+first four words they stand in one folder per sound so that a card menu
+holds few cards. Each word and each folder gets a card picture: an emoji of
+Noto Color Emoji (fonts-noto-color-emoji, SIL Open Font Licence) drawn with
+Pillow (python3-pil) over the word, see data/english/CREDITS.md.
 
 usage: scripts/make_word_etalons.py [output folder]   (default data/english/Words)
 """
+import csv
+import io
 import os
 import struct
 import subprocess
@@ -20,18 +30,72 @@ import sys
 import tempfile
 import wave
 
+from PIL import Image, ImageDraw, ImageFont
+
 RATE = 22050
 FRAME = 224          # samples per analysis frame
-ONSET = 600          # |sample| from which the word has begun
+ONSET = 600          # |sample| from which a sound is heard
+MIN_FRAMES = 2       # the shortest sound, in frames
+DONT_CARE = 2000     # "TimeWarp/DontCareLevel" of trainer.ini
 VOICE = "en"
 
-# (exercise name, word, SAMPA code of each espeak-ng phoneme, label of each)
+EMOJI_FONT = "/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf"
+LABEL_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+
+# (folder, exercise name, word, SAMPA code of each espeak-ng phoneme, label of
+# each, the trained sound (the exercise's VISound), the card's emoji)
 WORDS = [
-    ("Fish", "fish", ["f", "I", "S"], ["f", "i", "sh"]),
-    ("Sun", "sun", ["s", "V", "n"], ["s", "u", "n"]),
-    ("Cat", "cat", ["k", "{", "t"], ["c", "a", "t"]),
-    ("Moon", "moon", ["m", "u:", "n"], ["m", "oo", "n"]),
+    ("", "Fish", "fish", ["f", "I", "S"], ["f", "i", "sh"], "I", 0x1F41F),
+    ("", "Sun", "sun", ["s", "V", "n"], ["s", "u", "n"], "V", 0x2600),
+    ("", "Cat", "cat", ["k", "{", "t"], ["c", "a", "t"], "{", 0x1F408),
+    ("", "Moon", "moon", ["m", "u:", "n"], ["m", "oo", "n"], "u:", 0x1F319),
+    ("S", "Sea", "sea", ["s", "i:"], ["s", "ea"], "s", 0x1F30A),
+    ("S", "Soap", "soap", ["s", "@U", "p"], ["s", "oa", "p"], "s", 0x1F9FC),
+    ("S", "Sock", "sock", ["s", "Q", "k"], ["s", "o", "ck"], "s", 0x1F9E6),
+    ("S", "Spoon", "spoon", ["s", "p", "u:", "n"], ["s", "p", "oo", "n"], "s", 0x1F944),
+    ("S", "Bus", "bus", ["b", "V", "s"], ["b", "u", "s"], "s", 0x1F68C),
+    ("S", "House", "house", ["h", "aU", "s"], ["h", "ou", "se"], "s", 0x1F3E0),
+    ("Sh", "Ship", "ship", ["S", "I", "p"], ["sh", "i", "p"], "S", 0x1F6A2),
+    ("Sh", "Shoe", "shoe", ["S", "u:"], ["sh", "oe"], "S", 0x1F45F),
+    ("Sh", "Sheep", "sheep", ["S", "i:", "p"], ["sh", "ee", "p"], "S", 0x1F411),
+    ("Sh", "Shell", "shell", ["S", "e", "l"], ["sh", "e", "ll"], "S", 0x1F41A),
+    ("Sh", "Brush", "brush", ["b", "r", "V", "S"], ["b", "r", "u", "sh"], "S", 0x1FAA5),
+    ("Z", "Zebra", "zebra", ["z", "e", "b", "r", "@"], ["z", "e", "b", "r", "a"], "z", 0x1F993),
+    ("Z", "Nose", "nose", ["n", "@U", "z"], ["n", "o", "se"], "z", 0x1F443),
+    ("Z", "Rose", "rose", ["r", "@U", "z"], ["r", "o", "se"], "z", 0x1F339),
+    ("Z", "Eyes", "eyes", ["aI", "z"], ["eye", "s"], "z", 0x1F440),
+    ("F", "Fox", "fox", ["f", "Q", "k", "s"], ["f", "o", "k", "s"], "f", 0x1F98A),
+    ("F", "Foot", "foot", ["f", "U", "t"], ["f", "oo", "t"], "f", 0x1F9B6),
+    ("F", "Leaf", "leaf", ["l", "i:", "f"], ["l", "ea", "f"], "f", 0x1F341),
+    ("F", "Phone", "phone", ["f", "@U", "n"], ["ph", "o", "ne"], "f", 0x1F4F1),
+    ("F", "Fork", "fork", ["f", "O:", "k"], ["f", "or", "k"], "f", 0x1F374),
+    ("Ch", "Chair", "chair", ["tS", "e@"], ["ch", "air"], "tS", 0x1FA91),
+    ("Ch", "Cheese", "cheese", ["tS", "i:", "z"], ["ch", "ee", "se"], "tS", 0x1F9C0),
+    ("Ch", "Chick", "chick", ["tS", "I", "k"], ["ch", "i", "ck"], "tS", 0x1F424),
+    ("Ch", "Cherry", "cherry", ["tS", "e", "r", "i"], ["ch", "e", "rr", "y"], "tS", 0x1F352),
+    ("Ch", "Watch", "watch", ["w", "Q", "tS"], ["w", "a", "tch"], "tS", 0x231A),
+    ("Vowels", "Key", "key", ["k", "i:"], ["k", "ey"], "i:", 0x1F511),
+    ("Vowels", "Bee", "bee", ["b", "i:"], ["b", "ee"], "i:", 0x1F41D),
+    ("Vowels", "Pig", "pig", ["p", "I", "g"], ["p", "i", "g"], "I", 0x1F416),
+    ("Vowels", "Bat", "bat", ["b", "{", "t"], ["b", "a", "t"], "{", 0x1F987),
+    ("Vowels", "Duck", "duck", ["d", "V", "k"], ["d", "u", "ck"], "V", 0x1F986),
+    ("Vowels", "Book", "book", ["b", "U", "k"], ["b", "oo", "k"], "U", 0x1F4D6),
+    ("Vowels", "Boat", "boat", ["b", "@U", "t"], ["b", "oa", "t"], "@U", 0x26F5),
 ]
+
+# The folder cards: the letters of the sound and a caption.
+FOLDERS = [
+    ("S", "s", "S words", "#c03030"),
+    ("Sh", "sh", "Sh words", "#2f6db5"),
+    ("Z", "z", "Z words", "#3f9b4b"),
+    ("F", "f", "F words", "#c07a20"),
+    ("Ch", "ch", "Ch words", "#6a4fa0"),
+    ("Vowels", "a e i\no u", "Vowels", "#2a8f8f"),
+]
+
+# espeak-ng's English phonemes written with more than one letter; the others
+# are one letter, followed by a length mark where there is one.
+MULTI = ["tS", "dZ", "oU", "aU", "aI", "eI", "OI", "e@", "i@", "U@", "O@", "@L"]
 
 
 def speak(text, out, phonemes=False, speed=140, pitch=50):
@@ -56,13 +120,6 @@ def sound_end(s):
     return 0
 
 
-def onset(s):
-    for i, v in enumerate(s):
-        if abs(v) >= ONSET:
-            return i
-    return 0
-
-
 def phonemes(word):
     out = subprocess.run(["espeak-ng", "-q", "-x", "-v", VOICE, word], check=True, capture_output=True, text=True)
     return out.stdout.strip()
@@ -79,14 +136,13 @@ def split_phonemes(mnemonics, count):
             pending += c
             i += 1
             continue
-        unit = c
-        # Two-letter phonemes and length marks of espeak-ng's English.
-        while i + 1 < len(mnemonics) and mnemonics[i + 1] in ":@#":
-            i += 1
+        unit = next((m for m in MULTI if mnemonics.startswith(m, i)), c)
+        i += len(unit)
+        while i < len(mnemonics) and mnemonics[i] in ":#":
             unit += mnemonics[i]
+            i += 1
         units.append(pending + unit)
         pending = ""
-        i += 1
     if len(units) != count:
         raise SystemExit("espeak-ng gave %r for %d sounds" % (units, count))
     return units
@@ -100,6 +156,37 @@ def boundaries(word, count, tmp):
         speak("".join(units[:n]), path, phonemes=True)
         ends.append(sound_end(samples(path)))
     return [0] + ends
+
+
+def word_section(wav, analyze, lang):
+    """First and end frame of the word as the trainer's analysis finds it
+    (Calculate: the frames with a band above "TimeWarp/DontCareLevel"), by
+    the trainer's own analysis tool."""
+    out = subprocess.run([analyze, "frames", wav, "--calculate", "--data", lang], check=True, capture_output=True,
+                         text=True).stdout
+    loud = [i for i, row in enumerate(csv.DictReader(io.StringIO(out)))
+            if any(int(row["Channel%d" % k]) > DONT_CARE for k in range(20))]
+    if not loud:
+        raise SystemExit("%s: the analysis finds no word" % wav)
+    return loud[0], loud[-1]
+
+
+def sounds_at(ends, begin, length):
+    """Word-relative frames of the sounds. A prefix of a lone plosive or a
+    quiet nasal may not rise above the onset level, and the closure and
+    release of a final stop fall after the analysed word: every sound keeps
+    at least MIN_FRAMES frames inside the word."""
+    count = len(ends)
+    if length < count * MIN_FRAMES:
+        raise SystemExit("a word of %d frames is too short for %d sounds" % (length, count))
+    positions = []
+    for i, b in enumerate(ends):
+        pos = max(0, b // FRAME - begin) if i else 0
+        pos = min(pos, length - MIN_FRAMES * (count - i))
+        if positions:
+            pos = max(pos, positions[-1] + MIN_FRAMES)
+        positions.append(pos)
+    return positions
 
 
 def bmp(path, *draw):
@@ -170,7 +257,7 @@ def pictures(out):
 
 ETALON = """// Etalon of "{word}" made by scripts/make_word_etalons.py with espeak-ng.
 <vRecording_c> Obj = {{
-  WavFileName = "Words/{name}.wav";
+  WavFileName = "Words/{path}.wav";
   MarkerFontName = "DejaVu Sans";
   Markers = {{
 {markers}  }}
@@ -187,11 +274,13 @@ MARKER = """    <vSegmentMarker_c> = {{
 EXERCISE = """// Word exercise "{word}": the pupil imitates the teacher's word.
 <vTrWordExercise_c> Obj = {{
   ExerciseType = 3;
+  GuidePage = ".Guide/Words.htm";
   VISound = "{visound}";
-  EtalonFile = "Words/{name}.dat";
-  WavFileName = "Words/{name}.wav";
+  EtalonFile = "Words/{path}.dat";
+  WavFileName = "Words/{path}.wav";
   EtalonPos = {{ x = 40; y = 40; }}
   SayPos = {{ x = 40; y = 230; }}
+  CardPos = (660, 240);
   <vDxFileImage_c> ExImage = {{ FileName = "Words/.Pic/Bands.bmp"; }}
   <vDxFileImage_c> VolExImage = {{ FileName = "Words/.Pic/Volume.bmp"; }}
   <vDxFileImage_c> PitchExImage = {{ FileName = "Words/.Pic/Pitch.bmp"; }}
@@ -214,38 +303,83 @@ def images(name, count, indent="\n      "):
     return "".join('%s_Images[%d] = {{ FileName = "Words/.Pic/%s%d.bmp"; }}' % (indent, i, name, i) for i in range(count))
 
 
-def exercise_text(word, name, visound):
+def exercise_text(word, path, visound):
     marks = "".join('\n    _Images[%d] = {{ FileName = "Words/.Pic/Mark%d.bmp"; }}' % (m, m + 1) for m in range(5))
-    return EXERCISE.format(word=word, name=name, visound=visound, start=images("Buttons/Listen", 4),
+    return EXERCISE.format(word=word, path=path, visound=visound, start=images("Buttons/Listen", 4),
                            stop=images("Buttons/Stop", 4), play=images("Buttons/Play", 4),
                            playsay=images("Buttons/PlaySay", 4), mode=images("Buttons/Mode", 10),
                            switch=images("Buttons/Switch", 6), marks=marks).replace("{{", "{").replace("}}", "}")
 
 
+def card_picture(path, draw_middle, caption):
+    """A 104 x 104 card picture (drawn in the middle of the default card)
+    with a caption at the bottom, as a 24-bit BMP."""
+    im = Image.new("RGB", (104, 104), "white")
+    draw_middle(im)
+    d = ImageDraw.Draw(im)
+    font = ImageFont.truetype(LABEL_FONT, 15)
+    w = d.textlength(caption, font=font)
+    d.text(((104 - w) / 2, 83), caption, font=font, fill="black")
+    im.save(path, "BMP")
+
+
+def emoji_picture(path, codepoint, caption):
+    def middle(im):
+        # Noto Color Emoji holds its bitmaps at 109 pixels only.
+        glyph = Image.new("RGBA", (160, 160), (255, 255, 255, 0))
+        ImageDraw.Draw(glyph).text((8, 8), chr(codepoint), font=ImageFont.truetype(EMOJI_FONT, 109),
+                                   embedded_color=True)
+        box = glyph.getbbox()
+        if box is None:
+            raise SystemExit("no emoji U+%X in %s" % (codepoint, EMOJI_FONT))
+        glyph = glyph.crop(box)
+        glyph.thumbnail((76, 76), Image.LANCZOS)
+        im.paste(glyph, ((104 - glyph.width) // 2, 4 + (76 - glyph.height) // 2), glyph)
+    card_picture(path, middle, caption)
+
+
+def folder_picture(path, letters, caption, colour):
+    def middle(im):
+        lines = letters.split("\n")
+        font = ImageFont.truetype(LABEL_FONT, 44 if len(lines) == 1 else 26)
+        ImageDraw.Draw(im).multiline_text((52, 42), letters, font=font, fill=colour, anchor="mm", align="center")
+    card_picture(path, middle, caption)
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "data", "english", "Words")
+    lang = os.path.join(root, "data", "english")
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(lang, "Words")
+    analyze = os.environ.get("LORVANO_ANALYZE", os.path.join(root, "build", "bin", "lorvano-analyze"))
+    if not os.access(analyze, os.X_OK):
+        raise SystemExit("%s is missing: build the project first (README), or name it in LORVANO_ANALYZE" % analyze)
     os.makedirs(out, exist_ok=True)
     backgrounds(out)
     pictures(out)
+    for folder, letters, caption, colour in FOLDERS:
+        os.makedirs(os.path.join(out, folder), exist_ok=True)
+        folder_picture(os.path.join(out, folder + ".bmp"), letters, caption, colour)
     with tempfile.TemporaryDirectory() as tmp:
-        for name, word, codes, labels in WORDS:
-            wav = os.path.join(out, name + ".wav")
+        for folder, name, word, codes, labels, target, emoji in WORDS:
+            path = folder + "/" + name if folder else name
+            base = os.path.join(out, folder, name)
+            wav = base + ".wav"
             speak(word, wav)
             s = samples(wav)
-            start = onset(s)
-            # Word-relative frames: the analysis finds the word where its
-            # level rises, about where the samples leave the silence.
+            begin, end = word_section(wav, analyze, lang)
+            # Sample positions in the etalon: espeak-ng's silence before the
+            # word is the same whether it speaks the word or a prefix.
             ends = boundaries(word, len(codes), tmp)
+            positions = sounds_at(ends, begin, end - begin)
             markers = ""
-            for b, code, label in zip(ends, codes, labels):
-                pos = max(0, (b - start) // FRAME) if b else 0
+            for pos, code, label in zip(positions, codes, labels):
                 markers += MARKER.format(label=label, code=code, pos=pos)
-            with open(os.path.join(out, name + ".dat"), "w") as f:
-                f.write(ETALON.format(word=word, name=name, markers=markers))
-            with open(os.path.join(out, name + ".exc"), "w") as f:
-                f.write(exercise_text(word, name, codes[1]))
-            print("%s: %d samples, sounds at frames %s" % (name, len(s), [max(0, (b - start) // FRAME) for b in ends]))
+            with open(base + ".dat", "w") as f:
+                f.write(ETALON.format(word=word, path=path, markers=markers))
+            with open(base + ".exc", "w") as f:
+                f.write(exercise_text(word, path, target))
+            emoji_picture(base + ".bmp", emoji, word)
+            print("%s: %d samples, sounds at frames %s" % (path, len(s), positions))
 
 
 if __name__ == "__main__":

@@ -22,6 +22,8 @@ packages=(
   appstream desktop-file-utils
   # the filter-design generator
   python3-scipy python3-numpy
+  # the card pictures of the word course (emoji drawn with Pillow)
+  fonts-noto-color-emoji python3-pil
 )
 
 missing=()
