@@ -101,6 +101,7 @@ def definition(code, name, caption, lo, hi):
         "  VISound = \"%s\";" % code,
         "  DispPos = { x = 40; y = 70; }",
         "  OverloadPos = { x = 760; y = 30; }",
+        "  CardPos = (660, 460);",
         "  StartBtn = { _Images[0] = { FileName = \".Pic/Drawer/Start0.bmp\"; } }",
         "  ResDisplay = {",
     ]
