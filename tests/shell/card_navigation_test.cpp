@@ -4,7 +4,8 @@
 // folder with a back card and the folder's own card; an exercise card opens
 // the exercise; the exercise's card leads back to the folder; the drawer's
 // Back and Start work. From the bundled cards alone, the Words card leads to
-// a word exercise that says its word, the Sounds card to a sound exercise. Without the companion libraries beside the program,
+// a word exercise that says its word, the Sounds card to a sound exercise;
+// the drawer's Print opens the print dialog, and Escape closes it. Without the companion libraries beside the program,
 // the drawer's Settings and Guide, and F1, say so in a box. Screens along the way are
 // kept as <build>/cards_*.png for a look.
 
@@ -247,5 +248,36 @@ TEST(CardNavigation, TheWordsCardLeadsToAWordAndTheSoundsCardToASound) {
     EXPECT_EQ(homeAgain, kFolderGreen);
     ASSERT_FALSE(levelButton.empty());
     EXPECT_EQ(soundLevel, levelButton) << r.err;
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+TEST(CardNavigation, TheDrawersPrintButtonOpensThePrintDialogAboveTheProgram) {
+    if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    TempDir root;
+    const std::string program = Install(root);
+    std::string dialog, size, afterCancel;
+    ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
+        WaitForPixel(w, 22, 22, kFolderGreen, true, 30);
+        OpenDrawer(w);
+        ClickAt(w, 48, 460);  // "Print"
+        for (int attempt = 0; attempt < 100 && dialog.empty(); ++attempt) {
+            usleep(100 * 1000);
+            dialog = CommandOutput("xdotool search --onlyvisible --name '^Print$'");
+        }
+        if (dialog.empty()) return;
+        size = CommandOutput("import -window " + dialog + " " LORVANO_BINARY_DIR
+                             "/cards_print.png && identify -format '%h' " LORVANO_BINARY_DIR "/cards_print.png");
+        CommandOutput("xdotool windowfocus --sync " + dialog + " key Escape");
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            usleep(100 * 1000);
+            afterCancel = CommandOutput("xdotool search --onlyvisible --name '^Print$'");
+            if (afterCancel.empty()) break;
+        }
+    });
+    ASSERT_FALSE(r.window.empty()) << r.err;
+    ASSERT_FALSE(dialog.empty()) << "no print dialog; " << r.err;
+    // The printer list and the page range, not a message box.
+    EXPECT_GE(std::stoi("0" + size), 300) << "a window of height " << size << " titled Print";
+    EXPECT_TRUE(afterCancel.empty()) << "the print dialog stayed open";
     EXPECT_EQ(r.exitCode, 0) << r.err;
 }
