@@ -9,6 +9,7 @@
 
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
+#include "display/dx_images.h"
 #include "display/dx_menu.h"
 #include "display/dx_simple_image.h"
 #include "objects/prop_strm.h"
@@ -16,6 +17,7 @@
 #include "shell/card_button.h"
 #include "shell/card_menu.h"
 #include "shell/loaders.h"
+#include "shell/menu_buttons.h"
 
 #include <gtest/gtest.h>
 
@@ -164,6 +166,52 @@ TEST_F(BundledData, EveryDataFileLoadsAsWhatItIs) {
         }
         ExpectQuiet(name);
     }
+}
+
+TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens) {
+    vDxSimpleImage_c screen;
+    screen.Create(800, 600, 32);
+    dx_test::Fill(screen, 128, 128, 128);
+    vDxMenu_c drawer;
+    drawer.SetParent(&screen);
+    try {
+        LoadDefinitionFile(".Drawer.dat", drawer);
+    } catch (const vException_c& e) {
+        FAIL() << e.Message();
+    }
+    ASSERT_EQ(drawer.Buttons().size(), 7u);
+    EXPECT_TRUE(drawer.IsDefault());
+    EXPECT_FALSE(drawer.Horizontal());
+    EXPECT_EQ(drawer.GetWidth(), 96);
+    EXPECT_EQ(drawer.GetHeight(), 7 * 56);
+    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 544}));
+    EXPECT_NE(dynamic_cast<vDxActMenuBtn_c*>(drawer.Buttons().back().get()), nullptr);
+    auto* start = dynamic_cast<vDxMsgMenuBtn_c*>(drawer.Buttons().front().get());
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(start->Count(), 4u);
+    // The closed drawer shows "Menu" only: normal picture at the corner, grey above.
+    vDxFileImage_c menu0;
+    menu0.SetFileName(".Pic/Drawer/Menu0.bmp");
+    menu0.SetRequestedSize(0, 0, 32);
+    menu0.Loaded();
+    EXPECT_EQ(dx_test::PixelAt(screen, 8, 580), dx_test::PixelAt(menu0, 8, 36));
+    EXPECT_EQ(dx_test::PixelAt(screen, 8, 540), screen.MakeColor(128, 128, 128));
+
+    auto* words = dynamic_cast<vDxSubMenuBtn_c*>(drawer.Buttons()[5].get());
+    ASSERT_NE(words, nullptr);
+    vDxMenu_c* row = words->SubMenu();
+    EXPECT_TRUE(row->Horizontal());
+    ASSERT_EQ(row->Buttons().size(), 3u);
+    for (const auto& button : row->Buttons()) EXPECT_NE(dynamic_cast<vDxExLoadMenuBtn_c*>(button.get()), nullptr);
+    EXPECT_EQ(row->GetParent(), &screen);
+    EXPECT_EQ(row->OpenPos(), (vDxPoint{100, 264}));
+    EXPECT_FALSE(row->IsShown());
+    drawer.Open();
+    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 208}));
+    words->OnClick();
+    EXPECT_TRUE(row->IsShown());
+    drawer.Close();
+    EXPECT_FALSE(row->IsShown());
 }
 
 TEST_F(BundledData, TheDrawersExercisesLoad) {
