@@ -48,9 +48,6 @@ folder_picture Voice "Voice" -fill "#3f7fc0" -stroke none \
     -draw "rectangle 14,46 20,58" -draw "rectangle 26,34 32,70" -draw "rectangle 38,22 44,82" \
     -draw "rectangle 50,30 56,74" -draw "rectangle 62,40 68,64" -draw "rectangle 74,28 80,76" \
     -draw "rectangle 86,44 92,60"
-folder_picture Pictures "Pictures" -fill "#f0c020" -stroke "#404040" -draw "rectangle 18,14 86,72" \
-    -fill "#3f9b4b" -stroke none -draw "polygon 20,70 44,38 62,60 72,50 84,70" \
-    -fill "#c04040" -draw "circle 70,28 70,22"
 folder_picture Sounds "Sounds" -fill "#6a4fa0" -stroke none \
     -draw "polygon 20,36 36,36 56,18 56,82 36,64 20,64" \
     -fill none -stroke "#6a4fa0" -strokewidth 4 -draw "arc 50,30 74,70 -60,60" -draw "arc 52,18 90,82 -60,60"

@@ -7,7 +7,7 @@
 # BMP whose transparent key colour is pure magenta (#ff00ff).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-pic=$root/data/english/Pictures
+pic=$root/data/english/.Pic/Exercises
 mkdir -p "$pic/Voice" "$pic/Buttons" "$pic/Result"
 font=DejaVu-Sans-Bold
 key="#ff00ff"

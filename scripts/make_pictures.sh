@@ -38,6 +38,7 @@ button Guide "Guide" "#2a8f8f"
 button Words "Words" "#b0902a"
 button Sounds "Sounds" "#8a5a2a"
 button Tone "Tone" "#5a7a2a"
+button Word "Cat" "#b05a7a"
 
 # Pointer shapes, 32 x 32, on the transparent key colour pure blue.
 cursor() {  # file draw-commands...

@@ -102,21 +102,22 @@ def definition(code, name, caption, lo, hi):
         "  GuidePage = \".Guide/Sounds.htm\";",
         "  DispPos = { x = 40; y = 70; }",
         "  OverloadPos = { x = 760; y = 30; }",
+        "  CardPos = (660, 460);",
         "  StartBtn = { _Images[0] = { FileName = \".Pic/Drawer/Start0.bmp\"; } }",
         "  ResDisplay = {",
     ]
     for m in range(5):
-        lines.append("    _Images[%d] = { FileName = \"Sounds/Pic/Mark%d.bmp\"; }" % (m, m + 1))
+        lines.append("    _Images[%d] = { FileName = \".Pic/Sounds/Mark%d.bmp\"; }" % (m, m + 1))
     lines += ["    PosX = 670; PosY = 70;", "  }"]
     for level in (1, 2, 3):
         t = TOLERANCE[level]
         mins = [max(0, v - t) for v in lo]
         maxs = [min(MAX_LEVEL, max(0, v + t)) for v in hi]
         lines += [
-            "  <vDxFileImage_c> Level%dPic = { FileName = \"Sounds/Pic/%s%d.bmp\"; }" % (level, name, level),
+            "  <vDxFileImage_c> Level%dPic = { FileName = \".Pic/Sounds/%s%d.bmp\"; }" % (level, name, level),
             "  Level%dBtn = {" % level,
         ]
-        lines += ["    _Images[%d] = { FileName = \"Sounds/Pic/Level%d_%d.bmp\"; }" % (i, level, i) for i in range(4)]
+        lines += ["    _Images[%d] = { FileName = \".Pic/Sounds/Level%d_%d.bmp\"; }" % (i, level, i) for i in range(4)]
         lines += [
             "    PosX = %d; PosY = 26;" % (200 + 40 * level),
             "  }",

@@ -7,7 +7,7 @@
 # Pictures are 24-bit uncompressed BMP drawn for the 800 x 600 design size.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-pic=$root/data/english/Sounds/Pic
+pic=$root/data/english/.Pic/Sounds
 mkdir -p "$pic"
 font=DejaVu-Sans-Bold
 

@@ -1,5 +1,6 @@
 #include "shell/app.h"
 
+#include "display/dialogs/dialogs.h"
 #include "objects/prop_strm.h"
 #include "settings/settings.h"
 #include "shell/app_messages.h"
@@ -25,9 +26,13 @@ vTrApp_c::ScreenChange::~ScreenChange() {
     mApp.ResumeDrawing();
 }
 
-vTrApp_c::vTrApp_c() { SetAppServices(this); }
+vTrApp_c::vTrApp_c() {
+    SetAppServices(this);
+    dialogs::SetModalHooks([this] { PauseExercise(); }, [this] { ResumeExercise(); });
+}
 
 vTrApp_c::~vTrApp_c() {
+    dialogs::SetModalHooks({}, {});
     // The exercise goes first: its buttons are in this window's chains.
     mExercise.reset();
     if (AppServices() == this) SetAppServices(nullptr);

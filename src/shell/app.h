@@ -3,6 +3,8 @@
 // screen (a card menu is one too), loads exercise files and folders, keeps
 // the history that "back" walks (at most 20 names, most recent last) and
 // implements what exercises need of the application (vTrAppServices_i).
+// While it exists, the running exercise is suspended as long as one of the
+// program's dialogs is open (the dialogs' modal hooks).
 //
 // Navigation commands (user messages): 1025 load the exercise named by the
 // heap text in the second parameter, 1026 home, 1027 show a folder in the
@@ -32,7 +34,8 @@ class vTrApp_c : public vDxMenuApp_c, public vTrAppServices_i {
 public:
     static constexpr std::size_t kHistoryLimit = 20;
 
-    // Registers itself as the application of the exercises.
+    // Registers itself as the application of the exercises and installs the
+    // dialogs' modal hooks.
     vTrApp_c();
     ~vTrApp_c() override;
 

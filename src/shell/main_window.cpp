@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "display/dialogs/dialogs.h"
 #include "exercises/exercise.h"
 #include "objects/prop_strm.h"
 #include "objects/token_stream.h"
@@ -64,6 +65,7 @@ void vTrMainWin_c::Init() {
     if (mUsers.IsLoaded()) {
         // The login dialog runs its own loop: the cards show behind it.
         Present();
+        dialogs::ModalScope modal;
         mUsers.Login(ParentWindow());
     }
 }
@@ -126,22 +128,6 @@ void ShowInitializationError(const char* text) {
     platform::ShowMessageBox({text, "Initialization error", platform::BoxIcon::Stop, platform::BoxButtons::Ok});
 }
 
-// Keeps the exercise (if any) suspended for a scope.
-class ExerciseSuspension {
-public:
-    explicit ExerciseSuspension(vTrExercise_c* exercise) : mExercise(exercise) {
-        if (mExercise) mExercise->Suspend();
-    }
-    ~ExerciseSuspension() {
-        if (mExercise) mExercise->Resume();
-    }
-    ExerciseSuspension(const ExerciseSuspension&) = delete;
-    ExerciseSuspension& operator=(const ExerciseSuspension&) = delete;
-
-private:
-    vTrExercise_c* mExercise;
-};
-
 }  // namespace
 
 void vTrMainWin_c::OpenSettingsDialog() {
@@ -152,7 +138,7 @@ void vTrMainWin_c::OpenSettingsDialog() {
     }
     vTrExercise_c* exercise = GetExercise();
     const int startPage = exercise ? exercise->GetKind() : 0;
-    ExerciseSuspension suspension(exercise);
+    dialogs::ModalScope modal;
     const char* ini = gSettings.FileName();
     if (prefs.DoPrefs(ini ? ini : "", ParentWindow(), startPage) != 0 && exercise) exercise->ReadSettings(false);
 }
@@ -165,25 +151,27 @@ void vTrMainWin_c::OpenGuide() {
     }
     vTrExercise_c* exercise = GetExercise();
     const std::string page = exercise ? exercise->GetGuidePage() : std::string(".Guide/Index.htm");
-    ExerciseSuspension suspension(exercise);
+    dialogs::ModalScope modal;
     guide.DoGuide(vDirEntryLink_c(page).FullPath().c_str(), ParentWindow());
 }
 
 void vTrMainWin_c::PrintScreen() {
-    platform::ShowMessageBox({"Printing is not available in this version of Lorvano.", "Print",
-                              platform::BoxIcon::Information, platform::BoxButtons::Ok});
+    dialogs::PrintScreen(*this);
 }
 
 int vTrMainWin_c::SaveSayForStudent(int exerciseType, const std::string& cardText, const std::string& exerciseFile) {
+    dialogs::ModalScope modal;
     return ::SaveSayForStudent(&mUsers, exerciseType, cardText, exerciseFile);
 }
 
 int vTrMainWin_c::TeacherLoggedIn() { return ::TeacherLoggedIn(&mUsers); }
 
 int vTrMainWin_c::SelectStudentFile(std::string& fileName, const std::string& startName) {
+    dialogs::ModalScope modal;
     return ::SelectStudentFile(&mUsers, fileName, startName);
 }
 
 int vTrMainWin_c::SelectStudentExerciseFile(std::string& exercise, std::string& recording) {
+    dialogs::ModalScope modal;
     return ::SelectStudentExerciseFile(&mUsers, exercise, recording);
 }

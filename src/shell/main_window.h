@@ -9,8 +9,9 @@
 // message loop until the window is closed.
 //
 // Besides the navigation of vTrApp_c it answers 1032 print, 1033 settings
-// (libPrefs.so) and 1034 (and F1) the guide (libGuide.so); the running
-// exercise is suspended while either is open. It owns the user-management
+// (libPrefs.so) and 1034 (and F1) the guide (libGuide.so); like every dialog
+// of the program, these and the user-management library's dialogs suspend
+// the running exercise while they are open. It owns the user-management
 // library (libRoster.so) from construction to destruction: started with the
 // program, asked to log the teacher in once the cards are shown, and behind
 // the program-wide user-management functions of the exercises.
@@ -53,7 +54,7 @@ protected:
     // Brings the application up once its window exists; a vException_c from
     // here reaches Run and is fatal.
     virtual void Init();
-    // The screen on paper; says so in a box while printing is not available.
+    // The screen on paper, through the print dialog.
     virtual void PrintScreen();
     // The settings sheet of libPrefs.so, opened at the current exercise's
     // page; the exercise reads its settings again when they changed.

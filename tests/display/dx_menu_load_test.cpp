@@ -1,5 +1,6 @@
-// Menus, buttons and sprites from definition files: the bundled drawer, the
-// registered properties, and bad definitions.
+// Menus, buttons and sprites from definition files: the registered
+// properties, and bad definitions. (The bundled drawer, whose buttons
+// include the shell's, is loaded in the shell's tests.)
 
 #include "display/dx_window.h"
 #include "objects/loader.h"
@@ -47,48 +48,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(InEnglishData, TheBundledDrawerRestsClosedOnTheBottomLeftCorner) {
-    vDxMenu_c drawer;
-    drawer.SetParent(&screen);
-    try {
-        LoadDefinitionFile(".Drawer.dat", drawer);
-    } catch (const vException_c& e) {
-        FAIL() << e.Message();
-    }
-    ASSERT_EQ(drawer.Buttons().size(), 7u);
-    EXPECT_TRUE(drawer.IsDefault());
-    EXPECT_FALSE(drawer.Horizontal());
-    EXPECT_EQ(drawer.GetWidth(), 96);
-    EXPECT_EQ(drawer.GetHeight(), 7 * 56);
-    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 544}));
-    EXPECT_NE(dynamic_cast<vDxActMenuBtn_c*>(drawer.Buttons().back().get()), nullptr);
-    auto* start = dynamic_cast<vDxMsgMenuBtn_c*>(drawer.Buttons().front().get());
-    ASSERT_NE(start, nullptr);
-    EXPECT_EQ(start->Count(), 4u);
-    // The closed drawer shows "Menu" only: normal picture at the corner, grey above.
-    vDxFileImage_c menu0;
-    menu0.SetFileName(".Pic/Drawer/Menu0.bmp");
-    menu0.SetRequestedSize(0, 0, 32);
-    menu0.Loaded();
-    EXPECT_EQ(PixelAt(screen, 8, 580), PixelAt(menu0, 8, 36));
-    EXPECT_EQ(PixelAt(screen, 8, 540), screen.MakeColor(128, 128, 128));
-
-    auto* words = dynamic_cast<vDxSubMenuBtn_c*>(drawer.Buttons()[5].get());
-    ASSERT_NE(words, nullptr);
-    vDxMenu_c* row = words->SubMenu();
-    EXPECT_TRUE(row->Horizontal());
-    EXPECT_EQ(row->Buttons().size(), 2u);
-    EXPECT_EQ(row->GetParent(), &screen);
-    EXPECT_EQ(row->OpenPos(), (vDxPoint{100, 264}));
-    EXPECT_FALSE(row->IsShown());
-    drawer.Open();
-    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 208}));
-    words->OnClick();
-    EXPECT_TRUE(row->IsShown());
-    drawer.Close();
-    EXPECT_FALSE(row->IsShown());
-}
 
 TEST_F(InEnglishData, ButtonsAndSpritesReadTheirProperties) {
     vLoader_c loader;

@@ -264,8 +264,8 @@ TEST_F(Traces, TheHeadSpriteStepsAsideWhileTheStripIsErased) {
     // has left it one step later.
     WriteSettings("[Ampl_Processor]\nTailLength=12\n");
     auto* ex = ShowStopped<vTrAmpExercise_c>(R"(<vTrAmpExercise_c> Obj = { DispPos = (100, 100);
-        <vDxFileImage_c> ExImage = { FileName = "Pictures/Voice/AmpEx.jpg"; }
-        <vDxFileSprite_c> HeadImage = { FileName = "Pictures/Voice/Bird.bmp"; HotSpot = (12, 12); TransparentColor = $ff00ff; } })");
+        <vDxFileImage_c> ExImage = { FileName = ".Pic/Exercises/Voice/AmpEx.jpg"; }
+        <vDxFileSprite_c> HeadImage = { FileName = ".Pic/Exercises/Voice/Bird.bmp"; HotSpot = (12, 12); TransparentColor = $ff00ff; } })");
     BufferFeeder feeder(*ex);
     // Up and down, so that the bird crosses the erased strips and its own trace.
     std::vector<std::int16_t> input;

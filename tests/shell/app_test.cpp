@@ -6,6 +6,8 @@
 
 #include "shell_test_language.h"
 
+#include "display/dialogs/dialogs.h"
+#include "display/dialogs/scripted_toolkit.h"
 #include "display/dx_image_array.h"
 #include "platform/message_queue.h"
 #include "shell/app_messages.h"
@@ -259,6 +261,43 @@ TEST_F(AppTest, DrawerButtonsLoadTheirExerciseByMessageOrAtOnce) {
     emptyDirect.OnClick();
     Pump();
     EXPECT_EQ(app.GetExercise()->FileName(), "Amp.exc");
+}
+
+namespace {
+
+// Notes how suspended the application's exercise is while each file chooser is open.
+class WatchingToolkit : public dialogs::ScriptedToolkit {
+public:
+    explicit WatchingToolkit(const vTrApp_c& app) : mApp(app) {}
+    std::optional<std::string> ChooseFile(const platform::FileRequest& request, std::uintptr_t parent) override {
+        suspendCounts.push_back(mApp.GetExercise() ? mApp.GetExercise()->SuspendCount() : -1);
+        return ScriptedToolkit::ChooseFile(request, parent);
+    }
+    std::vector<int> suspendCounts;
+
+private:
+    const vTrApp_c& mApp;
+};
+
+}  // namespace
+
+TEST_F(AppTest, EveryDialogSuspendsTheRunningExerciseOnceUntilTheLastOneCloses) {
+    ASSERT_TRUE(app.LoadExercise("Amp.exc", false));
+    WatchingToolkit toolkit(app);
+    dialogs::SetToolkit(&toolkit);
+    toolkit.Add(dialogs::FileAnswer{"Words/Cat.exc"});
+    toolkit.Add(dialogs::FileAnswer{std::nullopt});
+    EXPECT_EQ(dialogs::ChooseOpenFile({"Open"}), "Words/Cat.exc");
+    {
+        // A dialog opened from another one (as the colour chooser from a
+        // property page) keeps the one suspension.
+        dialogs::ModalScope outer;
+        EXPECT_EQ(app.GetExercise()->SuspendCount(), 1);
+        EXPECT_EQ(dialogs::ChooseOpenFile({"Open"}), std::nullopt);
+    }
+    dialogs::SetToolkit(nullptr);
+    EXPECT_EQ(toolkit.suspendCounts, (std::vector<int>{1, 1}));
+    EXPECT_EQ(app.GetExercise()->SuspendCount(), 0);
 }
 
 TEST(ResolveDataPath, APrimarySourceFileTakesThePlaceOfTheLanguagesOwn) {

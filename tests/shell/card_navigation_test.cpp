@@ -3,7 +3,9 @@
 // it starts on the cards of the language folder; a folder card shows the
 // folder with a back card and the folder's own card; an exercise card opens
 // the exercise; the exercise's card leads back to the folder; the drawer's
-// Back and Start work. Without the companion libraries beside the program,
+// Back and Start work. From the bundled cards alone, the Words card leads to
+// a word exercise that says its word, the Sounds card to a sound exercise;
+// the drawer's Print opens the print dialog, and Escape closes it. Without the companion libraries beside the program,
 // the drawer's Settings and Guide, and F1, say so in a box. Screens along the way are
 // kept as <build>/cards_*.png for a look.
 
@@ -12,9 +14,13 @@
 
 #include <gtest/gtest.h>
 
+#include <strings.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 using namespace lorvano_test;
 namespace fs = std::filesystem;
@@ -53,6 +59,22 @@ std::string Install(const TempDir& root) {
     fs::copy_file(LORVANO_BINARY_DIR "/bin/trainer", root.Path() / "bin/trainer");
     fs::copy(LORVANO_SOURCE_DIR "/data/english", root.Path() / "english", fs::copy_options::recursive);
     return (root.Path() / "bin/trainer").string();
+}
+
+// The centre of the index-th card of a menu (104 x 104, four to a row, from
+// (20, 20) with gaps of 10).
+std::pair<int, int> CardCentre(int index) { return {20 + index % 4 * 114 + 52, 20 + index / 4 * 114 + 52}; }
+
+// Where the card of a folder of the language stands among the language's
+// cards (visible folders, in the menu's order, which ignores letter case).
+int RootCardIndex(const fs::path& language, const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(language))
+        if (entry.is_directory() && entry.path().filename().string().front() != '.')
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) < 0; });
+    return static_cast<int>(std::find(names.begin(), names.end(), folder) - names.begin());
 }
 
 }  // namespace
@@ -177,5 +199,90 @@ TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
     EXPECT_EQ(settingsBox + Count(r.err, "Initialization error: Cannot load setup DLL"), 1) << r.err;
     EXPECT_EQ(guideBox + helpBox + Count(r.err, "Initialization error: Cannot load guide DLL"), 2) << r.err;
     EXPECT_TRUE(afterBoxes.empty());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+TEST(CardNavigation, TheWordsCardLeadsToAWordAndTheSoundsCardToASound) {
+    if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    TempDir root;
+    const std::string program = Install(root);
+    const fs::path language = root.Path() / "english";
+    const fs::path played = root.Path() / "played.wav";
+    // The word exercise says its word as it opens; the sound exercise listens.
+    setenv("LORVANO_AUDIO", "file", 1);
+    setenv("LORVANO_AUDIO_PACE", "realtime", 1);
+    setenv("LORVANO_AUDIO_OUT", played.c_str(), 1);
+    const auto [wordsX, wordsY] = CardCentre(RootCardIndex(language, "Words"));
+    const auto [soundsX, soundsY] = CardCentre(RootCardIndex(language, "Sounds"));
+    const auto [firstX, firstY] = CardCentre(0);
+    // The sound exercise's first level button, as its picture shows it.
+    const std::string levelButton = PictureColour((language / ".Pic/Sounds/Level1_0.bmp").string(), 20, 10);
+    bool saidWord = false;
+    std::string soundLevel, homeAgain;
+    ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
+        MouseAway(w);
+        WaitForPixel(w, 22, 22, kFolderGreen, true, 30);
+        ClickAt(w, wordsX, wordsY);
+        MouseAway(w);
+        WaitForPixel(w, 152, 22, kFileBlue, true, 15);  // the folder's exercises, Cat first
+        ClickAt(w, firstX, firstY);
+        MouseAway(w);
+        for (int attempt = 0; attempt < 150 && !saidWord; ++attempt) {
+            usleep(100 * 1000);
+            saidWord = fs::exists(played) && fs::file_size(played) > 44;
+        }
+        Shot(w, "word");
+        // Start, then the sounds.
+        OpenDrawer(w);
+        ClickAt(w, 48, 572);
+        MouseAway(w);
+        homeAgain = WaitForPixel(w, 22, 22, kFolderGreen, true, 15);
+        ClickAt(w, soundsX, soundsY);
+        MouseAway(w);
+        WaitForPixel(w, 152, 22, kFileBlue, true, 15);
+        ClickAt(w, firstX, firstY);
+        MouseAway(w);
+        soundLevel = WaitForPixel(w, 260, 36, levelButton, true, 15);
+        Shot(w, "sound");
+    });
+    unsetenv("LORVANO_AUDIO");
+    unsetenv("LORVANO_AUDIO_PACE");
+    unsetenv("LORVANO_AUDIO_OUT");
+    ASSERT_FALSE(r.window.empty()) << "no window appeared; " << r.err;
+    EXPECT_TRUE(saidWord) << "the word exercise played nothing; " << r.err;
+    EXPECT_EQ(homeAgain, kFolderGreen);
+    ASSERT_FALSE(levelButton.empty());
+    EXPECT_EQ(soundLevel, levelButton) << r.err;
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+TEST(CardNavigation, TheDrawersPrintButtonOpensThePrintDialogAboveTheProgram) {
+    if (!CanDriveWindows()) GTEST_SKIP() << "needs an X display, xdotool and ImageMagick";
+    TempDir root;
+    const std::string program = Install(root);
+    std::string dialog, size, afterCancel;
+    ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
+        WaitForPixel(w, 22, 22, kFolderGreen, true, 30);
+        OpenDrawer(w);
+        ClickAt(w, 48, 460);  // "Print"
+        for (int attempt = 0; attempt < 100 && dialog.empty(); ++attempt) {
+            usleep(100 * 1000);
+            dialog = CommandOutput("xdotool search --onlyvisible --name '^Print$'");
+        }
+        if (dialog.empty()) return;
+        size = CommandOutput("import -window " + dialog + " " LORVANO_BINARY_DIR
+                             "/cards_print.png && identify -format '%h' " LORVANO_BINARY_DIR "/cards_print.png");
+        CommandOutput("xdotool windowfocus --sync " + dialog + " key Escape");
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            usleep(100 * 1000);
+            afterCancel = CommandOutput("xdotool search --onlyvisible --name '^Print$'");
+            if (afterCancel.empty()) break;
+        }
+    });
+    ASSERT_FALSE(r.window.empty()) << r.err;
+    ASSERT_FALSE(dialog.empty()) << "no print dialog; " << r.err;
+    // The printer list and the page range, not a message box.
+    EXPECT_GE(std::stoi("0" + size), 300) << "a window of height " << size << " titled Print";
+    EXPECT_TRUE(afterCancel.empty()) << "the print dialog stayed open";
     EXPECT_EQ(r.exitCode, 0) << r.err;
 }

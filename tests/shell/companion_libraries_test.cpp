@@ -203,6 +203,8 @@ TEST(CompanionLibraries, OursAreFoundBesideTheProgramWithEveryEntryPoint) {
     EXPECT_EQ(users.LoadEntryPoints(), 0);
     vGuideDll_c guide;
     EXPECT_EQ(guide.LoadEntryPoints(), 0);
+    vPrefsDll_c prefs;
+    EXPECT_EQ(prefs.LoadEntryPoints(), 0);
 }
 
 TEST(CompanionLibraries, OursExportTheirEntryPointsOnly) {
@@ -215,6 +217,7 @@ TEST(CompanionLibraries, OursExportTheirEntryPointsOnly) {
               "CreateStudentFileName\nInitialize\nIsTeacherLoggedIn\nLogin\nLogout\nSelectStudentExercise\n"
               "SelectStudentFileName\n");
     EXPECT_EQ(exported("libGuide.so"), "DoGuide\n");
+    EXPECT_EQ(exported("libPrefs.so"), "DoPrefs\n");
 }
 
 }  // namespace

@@ -18,12 +18,23 @@ inline bool CanDriveWindows() {
            !CommandOutput("command -v import").empty();
 }
 
-// The colour of one pixel of a window, as ImageMagick writes it ("#808080").
-inline std::string PixelOf(const std::string& window, int x, int y) {
-    const std::string line = CommandOutput("import -window " + window + " -crop 1x1+" + std::to_string(x) + "+" +
-                                           std::to_string(y) + " -depth 8 txt:- | tail -n 1");
+// The colour of one pixel of what an ImageMagick command reads first, as it
+// writes it ("#808080").
+inline std::string PixelFrom(const std::string& reader, int x, int y) {
+    const std::string line = CommandOutput(reader + " -crop 1x1+" + std::to_string(x) + "+" + std::to_string(y) +
+                                           " -depth 8 txt:- | tail -n 1");
     const size_t hash = line.find('#');
     return hash == std::string::npos ? line : line.substr(hash, 7);
+}
+
+// One pixel of a window.
+inline std::string PixelOf(const std::string& window, int x, int y) {
+    return PixelFrom("import -window " + window, x, y);
+}
+
+// One pixel of a picture file.
+inline std::string PictureColour(const std::string& path, int x, int y) {
+    return PixelFrom("convert '" + path + "'", x, y);
 }
 
 // Looks until the pixel is (or, with equal false, is no longer) the colour
