@@ -20,7 +20,13 @@ Noto Color Emoji (fonts-noto-color-emoji, SIL Open Font Licence) drawn with
 Pillow (python3-pil) over the word, see data/english/CREDITS.md.
 
 usage: scripts/make_word_etalons.py [output folder]   (default data/english/Words)
+       scripts/make_word_etalons.py --recordings FOLDER [--voice V] [--speed N] [--pitch N]
+
+With --recordings only the WAV and definition files of the words are made,
+spoken by the voice given, into FOLDER (WAV names absolute): the labelled
+recordings from which scripts/make_sound_models.sh builds the sound models.
 """
+import argparse
 import csv
 import io
 import os
@@ -37,7 +43,9 @@ FRAME = 224          # samples per analysis frame
 ONSET = 600          # |sample| from which a sound is heard
 MIN_FRAMES = 2       # the shortest sound, in frames
 DONT_CARE = 2000     # "TimeWarp/DontCareLevel" of trainer.ini
-VOICE = "en"
+# The voice of the bundled etalons: espeak-ng voice, speed (words per
+# minute) and pitch (0-99).
+ETALON_VOICE = ("en", 140, 50)
 
 EMOJI_FONT = "/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf"
 LABEL_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
@@ -98,10 +106,11 @@ FOLDERS = [
 MULTI = ["tS", "dZ", "oU", "aU", "aI", "eI", "OI", "e@", "i@", "U@", "O@", "@L"]
 
 
-def speak(text, out, phonemes=False, speed=140, pitch=50):
+def speak(text, out, voice, phonemes=False):
     raw = out + ".raw.wav"
     arg = "[[" + text + "]]" if phonemes else text
-    subprocess.run(["espeak-ng", "-v", VOICE, "-s", str(speed), "-p", str(pitch), "-w", raw, arg], check=True)
+    name, speed, pitch = voice
+    subprocess.run(["espeak-ng", "-v", name, "-s", str(speed), "-p", str(pitch), "-w", raw, arg], check=True)
     subprocess.run(["sox", raw, "-r", str(RATE), "-c", "1", "-b", "16", "-e", "signed-integer", out], check=True)
     os.remove(raw)
 
@@ -120,8 +129,8 @@ def sound_end(s):
     return 0
 
 
-def phonemes(word):
-    out = subprocess.run(["espeak-ng", "-q", "-x", "-v", VOICE, word], check=True, capture_output=True, text=True)
+def phonemes(word, voice):
+    out = subprocess.run(["espeak-ng", "-q", "-x", "-v", voice[0], word], check=True, capture_output=True, text=True)
     return out.stdout.strip()
 
 
@@ -144,16 +153,16 @@ def split_phonemes(mnemonics, count):
         units.append(pending + unit)
         pending = ""
     if len(units) != count:
-        raise SystemExit("espeak-ng gave %r for %d sounds" % (units, count))
+        raise ValueError("espeak-ng gave %r for %d sounds" % (units, count))
     return units
 
 
-def boundaries(word, count, tmp):
-    units = split_phonemes(phonemes(word), count)
+def boundaries(word, count, tmp, voice):
+    units = split_phonemes(phonemes(word, voice), count)
     ends = []
     for n in range(1, count):
         path = os.path.join(tmp, "prefix%d.wav" % n)
-        speak("".join(units[:n]), path, phonemes=True)
+        speak("".join(units[:n]), path, voice, phonemes=True)
         ends.append(sound_end(samples(path)))
     return [0] + ends
 
@@ -257,7 +266,7 @@ def pictures(out):
 
 ETALON = """// Etalon of "{word}" made by scripts/make_word_etalons.py with espeak-ng.
 <vRecording_c> Obj = {{
-  WavFileName = "Words/{path}.wav";
+  WavFileName = "{wav}";
   MarkerFontName = "DejaVu Sans";
   Markers = {{
 {markers}  }}
@@ -346,13 +355,52 @@ def folder_picture(path, letters, caption, colour):
     card_picture(path, middle, caption)
 
 
+def labelled_word(folder, name, word, codes, labels, voice, wav_name, out, analyze, lang, tmp):
+    """Speaks the word into out/folder/name.wav and writes the definition
+    file beside it, whose markers divide it into its sounds; returns the
+    markers' frames."""
+    base = os.path.join(out, folder, name)
+    speak(word, base + ".wav", voice)
+    begin, end = word_section(base + ".wav", analyze, lang)
+    # Sample positions in the recording: espeak-ng's silence before the
+    # word is the same whether it speaks the word or a prefix.
+    ends = boundaries(word, len(codes), tmp, voice)
+    positions = sounds_at(ends, begin, end - begin)
+    markers = ""
+    for pos, code, label in zip(positions, codes, labels):
+        markers += MARKER.format(label=label, code=code, pos=pos)
+    with open(base + ".dat", "w") as f:
+        f.write(ETALON.format(word=word, wav=wav_name, markers=markers))
+    return positions
+
+
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     lang = os.path.join(root, "data", "english")
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(lang, "Words")
+    parser = argparse.ArgumentParser(description="Makes the etalons of the bundled word exercises.")
+    parser.add_argument("out", nargs="?", default=os.path.join(lang, "Words"))
+    parser.add_argument("--recordings", help="only the labelled recordings, into this folder")
+    parser.add_argument("--voice", default=ETALON_VOICE[0])
+    parser.add_argument("--speed", type=int, default=ETALON_VOICE[1])
+    parser.add_argument("--pitch", type=int, default=ETALON_VOICE[2])
+    args = parser.parse_args()
+    voice = (args.voice, args.speed, args.pitch)
     analyze = os.environ.get("LORVANO_ANALYZE", os.path.join(root, "build", "bin", "lorvano-analyze"))
     if not os.access(analyze, os.X_OK):
         raise SystemExit("%s is missing: build the project first (README), or name it in LORVANO_ANALYZE" % analyze)
+    if args.recordings:
+        out = os.path.abspath(args.recordings)
+        with tempfile.TemporaryDirectory() as tmp:
+            for folder, name, word, codes, labels, _, _ in WORDS:
+                os.makedirs(os.path.join(out, folder), exist_ok=True)
+                try:
+                    labelled_word(folder, name, word, codes, labels, voice,
+                                  os.path.join(out, folder, name + ".wav"), out, analyze, lang, tmp)
+                except ValueError as e:
+                    # Another accent may speak the word with other sounds.
+                    print("%s skipped: %s" % (word, e), file=sys.stderr)
+        return
+    out = args.out
     os.makedirs(out, exist_ok=True)
     backgrounds(out)
     pictures(out)
@@ -363,23 +411,12 @@ def main():
         for folder, name, word, codes, labels, target, emoji in WORDS:
             path = folder + "/" + name if folder else name
             base = os.path.join(out, folder, name)
-            wav = base + ".wav"
-            speak(word, wav)
-            s = samples(wav)
-            begin, end = word_section(wav, analyze, lang)
-            # Sample positions in the etalon: espeak-ng's silence before the
-            # word is the same whether it speaks the word or a prefix.
-            ends = boundaries(word, len(codes), tmp)
-            positions = sounds_at(ends, begin, end - begin)
-            markers = ""
-            for pos, code, label in zip(positions, codes, labels):
-                markers += MARKER.format(label=label, code=code, pos=pos)
-            with open(base + ".dat", "w") as f:
-                f.write(ETALON.format(word=word, path=path, markers=markers))
+            positions = labelled_word(folder, name, word, codes, labels, voice, "Words/%s.wav" % path, out,
+                                      analyze, lang, tmp)
             with open(base + ".exc", "w") as f:
                 f.write(exercise_text(word, path, target))
             emoji_picture(base + ".bmp", emoji, word)
-            print("%s: %d samples, sounds at frames %s" % (path, len(s), positions))
+            print("%s: sounds at frames %s" % (path, positions))
 
 
 if __name__ == "__main__":

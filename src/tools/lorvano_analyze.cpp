@@ -2,9 +2,10 @@
 // teachers, researchers and tests.
 //
 //   lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]
-//   lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def]
+//   lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]]
 //   lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]
 //   lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]
+//   lorvano-analyze sustained FILE.wav --exercise EX.exc [--level N] [--data DIR] [--ini FILE]
 //
 // --data names the language directory whose settings (trainer.ini) and data
 // files (coef.dat, calib.txt, the sound models and limits) are used, so the
@@ -12,16 +13,25 @@
 // one beside the program's bin folder); --ini names another settings file.
 // --sounds gives the etalon's definition file (<vRecording_c> Obj = {...});
 // its segment markers divide the etalon into sounds, and score prints one
-// line per sound (code, frames, mark) after the word line. A refused WAV
+// line per sound (code, frames, mark) after the word line; --target names
+// the exercise's trained sound, whose mark (the one the word exercise shows
+// with per-sound marks) ends the output. A refused WAV
 // file prints the reason and exits with code 2.
 //
 // models reads labelled recordings, etalon definition files whose WAV file
 // names are relative to the language directory, and writes the sound models
 // and limits files (names from the settings, "Models.ini" and "Limits.ini" by
 // default) into --out (default: the current directory).
+//
+// sustained plays a recording of a held sound to a live spectrum exercise
+// (its definition file relative to the language directory, at level N, 1 by
+// default) buffer by buffer, as the microphone would, and prints the mean
+// and median of the marks it shows while its ring of analysed windows holds
+// only the sound.
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -36,6 +46,9 @@
 #include "analysis/sound_model_builder.h"
 #include "analysis/time_warp.h"
 #include "analysis/word_detector.h"
+#include "audio/wave.h"
+#include "display/dx_simple_image.h"
+#include "exercises/rt_hm_exercise.h"
 #include "objects/loader.h"
 #include "objects/prop_strm.h"
 #include "platform/exception.h"
@@ -51,9 +64,10 @@ constexpr int kWaveRefused = 2;
 void Usage() {
     std::fprintf(stderr,
                  "usage: lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]\n"
-                 "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def]\n"
+                 "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]]\n"
                  "       lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]\n"
-                 "       lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]\n");
+                 "       lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]\n"
+                 "       lorvano-analyze sustained FILE.wav --exercise EX.exc [--level N] [--data DIR] [--ini FILE]\n");
 }
 
 struct Options {
@@ -62,6 +76,9 @@ struct Options {
     std::string dataDir;
     std::string ini;
     std::string sounds;
+    std::string target;
+    std::string exercise;
+    int level = 1;
     std::string out = ".";
     bool calculate = false;
 };
@@ -71,8 +88,16 @@ bool Parse(int argc, char** argv, Options& o) {
     o.command = argv[1];
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
-        if ((a == "--data" || a == "--ini" || a == "--sounds" || a == "--out") && i + 1 < argc)
-            (a == "--data" ? o.dataDir : a == "--ini" ? o.ini : a == "--sounds" ? o.sounds : o.out) = argv[++i];
+        if ((a == "--data" || a == "--ini" || a == "--sounds" || a == "--out" || a == "--target") && i + 1 < argc)
+            (a == "--data"     ? o.dataDir
+             : a == "--ini"    ? o.ini
+             : a == "--sounds" ? o.sounds
+             : a == "--target" ? o.target
+                               : o.out) = argv[++i];
+        else if (a == "--exercise" && i + 1 < argc)
+            o.exercise = argv[++i];
+        else if (a == "--level" && i + 1 < argc)
+            o.level = std::atoi(argv[++i]);
         else if (a == "--calculate")
             o.calculate = true;
         else if (a.rfind("--", 0) == 0)
@@ -80,6 +105,11 @@ bool Parse(int argc, char** argv, Options& o) {
         else
             o.files.push_back(a);
     }
+    if (!o.target.empty() && o.sounds.empty()) return false;
+    if (!o.exercise.empty() != (o.command == "sustained")) return false;
+    if (o.command == "sustained") return o.files.size() == 1 && !o.calculate && o.sounds.empty() && o.level >= 1;
+    if (!o.exercise.empty() != (o.command == "sustained")) return false;
+    if (o.command == "sustained") return o.files.size() == 1 && !o.calculate && o.sounds.empty() && o.level >= 1;
     if (o.command == "models") return !o.files.empty() && !o.calculate && o.sounds.empty();
     const size_t want = o.command == "score" ? 2 : 1;
     if (o.command != "frames" && o.command != "score" && o.command != "detect") return false;
@@ -174,13 +204,13 @@ std::unique_ptr<vRecording_c> LoadEtalonDefinition(const std::string& path) {
 // marked against the say frames the warp aligned to it, one line per sound.
 void PrintSoundMarks(const Options& o, const vWordScoreSettings_c& s, const vRecording_c& etalon,
                      const vRecording_c& say, const vWarpData_c& warp) {
-    vSoundLimits limits("", InDataDir(DataDir(o), s.limitsFile));
+    vSoundLimits limits(o.target, InDataDir(DataDir(o), s.limitsFile));
     vSoundFrames_c table;
     table.Allocate(std::max(etalon.RecSize(), 0), limits.TrackingWord());
     table.SetCodesFromMarkers(etalon);
     table.LoadModels(InDataDir(DataDir(o), s.modelsFile));
     table.FillMeasured(say, warp);
-    table.ComputeSoundMarks(limits);
+    const vSoundMarkSummary_c summary = table.ComputeSoundMarks(limits);
     for (int32_t r = 0; r < table.Count(); ++r) {
         if (table[r].code.empty()) continue;
         int32_t end = r + 1;
@@ -188,6 +218,7 @@ void PrintSoundMarks(const Options& o, const vWordScoreSettings_c& s, const vRec
         std::printf("sound=%s frames=%d mark=%d distance=%d\n", table[r].code.c_str(), end - r, table[r].mark,
                     table[r].distance);
     }
+    if (!o.target.empty()) std::printf("target=%s mark=%d\n", o.target.c_str(), summary.viMark);
 }
 
 int Score(const Options& o) {
@@ -252,29 +283,78 @@ int Detect(const Options& o) {
     return 0;
 }
 
-// Builds the models and limits files from the etalons; their WAV files are
-// found from the language directory, as the trainer finds them.
+// Builds the models and limits files from the etalons.
 int Models(const Options& o) {
     auto processor = MakeProcessor(o);
     const vWordScoreSettings_c s = vWordScoreSettings_c::Read();
-    std::vector<std::string> etalons;
-    for (const std::string& file : o.files) etalons.push_back(fs::absolute(file).string());
-    const fs::path out = fs::absolute(o.out);
-    const fs::path previous = fs::current_path();
-    fs::current_path(DataDir(o));
     vSoundModelBuilder_c builder;
-    for (const std::string& file : etalons) {
+    for (const std::string& file : o.files) {
         std::unique_ptr<vRecording_c> etalon = LoadEtalonDefinition(file);
         etalon->SetProcessor(processor.get());
         Load(*etalon, etalon->WavFileName());
         etalon->Calculate(s.dontCareLevel, s.medianWidth, s.spirantLimit, s.normToMax, vWordScoreSettings_c::kPitchFrames);
         builder.Add(*etalon);
     }
-    fs::current_path(previous);
+    const fs::path out = o.out;
     const std::string models = (out / s.modelsFile).string(), limits = (out / s.limitsFile).string();
     builder.Write(models, limits);
     std::printf("recordings=%d sounds=%zu models=%s limits=%s\n", builder.Recordings(), builder.Models().size(),
                 models.c_str(), limits.c_str());
+    return 0;
+}
+
+// The marks a live spectrum exercise shows while it hears the recording.
+int Sustained(const Options& o) {
+    vRecording_c sound;
+    Load(sound, o.files[0]);
+    std::vector<int16_t> samples;
+    for (int32_t i = 0; i <= sound.RecPos() && i < sound.Size(); ++i) {
+        const vAllHmData_c& f = sound.Frame(i);
+        if (f.Samples()) samples.insert(samples.end(), f.Samples(), f.Samples() + f.SampleCount());
+    }
+    // The exercise draws on a screen of the design size; it never opens a
+    // device of the machine.
+    setenv("LORVANO_AUDIO", "file", 1);
+    unsetenv("LORVANO_AUDIO_IN");
+    SetDxScreenInfo({true, 32, false, 800, 600, 800, 600});
+    vDxSimpleImage_c screen;
+    screen.Create(800, 600, 32);
+    vLoader_c loader;
+    LoadDefinitionFile(o.exercise, loader);
+    std::unique_ptr<vTrRtHmExercise_c> ex(dynamic_cast<vTrRtHmExercise_c*>(loader.Release().release()));
+    if (!ex) throw vPrintException_c(0, "%s does not hold a vTrRtHmExercise_c object.", o.exercise.c_str());
+    ex->Attach(&screen);
+    ex->Show();
+    ex->StopRecording();
+    ex->SetLevel(o.level - 1);
+
+    // The ring holds Shadows analysed windows, one per buffer: a mark counts
+    // once the last Shadows buffers are all of the held sound, which is where
+    // the level is within 20 dB of the loudest buffer's.
+    const size_t length = static_cast<size_t>(ex->BufferLength());
+    const size_t shadows = static_cast<size_t>(std::clamp(gSettings.GetInt("HM1_Processor/Shadows", 10), 1, 100));
+    const size_t buffers = samples.size() / length;
+    std::vector<double> power(buffers, 0);
+    for (size_t b = 0; b < buffers; ++b)
+        for (size_t i = b * length; i < (b + 1) * length; ++i) power[b] += static_cast<double>(samples[i]) * samples[i];
+    const double loud = (buffers ? *std::max_element(power.begin(), power.end()) : 0) / 100;
+    vWaveBuffer_c buffer(static_cast<uint32_t>(length) * 2);
+    std::vector<int32_t> marks;
+    size_t held = 0;
+    for (size_t b = 0; b < buffers; ++b) {
+        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(b * length), length, buffer.Samples());
+        buffer.Header()->bytesRecorded = buffer.Bytes();
+        ex->PreprocessBuffer(buffer.Header());
+        ex->ProcessBuffer(buffer.Header());
+        held = power[b] >= loud && power[b] > 0 ? held + 1 : 0;
+        if (held >= shadows) marks.push_back(ex->Mark());
+    }
+    if (marks.empty()) throw vPrintException_c(0, "%s is too short to be held.", o.files[0].c_str());
+    double mean = 0;
+    for (int32_t m : marks) mean += m;
+    mean /= static_cast<double>(marks.size());
+    std::nth_element(marks.begin(), marks.begin() + static_cast<std::ptrdiff_t>(marks.size() / 2), marks.end());
+    std::printf("buffers=%zu mean_mark=%.2f median_mark=%d\n", buffers, mean, marks[marks.size() / 2]);
     return 0;
 }
 
@@ -286,6 +366,16 @@ int main(int argc, char** argv) {
         Usage();
         return kUsageError;
     }
+    // The command line's files are the caller's; the files the definitions
+    // name are found from the language directory, the current directory of
+    // the trainer too.
+    for (std::string& file : o.files) file = fs::absolute(file).string();
+    for (std::string* path : {&o.sounds, &o.ini})
+        if (!path->empty()) *path = fs::absolute(*path).string();
+    o.out = fs::absolute(o.out).string();
+    o.dataDir = fs::absolute(DataDir(o)).string();
+    std::error_code noLanguage;
+    fs::current_path(o.dataDir, noLanguage);
     try {
         if (!o.ini.empty()) {
             if (::access(o.ini.c_str(), R_OK) != 0) {
@@ -301,6 +391,7 @@ int main(int argc, char** argv) {
         if (o.command == "frames") return Frames(o);
         if (o.command == "score") return Score(o);
         if (o.command == "models") return Models(o);
+        if (o.command == "sustained") return Sustained(o);
         return Detect(o);
     } catch (const WaveRefused& e) {
         std::fprintf(stderr, "%s\n", e.message.c_str());
