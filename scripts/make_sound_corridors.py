@@ -1,8 +1,8 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Derives the corridors of the sustained-sound exercises in data/english/Sounds.
 
-For every sound, espeak-ng speaks it held for about two seconds in several
-voices; sox makes 22050 Hz mono 16-bit of it. The live spectrum exercise
+For every sound, espeak-ng speaks it held for about two seconds in each
+tuning voice of scripts/voices.py; sox makes 22050 Hz mono 16-bit of it. The live spectrum exercise
 analyses one window of 224 samples out of every three and feeds only those
 windows through the filter bank, so the windows it analyses are cut out and
 joined, and lorvano-analyze gives their band levels (the same bank,
@@ -27,6 +27,8 @@ import sys
 import tempfile
 import wave
 
+from voices import TUNE
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DATA = os.path.join(ROOT, "data", "english")
 OUT = os.path.join(DATA, "Sounds")
@@ -41,12 +43,11 @@ SOUNDS = [
     ("f", "S_f", "f", "f as in fish"),
     ("u", "V_u", "u", "oo as in moon"),
 ]
-VOICES = ["en", "en-us", "en+f3", "en+m3", "en-gb-scotland", "en+f5"]
 WINDOW = 224
 INTERLEAVE = 3
 HOLD = 1200
 # Level 1 is the widest corridor.
-TOLERANCE = {1: 900, 2: 600, 3: 350}
+TOLERANCE = {1: 550, 2: 400, 3: 250}
 WEIGHT = {1: 60, 2: 80, 3: 100}
 MAX_LEVEL = 5500
 
@@ -54,7 +55,9 @@ MAX_LEVEL = 5500
 def record(voice, mnemonic, folder):
     raw = os.path.join(folder, "raw.wav")
     pcm = os.path.join(folder, "pcm.wav")
-    subprocess.run(["espeak-ng", "-v", voice, "-s", "80", "-w", raw, "[[" + mnemonic * 8 + "]]"], check=True)
+    name, _, pitch = voice
+    subprocess.run(["espeak-ng", "-v", name, "-s", "80", "-p", str(pitch), "-w", raw, "[[" + mnemonic * 8 + "]]"],
+                   check=True)
     subprocess.run(["sox", raw, "-r", "22050", "-c", "1", "-b", "16", pcm], check=True)
     return pcm
 
@@ -139,7 +142,7 @@ def main():
     for code, name, mnemonic, caption in SOUNDS:
         frames = []
         with tempfile.TemporaryDirectory() as folder:
-            for voice in VOICES:
+            for voice in TUNE:
                 frames += levels(args.analyze, analysed_windows(record(voice, mnemonic, folder), folder))
         lo = [percentile([f[k] for f in frames], 10) for k in range(20)]
         hi = [percentile([f[k] for f in frames], 90) for k in range(20)]
