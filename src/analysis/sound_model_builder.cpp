@@ -165,8 +165,9 @@ void vSoundModelBuilder_c::Write(const std::string& modelsPath, const std::strin
     for (const Model& m : models) {
         std::vector<int32_t>& d = distances[Bare(m.code)];
         std::sort(d.begin(), d.end());
-        // A sound met once still gets room for another speaker.
-        sounds.emplace_back(m.code, std::max(d.empty() ? 0 : Percentile(d, 0.9), 50));
+        // Three in five of a sound's own recordings reach mark 5; a sound met once
+        // still gets room for another speaker.
+        sounds.emplace_back(m.code, std::max(d.empty() ? 0 : Percentile(d, 0.6), 50));
     }
     // An affricate quieter than its neighbour by more than any recording was is refused.
     const int32_t affricateLimit = rises.empty() ? -5000 : *std::min_element(rises.begin(), rises.end()) - 500;

@@ -4,7 +4,7 @@
 // markers divide them into SAMPA-coded sounds. Per sound, each band's
 // MinValues and MaxValues are the 10th and 90th percentiles of the sound's
 // frames over all recordings, and the weights fall as that spread widens. The
-// mark 5 limit of a sound is the 90th percentile of the distances its own
+// mark 5 limit of a sound is the 60th percentile of the distances its own
 // recordings reach against the model, measured by the word exercise's mark
 // computation through the files just written. User-interface thread or a
 // tool's only thread.
@@ -53,7 +53,10 @@ public:
     // Percentages of the mark 5 limit for marks 4, 3 and 2; the constants
     // (hard factor, soft and hard tolerance) of rows 1 (lenient) to 3
     // (strict), row 2 being the word exercise's; tracking half-ranges.
-    static constexpr std::array<int32_t, 3> kOtherMarks = {150, 250, 400};
+    // Close together, so that a sound spoken as another falls to mark 1: the
+    // bundled course's words, scored by other voices, gave the other sound
+    // at twice to ten times the limit and the right one mostly within 1.5.
+    static constexpr std::array<int32_t, 3> kOtherMarks = {120, 150, 200};
     static constexpr int32_t kConstants[3][3] = {{2, 400, 1200}, {3, 300, 1000}, {4, 200, 800}};
     static constexpr int32_t kTracking = 600;
 

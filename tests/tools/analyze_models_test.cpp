@@ -110,8 +110,8 @@ TEST_F(ModelsTool, WritesWhatTheReadersReadBack) {
         std::string code = s.code;
         table.SelectSound(code);
         EXPECT_EQ(table.MarkLimits()[3], mark5);
-        EXPECT_EQ(table.MarkLimits()[2], static_cast<int32_t>(150.0 * mark5 / 100 + 0.5));
-        EXPECT_EQ(table.MarkLimits()[0], static_cast<int32_t>(400.0 * mark5 / 100 + 0.5));
+        EXPECT_EQ(table.MarkLimits()[2], static_cast<int32_t>(120.0 * mark5 / 100 + 0.5));
+        EXPECT_EQ(table.MarkLimits()[0], static_cast<int32_t>(200.0 * mark5 / 100 + 0.5));
     }
     // "u:" is found when a say names it "u".
     std::string shortU = "u";
