@@ -231,13 +231,19 @@ void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
     mWarpData->Warp(mEtalon, mSay, mScore.dontCareLevel);
     DrawSay();
     if (mResDisplay) mResDisplay->ShowEntry(mResDisplay->GetEntry());
-    if (mNewCalculation && mLimits && mSoundFrames.Count() > 0) {
-        // Only the band displays measure the say; in the other modes the
-        // marks would otherwise be those of an earlier say.
-        if (DisplayMode() > 2 || !GetSurface()) mSoundFrames.FillMeasured(mSay, *mWarpData);
-        const vSoundMarkSummary_c marks = mSoundFrames.ComputeSoundMarks(*mLimits);
-        mLastMark = marks.viMark;
-        if (mResDisplay) mResDisplay->ShowEntry(marks.viMark - 1);
+    if (mNewCalculation) {
+        int32_t soundMark = 0;
+        if (mLimits && mSoundFrames.Count() > 0) {
+            // Only the band displays measure the say; in the other modes the
+            // marks would otherwise be those of an earlier say.
+            if (DisplayMode() > 2 || !GetSurface()) mSoundFrames.FillMeasured(mSay, *mWarpData);
+            soundMark = mSoundFrames.ComputeSoundMarks(*mLimits).viMark;
+        }
+        // An exercise without a trained sound, or an etalon (recorded here)
+        // without it among its coded sounds, keeps the word's own mark
+        // rather than showing none.
+        mLastMark = soundMark > 0 ? soundMark : MarkFromDistance(mWarpData.get(), mScore.minResult, mScore.maxResult);
+        if (mResDisplay) mResDisplay->ShowEntry(mLastMark - 1);
     }
 }
 

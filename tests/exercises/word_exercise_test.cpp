@@ -293,6 +293,7 @@ TEST_F(WordFixture, NewCalculationMeasuresEverySayInEveryDisplayMode) {
 
 TEST_F(WordFixture, NewCalculationWithoutALimitsFileCannotStart) {
     WriteSettings("NewCalculation=TRUE\n");
+    fs::remove(dir / "Limits.ini");
     auto& e = Load("VISound = \"a\";\n");
     try {
         e.Show();

@@ -43,8 +43,9 @@ protected:
     void SetUp() override {
         ExerciseFixture::SetUp();
         WriteSettings("");
-        // The bundled settings name the filter files relative to the language folder.
-        for (const char* f : {"coef.dat", "calib.txt"})
+        // The bundled settings name the filter, model and limits files
+        // relative to the language folder.
+        for (const char* f : {"coef.dat", "calib.txt", "Models.ini", "Limits.ini"})
             fs::copy_file(fs::path(LORVANO_SOURCE_DIR) / "data/english" / f, dir / f);
         fs::current_path(dir);
         setenv("LORVANO_AUDIO_OUT", (dir / "played.wav").c_str(), 1);
