@@ -49,12 +49,12 @@ VOICE = (230, 120, 0)
 #          ut, lt (how much of the upper and lower teeth shows),
 #          tongue (how much of the tongue shows at the bottom).
 S_SIDE = dict(jaw=2, prot=0, ul=140, ll=151, lldx=0,
-              tongue=[(88, 124), (100, 119), (130, 121), (170, 124), (208, 132), (228, 150)],
-              air=[[(246, 276), (246, 150), (222, 114), (170, 106), (120, 108), (96, 114), (80, 136), (70, 148),
+              tongue=[(88, 121), (100, 124), (128, 132), (168, 136), (206, 140), (228, 154)],
+              air=[[(246, 276), (246, 150), (222, 118), (170, 112), (120, 114), (96, 114), (80, 136), (70, 148),
                     (-4, 150)]])
 S_FRONT = dict(lw=80, lh=34, ow=58, oh=12, ut=12, lt=11, tongue=0)
 SH_SIDE = dict(jaw=3, prot=10, ul=138, ll=153, lldx=0,
-               tongue=[(98, 132), (108, 118), (140, 111), (180, 118), (214, 132), (228, 150)],
+               tongue=[(100, 134), (112, 116), (140, 114), (180, 124), (214, 136), (228, 154)],
                air=[[(246, 276), (246, 150), (224, 112), (180, 100), (140, 98), (106, 108), (88, 132), (70, 148),
                      (-4, 148)]])
 SH_FRONT = dict(lw=58, lh=42, ow=30, oh=20, ut=14, lt=12, tongue=0)
@@ -75,14 +75,14 @@ SOUNDS = [
          note="The top teeth rest gently on the lower lip. Blow the air out between the teeth and "
               "the lip; the tongue stays low and relaxed.",
          side=dict(jaw=2, prot=0, ul=130, ll=146, lldx=9,
-                   tongue=[(84, 158), (108, 148), (150, 140), (190, 138), (220, 146), (230, 160)],
+                   tongue=[(84, 158), (110, 150), (150, 146), (190, 144), (220, 150), (230, 162)],
                    air=[[(246, 276), (246, 160), (222, 124), (170, 114), (120, 120), (92, 134), (76, 144),
                          (66, 150), (-4, 158)]]),
          front=dict(S_FRONT, ut=24, lt=0, lip_under=True)),
     dict(name="Ch", label="ch", example="as in chair", voice=False,
          note="Lips round and forward as for sh. The tongue tip presses behind the top teeth, "
               "then lets go with a short puff of air: t and sh together.",
-         side=dict(SH_SIDE, tongue=[(84, 114), (98, 106), (140, 106), (180, 116), (214, 132), (228, 150)],
+         side=dict(SH_SIDE, tongue=[(85, 112), (100, 107), (140, 118), (180, 128), (214, 138), (228, 154)],
                    air=[[(246, 276), (246, 150), (224, 110), (180, 96), (120, 96), (104, 100)],
                         [(80, 132), (70, 146), (-4, 148)]]),
          front=SH_FRONT),
@@ -97,7 +97,7 @@ SOUNDS = [
          note="Lips spread in a wide smile, teeth nearly together. The front of the tongue is high, "
               "close to the roof of the mouth; the tip rests behind the lower teeth. Voice on.",
          side=dict(jaw=5, prot=-5, ul=139, ll=152, lldx=0,
-                   tongue=[(84, 164), (96, 128), (120, 104), (160, 102), (200, 124), (228, 150)],
+                   tongue=[(84, 166), (98, 130), (118, 106), (146, 99), (184, 112), (216, 136), (228, 154)],
                    air=[[(246, 276), (246, 160), (230, 128), (206, 108), (160, 92), (122, 92), (100, 106),
                          (84, 130), (72, 146), (-4, 148)]]),
          front=dict(lw=94, lh=28, ow=78, oh=9, ut=9, lt=7, tongue=0)),
@@ -202,8 +202,8 @@ def side_view(panel, side, voice):
     # Tongue: its upper surface as given, then the root and the floor of the mouth.
     top = side["tongue"]
     (tx, ty), (bx, by) = top[0], top[-1]
-    panel.poly(top + [(bx + 4, by + 40), (238, 300), (200, 300), (150, 224 + jaw), (104, 210 + jaw),
-                      (tx + 10, ty + 22), (tx + 3, ty + 6)], TONGUE, TONGUE_LINE, smooth=2)
+    panel.poly(top + [(bx + 4, by + 40), (238, 300), (200, 300), (150, 224 + jaw), (118, 204 + jaw),
+                      (tx + 16, ty + 30), (tx + 4, ty + 8)], TONGUE, TONGUE_LINE, smooth=2)
     panel.text("tongue", (top[2][0] + 20, top[2][1] + 34), (255, 255, 255))
     # Teeth: the top front tooth, and the bottom one on the jaw.
     panel.poly([(72, 104), (88, 106), (80, 146), (66, 146)], TOOTH, TOOTH_LINE, smooth=1)
