@@ -43,3 +43,27 @@ convert -size 800x600 gradient:"#2a3a4a"-"#6a7a8a" -fill white -font $font -poin
     -annotate +10+80 "1" -annotate +10+200 "2" -annotate +10+320 "3" \
     -annotate +655+120 "1 - 2" -annotate +655+240 "2 - 3" -annotate +680+190 "3 - 1" \
     -type truecolor "BMP3:$pic/Background.bmp"
+
+# The recorder in colour: its background, and the ruled panel drawn under
+# each of the three takes (600 x 100, a faint line every 25 rows).
+convert -size 800x600 gradient:"#3a2a4a"-"#8a7a9a" -fill white -font $font -pointsize 20 \
+    -annotate +45+22 "Record a word: voice and hiss in colour" -pointsize 13 \
+    -annotate +10+80 "1" -annotate +10+200 "2" -annotate +10+320 "3" \
+    -annotate +655+120 "1 - 2" -annotate +655+240 "2 - 3" -annotate +680+190 "3 - 1" \
+    -type truecolor "BMP3:$pic/Background2.bmp"
+convert -size 600x100 xc:"#f4f2f8" -stroke "#d4d0e0" -draw "line 0,25 599,25" -draw "line 0,50 599,50" \
+    -draw "line 0,75 599,75" -type truecolor "BMP3:$pic/Take.bmp"
+
+# Card pictures of the two recorders (104 x 104): three takes, and their names.
+recorder_card() {  # name label colour-of-the-bars
+    local -a bars=()
+    for row in 0 1 2; do
+        local y=$((12 + row * 22))
+        bars+=(-fill "#e8e8f0" -stroke "#606070" -draw "rectangle 10,$y 94,$((y + 16))" -stroke none
+               -fill "$3" -draw "rectangle $((20 + row * 4)),$((y + 4)) $((60 + row * 4)),$((y + 12))")
+    done
+    convert -size 104x104 xc:white "${bars[@]}" -fill black -font $font -pointsize 14 -gravity south \
+        -annotate +0+4 "$2" -type truecolor "BMP3:$root/data/english/Teacher/$1.bmp"
+}
+recorder_card Recorder "Recorder" "#606070"
+recorder_card Colours "In colour" "#d04a8a"

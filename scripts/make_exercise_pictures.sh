@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Draws the pictures of the bundled voice exercises (loudness, pitch, the
-# giraffe whose neck grows with the tone, the mouth picture), the control
-# buttons and the result pictures, with ImageMagick. The output is committed;
+# giraffe whose neck grows with the tone, and their second versions: the
+# fish, the kite and the flower), their card pictures, the control buttons
+# and the result pictures, with ImageMagick. The output is committed;
 # run this again only to change them. Drawn for the 800 x 600 design size:
 # backgrounds and display pictures as JPEG, sprites and buttons as 24-bit
 # BMP whose transparent key colour is pure magenta (#ff00ff).
@@ -23,7 +24,6 @@ background() {  # file title top bottom
 background AmpBg.jpg "Loud and quiet" "#3a6ea5" "#a9cbe8"
 background PitchBg.jpg "High and low" "#5a3a8a" "#c9b6e4"
 background GiraffeBg.jpg "Make the giraffe grow" "#c8842a" "#f3d9a4"
-background MouthBg.jpg "Open your mouth wide: aaa" "#2a7a5a" "#bfe6d2"
 
 # Loudness display, 600 x 400: sky over grass, faint level lines every 100 pixels.
 convert -size 600x400 gradient:"#0b1d3a"-"#1f4f7a" \
@@ -60,12 +60,74 @@ for y in 20 70 120 170 220 270 320 370 420 470; do spots+=(-draw "ellipse 12,$y 
 bmp -size 36x500 "xc:$key" -fill "#e8b64a" -stroke "#7a5220" -strokewidth 2 -draw "rectangle 2,0 33,499" \
     -stroke none -fill "#a0602a" "${spots[@]}" "$pic/Voice/GiraffeNeck.bmp"
 
-# The picture of the mouth exercise, 500 x 340.
-convert -size 500x340 xc:"#fff6e8" -fill "#e07a7a" -stroke "#8a2a2a" -strokewidth 4 \
-    -draw "ellipse 250,160 150,110 0,360" -fill "#5a1010" -draw "ellipse 250,170 110,70 0,360" \
-    -fill white -stroke none -draw "rectangle 170,108 330,126" -fill "#d04a5a" -draw "ellipse 250,220 60,22 0,360" \
-    -fill "#303030" -font $font -pointsize 28 -gravity south -annotate +0+10 "aaa" \
-    -quality 88 "$pic/Voice/Mouth.jpg"
+# Second loudness exercise: a fish swims up in the sea when the voice is loud.
+background FishBg.jpg "Loud and quiet: swim the fish up" "#0a4a7a" "#8fd8ec"
+weeds=()
+for x in 40 70 300 520 560; do weeds+=(-draw "bezier $x,399 $((x - 12)),360 $((x + 12)),330 $x,290"); done
+convert -size 600x400 gradient:"#3fa8d8"-"#0a3a6a" \
+    -fill "#d8c080" -draw "ellipse 300,420 420,50 0,360" \
+    -fill none -stroke "#2a8a4a" -strokewidth 6 "${weeds[@]}" \
+    -stroke "#ffffff40" -strokewidth 1 -draw "line 0,100 599,100" -draw "line 0,200 599,200" -draw "line 0,300 599,300" \
+    -fill none -stroke "#ffffff90" -strokewidth 2 -draw "circle 120,60 126,60" -draw "circle 420,40 424,40" \
+    -draw "circle 470,140 475,140" -quality 88 "$pic/Voice/FishEx.jpg"
+bmp -size 32x22 "xc:$key" +antialias -fill "#ff8a2a" -stroke "#8a3a00" -strokewidth 1 \
+    -draw "polygon 1,3 11,11 1,19" -draw "ellipse 19,11 11,8 0,360" \
+    -fill white -stroke none -draw "circle 24,8 27,8" -fill black -draw "circle 25,8 26,8" \
+    -fill "#ffd0a0" -draw "ellipse 17,14 5,2 0,360" "$pic/Voice/Fish.bmp"
+
+# Second pitch exercise: a kite flies on the line of the tone. Faint
+# lines an octave apart, as on the music staff of the first one.
+background KiteBg.jpg "High and low: fly the kite" "#2a7ab0" "#d4ecf8"
+convert -size 600x400 gradient:"#7ec4f0"-"#e4f4fc" \
+    -fill white -draw "ellipse 110,70 50,18 0,360" -draw "ellipse 150,60 40,22 0,360" \
+    -draw "ellipse 460,110 60,20 0,360" -draw "ellipse 500,98 36,18 0,360" \
+    -fill "#6ab04a" -draw "ellipse 150,420 260,60 0,360" -fill "#4a9a3a" -draw "ellipse 480,430 240,60 0,360" \
+    -stroke "#5a7aa060" -strokewidth 1 -draw "line 0,67 599,67" -draw "line 0,200 599,200" -draw "line 0,333 599,333" \
+    -quality 88 "$pic/Voice/KiteEx.jpg"
+bmp -size 24x30 "xc:$key" +antialias -fill "#e03a3a" -stroke "#6a1010" -strokewidth 1 -draw "polygon 12,0 23,10 12,21 1,10" \
+    -fill "#ffd83a" -draw "polygon 12,0 23,10 12,10" -draw "polygon 12,10 1,10 12,21" \
+    -stroke "#6a1010" -draw "line 12,21 10,25" -draw "line 10,25 14,28" -fill "#3a7ae0" -stroke none \
+    -draw "polygon 9,24 12,23 11,26" "$pic/Voice/Kite.bmp"
+
+# Second pitch-head exercise: a sunflower grows on its stem with the tone.
+# The pot's rim is where the stem's bottom edge stays (NeckPos y 480 on the
+# screen is row 400 of this 600 x 450 picture, drawn at y 80).
+background FlowerBg.jpg "Make the flower grow" "#3a7a2a" "#e0f2c8"
+convert -size 600x450 gradient:"#a8dcf4"-"#f4f8e0" -fill "#7a5a3a" -draw "rectangle 0,430 599,449" \
+    -fill "#4a9a3a" -draw "ellipse 60,430 70,30 0,360" -draw "ellipse 540,430 80,34 0,360" \
+    -fill "#c8603a" -stroke "#7a3a1a" -strokewidth 2 -draw "polygon 250,404 350,404 336,449 264,449" \
+    -draw "rectangle 244,396 356,410" -fill "#5a3a1a" -stroke none -draw "rectangle 250,398 350,402" \
+    -quality 88 "$pic/Voice/FlowerEx.jpg"
+petals=()
+for a in 0 30 60 90 120 150 180 210 240 270 300 330; do
+    petals+=(-draw "ellipse $(awk "BEGIN{printf \"%d,%d\", 40 + 26 * cos($a * 3.14159 / 180), 40 + 26 * sin($a * 3.14159 / 180)}") 10,10 0,360")
+done
+bmp -size 80x80 "xc:$key" +antialias -fill "#ffd020" -stroke "#b08000" -strokewidth 1 "${petals[@]}" \
+    -fill "#8a5a20" -stroke "#5a3a10" -draw "circle 40,40 40,20" \
+    -fill black -stroke none -draw "circle 33,36 35,36" -draw "circle 47,36 49,36" \
+    -fill none -stroke black -strokewidth 2 -draw "bezier 31,45 40,53 49,45" "$pic/Voice/FlowerHead.bmp"
+leaves=()
+for y in 60 150 240 330 420; do
+    leaves+=(-draw "ellipse 16,$y 14,7 20,340" -draw "ellipse 44,$((y + 45)) 14,7 200,520")
+done
+bmp -size 60x500 "xc:$key" +antialias -fill "#3a9a2a" -stroke "#1a5a10" -strokewidth 1 -draw "rectangle 26,0 33,499" \
+    -fill "#4ab03a" "${leaves[@]}" "$pic/Voice/FlowerStem.bmp"
+
+# Card pictures of the voice exercises (Voice/<Name>.bmp, 104 x 104): the
+# display picture small, with its sprite, and the exercise's name.
+card() {  # name label display sprite sprite-x sprite-y sprite-size
+    convert -size 104x104 xc:white \( "$pic/Voice/$3" -resize 96x68! \) -geometry +4+4 -composite \
+        \( "$pic/Voice/$4" -transparent "$key" -resize "$7" \) -geometry "+$5+$6" -composite \
+        -fill black -font $font -pointsize 14 -gravity south -annotate +0+4 "$2" \
+        -type truecolor "BMP3:$root/data/english/Voice/$1.bmp"
+}
+card Loudness "Loudness" AmpEx.jpg Bird.bmp 60 20 100%
+card Fish "Fish" FishEx.jpg Fish.bmp 56 22 100%
+card Pitch "Pitch" PitchEx.jpg Note.bmp 60 18 100%
+card Kite "Kite" KiteEx.jpg Kite.bmp 60 14 100%
+card Giraffe "Giraffe" GiraffeEx.jpg GiraffeHead.bmp 44 12 50%
+card Flower "Flower" FlowerEx.jpg FlowerHead.bmp 40 8 50%
+
 
 # Control buttons, 16 x 16: normal, hover, pressed, disabled (the tone
 # switch also on: normal and hover).
@@ -92,7 +154,8 @@ for i in 4 5; do
 done
 
 # Result pictures, 120 x 120, one per mark 1 (worst) .. 5 (best): a face
-# from sad to beaming. The "Stars" set: one to five stars.
+# from sad to beaming. The "Stars" feedback set ("Feedback/Prefix0"): one
+# to five stars.
 face() {  # mark mouth colour
     bmp -size 120x120 "xc:#f4f4f4" -fill "$3" -stroke "#404040" -strokewidth 3 -draw "circle 60,60 60,8" \
         -fill "#303030" -stroke none -draw "circle 42,48 42,40" -draw "circle 78,48 78,40" \
@@ -112,4 +175,9 @@ for mark in 1 2 3 4 5; do
     for p in ${positions[$((mark - 1))]}; do draws+=(-draw "$(star "${p%,*}" "${p#*,}")"); done
     bmp -size 120x120 "xc:#202050" -fill "#ffd83a" -stroke "#a07a00" -strokewidth 2 "${draws[@]}" \
         "$pic/Result/StarsMark$mark.bmp"
+    # The same stars for the result views of the word exercises (120 x 120)
+    # and of the sustained sounds (100 x 100): the "Stars" feedback set
+    # replaces every result picture the course shows.
+    bmp "$pic/Result/StarsMark$mark.bmp" "$root/data/english/Words/.Pic/StarsMark$mark.bmp"
+    bmp "$pic/Result/StarsMark$mark.bmp" -resize 100x100 "$root/data/english/.Pic/Sounds/StarsMark$mark.bmp"
 done

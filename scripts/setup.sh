@@ -22,7 +22,7 @@ packages=(
   appstream desktop-file-utils
   # the filter-design generator
   python3-scipy python3-numpy
-  # the card pictures of the word course (emoji drawn with Pillow)
+  # pictures drawn with Pillow: the word cards (emoji) and the mouth pictures
   fonts-noto-color-emoji python3-pil
 )
 

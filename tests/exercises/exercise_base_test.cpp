@@ -318,7 +318,8 @@ TEST_F(ExerciseBase, TheBundledVoiceExercisesLoadAndShow) {
     const struct {
         const char* file;
         int kind;
-    } files[] = {{"Voice/Loudness.exc", 1}, {"Voice/Pitch.exc", 4}, {"Voice/Giraffe.exc", 2}, {"Voice/Mouth.exc", 0}};
+    } files[] = {{"Voice/Loudness.exc", 1}, {"Voice/Pitch.exc", 4}, {"Voice/Giraffe.exc", 2}, {"Voice/Fish.exc", 1},
+                 {"Voice/Kite.exc", 4},     {"Voice/Flower.exc", 2}, {"Mouth/A.exc", 0}};
     for (const auto& f : files) {
         vTrContExercise_c* ex = nullptr;
         try {

@@ -136,7 +136,7 @@ TEST_F(WordFixture, EveryExerciseNamesAGuidePageWhoseLinksResolve) {
     fs::copy(fs::path(LORVANO_SOURCE_DIR) / "data/english", dir / "english", fs::copy_options::recursive);
     fs::current_path(dir / "english");
     int exercises = 0, sustained = 0;
-    for (const char* folder : {"Voice", "Sounds", "Words"}) {
+    for (const char* folder : {"Voice", "Sounds", "Words", "Mouth", "Teacher"}) {
         for (const auto& entry : fs::recursive_directory_iterator(folder)) {
             if (entry.path().extension() != ".exc") continue;
             SCOPED_TRACE(entry.path().string());

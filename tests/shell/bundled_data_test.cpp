@@ -12,6 +12,9 @@
 #include "display/dx_images.h"
 #include "display/dx_menu.h"
 #include "display/dx_simple_image.h"
+#include "exercises/result_view.h"
+#include "exercises/rt_hm_exercise.h"
+#include "exercises/word_exercise.h"
 #include "objects/prop_strm.h"
 #include "platform/window.h"
 #include "shell/card_button.h"
@@ -247,6 +250,36 @@ TEST_F(BundledData, EveryPictureReads) {
         }
         ExpectQuiet(name);
     }
+}
+
+TEST_F(BundledData, TheFirstFeedbackSetHasItsOwnPictureForEveryMarkTheCourseShows) {
+    // Chosen in the settings, the first set must replace every result
+    // picture; a missing one would mix its pictures with the default ones.
+    gSettings.PutInt("Feedback/Offset", 0);
+    char prefix[51];
+    gSettings.GetString("Feedback/Prefix0", prefix, sizeof prefix, "");
+    ASSERT_NE(prefix[0], '\0');
+    int views = 0;
+    for (const std::string& name : Files(".exc")) {
+        vLoader_c loader;
+        try {
+            LoadDefinitionFile(name, loader);
+        } catch (const vException_c& e) {
+            ADD_FAILURE() << name << ": " << e.Message();
+            continue;
+        }
+        const vTrResultView_c* view = nullptr;
+        if (const auto* word = dynamic_cast<const vTrWordExercise_c*>(loader.Object())) view = word->ResDisplay();
+        if (const auto* sound = dynamic_cast<const vTrRtHmExercise_c*>(loader.Object())) view = sound->ResDisplay();
+        if (!view) continue;
+        ++views;
+        EXPECT_EQ(view->FeedbackPrefix(), prefix) << name;
+        for (unsigned i = 0; i < view->Count(); ++i)
+            EXPECT_EQ(fs::path(view->Picture(i)->FileName()).filename().string().rfind(prefix, 0), 0u)
+                << name << ": " << view->Picture(i)->FileName();
+        ExpectQuiet(name);
+    }
+    EXPECT_GE(views, 40);
 }
 
 TEST_F(BundledData, TheHomeCardsAreTheFoldersThatHoldExercises) {

@@ -65,7 +65,7 @@ TEST(Defcat, KnowsTheClassesOfTheProgram) {
     // at its file and line; good files give nothing.
     vScratchDir_c dir;
     const std::string english = std::string(LORVANO_SOURCE_DIR) + "/data/english/";
-    dir.Write("Pic/Mouth.jpg", lorvano_test::ReadFile(english + ".Pic/Exercises/Voice/Mouth.jpg"));
+    dir.Write("Pic/Mouth.jpg", lorvano_test::ReadFile(english + ".Pic/Exercises/Mouth/A.jpg"));
     dir.Write("Words/Cat.wav", lorvano_test::ReadFile(english + "Words/Cat.wav"));
     dir.Write("trainer.ini", "[Application]\nCacheName=\n");
     dir.Write(".Drawer.dat", "Horizontal = FALSE;\nButtons = {\n  <vDxExLoadMenuBtn_c> = {\n"
