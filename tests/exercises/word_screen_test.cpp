@@ -73,7 +73,8 @@ TEST(WordScreen, EtalonAndWarpedSayInEachDisplayMode) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     const fs::path data = fs::path(LORVANO_SOURCE_DIR) / "data/english";
-    for (const char* f : {"coef.dat", "calib.txt", "trainer.ini"}) fs::copy_file(data / f, dir / f);
+    for (const char* f : {"coef.dat", "calib.txt", "trainer.ini", "Models.ini", "Limits.ini"})
+        fs::copy_file(data / f, dir / f);
     fs::copy(data / "Words", dir / "Words", fs::copy_options::recursive);
     ASSERT_EQ(std::system(("espeak-ng -v en -s 115 -p 65 -w '" + (dir / "raw.wav").string() + "' fish && sox '" +
                            (dir / "raw.wav").string() + "' -r 22050 -c 1 -b 16 '" + (dir / "say.in.wav").string() +
