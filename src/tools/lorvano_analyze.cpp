@@ -157,6 +157,18 @@ void Load(vRecording_c& rec, const std::string& path) {
     }
 }
 
+// The samples of a WAV file as they are, before any analysis.
+std::vector<int16_t> SamplesOf(const std::string& path) {
+    vRecording_c recording;
+    Load(recording, path);
+    std::vector<int16_t> samples;
+    for (int32_t i = 0; i <= recording.RecPos() && i < recording.Size(); ++i) {
+        const vAllHmData_c& f = recording.Frame(i);
+        if (f.Samples()) samples.insert(samples.end(), f.Samples(), f.Samples() + f.SampleCount());
+    }
+    return samples;
+}
+
 int Frames(const Options& o) {
     auto processor = MakeProcessor(o);
     vRecording_c rec;
@@ -260,13 +272,7 @@ int Detect(const Options& o) {
     auto processor = MakeProcessor(o);
     // The file's samples, unanalysed: the detector analyses them as it would
     // the microphone's buffers.
-    vRecording_c input;
-    Load(input, o.files[0]);
-    std::vector<int16_t> stream;
-    for (int32_t i = 0; i <= input.RecPos() && i < input.Size(); ++i) {
-        const vAllHmData_c& f = input.Frame(i);
-        if (f.Samples()) stream.insert(stream.end(), f.Samples(), f.Samples() + f.SampleCount());
-    }
+    std::vector<int16_t> stream = SamplesOf(o.files[0]);
     vWordDetector_c detector(vWordDetectorSettings_c::Read());
     const vWordDetectorSettings_c& s = detector.Settings();
     // After the file the room falls silent, long enough to end a word in progress.
@@ -305,13 +311,7 @@ int Models(const Options& o) {
 
 // The marks a live spectrum exercise shows while it hears the recording.
 int Sustained(const Options& o) {
-    vRecording_c sound;
-    Load(sound, o.files[0]);
-    std::vector<int16_t> samples;
-    for (int32_t i = 0; i <= sound.RecPos() && i < sound.Size(); ++i) {
-        const vAllHmData_c& f = sound.Frame(i);
-        if (f.Samples()) samples.insert(samples.end(), f.Samples(), f.Samples() + f.SampleCount());
-    }
+    const std::vector<int16_t> samples = SamplesOf(o.files[0]);
     // The exercise draws on a screen of the design size; it never opens a
     // device of the machine.
     setenv("LORVANO_AUDIO", "file", 1);
