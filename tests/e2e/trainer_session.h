@@ -9,10 +9,6 @@
 // exercises), and the user's home is a folder of that root. Screens can be
 // kept as <build>/e2e_<name>.png for a look. One test thread only.
 
-#include "../support/scoped_env.h"
-#include "../support/temp_dir.h"
-#include "../support/window_pixels.h"
-
 #include <strings.h>
 #include <sys/stat.h>
 
@@ -24,6 +20,10 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "../support/scoped_env.h"
+#include "../support/temp_dir.h"
+#include "../support/window_pixels.h"
 
 namespace lorvano_test {
 
@@ -201,8 +201,8 @@ public:
         return id;
     }
     std::string Dialog(const std::string& title) const {
-        return CommandOutput("xdotool search --all --onlyvisible --pid " + std::to_string(mChild.pid) +
-                             " --name '^" + title + "$'");
+        return CommandOutput("xdotool search --all --onlyvisible --pid " + std::to_string(mChild.pid) + " --name '^" +
+                             title + "$'");
     }
 
     // Keyboard input to a dialog: it gets the focus first (there is no
@@ -218,24 +218,48 @@ public:
         CommandOutput("xdotool mousemove --window " + mWindow + " " + std::to_string(x) + " " + std::to_string(y) +
                       " click 1");
     }
+    // Waits until the window holds still (two shots alike): a click that
+    // comes while a menu is still being replaced may reach the old one. A
+    // few seconds at most, as live displays never hold still.
+    void Settle() const {
+        int n = 0;
+        WaitUntil(
+            [&] {
+                ++n;
+                return n > 1 && DifferingPixels(Shot("settle" + std::to_string(n % 2)),
+                                                Shot("settle" + std::to_string((n + 1) % 2))) == 0;
+            },
+            3);
+    }
+
     // Clicks a card of the menu on screen and waits until the screen shows
-    // something else (the folder's cards, the exercise); false when it does not.
+    // something else (the folder's cards, the exercise) and holds still;
+    // false when nothing changed.
     bool ClickCard(int index) const {
         MouseAway();
+        Settle();
         const std::string before = Shot("before_click");
         const auto [x, y] = CardCentre(index);
         Click(x, y);
         MouseAway();
-        return WaitUntil([&] { return DifferingPixels(Shot("after_click"), before) > 2000; }, 15);
+        const bool changed = WaitUntil([&] { return DifferingPixels(Shot("after_click"), before) > 2000; }, 15);
+        Settle();
+        return changed;
     }
     // The mouse off the cards, so that none shows its hover picture.
     void MouseAway() const { CommandOutput("xdotool mousemove --window " + mWindow + " 790 300"); }
 
-    // Opens the drawer with its "Menu" button and waits until it stands open
-    // (its top button above the grey background).
+    // The drawer stands open: its "Menu" button has risen to the top.
+    bool DrawerOpen() const {
+        return PixelOf(mWindow, 8, 230) == PictureColour((Language() / ".Pic/Drawer/Menu0.bmp").string(), 8, 22);
+    }
+    // Opens the drawer with its "Menu" button, unless it stands open already.
     void OpenDrawer() const {
-        Click(48, 572);
-        WaitForPixel(mWindow, 8, 230, "#808080", false, 15);
+        MouseAway();
+        if (!DrawerOpen()) Click(48, 572);
+        MouseAway();
+        WaitUntil([&] { return DrawerOpen(); }, 15);
+        Settle();
     }
     // The drawer's buttons, as .Drawer.dat lists them bottom up, when open.
     static constexpr int kStartY = 572, kBackY = 516, kSettingsY = 404;
@@ -243,6 +267,7 @@ public:
         OpenDrawer();
         Click(48, y);
         MouseAway();
+        Settle();
     }
 
     // The window (or another of the program's windows) as a picture of the
