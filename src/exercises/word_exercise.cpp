@@ -230,6 +230,8 @@ void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
     mWarpData->SetDeviationLimit(mScore.deviationLimit);
     mWarpData->Warp(mEtalon, mSay, mScore.dontCareLevel);
     DrawSay();
+    // "say.wav" now holds this say: a teacher may keep it for the pupil.
+    if (mSaveSayBtn) mSaveSayBtn->ShowNormal();
     if (mResDisplay) mResDisplay->ShowEntry(mResDisplay->GetEntry());
     if (mNewCalculation) {
         int32_t soundMark = 0;

@@ -111,6 +111,9 @@ public:
         if (mOffer) g_source_remove(mOffer);
         StopCapture();
         if (mDialog) gtk_widget_destroy(mDialog);
+        // The program's own loop does not run GTK's: without this the closed
+        // sheet would stay on the screen.
+        while (gtk_events_pending()) gtk_main_iteration();
     }
 
     int Run(int startPage);

@@ -1,0 +1,225 @@
+// A lesson with the real program, start to end: the Words card leads to a
+// word whose etalon is played; the same word in another voice earns a good
+// mark and a different word a poor one; the drawer's Back returns to the
+// cards and its Settings opens the settings sheet, which Escape cancels.
+// The loudness exercise draws its trace while speech is heard, and a held
+// "s" earns a good mark in its sound exercise. A teacher logs in and keeps a
+// pupil's say in the pupil's folder. The marks are printed, for those who
+// tune the analysis.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "trainer_session.h"
+
+using namespace lorvano_test;
+
+namespace {
+
+// What is said, and where. The etalons are espeak-ng's "en" voice at 140
+// words a minute, pitch 50 (scripts/make_word_etalons.py); the says differ
+// in voice, speed and pitch.
+const std::string kWordFolder = "Words";
+const std::string kWordExercise = "Fish.exc";
+const Utterance kSameWord{"fish", "en-us", 120, 35};
+const Utterance kOtherWord{"moon", "en-us", 120, 35};  // its vowel and nasal are far from "fish"'s
+const std::string kSoundFolder = "Sounds";
+const std::string kSoundExercise = "S_s.exc";
+const Utterance kHeldSound{"[[ssssssss]]", "en", 80, 50};
+const std::string kVoiceFolder = "Voice";
+const std::string kLoudnessExercise = "Loudness.exc";
+// No hissing sound in it: what is left of it when the sound exercise opens
+// must not earn the held sound's mark.
+const Utterance kSpeech{"hello mama, one, two, hello anna", "en-us", 130, 45};
+// The upper part of the loudness display (its DispPos and picture) and the exercise's PenColor.
+const struct { int x, y, w, h; } kLoudnessUpper{100, 80, 600, 250};
+const std::string kLoudnessPen = "#FFDC3C";
+
+const std::string kTeacher = "Anna Berg";
+const std::string kPassword = "lesson one";
+const std::string kPupil = "Tom";
+
+// How many pixels of a picture region have about that colour.
+long PixelsOfColour(const std::string& region, const std::string& colour) {
+    return std::atol(CommandOutput("convert '" + region + "' -alpha off -fuzz 12% -fill white -opaque '" + colour +
+                                   "' -fill black +opaque white -format '%[fx:round(mean*w*h)]' info:")
+                         .c_str());
+}
+
+// The card at index looks as in an earlier shot of the same menu.
+bool SameCard(const std::string& shot, const std::string& earlier, int index) {
+    const auto [x, y] = CardCentre(index);
+    const int left = x - kCardSize / 2, top = y - kCardSize / 2;
+    return DifferingPixels(Region(shot, left, top, kCardSize, kCardSize),
+                           Region(earlier, left, top, kCardSize, kCardSize)) == 0;
+}
+
+}  // namespace
+
+TEST(Lesson, AWordIsPlayedMarkedAndLeftByTheDrawer) {
+    if (!CanDriveWindows() || !HaveSpeech()) GTEST_SKIP() << "needs an X display, xdotool, ImageMagick, espeak-ng, sox";
+    TempDir speech;
+    const fs::path same = speech.Path() / "same.wav", other = speech.Path() / "other.wav";
+    ASSERT_TRUE(Speak(kSameWord, 1.0, same));
+    ASSERT_TRUE(Speak(kOtherWord, 0.0, other));
+    TrainerSession trainer({same, other}, 2500);
+    const fs::path words = trainer.Language() / kWordFolder;
+    const ResultView view = ResultViewOf(trainer.Language(), kWordFolder + "/" + kWordExercise);
+    ASSERT_GE(view.pictures.size(), 5u);
+    const fs::path say = trainer.Language() / "say.wav";
+
+    ASSERT_TRUE(trainer.Start(TrainerSession::WithoutLogin)) << trainer.Errors();
+    trainer.MouseAway();
+    const std::string root = trainer.Shot("home");
+    const int folderCard = CardIndex(trainer.Language(), kWordFolder), card = CardIndex(words, kWordExercise);
+    ASSERT_GE(card, 0);
+    ASSERT_TRUE(trainer.ClickCard(folderCard));
+    const std::string menu = trainer.Shot("words");
+    ASSERT_TRUE(trainer.ClickCard(card));
+
+    // The etalon is played as the exercise opens: its samples reach the speaker.
+    const fs::path etalon = words / (fs::path(kWordExercise).stem().string() + ".wav");
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(trainer.Played()); }, 15)) << trainer.Errors();
+    EXPECT_EQ(ReadFile(trainer.Played().string()), ReadFile(etalon.string()));
+
+    // The same word: a good mark.
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(say); }, 20)) << "no say was heard";
+    std::string stamp = FileStamp(say);
+    int sameMark = 0;
+    WaitUntil([&] { return (sameMark = trainer.MarkShown(view)) > 0; }, 5);
+    trainer.Shot("word_same");
+    EXPECT_GE(sameMark, 4) << kSameWord.text << " said on " << kWordExercise;
+
+    // Another word: a poor one.
+    ASSERT_TRUE(WaitUntil([&] { return FileStamp(say) != stamp; }, 20)) << "the second say was not heard";
+    int otherMark = sameMark;
+    WaitUntil([&] { return (otherMark = trainer.MarkShown(view)) != sameMark && otherMark > 0; }, 3);
+    trainer.Shot("word_other");
+    EXPECT_GE(otherMark, 1);
+    EXPECT_LE(otherMark, 2) << kOtherWord.text << " said on " << kWordExercise;
+    std::printf("%s: \"%s\" marked %d, \"%s\" marked %d\n", kWordExercise.c_str(), kSameWord.text.c_str(), sameMark,
+                kOtherWord.text.c_str(), otherMark);
+
+    // The drawer's Back: the folder's cards again.
+    trainer.Drawer(TrainerSession::kBackY);
+    EXPECT_TRUE(WaitUntil([&] { return SameCard(trainer.Shot("back"), menu, card); }, 15));
+
+    // The drawer's Settings: the settings sheet, cancelled with Escape.
+    trainer.Drawer(TrainerSession::kSettingsY);
+    const std::string sheet = trainer.WindowNamed("Lorvano settings", 15);
+    ASSERT_FALSE(sheet.empty()) << trainer.Errors();
+    WaitUntil([&] { return PixelOf(sheet, 5, 5) != "#000000"; }, 5);
+    // Alt+M: the microphone's page, with its level check.
+    const std::string firstPage = trainer.Shot("settings_first", sheet);
+    TrainerSession::Keys(sheet, "alt+m");
+    EXPECT_TRUE(WaitUntil([&] { return DifferingPixels(trainer.Shot("settings", sheet), firstPage) > 1000; }, 5));
+    TrainerSession::Keys(sheet, "Escape");
+    EXPECT_TRUE(WaitUntil([&] { return trainer.Dialog("Lorvano settings").empty(); }, 10));
+    // The program goes on: the drawer's Start leads home.
+    ASSERT_TRUE(trainer.Running());
+    trainer.Drawer(TrainerSession::kStartY);
+    EXPECT_TRUE(WaitUntil([&] { return SameCard(trainer.Shot("home_again"), root, folderCard); }, 15));
+    EXPECT_EQ(trainer.Finish(), 0) << trainer.Errors();
+}
+
+TEST(Lesson, TheLoudnessTraceFollowsTheVoiceAndAHeldSoundIsMarked) {
+    if (!CanDriveWindows() || !HaveSpeech()) GTEST_SKIP() << "needs an X display, xdotool, ImageMagick, espeak-ng, sox";
+    TempDir speech;
+    const fs::path talk = speech.Path() / "talk.wav", held = speech.Path() / "s.wav";
+    ASSERT_TRUE(Speak(kSpeech, 5.0, talk));
+    ASSERT_TRUE(Speak(kHeldSound, 0.5, held));
+    TrainerSession trainer({talk, held}, 300);
+    const ResultView view = ResultViewOf(trainer.Language(), kSoundFolder + "/" + kSoundExercise);
+    ASSERT_GE(view.pictures.size(), 5u);
+    ASSERT_TRUE(trainer.Start(TrainerSession::WithoutLogin)) << trainer.Errors();
+
+    // Loudness: quiet at first, then the trace rises into the upper part
+    // of the display while the voice is heard.
+    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), kVoiceFolder)));
+    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language() / kVoiceFolder, kLoudnessExercise)));
+    auto raised = [&](const std::string& name) {
+        return PixelsOfColour(
+            Region(trainer.Shot(name), kLoudnessUpper.x, kLoudnessUpper.y, kLoudnessUpper.w, kLoudnessUpper.h),
+            kLoudnessPen);
+    };
+    EXPECT_LT(raised("loudness_quiet"), 20);
+    EXPECT_TRUE(WaitUntil([&] { return raised("loudness") > 150; }, 10)) << kSpeech.text;
+
+    // The held "s": the mark follows the sound as it is held; the best one seen counts.
+    trainer.Drawer(TrainerSession::kStartY);
+    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), kSoundFolder)));
+    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language() / kSoundFolder, kSoundExercise)));
+    int best = 0;
+    WaitUntil([&] { return (best = std::max(best, trainer.MarkShown(view))) >= 4; }, 10);
+    trainer.Shot("sound");
+    EXPECT_GE(best, 4) << kHeldSound.text << " held on " << kSoundExercise;
+    std::printf("%s: \"%s\" marked %d at best\n", kSoundExercise.c_str(), kHeldSound.text.c_str(), best);
+    EXPECT_EQ(trainer.Finish(), 0) << trainer.Errors();
+}
+
+TEST(Lesson, ATeacherKeepsTheSayInThePupilsFolder) {
+    if (!CanDriveWindows() || !HaveSpeech()) GTEST_SKIP() << "needs an X display, xdotool, ImageMagick, espeak-ng, sox";
+    TempDir speech;
+    const fs::path same = speech.Path() / "same.wav";
+    ASSERT_TRUE(Speak(kSameWord, 2.0, same));
+    TrainerSession trainer({same}, 500);
+    // The roster as an administrator makes it.
+    const std::string roster = (trainer.Root() / "bin/lorvano-roster").string();
+    ASSERT_EQ(
+        std::system(("echo '" + kPassword + "' | '" + roster + "' add-teacher '" + kTeacher + "' >/dev/null").c_str()),
+        0);
+    ASSERT_EQ(std::system(("'" + roster + "' add-pupil '" + kPupil + "' >/dev/null").c_str()), 0);
+    // The teacher's copy of the word, with the button that keeps a say
+    // (a folder that sorts first).
+    const fs::path mine = trainer.Language() / "Aa teacher";
+    fs::create_directories(mine);
+    std::string exercise = ReadFile((trainer.Language() / kWordFolder / kWordExercise).string());
+    const int saveX = 360, saveY = 400;
+    const std::string button = kWordFolder + "/.Pic/Buttons/PlaySay";
+    std::string save = "  SaveSayBtn = { PosX = " + std::to_string(saveX) + "; PosY = " + std::to_string(saveY) + ";\n";
+    for (int i = 0; i < 4; ++i)
+        save +=
+            "      _Images[" + std::to_string(i) + "] = { FileName = \"" + button + std::to_string(i) + ".bmp\"; }\n";
+    exercise.insert(exercise.rfind('}'), save + "  }\n");
+    WriteFile((mine / kWordExercise).string(), exercise);
+    const std::string normal = (trainer.Language() / (button + "0.bmp")).string();
+    const std::string disabled = (trainer.Language() / (button + "3.bmp")).string();
+
+    ASSERT_TRUE(trainer.Start([](const std::string& login) {
+        TrainerSession::Type(login, kTeacher);
+        TrainerSession::Keys(login, "Tab");
+        TrainerSession::Type(login, kPassword);
+        TrainerSession::Keys(login, "Return");
+    })) << trainer.Errors();
+    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), mine.filename().string())));
+    ASSERT_TRUE(trainer.ClickCard(CardIndex(mine, kWordExercise)));
+    auto buttonIs = [&](const std::string& picture) {
+        return DifferingPixels(Region(trainer.Shot("teacher"), saveX, saveY, 72, 28), picture) == 0;  // its size
+    };
+    // Saving waits for a say.
+    EXPECT_TRUE(WaitUntil([&] { return buttonIs(disabled); }, 15)) << "no save button; not logged in?";
+    ASSERT_TRUE(WaitUntil([&] { return buttonIs(normal); }, 20)) << "no say was heard";
+    trainer.Click(saveX + 36, saveY + 14);
+    const std::string ask = trainer.WindowNamed("Pupil", 10);
+    ASSERT_FALSE(ask.empty()) << trainer.Errors();
+    trainer.Shot("pupil", ask);
+    TrainerSession::Type(ask, kPupil);
+    TrainerSession::Keys(ask, "Return");
+
+    const fs::path folder = trainer.UserData() / "pupils" / kPupil;
+    fs::path kept;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            for (const auto& e : fs::directory_iterator(folder))
+                if (e.path().extension() == ".wav") kept = e.path();
+            return !kept.empty();
+        },
+        10));
+    EXPECT_TRUE(WaitUntil([&] { return buttonIs(disabled); }, 5)) << "a say is kept once";
+    EXPECT_EQ(trainer.Finish(), 0) << trainer.Errors();
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(ReadFile(kept.string()), ReadFile((trainer.Language() / "say.wav").string()));
+    const std::string info = ReadFile(fs::path(kept).replace_extension(".info").string());
+    EXPECT_NE(info.find(kWordExercise), std::string::npos) << info;
+}
