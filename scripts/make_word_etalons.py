@@ -260,6 +260,8 @@ def pictures(out):
     button(os.path.join(buttons, "Stop"), "Stop", "#a03c3c")
     button(os.path.join(buttons, "Play"), "Teacher", "#2f6db5")
     button(os.path.join(buttons, "PlaySay"), "Me", "#6a4fa0")
+    # Shown to a logged-in teacher only: keeps the last say in a pupil's folder.
+    button(os.path.join(buttons, "Save"), "Keep", "#8a6d3b")
     checkbox(os.path.join(buttons, "Mode"), ["Bands", "Errors", "Volume", "Pitch"], "#2a8f8f")
     checkbox(os.path.join(buttons, "Switch"), ["Etalon", "Say"], "#b0902a")
 
@@ -297,6 +299,7 @@ EXERCISE = """// Word exercise "{word}": the pupil imitates the teacher's word.
   StopBtn = {{ PosX = 120; PosY = 400;{stop} }}
   PlaybackBtn = {{ PosX = 200; PosY = 400;{play} }}
   PlaybackBtn2 = {{ PosX = 280; PosY = 400;{playsay} }}
+  SaveSayBtn = {{ PosX = 360; PosY = 400;{save} }}
   OverloadPos = {{ x = 760; y = 410; }}
   DispErrBtn = {{ PosX = 480; PosY = 400; ImageCount = 10;{mode} }}
   ChActBtn = {{ PosX = 560; PosY = 400; ImageCount = 6;{switch} }}
@@ -316,7 +319,7 @@ def exercise_text(word, path, visound):
     marks = "".join('\n    _Images[%d] = {{ FileName = "Words/.Pic/Mark%d.bmp"; }}' % (m, m + 1) for m in range(5))
     return EXERCISE.format(word=word, path=path, visound=visound, start=images("Buttons/Listen", 4),
                            stop=images("Buttons/Stop", 4), play=images("Buttons/Play", 4),
-                           playsay=images("Buttons/PlaySay", 4), mode=images("Buttons/Mode", 10),
+                           playsay=images("Buttons/PlaySay", 4), save=images("Buttons/Save", 4), mode=images("Buttons/Mode", 10),
                            switch=images("Buttons/Switch", 6), marks=marks).replace("{{", "{").replace("}}", "}")
 
 

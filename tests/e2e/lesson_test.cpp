@@ -170,19 +170,9 @@ TEST(Lesson, ATeacherKeepsTheSayInThePupilsFolder) {
         std::system(("echo '" + kPassword + "' | '" + roster + "' add-teacher '" + kTeacher + "' >/dev/null").c_str()),
         0);
     ASSERT_EQ(std::system(("'" + roster + "' add-pupil '" + kPupil + "' >/dev/null").c_str()), 0);
-    // The teacher's copy of the word, with the button that keeps a say
-    // (a folder that sorts first).
-    const fs::path mine = trainer.Language() / "Aa teacher";
-    fs::create_directories(mine);
-    std::string exercise = ReadFile((trainer.Language() / kWordFolder / kWordExercise).string());
+    // The word's button that keeps a say, shown to teachers only.
     const int saveX = 360, saveY = 400;
-    const std::string button = kWordFolder + "/.Pic/Buttons/PlaySay";
-    std::string save = "  SaveSayBtn = { PosX = " + std::to_string(saveX) + "; PosY = " + std::to_string(saveY) + ";\n";
-    for (int i = 0; i < 4; ++i)
-        save +=
-            "      _Images[" + std::to_string(i) + "] = { FileName = \"" + button + std::to_string(i) + ".bmp\"; }\n";
-    exercise.insert(exercise.rfind('}'), save + "  }\n");
-    WriteFile((mine / kWordExercise).string(), exercise);
+    const std::string button = kWordFolder + "/.Pic/Buttons/Save";
     const std::string normal = (trainer.Language() / (button + "0.bmp")).string();
     const std::string disabled = (trainer.Language() / (button + "3.bmp")).string();
 
@@ -192,8 +182,8 @@ TEST(Lesson, ATeacherKeepsTheSayInThePupilsFolder) {
         TrainerSession::Type(login, kPassword);
         TrainerSession::Keys(login, "Return");
     })) << trainer.Errors();
-    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), mine.filename().string())));
-    ASSERT_TRUE(trainer.ClickCard(CardIndex(mine, kWordExercise)));
+    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), kWordFolder)));
+    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language() / kWordFolder, kWordExercise)));
     auto buttonIs = [&](const std::string& picture) {
         return DifferingPixels(Region(trainer.Shot("teacher"), saveX, saveY, 72, 28), picture) == 0;  // its size
     };
