@@ -43,6 +43,8 @@ FRAME = 224          # samples per analysis frame
 ONSET = 600          # |sample| from which a sound is heard
 MIN_FRAMES = 2       # the shortest sound, in frames
 DONT_CARE = 2000     # "TimeWarp/DontCareLevel" of trainer.ini
+STOPS = {"p", "t", "k", "b", "d", "g"}
+CLOSURE = 1000       # level fall (1/100 dB) in one frame that starts a stop's closure
 # The voice of the bundled etalons: espeak-ng voice, speed (words per
 # minute) and pitch (0-99).
 ETALON_VOICE = ("en", 140, 50)
@@ -173,11 +175,29 @@ def word_section(wav, analyze, lang):
     the trainer's own analysis tool."""
     out = subprocess.run([analyze, "frames", wav, "--calculate", "--data", lang], check=True, capture_output=True,
                          text=True).stdout
-    loud = [i for i, row in enumerate(csv.DictReader(io.StringIO(out)))
-            if any(int(row["Channel%d" % k]) > DONT_CARE for k in range(20))]
+    rows = list(csv.DictReader(io.StringIO(out)))
+    loud = [i for i, row in enumerate(rows) if any(int(row["Channel%d" % k]) > DONT_CARE for k in range(20))]
     if not loud:
         raise SystemExit("%s: the analysis finds no word" % wav)
-    return loud[0], loud[-1]
+    return loud[0], loud[-1], [int(row["FullBand"]) for row in rows[loud[0]:loud[-1] + 1]]
+
+
+def closures(positions, codes, levels):
+    """Moves the start of each stop consonant back to its closure. Spoken
+    alone, the prefix before a stop (the "s" of "spoon", the vowel of "cat")
+    lasts longer than inside the word, so the stop would start late and the
+    sound before it would take in the silence of the closure: the closure
+    starts where the level falls by CLOSURE from one frame to the next (a
+    sound fading out falls more slowly)."""
+    for i in range(1, len(codes)):
+        if codes[i] not in STOPS:
+            continue
+        first = positions[i - 1]
+        for f in range(first + MIN_FRAMES, positions[i]):
+            if levels[f] < levels[f - 1] - CLOSURE:
+                positions[i] = f
+                break
+    return positions
 
 
 def sounds_at(ends, begin, length):
@@ -364,11 +384,11 @@ def labelled_word(folder, name, word, codes, labels, voice, wav_name, out, analy
     markers' frames."""
     base = os.path.join(out, folder, name)
     speak(word, base + ".wav", voice)
-    begin, end = word_section(base + ".wav", analyze, lang)
+    begin, end, levels = word_section(base + ".wav", analyze, lang)
     # Sample positions in the recording: espeak-ng's silence before the
     # word is the same whether it speaks the word or a prefix.
     ends = boundaries(word, len(codes), tmp, voice)
-    positions = sounds_at(ends, begin, end - begin)
+    positions = closures(sounds_at(ends, begin, end - begin), codes, levels)
     markers = ""
     for pos, code, label in zip(positions, codes, labels):
         markers += MARKER.format(label=label, code=code, pos=pos)
