@@ -5,11 +5,6 @@
 vTrTraceExercise_c::vTrTraceExercise_c(const char* section, uint32_t defaultWindowSize)
     : vTrHmContExercise_c(section, defaultWindowSize) {}
 
-void vTrTraceExercise_c::Attach(vDxImage_i* owner) {
-    vTrHmContExercise_c::Attach(owner);
-    if (mHeadImage) mHeadImage->SetParent(this);
-}
-
 void vTrTraceExercise_c::Show() {
     if (mExImage) {
         mDispWidth = mExImage->GetWidth();
@@ -26,10 +21,14 @@ void vTrTraceExercise_c::Show() {
 }
 
 void vTrTraceExercise_c::OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) {
-    if (std::strcmp(prop.name, "HeadImage") == 0)
+    if (std::strcmp(prop.name, "HeadImage") == 0) {
         DeclareImage(prop, className, &vDxFileSprite_c::sTypeInfo);
-    else
+        // The exercise loader attaches the exercise before its body is read,
+        // so the head joins the exercise here rather than in Attach.
+        if (mHeadImage) mHeadImage->SetParent(this);
+    } else {
         vTrHmContExercise_c::OnDeclare(path, className, prop, address);
+    }
 }
 
 int vTrTraceExercise_c::NextColumn() {

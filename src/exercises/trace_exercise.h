@@ -16,12 +16,12 @@ class vTrTraceExercise_c : public vTrHmContExercise_c {
 public:
     vTrTraceExercise_c(const char* section, uint32_t defaultWindowSize);
 
-    // The head sprite becomes a child of the exercise, so that locked
-    // drawing takes it away meanwhile.
-    void Attach(vDxImage_i* owner) override;
     // Checks that the inner rectangle can hold a trace, takes the head
     // away, then shows.
     void Show() override;
+    // A declared head sprite becomes a child of the exercise at once, so
+    // that it is shown on the exercise and locked drawing takes it away
+    // meanwhile.
     void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
 
     int Column() const { return mCol; }

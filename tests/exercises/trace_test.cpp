@@ -1,8 +1,8 @@
 // The loudness and pitch traces and the pitch head: what lands on which row
 // and column of the screen for silence, speech and tones, the rules of the
-// invalid runs, the wrap and the erased strip, the overload indicator, bad
-// settings, no allocation per buffer, and the microphone stream across a
-// suspension.
+// invalid runs, the wrap and the erased strip, the bundled heads as the
+// window shows them, the overload indicator, bad settings, no allocation per
+// buffer, and the microphone stream across a suspension.
 
 #include "exercise_fixture.h"
 
@@ -10,6 +10,10 @@
 #include "exercises/amp_exercise.h"
 #include "exercises/pitch_exercise.h"
 #include "exercises/rt_hm_exercise.h"
+#include "display/dx_screen.h"
+#include "platform/window.h"
+
+#include <SDL.h>
 
 #include <cmath>
 
@@ -45,6 +49,20 @@ private:
     vTrHmContExercise_c& mEx;
     int mLength;
     vWaveBuffer_c mBuffer;
+};
+
+// The program's exercise loader: the exercise joins the screen as soon as
+// its class is read, before its body (and so its head) is.
+class AttachingLoader : public vLoader_c {
+public:
+    explicit AttachingLoader(vDxImage_i& owner) : mOwner(owner) {}
+    void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override {
+        vLoader_c::OnDeclare(path, className, prop, address);
+        dynamic_cast<vTrExercise_c&>(*Object()).Attach(&mOwner);
+    }
+
+private:
+    vDxImage_i& mOwner;
 };
 
 // Cents above the note 75 semitones over 1 Hz.
@@ -291,6 +309,45 @@ TEST_F(Traces, TheHeadSpriteStepsAsideWhileTheStripIsErased) {
     const vDxPoint head = ex->HeadImage()->Position();
     EXPECT_EQ(head.x, penX);
     EXPECT_EQ(dc->GetPixel(head.x, head.y - 4), Colour(0xff, 0xd2, 0x3a)) << head.y;
+}
+
+TEST_F(Traces, TheBundledHeadsRideOnThePenInTheWindow) {
+    vDxScreen_c shown;
+    shown.CreateScreen(window.Handle(), 800, 600, 32, false, 800, 600);
+    for (const char* file : {"Voice/Loudness.exc", "Voice/Pitch.exc"}) {
+        AttachingLoader loader(shown);
+        LoadDefinitionFile(file, loader);
+        exercise.reset(dynamic_cast<vTrExercise_c*>(loader.Release().release()));
+        auto* ex = dynamic_cast<vTrTraceExercise_c*>(exercise.get());
+        ASSERT_NE(ex, nullptr) << file;
+        ex->Show();
+        ex->StopRecording();
+        BufferFeeder(*ex).Feed(Sine(220, 1.0));
+        DrainMessages();
+        shown.Present();
+        vDxFileSprite_c& head = *ex->HeadImage();
+        ASSERT_TRUE(head.IsVisible()) << file;
+        EXPECT_EQ(head.Position().x, ex->InnerRect().x + ex->Column()) << file;
+        // Every pixel of the picture but its key colour is what the window shows.
+        const vDxPoint at{head.Position().x - head.GetHotSpot().x, head.Position().y - head.GetHotSpot().y};
+        const uint32_t key = head.MakeColor(0xff, 0x00, 0xff);
+        auto picture = head.CreateDC();
+        int drawn = 0, differ = 0;
+        for (int y = 0; y < head.GetHeight(); ++y)
+            for (int x = 0; x < head.GetWidth(); ++x) {
+                const uint32_t p = picture->GetPixel(x, y);
+                if (p == key) continue;
+                ++drawn;
+                uint32_t rgb = 0;
+                SDL_Rect r{at.x + x, at.y + y, 1, 1};
+                SDL_RenderReadPixels(platform::RendererOf(window.Handle()), &r, SDL_PIXELFORMAT_RGB888, &rgb, 4);
+                const auto part = [&](int shift) { return static_cast<uint8_t>(rgb >> shift); };
+                if (head.MakeColor(part(16), part(8), part(0)) != p) ++differ;
+            }
+        EXPECT_GT(drawn, 20) << file;
+        EXPECT_EQ(differ, 0) << file;
+    }
+    exercise.reset();
 }
 
 TEST_F(Traces, TheOverloadIndicatorLightsWhileTheInputClips) {
