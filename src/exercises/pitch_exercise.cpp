@@ -12,7 +12,10 @@ vTrPitchExercise_c::vTrPitchExercise_c()
     : vTrTraceExercise_c("Pitch_Processor", 672),
       mTrackers("Pitch_Processor", 3, static_cast<int>(Framing().windowSize / 8)),
       mRange(vTrToneRange_s::Read()),
-      mInvalidNum(gSettings.GetUnsigned("Pitch_Exercise/InvalidNum", 10)) {
+      mInvalidNum(gSettings.GetUnsigned("Pitch_Exercise/InvalidNum", 10)),
+      // Before the first pitch there is no trace to join: it starts where the
+      // voice is, not with a line from the display's top edge.
+      mInvalid(mInvalidNum) {
     ReadSettings(true);
 }
 

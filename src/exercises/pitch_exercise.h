@@ -33,7 +33,7 @@ private:
     vTrPitchTrackers_c mTrackers;
     vTrToneRange_s mRange;
     uint32_t mInvalidNum;
-    uint32_t mInvalid = 0;
+    uint32_t mInvalid;
     int32_t mTone = -1;
     vDxPoint mPenPoint;
 };

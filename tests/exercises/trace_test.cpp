@@ -154,6 +154,12 @@ TEST_F(Traces, ASineToneLandsOnTheRowOfItsPitch) {
         EXPECT_LE(y, rowOf(Cents(hz) - 150)) << hz;
         EXPECT_LT(y, previous) << hz;
         previous = y;
+        if (hz == 150.0) {
+            // The trace starts at the first pitch: no line comes down to it from the top edge.
+            const std::vector<int> first = RowsOf(inner.x + 1, inner.y, inner.y + inner.h, Green());
+            ASSERT_FALSE(first.empty());
+            EXPECT_GT(first.front(), inner.y + inner.h / 2);
+        }
     }
 }
 
