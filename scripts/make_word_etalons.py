@@ -45,6 +45,8 @@ MIN_FRAMES = 2       # the shortest sound, in frames
 DONT_CARE = 2000     # "TimeWarp/DontCareLevel" of trainer.ini
 STOPS = {"p", "t", "k", "b", "d", "g"}
 CLOSURE = 1000       # level fall (1/100 dB) in one frame that starts a stop's closure
+HISSING = {"s", "S", "z", "f", "tS"}
+SPIRANT_LIMIT = 8    # "ResDisplay/SpirantLimit" of trainer.ini
 # The voice of the bundled etalons: espeak-ng voice, speed (words per
 # minute) and pitch (0-99).
 ETALON_VOICE = ("en", 140, 50)
@@ -179,7 +181,29 @@ def word_section(wav, analyze, lang):
     loud = [i for i, row in enumerate(rows) if any(int(row["Channel%d" % k]) > DONT_CARE for k in range(20))]
     if not loud:
         raise SystemExit("%s: the analysis finds no word" % wav)
-    return loud[0], loud[-1], [int(row["FullBand"]) for row in rows[loud[0]:loud[-1] + 1]]
+    word = rows[loud[0]:loud[-1] + 1]
+    return loud[0], loud[-1], [int(row["FullBand"]) for row in word], [centroid(row) for row in word]
+
+
+def centroid(row):
+    """The level-weighted mean band of a frame, as the trainer tells hissing frames."""
+    levels = [max(int(row["Channel%d" % k]), 0) for k in range(20)]
+    return sum(k * v for k, v in enumerate(levels)) / sum(levels) if sum(levels) else 0
+
+
+def hiss_ends(positions, codes, centroids):
+    """Moves the start of a sound that follows a hissing one back to where
+    the hiss ends: like a stop, a vowel after "s" starts late, since an "s"
+    spoken alone is longer than inside the word."""
+    for i in range(1, len(codes)):
+        if codes[i - 1] not in HISSING or codes[i] in HISSING or codes[i] in STOPS:
+            continue
+        first = positions[i - 1]
+        for f in range(first + MIN_FRAMES, positions[i]):
+            if centroids[f] <= SPIRANT_LIMIT:
+                positions[i] = f
+                break
+    return positions
 
 
 def closures(positions, codes, levels):
@@ -384,11 +408,11 @@ def labelled_word(folder, name, word, codes, labels, voice, wav_name, out, analy
     markers' frames."""
     base = os.path.join(out, folder, name)
     speak(word, base + ".wav", voice)
-    begin, end, levels = word_section(base + ".wav", analyze, lang)
+    begin, end, levels, centroids = word_section(base + ".wav", analyze, lang)
     # Sample positions in the recording: espeak-ng's silence before the
     # word is the same whether it speaks the word or a prefix.
     ends = boundaries(word, len(codes), tmp, voice)
-    positions = closures(sounds_at(ends, begin, end - begin), codes, levels)
+    positions = hiss_ends(closures(sounds_at(ends, begin, end - begin), codes, levels), codes, centroids)
     markers = ""
     for pos, code, label in zip(positions, codes, labels):
         markers += MARKER.format(label=label, code=code, pos=pos)
