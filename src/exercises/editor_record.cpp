@@ -73,10 +73,7 @@ std::string vEdRecordExercise_c::PlaybackFolder() {
     return "/tmp";
 }
 
-vEdRecordExercise_c::vEdRecordExercise_c()
-    : mShowSpirant(Display().Settings().showSpirant),
-      mShowVocal(Display().Settings().showVocal),
-      mScore(vWordScoreSettings_c::Read()) {
+vEdRecordExercise_c::vEdRecordExercise_c() : mScore(vWordScoreSettings_c::Read()) {
     mScore.minResult = 5000;
     mScore.maxResult = 2000;
     if (gSettings.FileName()) {
@@ -92,18 +89,6 @@ vEdRecordExercise_c::vEdRecordExercise_c()
 }
 
 vEdRecordExercise_c::~vEdRecordExercise_c() = default;
-
-bool vEdRecordExercise_c::Loaded() {
-    Display().Settings().showSpirant = mShowSpirant;
-    Display().Settings().showVocal = mShowVocal;
-    return vTrWordBase_c::Loaded();
-}
-
-void vEdRecordExercise_c::Attach(vDxImage_i* owner) {
-    vTrWordBase_c::Attach(owner);
-    DrawBackground(false);
-    JoinMainWindow();
-}
 
 void vEdRecordExercise_c::Show() {
     vTrAppServices_i* app = AppServices();

@@ -45,9 +45,6 @@ public:
     ~vEdRecordExercise_c() override;
 
     // --- vTrExercise_c ---
-    // The base attach, the background, and the exercise joins the main
-    // window's capture notifications and mouse and key chains.
-    void Attach(vDxImage_i* owner) override;
     // The word base's show (which drops the teacher's buttons when no
     // teacher is logged in), then listening.
     void Show() override;
@@ -57,7 +54,6 @@ public:
     void DrawControls() override;
     int GetKind() override { return 6; }
     void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
-    bool Loaded() override;
     Result OnLeftDown(int x, int y, std::uintptr_t keyFlags) override;
     Result OnMouseMove(int x, int y, std::uintptr_t keyFlags) override;
     Result OnLeftUp(int x, int y, std::uintptr_t keyFlags) override;
@@ -147,8 +143,6 @@ private:
     std::unique_ptr<vHm1EdAutoSegmentBtn_c> mAutoSegmentBtn;
     std::unique_ptr<vTrResultView_c> mResDisplay;
     std::unique_ptr<vTrResultView_c> mResDisplay2;
-    bool mShowSpirant;
-    bool mShowVocal;
     vStrTmpl_c mEtalonFile;
     vStrTmpl_c mWavFileName;
     int32_t mMinValues[kBandCount] = {};

@@ -54,6 +54,8 @@ vTrWordBase_c::vTrWordBase_c()
     const std::vector<int16_t> silence(mDetector.Settings().windowSize, 0);
     for (int32_t i = 0; i < mRecording.Size(); ++i)
         mRecording.Frame(i).SetSamples(silence.data(), static_cast<int32_t>(silence.size()));
+    mShowSpirant = mDisplay.Settings().showSpirant;
+    mShowVocal = mDisplay.Settings().showVocal;
 }
 
 vTrWordBase_c::~vTrWordBase_c() {
@@ -62,6 +64,18 @@ vTrWordBase_c::~vTrWordBase_c() {
         vWaveIn_c::Close();
     } catch (const vException_c&) {
     }
+}
+
+void vTrWordBase_c::Attach(vDxImage_i* owner) {
+    vTrExercise_c::Attach(owner);
+    DrawBackground(false);
+    JoinMainWindow();
+}
+
+bool vTrWordBase_c::Loaded() {
+    mDisplay.Settings().showSpirant = mShowSpirant;
+    mDisplay.Settings().showVocal = mShowVocal;
+    return vTrExercise_c::Loaded();
 }
 
 void vTrWordBase_c::ReadSettings(bool initial) {

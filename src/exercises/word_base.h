@@ -62,6 +62,11 @@ public:
     double GetToneFrequency() override { return vOscWaveIn_c::GetToneFrequency(); }
     void SetToneAmplitude(double amplitude) override { vOscWaveIn_c::SetToneAmplitude(amplitude); }
     double GetToneAmplitude() override { return vOscWaveIn_c::GetToneAmplitude(); }
+    // The base attach, the background, and the exercise joins the main
+    // window's capture notifications and mouse and key chains.
+    void Attach(vDxImage_i* owner) override;
+    // The definition's ShowSpirant and ShowVocal reach the displays.
+    bool Loaded() override;
     // Re-reads "ResDisplay/ShowSpirant".
     void ReadSettings(bool initial) override;
     void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
@@ -156,6 +161,10 @@ protected:
     int32_t mDispHeight = 150;
     vPointProp_c mOverloadPos{50, 50};
     vPointProp_c mOverloadSize{10, 10};
+    // The definition's ShowSpirant and ShowVocal (each class registers them);
+    // the displays' settings until the definition gives its own.
+    bool mShowSpirant = true;
+    bool mShowVocal = false;
 
 private:
     void ShowRecordingButtons(bool recording);

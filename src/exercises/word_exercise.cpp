@@ -29,10 +29,7 @@ void RemoveIfPresent(const char* name) {
 
 }  // namespace
 
-vTrWordExercise_c::vTrWordExercise_c()
-    : mShowSpirant(Display().Settings().showSpirant),
-      mShowVocal(Display().Settings().showVocal),
-      mScore(vWordScoreSettings_c::Read()) {
+vTrWordExercise_c::vTrWordExercise_c() : mScore(vWordScoreSettings_c::Read()) {
     mNewCalculation = mScore.newCalculation;
     if (gSettings.FileName()) mErrorLevel = gSettings.GetInt("TimeWarp/DisplayErrorLevel", mErrorLevel);
     ReadSettings(true);
@@ -48,18 +45,6 @@ void vTrWordExercise_c::ReadSettings(bool initial) {
     mAutoPlayback = gSettings.GetBool("ResDisplay/AutoPlayback", true);
     mShowBG = gSettings.GetBool("WordExercise/ShowBG", true);
     mShowSpirant = Display().Settings().showSpirant;
-}
-
-bool vTrWordExercise_c::Loaded() {
-    Display().Settings().showSpirant = mShowSpirant;
-    Display().Settings().showVocal = mShowVocal;
-    return vTrWordBase_c::Loaded();
-}
-
-void vTrWordExercise_c::Attach(vDxImage_i* owner) {
-    vTrWordBase_c::Attach(owner);
-    DrawBackground(false);
-    JoinMainWindow();
 }
 
 void vTrWordExercise_c::Show() {

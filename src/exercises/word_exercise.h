@@ -38,9 +38,6 @@ public:
     ~vTrWordExercise_c() override;
 
     // --- vTrExercise_c ---
-    // The base attach, the backgrounds, and the exercise joins the main
-    // window's capture notifications and mouse chains.
-    void Attach(vDxImage_i* owner) override;
     // The editor's buttons and the background edit button go; the sound
     // limits are built for the new calculation; then the base show,
     // listening, and the etalon played when "ResDisplay/AutoPlayback".
@@ -54,8 +51,6 @@ public:
     vDxImage_i* GetBgImage() override;
     void SetBgImage(std::unique_ptr<vDxImage_i> image) override;
     void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
-    // The definition's ShowSpirant and ShowVocal reach the displays.
-    bool Loaded() override;
 
     // --- vTrWordBase_c ---
     // Plays WavFileName (the etalon) when the playback object is idle.
@@ -134,8 +129,6 @@ private:
     std::unique_ptr<vHm1EdAutoSegmentBtn_c> mAutoSegmentBtn;
     std::unique_ptr<vTrResultView_c> mResDisplay;
     std::unique_ptr<vTrResultView_c> mResDisplay2;
-    bool mShowSpirant;
-    bool mShowVocal;
     vStrTmpl_c mEtalonFile;
     vStrTmpl_c mWavFileName;
     int32_t mMinValues[kBandCount] = {};
