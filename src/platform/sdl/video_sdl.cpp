@@ -27,8 +27,14 @@ void StartVideo() {
     // Without a display the software renderer draws straight into the
     // window's memory instead of going through a graphics driver.
     if (!HaveDisplay()) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        throw vTextException_c(std::string("Cannot start the display: ") + SDL_GetError());
+    // An X server that has just been started, or is busy accepting other
+    // clients, now and then refuses a connection it accepts a moment later.
+    int attempts = HaveDisplay() ? 3 : 1;
+    while (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        if (--attempts > 0)
+            SDL_Delay(200);
+        else
+            throw vTextException_c(std::string("Cannot start the display: ") + SDL_GetError());
     const Uint32 type = SDL_RegisterEvents(1);
     if (type == static_cast<Uint32>(-1)) throw vTextException_c("Cannot register the wake-up event");
     gWakeType = type;
