@@ -27,6 +27,7 @@ import sys
 import tempfile
 import wave
 
+from make_word_etalons import speak
 from voices import TUNE
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -53,12 +54,10 @@ MAX_LEVEL = 5500
 
 
 def record(voice, mnemonic, folder):
-    raw = os.path.join(folder, "raw.wav")
+    """The sound held for about two seconds (eight times at speed 80)."""
     pcm = os.path.join(folder, "pcm.wav")
     name, _, pitch = voice
-    subprocess.run(["espeak-ng", "-v", name, "-s", "80", "-p", str(pitch), "-w", raw, "[[" + mnemonic * 8 + "]]"],
-                   check=True)
-    subprocess.run(["sox", raw, "-r", "22050", "-c", "1", "-b", "16", pcm], check=True)
+    speak(mnemonic * 8, pcm, (name, 80, pitch), phonemes=True)
     return pcm
 
 
