@@ -245,16 +245,12 @@ namespace {
                            ". The file was left as it was.");
 }
 
-// A private file that goes away with the object.
+// A private file that goes away with the object (or, when the program is
+// killed first, with the next save's sweep of the temporary folder).
 class StagingFile {
 public:
-    StagingFile() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lorvano-prefs-XXXXXX").string();
-        const int fd = mkstemp(pattern.data());
-        if (fd < 0) return;
-        close(fd);
-        mPath = pattern;
-    }
+    StagingFile()
+        : mPath(platform::CreatePrivateScratchFile(std::filesystem::temp_directory_path().string(), "lorvano-prefs")) {}
     ~StagingFile() {
         if (!mPath.empty()) unlink(mPath.c_str());
     }

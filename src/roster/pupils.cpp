@@ -4,6 +4,7 @@
 #include "platform/exception.h"
 #include "platform/path_case.h"
 #include "platform/profile.h"
+#include "platform/remove_tree.h"
 #include "platform/user_data.h"
 #include "roster/roster_names.h"
 
@@ -122,12 +123,16 @@ std::string vPupilStore_c::Add(const std::string& name) {
 void vPupilStore_c::Remove(const std::string& name, bool withRecordings) {
     const std::string pupil = Find(name);
     if (pupil.empty()) throw vTextException_c("There is no pupil named " + name + ".");
+    struct stat st;
+    if (::lstat((mRoot + pupil).c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        throw vTextException_c("The pupil " + pupil + "'s folder " + Folder(pupil) +
+                               " is a symbolic link to another place; nothing was removed. Remove the link by hand "
+                               "if the pupil should go.");
     const std::size_t count = Recordings(pupil).size();
     if (count > 0 && !withRecordings)
         throw vTextException_c("The pupil " + pupil + " still has " + std::to_string(count) + " recording(s).");
-    std::error_code ec;
-    fs::remove_all(Folder(pupil), ec);
-    if (ec) throw vExErrNo_c(Folder(pupil), ec.value());
+    // Never follows a link, not even one put in place after the check above.
+    if (!platform::RemoveFolderTree(mRoot, pupil)) throw vExErrNo_c(Folder(pupil));
 }
 
 std::string vPupilStore_c::NewRecording(const std::string& pupil, int exerciseType, const std::string& cardText,

@@ -54,6 +54,8 @@ public:
 
     // Removes a pupil's folder. A folder with recordings in it is removed only
     // when withRecordings; otherwise vTextException_c says how many there are.
+    // No symbolic link is followed: a pupil's folder that is a link is refused
+    // (vTextException_c), a link inside is removed as a link.
     void Remove(const std::string& name, bool withRecordings);
 
     // Chooses a new WAV file name in the pupil's folder (nothing of that name

@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdio>
 
 namespace roster {
 namespace {
@@ -80,9 +78,20 @@ void vUsersFile_c::Load() {
     mTeachers.clear();
     mRead.clear();
     std::string text;
+    // Temporaries of a save that was killed hold password hashes: gone at once.
+    platform::RemoveStaleTemporaries(Folder(mPath));
     if (!platform::ReadWholeFile(mPath, text)) {
         if (errno == ENOENT) return;
         throw vExErrNo_c(mPath);
+    }
+    if (text.empty()) {
+        // Only a first save cut short (by a version that made the file empty
+        // before writing it) leaves an empty file: no teacher was ever in it.
+        std::fprintf(stderr,
+                     "The users file %s is empty: a first save did not finish. It is read as having no teachers "
+                     "yet; the next save writes it.\n",
+                     mPath.c_str());
+        return;
     }
     const auto damaged = [&](int line, const std::string& why) {
         mTeachers.clear();
@@ -126,24 +135,8 @@ void vUsersFile_c::Save() {
 
     const std::string folder = Folder(mPath);
     if (!folder.empty() && !platform::MakeFolders(folder, 0700)) throw vExErrNo_c(folder);
-    // A new file is made empty and private first (the atomic write keeps an
-    // existing file's mode), so the data is never readable by others, not
-    // even briefly; an existing one is made private if it was not.
-    const bool created = mRead.empty();
-    if (created) {
-        const int fd = ::open(mPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) throw vExErrNo_c(mPath);
-        ::close(fd);
-    } else if (::chmod(mPath.c_str(), 0600) != 0) {
-        throw vExErrNo_c(mPath);
-    }
     std::string text = Serialise();
-    if (!platform::WriteFileAtomically(mPath, text)) {
-        const int saved = errno;
-        // An empty file would read as a damaged one at the next start.
-        if (created) ::unlink(mPath.c_str());
-        throw vExErrNo_c(mPath, saved);
-    }
+    if (!platform::WriteFileAtomically(mPath, text, platform::FileMode::OwnerOnly)) throw vExErrNo_c(mPath);
     mRead = std::move(text);
 }
 

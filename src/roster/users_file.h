@@ -10,7 +10,8 @@
 //
 // so that a truncated or otherwise damaged file is recognised. A damaged file
 // is refused (vUsersFileDamaged_c) and never written over; it stays as it is
-// for its owner to repair or restore. The file is written whole or not at
+// for its owner to repair or restore. An empty file is no damage but a first
+// save that did not finish: it reads as no teachers yet (said on stderr). The file is written whole or not at
 // all, readable and writable by its owner only (0600), in a folder created
 // private (0700) when missing.
 //
@@ -36,8 +37,8 @@ public:
 
     const std::string& Path() const { return mPath; }
 
-    // Reads the file; a missing file is a roster without teachers (the first
-    // run). Raises vUsersFileDamaged_c when the file is not a whole users
+    // Reads the file; a missing or empty file is a roster without teachers
+    // (the first run). Removes temporaries that killed saves left beside it. Raises vUsersFileDamaged_c when the file is not a whole users
     // file, vExErrNo_c when it cannot be read; the list is then empty.
     void Load();
 
