@@ -18,6 +18,8 @@ packages=(
   xvfb xauth xdotool imagemagick espeak-ng sox libx11-dev
   # tests: printed pages (PDF) turned back into pictures
   poppler-utils
+  # the kill loop (scripts/kill_loop.sh): a kill injected at each system call of a save
+  strace
   # validators of the desktop entry and the AppStream data
   appstream desktop-file-utils
   # the filter-design generator

@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# Kills each save of the program at each system call and looks at what is
+# left: the old file or the new one, whole; no temporary readable by others;
+# no temporary left once a following save has run normally.
+#
+#   scripts/kill_loop.sh [--short] [--bin DIR] [--max N] [--paths "P..."] [--calls "C..."]
+#
+# The kill is strace's: -e inject=CALL:signal=KILL:when=N kills the save at
+# the Nth call of CALL, for N = 1, 2, ... until a run no longer reaches it.
+# Save paths: users-first and users-later (lorvano-roster add-teacher on a
+# missing and on an existing users file), say (a word exercise's say.wav),
+# keep (a teacher's Keep of a say for a pupil), ini (the settings sheet's OK).
+# Prints a table save path x system call -> outcome: "old+new" counts of the
+# kills, "BAD" when any kill left something wrong (said below the table),
+# "-" when the save never makes that call. Exit status 1 on any BAD.
+# --short is the form CI runs: fewer calls, users file and say.wav only.
+set -u
+
+bin=${LORVANO_BUILD_DIR:-build}/bin
+max=2000
+paths="users-first users-later say keep ini"
+calls="openat write fsync fchmod rename close unlink getdents64 mkdir"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --short) paths="users-first users-later say"; calls="write fsync fchmod rename close" ;;
+    --bin) bin=$2; shift ;;
+    --max) max=$2; shift ;;
+    --paths) paths=$2; shift ;;
+    --calls) calls=$2; shift ;;
+    *) echo "usage: $0 [--short] [--bin DIR] [--max N] [--paths \"P...\"] [--calls \"C...\"]" >&2; exit 2 ;;
+  esac
+  shift
+done
+command -v strace >/dev/null || { echo "kill_loop: strace is missing (scripts/setup.sh installs it)" >&2; exit 2; }
+bin=$(cd "$bin" && pwd) || exit 2
+roster=$bin/lorvano-roster
+driver=$bin/save_driver
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kill-loop-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+# Files a save creates would be readable by others under this umask: a
+# temporary that is not private from its creation shows up.
+umask 022
+echo pw > "$work/password"
+
+# A 22050 Hz mono 16-bit WAV of the given length in seconds and tone.
+make_wav() {
+  python3 - "$1" "$2" "$3" <<'EOF'
+import math, struct, sys, wave
+path, seconds, hz = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+with wave.open(path, "wb") as w:
+    w.setnchannels(1); w.setsampwidth(2); w.setframerate(22050)
+    w.writeframes(b"".join(struct.pack("<h", int(8000 * math.sin(2 * math.pi * hz * i / 22050)))
+                           for i in range(int(seconds * 22050))))
+EOF
+}
+
+# The templates: each path's folder before the save ("old") and the files a
+# whole save gives ("new").
+tpl=$work/tpl
+mkdir -p "$tpl/users-first/u" "$tpl/users-later/u" "$tpl/say" "$tpl/keep/pupils" "$tpl/ini/tmp" "$tpl/src"
+"$roster" --users "$tpl/users-later/u/TrUsers.dat" add-teacher A < "$work/password" || exit 2
+make_wav "$tpl/src/old.wav" 0.5 300 && make_wav "$tpl/src/new.wav" 1.2 500 || exit 2
+"$driver" say "$tpl/src/old.wav" "$tpl/say/say.wav" && "$driver" say "$tpl/src/new.wav" "$tpl/src/say-new.wav" || exit 2
+cp "$tpl/src/say-new.wav" "$tpl/keep/say.wav"
+"$driver" keep "$tpl/keep/say.wav" "$tpl/keep/pupils" Ann && rm -f "$tpl/keep/pupils/Ann/"* || exit 2
+TMPDIR=$tpl/ini/tmp "$driver" ini "$tpl/ini/trainer.ini" off || exit 2
+cp "$tpl/ini/trainer.ini" "$tpl/src/ini-old"
+mkdir -p "$work/n" && cp -a "$tpl/ini/." "$work/n/" &&
+  TMPDIR=$work/n/tmp "$driver" ini "$work/n/trainer.ini" on && cp "$work/n/trainer.ini" "$tpl/src/ini-new" || exit 2
+[ -s "$tpl/src/ini-new" ] && ! cmp -s "$tpl/src/ini-old" "$tpl/src/ini-new" || { echo "kill_loop: no settings change" >&2; exit 2; }
+
+# save PATH DIR [strace options...]: runs the save once in DIR.
+save() {
+  local path=$1 d=$2
+  shift 2
+  case "$path" in
+    users-*) "$@" "$roster" --users "$d/u/TrUsers.dat" add-teacher B < "$work/password" ;;
+    say) "$@" "$driver" say "$tpl/src/new.wav" "$d/say.wav" ;;
+    keep) "$@" "$driver" keep "$d/say.wav" "$d/pupils" Ann ;;
+    ini) TMPDIR=$d/tmp "$@" "$driver" ini "$d/trainer.ini" on ;;
+  esac
+}
+
+# check PATH DIR: what is wrong with the folder after a kill (nothing printed
+# when all is well); prints "old" or "new" on its own when whole.
+check() {
+  local path=$1 d=$2 f list
+  f=$(find "$d" -name '*.lorvano-tmp' -perm /077 | head -1)
+  [ -n "$f" ] && { echo "temporary readable by others: ${f#"$d"/} ($(stat -c %a "$f"))"; return; }
+  case "$path" in
+    users-*)
+      f=$d/u/TrUsers.dat
+      [ -e "$f" ] && [ "$(stat -c %a "$f")" != 600 ] && { echo "users file mode $(stat -c %a "$f")"; return; }
+      list=$("$roster" --users "$f" list 2>&1) || { echo "users file refused: $list"; return; }
+      list=$(printf '%s\n' "$list" | grep -v '^The users file .* is empty: ' | tr '\t' ' ' | paste -sd';')
+      local old="" new="teacher B"
+      [ "$path" = users-later ] && old="teacher A" new="teacher A;teacher B"
+      [ "$list" = "$old" ] && { echo old; return; }
+      [ "$list" = "$new" ] && { echo new; return; }
+      echo "users file lists: $list" ;;
+    say)
+      cmp -s "$d/say.wav" "$tpl/say/say.wav" && { echo old; return; }
+      cmp -s "$d/say.wav" "$tpl/src/say-new.wav" && { echo new; return; }
+      echo "say.wav is neither version ($(stat -c %s "$d/say.wav" 2>/dev/null || echo missing))" ;;
+    keep)
+      local wavs=0
+      for f in "$d/pupils/Ann/"*.wav; do
+        [ -e "$f" ] || continue
+        cmp -s "$f" "$d/say.wav" || { echo "kept recording is partial: ${f##*/}"; return; }
+        wavs=$((wavs + 1))
+      done
+      for f in "$d/pupils/Ann/"*.info; do
+        [ -e "$f" ] || continue
+        tail -1 "$f" | grep -q '^Created=' || { echo "recording's info is partial: ${f##*/}"; return; }
+      done
+      [ $wavs -eq 0 ] && echo old || echo new ;;
+    ini)
+      cmp -s "$d/trainer.ini" "$tpl/src/ini-old" && { echo old; return; }
+      cmp -s "$d/trainer.ini" "$tpl/src/ini-new" && { echo new; return; }
+      echo "trainer.ini is neither version" ;;
+  esac
+}
+
+# after PATH DIR: a normal save after the kill; what is wrong then.
+after() {
+  local path=$1 d=$2 out f
+  case "$path" in
+    users-*) out=$("$roster" --users "$d/u/TrUsers.dat" add-teacher C < "$work/password" 2>&1) ||
+               { echo "the next save failed: $out"; return; } ;;
+    *) out=$(save "$path" "$d" 2>&1) || { echo "the next save failed: $out"; return; } ;;
+  esac
+  f=$(find "$d" -name '*.lorvano-tmp' | head -1)
+  [ -n "$f" ] && echo "temporary left after the next save: ${f#"$d"/}"
+}
+
+declare -A cell
+bad_lines=()
+for path in $paths; do
+  for call in $calls; do
+    old=0 new=0 bad=0 n=1
+    while [ $n -le $max ]; do
+      d=$work/run
+      rm -rf "$d" && cp -a "$tpl/$path" "$d"
+      save "$path" "$d" strace -f -qq -o /dev/null -e "inject=$call:signal=KILL:when=$n" >/dev/null 2>&1
+      [ $? -eq 137 ] || break  # the save made fewer calls: every point was tried
+      what=$(check "$path" "$d")
+      case "$what" in
+        old) old=$((old + 1)) ;;
+        new) new=$((new + 1)) ;;
+        *) bad=$((bad + 1)); bad_lines+=("$path $call#$n: $what") ;;
+      esac
+      if [ "$what" = old ] || [ "$what" = new ]; then
+        what=$(after "$path" "$d")
+        [ -n "$what" ] && { bad=$((bad + 1)); bad_lines+=("$path $call#$n: $what"); }
+      fi
+      n=$((n + 1))
+    done
+    if [ $n -eq 1 ]; then cell[$path,$call]="-"
+    elif [ $bad -gt 0 ]; then cell[$path,$call]="BAD $bad/$((n - 1))"
+    else cell[$path,$call]="${old}o+${new}n"
+    fi
+  done
+done
+
+printf '%-12s' "save path"
+for call in $calls; do printf ' %-11s' "$call"; done
+echo
+for path in $paths; do
+  printf '%-12s' "$path"
+  for call in $calls; do printf ' %-11s' "${cell[$path,$call]}"; done
+  echo
+done
+echo "(cell: kills that left the old file + kills that left the new one; - : the save makes no such call)"
+if [ ${#bad_lines[@]} -gt 0 ]; then
+  printf '%s\n' "${bad_lines[@]}"
+  exit 1
+fi
