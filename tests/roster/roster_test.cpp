@@ -13,7 +13,10 @@
 
 #include <deque>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace lorvano_test;
 using namespace roster;
@@ -200,7 +203,6 @@ TEST_F(RosterTest, ADamagedUsersFileIsRefusedAndNeverWritten) {
     const std::vector<std::string> damaged = {
         whole.substr(0, whole.size() - 1),            // cut inside the last line
         whole.substr(0, whole.find("end\t")),         // cut before the last line
-        "",                                           // empty
         flipped,                                      // a changed hash
         whole + "teacher\tEve\t$argon2id$x\n",         // text after the end
         "[Users]\nAnna=secret\n",                     // not ours at all
@@ -226,6 +228,84 @@ TEST_F(RosterTest, ADamagedUsersFileIsRefusedAndNeverWritten) {
         EXPECT_EQ(session.IsTeacherLoggedIn(), 0);
         EXPECT_EQ(ReadFile(mUsers), content);
     }
+}
+
+TEST_F(RosterTest, AFirstSaveKilledMidwayLeavesNoFileAndNothingOthersCanRead) {
+    fs::create_directories(mDir.File("lorvano"));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The write of the new file's data is the kill point: past 64 bytes the
+        // kernel stops the process with SIGXFSZ.
+        umask(022);
+        const rlimit limit{64, 64}, noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            vUsersFile_c users(mUsers);
+            users.AddTeacher("Anna", "correct horse 42");
+            users.Save();
+        } catch (...) {
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    ASSERT_EQ(CountEntries(mDir.File("lorvano")), 1);  // the temporary, private
+    for (const auto& e : fs::directory_iterator(mDir.File("lorvano"))) EXPECT_EQ(Mode(e.path().string()), 0600u);
+
+    vUsersFile_c users(mUsers);
+    users.Load();  // no file yet; the dead save's temporary goes
+    EXPECT_TRUE(users.Teachers().empty());
+    EXPECT_EQ(CountEntries(mDir.File("lorvano")), 0);
+    users.AddTeacher("Anna", "correct horse 42");
+    users.Save();
+    EXPECT_EQ(CountEntries(mDir.File("lorvano")), 1);
+}
+
+TEST_F(RosterTest, AnEmptyUsersFileIsAFirstSaveThatDidNotFinish) {
+    fs::create_directories(mDir.File("lorvano"));
+    WriteFile(mUsers, "");
+    vUsersFile_c users(mUsers);
+    testing::internal::CaptureStderr();
+    users.Load();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("is empty: a first save did not finish"), std::string::npos);
+    EXPECT_TRUE(users.Teachers().empty());
+    users.AddTeacher("Anna", "correct horse 42");
+    users.Save();
+    vUsersFile_c again(mUsers);
+    again.Load();
+    EXPECT_TRUE(again.CheckLogin("Anna", "correct horse 42"));
+    EXPECT_EQ(Mode(mUsers), 0600u);
+}
+
+TEST_F(RosterTest, RemovingAPupilNeverFollowsALink) {
+    vPupilStore_c store(PupilsRootFor(mUsers));
+    const std::string elsewhere = mDir.File("elsewhere");
+    fs::create_directories(elsewhere + "/deep");
+    WriteFile(elsewhere + "/a.wav", "RIFF");
+    WriteFile(elsewhere + "/deep/b.wav", "RIFF");
+    store.Add("Bert");
+    fs::create_directory_symlink(elsewhere, store.Root() + "Carl");
+
+    // A pupil's folder that is a link is refused, whatever it holds.
+    try {
+        store.Remove("Carl", true);
+        ADD_FAILURE() << "a linked pupil folder was removed";
+    } catch (const vTextException_c& e) {
+        EXPECT_NE(e.Text().find("symbolic link"), std::string::npos) << e.Text();
+    }
+    EXPECT_TRUE(fs::is_symlink(store.Root() + "Carl"));
+
+    // Links inside a pupil's folder go as links; what they point at stays.
+    WriteFile(store.Folder("Bert") + "take.wav", "RIFF");
+    fs::create_directory_symlink(elsewhere, store.Folder("Bert") + "into");
+    fs::create_symlink(elsewhere + "/a.wav", store.Folder("Bert") + "link.wav");
+    store.Remove("Bert", true);
+    EXPECT_FALSE(fs::exists(store.Root() + "Bert"));
+    EXPECT_EQ(ReadFile(elsewhere + "/a.wav"), "RIFF");
+    EXPECT_EQ(ReadFile(elsewhere + "/deep/b.wav"), "RIFF");
 }
 
 TEST_F(RosterTest, AFileChangedAfterItWasReadIsNotOverwritten) {
