@@ -9,7 +9,10 @@
 # the Nth call of CALL, for N = 1, 2, ... until a run no longer reaches it.
 # Save paths: users-first and users-later (lorvano-roster add-teacher on a
 # missing and on an existing users file), say (a word exercise's say.wav),
-# keep (a teacher's Keep of a say for a pupil), ini (the settings sheet's OK).
+# keep (a teacher's Keep of a say for a pupil), ini (the settings sheet's OK),
+# exercise (a teacher's new exercise from the recorder: take, etalon and
+# exercise files) and corridor (the spectrum exercise's F2, which writes the
+# corridor back into its definition).
 # Prints a table save path x system call -> outcome: "old+new" counts of the
 # kills, "BAD" when any kill left something wrong (said below the table),
 # "-" when the save never makes that call. Exit status 1 on any BAD.
@@ -18,7 +21,7 @@ set -u
 
 bin=${LORVANO_BUILD_DIR:-build}/bin
 max=2000
-paths="users-first users-later say keep ini"
+paths="users-first users-later say keep ini exercise corridor"
 calls="openat write fsync fchmod rename close unlink getdents64 mkdir"
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -36,7 +39,7 @@ bin=$(cd "$bin" && pwd) || exit 2
 roster=$bin/lorvano-roster
 driver=$bin/save_driver
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kill-loop-XXXXXX")
+work=$(mktemp -d "${TMPDIR:-/tmp}/kill-loop-XXXXXX") && [ -d "$work" ] || exit 2
 trap 'rm -rf "$work"' EXIT
 # Files a save creates would be readable by others under this umask: a
 # temporary that is not private from its creation shows up.
@@ -55,10 +58,25 @@ with wave.open(path, "wb") as w:
 EOF
 }
 
+# save PATH DIR [strace options...]: runs the save once in DIR.
+save() {
+  local path=$1 d=$2
+  shift 2
+  case "$path" in
+    users-*) "$@" "$roster" --users "$d/u/TrUsers.dat" add-teacher B < "$work/password" ;;
+    say) "$@" "$driver" say "$tpl/src/new.wav" "$d/say.wav" ;;
+    keep) "$@" "$driver" keep "$d/say.wav" "$d/pupils" Ann ;;
+    ini) TMPDIR=$d/tmp "$@" "$driver" ini "$d/trainer.ini" on ;;
+    exercise) (cd "$d" && "$@" "$driver" exercise trainer.ini take.wav out/cat.exc) ;;
+    corridor) "$@" "$driver" corridor "$d/trainer.ini" "$d/rt.exc" ;;
+  esac
+}
+
 # The templates: each path's folder before the save ("old") and the files a
 # whole save gives ("new").
 tpl=$work/tpl
-mkdir -p "$tpl/users-first/u" "$tpl/users-later/u" "$tpl/say" "$tpl/keep/pupils" "$tpl/ini/tmp" "$tpl/src"
+mkdir -p "$tpl/users-first/u" "$tpl/users-later/u" "$tpl/say" "$tpl/keep/pupils" "$tpl/ini/tmp" "$tpl/src" \
+  "$tpl/exercise/out" "$tpl/corridor"
 "$roster" --users "$tpl/users-later/u/TrUsers.dat" add-teacher A < "$work/password" || exit 2
 make_wav "$tpl/src/old.wav" 0.5 300 && make_wav "$tpl/src/new.wav" 1.2 500 || exit 2
 "$driver" say "$tpl/src/old.wav" "$tpl/say/say.wav" && "$driver" say "$tpl/src/new.wav" "$tpl/src/say-new.wav" || exit 2
@@ -69,18 +87,31 @@ cp "$tpl/ini/trainer.ini" "$tpl/src/ini-old"
 mkdir -p "$work/n" && cp -a "$tpl/ini/." "$work/n/" &&
   TMPDIR=$work/n/tmp "$driver" ini "$work/n/trainer.ini" on && cp "$work/n/trainer.ini" "$tpl/src/ini-new" || exit 2
 [ -s "$tpl/src/ini-new" ] && ! cmp -s "$tpl/src/ini-old" "$tpl/src/ini-new" || { echo "kill_loop: no settings change" >&2; exit 2; }
-
-# save PATH DIR [strace options...]: runs the save once in DIR.
-save() {
-  local path=$1 d=$2
-  shift 2
-  case "$path" in
-    users-*) "$@" "$roster" --users "$d/u/TrUsers.dat" add-teacher B < "$work/password" ;;
-    say) "$@" "$driver" say "$tpl/src/new.wav" "$d/say.wav" ;;
-    keep) "$@" "$driver" keep "$d/say.wav" "$d/pupils" Ann ;;
-    ini) TMPDIR=$d/tmp "$@" "$driver" ini "$d/trainer.ini" on ;;
-  esac
-}
+# The recorder and the spectrum exercise read the filter bank's settings.
+src=$(cd "$(dirname "$0")/.." && pwd)
+for p in exercise corridor; do
+  printf '[Preprocessor]\nCoeficients=%s\nEqualize=%s\n' "$src/data/english/coef.dat" "$src/data/english/calib.txt" \
+    > "$tpl/$p/trainer.ini"
+done
+make_wav "$tpl/exercise/take.wav" 1.0 400 || exit 2
+# A definition whose lists are spaced: F2 writes them back compact.
+{
+  echo "<vTrRtHmExercise_c> Obj = {"
+  echo "<vDxSimpleImage_c> Level1Pic = { Width = 400; Height = 300; BPP = 32; }"
+  for entry in MinValues1:1000 MaxValues1:3000 MinWeight1:50 MaxWeight1:50; do
+    printf '%s = ( %s' "${entry%%:*}" "${entry#*:}"
+    for _ in $(seq 19); do printf ', %s' "${entry#*:}"; done
+    echo " );"
+  done
+  echo "}"
+} > "$tpl/corridor/rt.exc"
+# Their new files, made where the kills happen: the exercise names its files relative to its folder.
+for p in exercise corridor; do
+  rm -rf "$work/run" && cp -a "$tpl/$p" "$work/run" && save "$p" "$work/run" && mkdir "$tpl/src/$p-new" || exit 2
+  if [ $p = exercise ]; then cp "$work/run/out/"* "$tpl/src/$p-new/"; else cp "$work/run/rt.exc" "$tpl/src/$p-new/"; fi
+done
+[ -e "$tpl/src/exercise-new/cat.exc" ] && ! cmp -s "$tpl/corridor/rt.exc" "$tpl/src/corridor-new/rt.exc" ||
+  { echo "kill_loop: the exercise or the corridor save changed nothing" >&2; exit 2; }
 
 # check PATH DIR: what is wrong with the folder after a kill (nothing printed
 # when all is well); prints "old" or "new" on its own when whole.
@@ -119,6 +150,16 @@ check() {
       cmp -s "$d/trainer.ini" "$tpl/src/ini-old" && { echo old; return; }
       cmp -s "$d/trainer.ini" "$tpl/src/ini-new" && { echo new; return; }
       echo "trainer.ini is neither version" ;;
+    exercise)
+      for f in "$d/out/"*; do
+        [ -e "$f" ] || continue
+        cmp -s "$f" "$tpl/src/exercise-new/${f##*/}" || { echo "${f##*/} is partial"; return; }
+      done
+      [ -e "$d/out/cat.exc" ] && echo new || echo old ;;
+    corridor)
+      cmp -s "$d/rt.exc" "$tpl/corridor/rt.exc" && { echo old; return; }
+      cmp -s "$d/rt.exc" "$tpl/src/corridor-new/rt.exc" && { echo new; return; }
+      echo "the definition is neither version" ;;
   esac
 }
 
