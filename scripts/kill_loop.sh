@@ -12,7 +12,9 @@
 # keep (a teacher's Keep of a say for a pupil), ini (the settings sheet's OK),
 # exercise (a teacher's new exercise from the recorder: take, etalon and
 # exercise files) and corridor (the spectrum exercise's F2, which writes the
-# corridor back into its definition).
+# corridor back into its definition) and models (lorvano-analyze models:
+# Models.ini, then Limits.ini, which is worked out from it; a kill between
+# the two leaves the new models beside the old limits, counted "m").
 # Prints a table save path x system call -> outcome: "old+new" counts of the
 # kills, "BAD" when any kill left something wrong (said below the table),
 # "-" when the save never makes that call. Exit status 1 on any BAD.
@@ -21,7 +23,7 @@ set -u
 
 bin=${LORVANO_BUILD_DIR:-build}/bin
 max=2000
-paths="users-first users-later say keep ini exercise corridor"
+paths="users-first users-later say keep ini exercise corridor models"
 calls="openat write fsync fchmod rename close unlink getdents64 mkdir"
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -38,6 +40,8 @@ command -v strace >/dev/null || { echo "kill_loop: strace is missing (scripts/se
 bin=$(cd "$bin" && pwd) || exit 2
 roster=$bin/lorvano-roster
 driver=$bin/save_driver
+analyze=$bin/lorvano-analyze
+src=$(cd "$(dirname "$0")/.." && pwd)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kill-loop-XXXXXX") && [ -d "$work" ] || exit 2
 trap 'rm -rf "$work"' EXIT
@@ -69,6 +73,7 @@ save() {
     ini) TMPDIR=$d/tmp "$@" "$driver" ini "$d/trainer.ini" on ;;
     exercise) (cd "$d" && "$@" "$driver" exercise trainer.ini take.wav out/cat.exc) ;;
     corridor) "$@" "$driver" corridor "$d/trainer.ini" "$d/rt.exc" ;;
+    models) "$@" "$analyze" models "$src/data/english/Words/Fish.dat" --data "$src/data/english" --out "$d" ;;
   esac
 }
 
@@ -76,7 +81,7 @@ save() {
 # whole save gives ("new").
 tpl=$work/tpl
 mkdir -p "$tpl/users-first/u" "$tpl/users-later/u" "$tpl/say" "$tpl/keep/pupils" "$tpl/ini/tmp" "$tpl/src" \
-  "$tpl/exercise/out" "$tpl/corridor"
+  "$tpl/exercise/out" "$tpl/corridor" "$tpl/models" "$tpl/src/models-new"
 "$roster" --users "$tpl/users-later/u/TrUsers.dat" add-teacher A < "$work/password" || exit 2
 make_wav "$tpl/src/old.wav" 0.5 300 && make_wav "$tpl/src/new.wav" 1.2 500 || exit 2
 "$driver" say "$tpl/src/old.wav" "$tpl/say/say.wav" && "$driver" say "$tpl/src/new.wav" "$tpl/src/say-new.wav" || exit 2
@@ -88,7 +93,6 @@ mkdir -p "$work/n" && cp -a "$tpl/ini/." "$work/n/" &&
   TMPDIR=$work/n/tmp "$driver" ini "$work/n/trainer.ini" on && cp "$work/n/trainer.ini" "$tpl/src/ini-new" || exit 2
 [ -s "$tpl/src/ini-new" ] && ! cmp -s "$tpl/src/ini-old" "$tpl/src/ini-new" || { echo "kill_loop: no settings change" >&2; exit 2; }
 # The recorder and the spectrum exercise read the filter bank's settings.
-src=$(cd "$(dirname "$0")/.." && pwd)
 for p in exercise corridor; do
   printf '[Preprocessor]\nCoeficients=%s\nEqualize=%s\n' "$src/data/english/coef.dat" "$src/data/english/calib.txt" \
     > "$tpl/$p/trainer.ini"
@@ -110,6 +114,9 @@ for p in exercise corridor; do
   rm -rf "$work/run" && cp -a "$tpl/$p" "$work/run" && save "$p" "$work/run" && mkdir "$tpl/src/$p-new" || exit 2
   if [ $p = exercise ]; then cp "$work/run/out/"* "$tpl/src/$p-new/"; else cp "$work/run/rt.exc" "$tpl/src/$p-new/"; fi
 done
+"$analyze" models "$src/data/english/Words/Cat.dat" --data "$src/data/english" --out "$tpl/models" >/dev/null &&
+  "$analyze" models "$src/data/english/Words/Fish.dat" --data "$src/data/english" --out "$tpl/src/models-new" >/dev/null ||
+  exit 2
 [ -e "$tpl/src/exercise-new/cat.exc" ] && ! cmp -s "$tpl/corridor/rt.exc" "$tpl/src/corridor-new/rt.exc" ||
   { echo "kill_loop: the exercise or the corridor save changed nothing" >&2; exit 2; }
 
@@ -160,6 +167,15 @@ check() {
       cmp -s "$d/rt.exc" "$tpl/corridor/rt.exc" && { echo old; return; }
       cmp -s "$d/rt.exc" "$tpl/src/corridor-new/rt.exc" && { echo new; return; }
       echo "the definition is neither version" ;;
+    models)
+      local which=""
+      for f in Models.ini Limits.ini; do
+        if cmp -s "$d/$f" "$tpl/models/$f"; then which+=" old"
+        elif cmp -s "$d/$f" "$tpl/src/models-new/$f"; then which+=" new"
+        else echo "$f is neither version"; return
+        fi
+      done
+      case "$which" in " old old") echo old ;; " new new") echo new ;; " new old") echo mixed ;; *) echo "$which" ;; esac ;;
   esac
 }
 
@@ -179,7 +195,7 @@ declare -A cell
 bad_lines=()
 for path in $paths; do
   for call in $calls; do
-    old=0 new=0 bad=0 n=1
+    old=0 new=0 mixed=0 bad=0 n=1
     while [ $n -le $max ]; do
       d=$work/run
       rm -rf "$d" && cp -a "$tpl/$path" "$d"
@@ -189,9 +205,10 @@ for path in $paths; do
       case "$what" in
         old) old=$((old + 1)) ;;
         new) new=$((new + 1)) ;;
+        mixed) mixed=$((mixed + 1)) ;;
         *) bad=$((bad + 1)); bad_lines+=("$path $call#$n: $what") ;;
       esac
-      if [ "$what" = old ] || [ "$what" = new ]; then
+      if [ "$what" = old ] || [ "$what" = new ] || [ "$what" = mixed ]; then
         what=$(after "$path" "$d")
         [ -n "$what" ] && { bad=$((bad + 1)); bad_lines+=("$path $call#$n: $what"); }
       fi
@@ -199,7 +216,7 @@ for path in $paths; do
     done
     if [ $n -eq 1 ]; then cell[$path,$call]="-"
     elif [ $bad -gt 0 ]; then cell[$path,$call]="BAD $bad/$((n - 1))"
-    else cell[$path,$call]="${old}o+${new}n"
+    else cell[$path,$call]="${old}o+${new}n"; [ $mixed -gt 0 ] && cell[$path,$call]+="+${mixed}m"
     fi
   done
 done
@@ -212,7 +229,7 @@ for path in $paths; do
   for call in $calls; do printf ' %-11s' "${cell[$path,$call]}"; done
   echo
 done
-echo "(cell: kills that left the old file + kills that left the new one; - : the save makes no such call)"
+echo "(cell: kills that left the old file(s) \"o\" + the new one(s) \"n\" [+ new models beside old limits \"m\"]; - : the save makes no such call)"
 if [ ${#bad_lines[@]} -gt 0 ]; then
   printf '%s\n' "${bad_lines[@]}"
   exit 1

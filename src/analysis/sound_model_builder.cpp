@@ -136,14 +136,19 @@ void vSoundModelBuilder_c::Write(const std::string& modelsPath, const std::strin
 
     // Each recording is marked against the models as the word exercise marks
     // a say, through the files themselves; the limits are provisional (the
-    // distances do not depend on them) and kept beside the target meanwhile.
+    // distances do not depend on them) and kept beside the target meanwhile,
+    // in a private temporary that the next write there removes should this
+    // process be killed first.
     std::vector<std::pair<std::string, int32_t>> provisional;
     for (const Model& m : models) provisional.emplace_back(m.code, 1);
-    const std::string draft = limitsPath + ".draft";
-    WriteWhole(draft, LimitsText(provisional, -5000));
+    const std::string::size_type slash = limitsPath.rfind('/');
+    const std::string draft = platform::CreatePrivateScratchFile(
+        slash == std::string::npos ? std::string() : limitsPath.substr(0, slash + 1), "limits-draft");
+    if (draft.empty()) throw vPrintException_c(0, "Cannot write %s file!", limitsPath.c_str());
     std::map<std::string, std::vector<int32_t>> distances;
     std::vector<int32_t> rises;
     try {
+        WriteWhole(draft, LimitsText(provisional, -5000));
         vSoundLimits limits("", draft);
         for (vSoundFrames_c take : mTakes) {
             take.LoadModels(modelsPath);
