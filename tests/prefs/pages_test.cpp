@@ -11,6 +11,7 @@
 
 #include "../support/child_process.h"
 #include "../support/temp_dir.h"
+#include "platform/atomic_file.h"
 #include "platform/exception.h"
 #include "settings/settings.h"
 
@@ -292,6 +293,24 @@ TEST_F(Pages, AFileThatCannotBeWrittenIsLeftAsItWas) {
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(ReadFile(ini), before);
     EXPECT_THROW(SaveSheet(values, dir.File("no/such/folder/trainer.ini")), vTextException_c);
+}
+
+TEST_F(Pages, AStagingCopyAKilledSaveLeftIsRemovedByTheNextSave) {
+    const std::string tmp = dir.File("tmp");
+    ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string saved = oldTmp ? oldTmp : "";
+    setenv("TMPDIR", tmp.c_str(), 1);
+    // A save that dies after making its private copy.
+    EXPECT_EQ(RunInChild([&] { return platform::CreatePrivateScratchFile(tmp, "lorvano-prefs").empty() ? 1 : 0; }), 0);
+    EXPECT_EQ(CountEntries(tmp), 1);
+    SheetValues values;
+    values.Read(settings, AvailableModes(std::nullopt));
+    values.shown[0] = true;
+    SaveSheet(values, ini);
+    EXPECT_EQ(CountEntries(tmp), 0);
+    if (oldTmp) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
+    EXPECT_EQ(Value("ScreenMode/FullScreen"), "TRUE");
 }
 
 }  // namespace
