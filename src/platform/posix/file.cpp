@@ -204,22 +204,20 @@ bool EmptyFolder(int fd) {
         errno = saved;
         return false;
     }
-    bool ok = true;
+    int error = 0;  // the first failure's
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..") continue;
         if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) continue;
-        if (errno != EISDIR && errno != EPERM) {
-            ok = false;
-            continue;
+        if (errno == EISDIR || errno == EPERM) {
+            const int sub = ::openat(::dirfd(dir), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub >= 0 && EmptyFolder(sub) && ::unlinkat(::dirfd(dir), entry->d_name, AT_REMOVEDIR) == 0) continue;
         }
-        const int sub = ::openat(::dirfd(dir), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (sub < 0 || !EmptyFolder(sub) || ::unlinkat(::dirfd(dir), entry->d_name, AT_REMOVEDIR) != 0) ok = false;
+        if (error == 0) error = errno;
     }
-    const int saved = errno;
     ::closedir(dir);
-    errno = saved;
-    return ok;
+    errno = error;
+    return error == 0;
 }
 
 }  // namespace
