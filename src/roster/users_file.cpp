@@ -74,7 +74,9 @@ std::string Folder(const std::string& path) {
 
 vUsersFile_c::vUsersFile_c(std::string path) : mPath(std::move(path)) {}
 
-void vUsersFile_c::Load() {
+void vUsersFile_c::Load() { Read(true); }
+
+void vUsersFile_c::Read(bool sayEmpty) {
     mTeachers.clear();
     mRead.clear();
     std::string text;
@@ -87,10 +89,11 @@ void vUsersFile_c::Load() {
     if (text.empty()) {
         // Only a first save cut short (by a version that made the file empty
         // before writing it) leaves an empty file: no teacher was ever in it.
-        std::fprintf(stderr,
-                     "The users file %s is empty: a first save did not finish. It is read as having no teachers "
-                     "yet; the next save writes it.\n",
-                     mPath.c_str());
+        if (sayEmpty)
+            std::fprintf(stderr,
+                         "The users file %s is empty: a first save did not finish. It is read as having no teachers "
+                         "yet; the next save writes it.\n",
+                         mPath.c_str());
         return;
     }
     const auto damaged = [&](int line, const std::string& why) {
@@ -128,7 +131,7 @@ void vUsersFile_c::Save() {
     // The file on disk may have been changed since it was read: a damaged
     // one is left for its owner, another program's change is not undone.
     vUsersFile_c onDisk(mPath);
-    onDisk.Load();
+    onDisk.Read(false);
     if (onDisk.mRead != mRead)
         throw vTextException_c("The users file " + mPath +
                                " was changed by another program meanwhile; nothing was written. Please try again.");

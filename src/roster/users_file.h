@@ -75,6 +75,8 @@ private:
     // Position of the teacher; raises vTextException_c when there is none.
     std::size_t Existing(const std::string& name) const;
     std::string Serialise() const;
+    // Load; an empty file is said on stderr only when sayEmpty.
+    void Read(bool sayEmpty);
 
     std::string mPath;
     std::vector<Teacher> mTeachers;

@@ -54,6 +54,16 @@ TEST(LorvanoRoster, KeepsTeachersAndPupils) {
     EXPECT_EQ(Roster(dir, "frobnicate x").exitCode, 2);
 }
 
+TEST(LorvanoRoster, AnEmptyUsersFileIsNoUsersYetAndSaidSo) {
+    TempDir dir;
+    WriteFile(dir.File("TrUsers.dat"), "");
+    const ToolRun listed = Roster(dir, "list");
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_NE(listed.out.find("is empty: a first save did not finish"), std::string::npos) << listed.out;
+    EXPECT_EQ(Roster(dir, "add-teacher Anna", "pw\n").exitCode, 0);
+    EXPECT_EQ(Roster(dir, "list").out, "teacher\tAnna\n");
+}
+
 TEST(LorvanoRoster, LeavesADamagedUsersFileAlone) {
     TempDir dir;
     ASSERT_EQ(Roster(dir, "add-teacher Anna", "pw\n").exitCode, 0);
