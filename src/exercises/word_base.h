@@ -4,7 +4,8 @@
 // filled buffer goes through the word detector, which collects a word into
 // the exercise's recording and hands it to WordRecorded between a Suspend and
 // a Resume. It owns the detector, the block processor that analyses the
-// frames, the recording (1000 frames, allocated once), the playback object
+// microphone's frames, another one for whole recordings (so that analysing
+// a recording never disturbs listening, nor listening a recording), the recording (1000 frames, allocated once), the playback object
 // (made with the main window), the recording displays and the buttons of its
 // properties: start/stop, playback of both recordings, and, for a teacher,
 // save-say, the two loads and goto (destroyed at Show when no teacher is
@@ -102,6 +103,7 @@ public:
     int DisplayMode() const { return mDisplayMode; }
     vRecording_c& Recording() { return mRecording; }
     const vWordDetector_c& Detector() const { return mDetector; }
+    // The processor of whole recordings (etalons, says, takes).
     vHMBlockProcessor_c& Processor() { return *mProcessor; }
     // The playback object, made with the main window on first use; null
     // without a main window.
@@ -171,6 +173,7 @@ private:
     void FillOverload(int paletteIndex);
 
     vWordDetector_c mDetector;
+    std::unique_ptr<vHMBlockProcessor_c> mLiveProcessor;
     std::unique_ptr<vHMBlockProcessor_c> mProcessor;
     vRecording_c mRecording{kRecordingFrames};
     vTrWordDisplay_c mDisplay;
