@@ -243,11 +243,11 @@ vTrWordDisplay_c::Args vTrWordBase_c::DisplayArgs(vDxPoint position, vRecording_
     return mDisplay.ArgsFor(*this, position, recording, reference, warp);
 }
 
-void vTrWordBase_c::DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel, vSoundFrames_c* measured) {
+void vTrWordBase_c::DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel) {
     switch (mDisplayMode) {
         case 1:
         case 2:
-            mDisplay.DrawBands(args, mDisplay.BarHeight(), mDisplayMode == 2, errorLevel, measured);
+            mDisplay.DrawBands(args, mDisplay.BarHeight(), mDisplayMode == 2, errorLevel);
             break;
         case 3:
             mDisplay.DrawVolume(args);

@@ -31,7 +31,6 @@ class vTrSaveSayFile_c;
 class vTrLoadBtn_c;
 class vTrLoadBtn2_c;
 class vTrGotoBtn_c;
-class vSoundFrames_c;
 class vWarpData_c;
 class vTrResultView_c;
 struct vWordScoreSettings_c;
@@ -127,9 +126,8 @@ protected:
     vTrWordDisplay_c::Args DisplayArgs(vDxPoint position, vRecording_c& recording, vRecording_c* reference,
                                        const vWarpData_c* warp);
     // One display in the current mode (1, 2: bands, mode 2 with the error
-    // marks at errorLevel; 3: volume; 4: pitch), and the markers of a plain
-    // display. measured receives the aligned frames of a warped band display.
-    void DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel, vSoundFrames_c* measured);
+    // marks at errorLevel; 3: volume; 4: pitch).
+    void DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel);
     // Every button of this class (null when absent), for subscribing and drawing.
     std::array<vDxFileButton_c*, 8> WordButtons() const;
     // Joins the main window's capture notifications and its mouse and
