@@ -108,7 +108,7 @@ TEST_F(WordDisplay, WarpedDisplayOfFiftyColumnsLeavesBothEndsEmpty) {
     warp.Warp(etalon, say, 2000);
     auto args = ArgsFor(say, &etalon, &warp);
     ASSERT_EQ(args.frames, 50);
-    EXPECT_NO_THROW(display.DrawBands(args, display.BarHeight(), true, 300, nullptr));
+    EXPECT_NO_THROW(display.DrawBands(args, display.BarHeight(), true, 300));
     EXPECT_EQ(background.calls, 1);
     // 600 pixels over 50 positions: 12 per position (the last ends at the
     // display's right edge).

@@ -403,7 +403,7 @@ TEST_F(AnalyzeTool, ScoresSoundsAndModelsWithoutAScreen) {
     EXPECT_GE(mean("S_s"), 4.0);
     EXPECT_LE(mean("S_sh"), 2.0);
 
-    const Result models = Shell(headless + " models Words/S/Sea.dat Words/Sh/Ship.dat --data '" + lang + "' --out '" +
+    const Result models = Shell(headless + " models '" + lang + "/Words/S/Sea.dat' '" + lang + "/Words/Sh/Ship.dat' --data '" + lang + "' --out '" +
                                 dir.Path().string() + "'", true);
     EXPECT_EQ(models.exitCode, 0) << models.out;
     EXPECT_NE(models.out.find("recordings=2 "), std::string::npos) << models.out;
