@@ -314,11 +314,11 @@ int Models(const Options& o) {
     return 0;
 }
 
-// The top-level properties of a definition file's object, as written
-// (quotes kept off): the values of "Name = value;"; objects and bodies of
-// the object are skipped. Enough for the live spectrum's corridors.
-std::map<std::string, std::string> ObjectProperties(const std::string& path) {
-    if (!fs::is_regular_file(path)) throw vPrintException_c(0, "Cannot open %s file!", path.c_str());
+// The class of a definition file's object and its top-level properties, as
+// written (quotes kept off): the values of "Name = value;", "{" for an
+// object or body, whose contents are skipped. Enough for the live
+// spectrum's corridors.
+std::map<std::string, std::string> ObjectProperties(const std::string& path, std::string& className) {
     vIncludeFileInpStrm_c in;
     in.SetTokenSyntax(gDBTokenSyntax);
     in.Open(path);
@@ -326,7 +326,10 @@ std::map<std::string, std::string> ObjectProperties(const std::string& path) {
     int depth = 0;
     std::string before, name;
     for (std::string token = in.NextToken(); !token.empty(); token = in.NextToken()) {
-        if (token == "{") {
+        if (depth == 0 && before == "<") {
+            className = token;
+        } else if (token == "{") {
+            if (depth == 1 && before == "=" && !name.empty()) properties[name] = token;
             ++depth;
         } else if (token == "}") {
             --depth;
@@ -369,7 +372,10 @@ std::array<int32_t, kRtHmBands> CorridorArray(const std::map<std::string, std::s
 // exercise frames them, and the judge marks the ring after every buffer.
 int Sustained(const Options& o) {
     const std::vector<int16_t> samples = SamplesOf(o.files[0]);
-    const std::map<std::string, std::string> exercise = ObjectProperties(o.exercise);
+    std::string className;
+    const std::map<std::string, std::string> exercise = ObjectProperties(o.exercise, className);
+    if (className != "vTrRtHmExercise_c")
+        throw vPrintException_c(0, "%s does not hold a vTrRtHmExercise_c object.", o.exercise.c_str());
     const auto property = [&exercise](const char* name, const char* otherwise) {
         const auto it = exercise.find(name);
         return it == exercise.end() ? std::string(otherwise) : it->second;
@@ -382,6 +388,8 @@ int Sustained(const Options& o) {
     settings.minResult = score.minResult;
     settings.maxResult = score.maxResult;
     const std::string level = std::to_string(o.level);
+    // A level is one with a picture, as in the exercise.
+    if (o.level > 3 || !exercise.count("Level" + level + "Pic")) throw vTextException_c("Cannot set active image!");
     std::array<int32_t, kRtHmBands> arrays[4];
     const char* names[4] = {"MinValues", "MaxValues", "MinWeight", "MaxWeight"};
     for (int a = 0; a < 4; ++a)
