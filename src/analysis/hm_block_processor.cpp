@@ -32,7 +32,7 @@ int32_t PreAmp256(double preAmp) {
 }
 
 vHMBlockProcessor_c::vHMBlockProcessor_c(const vHMProcessorSetup_c& setup)
-    : mPreAmp256(::PreAmp256(setup.preAmp)) {
+    : mPreAmp256(::PreAmp256(setup.preAmp)), mPitch(setup.pitch) {
     LoadCoefficients(setup.coefficients.c_str());
     LoadCalibration(setup.calibration.c_str());
     try {
@@ -42,6 +42,12 @@ vHMBlockProcessor_c::vHMBlockProcessor_c(const vHMProcessorSetup_c& setup)
     }
     // At least one tracker: the current-tracker index wraps at the count.
     mTrackers.assign(std::max<uint32_t>(setup.overlap, 1), vPitchTracker_c(setup.pitch));
+}
+
+void vHMBlockProcessor_c::Reset() {
+    ResetStates();
+    mTrackers.assign(mTrackers.size(), vPitchTracker_c(mPitch));
+    mCurrentTracker = 0;
 }
 
 int32_t vHMBlockProcessor_c::NextSample() {

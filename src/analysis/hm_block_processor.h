@@ -2,7 +2,7 @@
 // vHMBlockProcessor_c: the filter bank and pitch trackers applied to blocks
 // handed to it (recordings, WAV files, the word detector's frames). Built
 // once per exercise; its filter and tracker states run on from block to
-// block. User-interface thread only.
+// block until Reset. User-interface thread only.
 
 #include <cstdint>
 #include <string>
@@ -42,6 +42,12 @@ public:
 
     int32_t NextSample() final;
 
+    // The state of a new processor: filter histories, envelopes and pitch
+    // trackers cleared, the first tracker current. A whole recording is
+    // analysed from here, so that its frames depend on it alone and not on
+    // what the processor heard before.
+    void Reset();
+
     // Analyses samples[0 .. count / 8 * 8) into frame; see the .cpp for the
     // steps. Never throws the system's exceptions.
     void ProcessBlock(const int16_t* samples, int32_t count, bool storeSamples,
@@ -64,6 +70,7 @@ private:
     bool mApplyWindow = false;
     int32_t mPreAmp256 = 256;
     int32_t mWindow[kWindowSize];
+    vPitchSettings_c mPitch;
     std::vector<vPitchTracker_c> mTrackers;
     uint32_t mCurrentTracker = 0;
     std::vector<int16_t> mWindowed;

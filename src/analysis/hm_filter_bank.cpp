@@ -66,6 +66,13 @@ vHMFilterArray_c::vHMFilterArray_c() {
 
 void vHMFilterArray_c::ResetEnergies() { std::fill(std::begin(energy), std::end(energy), 0u); }
 
+void vHMFilterArray_c::ResetStates() {
+    ResetEnergies();
+    for (auto& group : groups)
+        for (auto& f : group.filters) std::fill(std::begin(f.s), std::end(f.s), 0);
+    for (auto& d : decimators) std::fill(std::begin(d.s), std::end(d.s), 0);
+}
+
 void vHMFilterArray_c::RunGroupOnce(vBandGroup_c& group, int32_t x) {
     uint32_t* out = energy + group.firstOutput;
     for (auto& f : group.filters) KeepPeak(*out++, BandFilterStep(f, x));

@@ -82,6 +82,9 @@ public:
     virtual ~vHMFilterArray_c() = default;
 
     virtual void ResetEnergies();
+    // Every filter's and decimator's history and the envelopes back to zero,
+    // as after loading the coefficients.
+    void ResetStates();
     // The next input value (a sample times the pre-amplification).
     virtual int32_t NextSample() = 0;
 

@@ -204,6 +204,7 @@ void vRecording_c::LoadWave(const std::string& given) {
 
     std::vector<unsigned char> bytes(static_cast<size_t>(blockBytes));
     std::vector<int16_t> block(static_cast<size_t>(mFrameSize));
+    if (mProcessor) mProcessor->Reset();
     uint64_t offset = 0;
     for (uint64_t f = 0; f + 1 < frames; ++f) {
         if (file.Read(data, offset, bytes.data(), bytes.size()) != static_cast<long long>(bytes.size()))

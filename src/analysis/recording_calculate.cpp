@@ -11,6 +11,7 @@ void vRecording_c::Calculate(int32_t level, int32_t medianWidth, int32_t spirant
     if (!mHasFrames) throw vTextException_c("Cannot calculate if no data is available!");
     if (mWaveValid && (!mFiltersValid || !mPitchCalculated)) {
         if (!mProcessor) throw vTextException_c("Cannot calculate from wave data if Porcessor is NULL");
+        mProcessor->Reset();
         for (int32_t p = 0; p < std::min(mRecPos, Capacity()); ++p) {
             vAllHmData_c& f = mData[static_cast<size_t>(p)];
             if (!f.Samples()) {

@@ -79,10 +79,13 @@ void vSoundFrames_c::SetCodesFromMarkers(const vRecording_c& etalon) {
         if (!segment || !segment->IsAbsolute()) continue;
         const int64_t r = static_cast<int64_t>(segment->absPos) - etalon.WordBegin();
         if (r < 0 || r >= Count()) continue;
-        std::string code = segment->segmentCode;
-        if (code.rfind("\\'", 0) == 0) code.erase(0, 1);
-        SetCode(static_cast<int32_t>(r), code);
+        if (!segment->segmentCode.empty()) SetCode(static_cast<int32_t>(r), CodeOfMarker(segment->segmentCode));
     }
+}
+
+std::string vSoundFrames_c::CodeOfMarker(const std::string& code) {
+    if (code.find("\\'") != std::string::npos) return code.substr(1);
+    return code;
 }
 
 void vSoundFrames_c::FillMeasured(const vRecording_c& say, const vWarpData_c& warp) {

@@ -48,8 +48,12 @@ public:
     void SetCode(int32_t r, const std::string& code);
 
     // Codes from the etalon's absolute segment markers (position relative to
-    // its word section); an escaped stress mark ("\\'") is stored as "'".
+    // its word section), each as CodeOfMarker gives it.
     void SetCodesFromMarkers(const vRecording_c& etalon);
+    // A marker's code as the table holds it: an escaped stress mark (a
+    // backslash followed by an apostrophe anywhere in the code) loses the
+    // code's first character ("\\'a" is stored as "'a").
+    static std::string CodeOfMarker(const std::string& code);
     // Each etalon frame's measurement: the say frame the warp aligned to it.
     void FillMeasured(const vRecording_c& say, const vWarpData_c& warp);
 

@@ -179,8 +179,8 @@ vTrWordDisplay_c::Args vEdRecordExercise_c::SlotArgs(int slot) {
 void vEdRecordExercise_c::DrawSlot(int slot) {
     if (!GetSurface()) return;
     const auto args = SlotArgs(slot);
-    DrawRecording(args, mErrorLevel, nullptr);
-    if (Take(slot).HasData() && DisplayMode() <= 2) Display().DrawMarkers(args, nullptr);
+    DrawRecording(args, mErrorLevel);
+    if (Take(slot).HasData() && DisplayMode() <= 2) Display().DrawMarkers(args);
 }
 
 void vEdRecordExercise_c::DrawPairs() {

@@ -18,21 +18,6 @@ bool WindowIsOn(const std::int32_t* table) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// vTrFraming_s
-
-vTrFraming_s vTrFraming_s::Read(const char* section, uint32_t defaultWindowSize, uint32_t defaultWindowNum,
-                                uint32_t defaultInterLeave) {
-    vTrFraming_s f;
-    f.windowNum =
-        std::clamp<uint32_t>(gSettings.GetUnsigned(Key(section, "WindowNum").c_str(), defaultWindowNum), 1, 64);
-    f.windowSize =
-        std::clamp<uint32_t>(gSettings.GetUnsigned(Key(section, "WindowSize").c_str(), defaultWindowSize), 8, 65536);
-    // InterLeave 0 would divide by zero in the framing.
-    f.interLeave = std::max<uint32_t>(gSettings.GetUnsigned(Key(section, "InterLeave").c_str(), defaultInterLeave), 1);
-    return f;
-}
-
-// ---------------------------------------------------------------------------
 // vTrHmContExercise_c
 
 vTrHmContExercise_c::vTrHmContExercise_c(const char* section, uint32_t defaultWindowSize,
@@ -93,8 +78,7 @@ void vTrHmContExercise_c::StopRecording() {
 
 void vTrHmContExercise_c::ProcessBuffer(platform::AudioBuffer*) {
     const int steps = static_cast<int>(mFraming.windowSize / 8);
-    const int windows = static_cast<int>(mFraming.windowNum / mFraming.interLeave);
-    for (int w = 0; w < windows; ++w) {
+    for (int w = 0; w < mFraming.AnalysedWindows(); ++w) {
         ResetEnergies();
         if (mApplyWindow) ApplyWindowAtReadPosition(static_cast<int>(mFraming.windowSize), mWindowTable);
         for (int32_t& x : mInput) x = NextSample();

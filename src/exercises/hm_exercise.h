@@ -14,6 +14,7 @@
 // pixel access object made by Show. User-interface thread only (buffers
 // arrive as capture messages).
 
+#include "analysis/framing.h"
 #include "analysis/pitch_tracker.h"
 #include "audio/hm_processor.h"
 #include "display/dx_dc.h"
@@ -22,20 +23,6 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-// How capture buffers are cut into analysis windows.
-struct vTrFraming_s {
-    uint32_t windowNum = 1;    // windows per capture buffer
-    uint32_t windowSize = 224; // samples per window (a multiple of 8 is used)
-    uint32_t interLeave = 1;   // every InterLeave-th window is analysed
-
-    // "<section>/WindowNum", "/WindowSize", "/InterLeave". Values that would
-    // break the framing are brought into range: WindowNum and InterLeave
-    // at least 1, WindowSize 8..65536.
-    static vTrFraming_s Read(const char* section, uint32_t defaultWindowSize, uint32_t defaultWindowNum = 1,
-                             uint32_t defaultInterLeave = 1);
-    int BufferLength() const { return static_cast<int>(windowSize * windowNum); }
-};
 
 class vTrHmContExercise_c : public vTrContExercise_c, public vHMProcessor_c {
 public:

@@ -1,13 +1,7 @@
 #include "exercises/marker_draw.h"
 
 #include "analysis/markers.h"
-#include "analysis/sound_marks.h"
 #include "display/dx_dc.h"
-
-std::string CollectedSegmentCode(const std::string& code) {
-    if (code.find("\\'") != std::string::npos) return code.substr(1);
-    return code;
-}
 
 platform::FontChoice MarkerFont(const vSegmentMarker_c& marker, const std::string& ownerFont) {
     platform::FontChoice font;
@@ -20,9 +14,6 @@ platform::FontChoice MarkerFont(const vSegmentMarker_c& marker, const std::strin
 void DrawSegmentMarker(const vSegmentMarker_c& marker, vDxImage_i& image, const vMarkerDrawArgs& args) {
     const bool white = args.selected && args.active;
     const uint32_t colour = white ? image.MakeColor(255, 255, 255) : image.MakeColor(0, 0, 255);
-    if (args.collect && args.codes && !marker.segmentCode.empty() && args.index >= 0 &&
-        args.index < args.codes->Count())
-        args.codes->SetCode(args.index, CollectedSegmentCode(marker.segmentCode));
     if (marker.label.empty() && !args.selected) return;
     if (marker.DrawsLine()) image.CreateDC()->DrawLine(args.x, args.top + 3, args.x, args.bottom - 23, colour);
     if (marker.label.empty()) return;

@@ -1,8 +1,7 @@
 #pragma once
 // Drawing of segment markers over a recording display: a vertical line (when
 // the marker's "ResDisplay/DrawSegmentLine" was on at its creation) with the
-// label written under it, and the collection of the markers' sound codes into
-// the word exercise's per-frame code table.
+// label written under it.
 //
 // User-interface thread only.
 
@@ -11,22 +10,14 @@
 #include "display/dx_image.h"
 
 class vSegmentMarker_c;
-class vSoundFrames_c;
 
 struct vMarkerDrawArgs {
     int top = 0, bottom = 0;   // of the display
     int x = 0;                 // the marker's column
     bool selected = false;
     bool active = false;
-    int index = 0;             // the marker's frame in the code table
-    vSoundFrames_c* codes = nullptr;
-    bool collect = false;      // copy the code into codes[index]
     std::string ownerFont;     // the recording's marker font name
 };
-
-// The code as collected: an escaped stress mark (a backslash followed by an
-// apostrophe anywhere in the code) loses the code's first character.
-std::string CollectedSegmentCode(const std::string& code);
 
 // The label font: the marker's face rules and its FontSize in points.
 platform::FontChoice MarkerFont(const vSegmentMarker_c& marker, const std::string& ownerFont);

@@ -51,14 +51,13 @@ vTrRtHmExercise_c::vTrRtHmExercise_c()
       mLevels{{mMinValues1, mMaxValues1, mMinWeight1, mMaxWeight1},
               {mMinValues2, mMaxValues2, mMinWeight2, mMaxWeight2},
               {mMinValues3, mMaxValues3, mMinWeight3, mMaxWeight3}},
+      mScore(vSpectrumScoreSettings_c::Read()),
       mDecimated(Framing().windowSize / 8) {
     for (const vRtHmCorridor_c& c : mLevels)
         for (int32_t* a : {c.minValues, c.maxValues, c.minWeight, c.maxWeight}) std::fill(a, a + kRtHmBands, kUnset);
-    mNewCalculation = gSettings.GetBool("HM1_Processor/NewCalculation", false);
+    mNewCalculation = mScore.newCalculation;
     mShowMinMax = gSettings.GetBool("HM1_Processor/ShowMinMax", false);
-    mSpectrum.SetShadows(gSettings.GetUnsigned("HM1_Processor/Shadows", 10));
-    mMinResult = gSettings.GetInt("HM1_Processor/ResDisplay/MinResult", 20000);
-    mMaxResult = gSettings.GetInt("HM1_Processor/ResDisplay/MaxResult", 100);
+    mSpectrum.SetShadows(mScore.shadows);
     mGravityZone = static_cast<int>(std::min<uint32_t>(gSettings.GetUnsigned("Editor/HM1_Processor/GravityZone", 10), 1000));
     // The exercise's own window, or the preprocessor's; a bad window file means no window.
     char window[260];
@@ -137,9 +136,7 @@ void vTrRtHmExercise_c::AttachEditor(vWindow_c& window) {
 
 void vTrRtHmExercise_c::Show() {
     if (mNewCalculation) {
-        char path[201];
-        gSettings.GetString("HM1_Processor/MaxRes", path, sizeof path, "Limits.ini");
-        mLimits = std::make_unique<vSoundLimits>(VISound(), path);
+        mLimits = std::make_unique<vSoundLimits>(VISound(), vSpectrumScoreSettings_c::Read().limitsFile);
         mSpectrum.SetTracking(mLimits->TrackingIsol());
     }
     mExImage.reset();
@@ -262,10 +259,8 @@ void vTrRtHmExercise_c::DrawCurves() {
 }
 
 void vTrRtHmExercise_c::ShowMark() {
-    if (mNewCalculation)
-        mMark = mLimits ? RtHmNewMark(mDistance, mLimits->MarkLimits()) : 0;
-    else
-        mMark = RtHmOldMark(mDistance, mMinResult, mMaxResult);
+    mMark = vSpectrumJudge_c::Mark(mDistance, Options().Judging(mScore.minResult, mScore.maxResult),
+                                   mLimits ? &mLimits->MarkLimits() : nullptr);
     if (mResDisplay) mResDisplay->ShowEntry(mMark - 1);
 }
 

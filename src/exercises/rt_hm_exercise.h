@@ -17,6 +17,7 @@
 // Owns its pictures, buttons, result view and the exercise picture (sized
 // to the largest level picture). User-interface thread only.
 
+#include "analysis/spectrum_settings.h"
 #include "exercises/hm_exercise.h"
 #include "exercises/rt_hm_spectrum.h"
 
@@ -149,10 +150,9 @@ private:
     std::unique_ptr<vHm1EdSaveBtn_c> mSaveBtn;
 
     // Settings.
+    vSpectrumScoreSettings_c mScore;
     bool mNewCalculation = false;
     bool mShowMinMax = false;
-    int32_t mMinResult = 20000;
-    int32_t mMaxResult = 100;
     int mGravityZone = 10;
 
     bool mSmoothing = true;

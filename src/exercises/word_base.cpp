@@ -44,7 +44,8 @@ int ReadDisplayModeSetting(uint32_t exerciseType) {
 vTrWordBase_c::vTrWordBase_c()
     : vTrWaveIn_c(BufferLengthOf(vWordDetectorSettings_c::Read())),
       mDetector(vWordDetectorSettings_c::Read()),
-      mProcessor(std::make_unique<vHMBlockProcessor_c>()),
+      mLiveProcessor(std::make_unique<vHMBlockProcessor_c>()),
+      mProcessor(std::make_unique<vHMBlockProcessor_c>(*mLiveProcessor)),
       mDisplay(*this, vWordDisplaySettings_c::Read()) {
     InitLogScale(600);
     mRecording.SetProcessor(mProcessor.get());
@@ -154,7 +155,7 @@ void vTrWordBase_c::StopRecording() {
 }
 
 void vTrWordBase_c::ProcessBuffer(platform::AudioBuffer* header) {
-    mDetector.ProcessBuffer(SamplesOf(header), static_cast<size_t>(SampleCountOf(header)), *mProcessor, mRecording,
+    mDetector.ProcessBuffer(SamplesOf(header), static_cast<size_t>(SampleCountOf(header)), *mLiveProcessor, mRecording,
                             *this);
 }
 
@@ -242,11 +243,11 @@ vTrWordDisplay_c::Args vTrWordBase_c::DisplayArgs(vDxPoint position, vRecording_
     return mDisplay.ArgsFor(*this, position, recording, reference, warp);
 }
 
-void vTrWordBase_c::DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel, vSoundFrames_c* measured) {
+void vTrWordBase_c::DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel) {
     switch (mDisplayMode) {
         case 1:
         case 2:
-            mDisplay.DrawBands(args, mDisplay.BarHeight(), mDisplayMode == 2, errorLevel, measured);
+            mDisplay.DrawBands(args, mDisplay.BarHeight(), mDisplayMode == 2, errorLevel);
             break;
         case 3:
             mDisplay.DrawVolume(args);

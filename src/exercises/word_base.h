@@ -4,7 +4,8 @@
 // filled buffer goes through the word detector, which collects a word into
 // the exercise's recording and hands it to WordRecorded between a Suspend and
 // a Resume. It owns the detector, the block processor that analyses the
-// frames, the recording (1000 frames, allocated once), the playback object
+// microphone's frames, another one for whole recordings (so that analysing
+// a recording never disturbs listening, nor listening a recording), the recording (1000 frames, allocated once), the playback object
 // (made with the main window), the recording displays and the buttons of its
 // properties: start/stop, playback of both recordings, and, for a teacher,
 // save-say, the two loads and goto (destroyed at Show when no teacher is
@@ -30,7 +31,6 @@ class vTrSaveSayFile_c;
 class vTrLoadBtn_c;
 class vTrLoadBtn2_c;
 class vTrGotoBtn_c;
-class vSoundFrames_c;
 class vWarpData_c;
 class vTrResultView_c;
 struct vWordScoreSettings_c;
@@ -102,6 +102,7 @@ public:
     int DisplayMode() const { return mDisplayMode; }
     vRecording_c& Recording() { return mRecording; }
     const vWordDetector_c& Detector() const { return mDetector; }
+    // The processor of whole recordings (etalons, says, takes).
     vHMBlockProcessor_c& Processor() { return *mProcessor; }
     // The playback object, made with the main window on first use; null
     // without a main window.
@@ -125,9 +126,8 @@ protected:
     vTrWordDisplay_c::Args DisplayArgs(vDxPoint position, vRecording_c& recording, vRecording_c* reference,
                                        const vWarpData_c* warp);
     // One display in the current mode (1, 2: bands, mode 2 with the error
-    // marks at errorLevel; 3: volume; 4: pitch), and the markers of a plain
-    // display. measured receives the aligned frames of a warped band display.
-    void DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel, vSoundFrames_c* measured);
+    // marks at errorLevel; 3: volume; 4: pitch).
+    void DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel);
     // Every button of this class (null when absent), for subscribing and drawing.
     std::array<vDxFileButton_c*, 8> WordButtons() const;
     // Joins the main window's capture notifications and its mouse and
@@ -171,6 +171,7 @@ private:
     void FillOverload(int paletteIndex);
 
     vWordDetector_c mDetector;
+    std::unique_ptr<vHMBlockProcessor_c> mLiveProcessor;
     std::unique_ptr<vHMBlockProcessor_c> mProcessor;
     vRecording_c mRecording{kRecordingFrames};
     vTrWordDisplay_c mDisplay;

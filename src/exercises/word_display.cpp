@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "analysis/recording.h"
-#include "analysis/sound_marks.h"
 #include "analysis/time_warp.h"
 #include "display/dx_dc.h"
 #include "exercises/marker_draw.h"
@@ -122,8 +121,7 @@ bool vTrWordDisplay_c::ForEachColumn(const Args& args, Column&& column) {
     return true;
 }
 
-void vTrWordDisplay_c::DrawBands(const Args& args, int32_t barHeight, bool errorMarks, int32_t errorLevel,
-                                 vSoundFrames_c* measured) {
+void vTrWordDisplay_c::DrawBands(const Args& args, int32_t barHeight, bool errorMarks, int32_t errorLevel) {
     vDxImage_i& target = *args.target;
     const int32_t floor = mSettings.displayDontCareLevel;
     const int32_t h = mHeight - args.margin;
@@ -133,15 +131,7 @@ void vTrWordDisplay_c::DrawBands(const Args& args, int32_t barHeight, bool error
     std::unique_ptr<vDxDC_i> dc;
     ForEachColumn(args, [&](int32_t i, vAllHmData_c& frame, int32_t x0, int32_t x1) {
         const vAllHmData_c* ref = nullptr;
-        if (warped) {
-            ref = &args.reference->WordFrame(i);
-            if (measured && i < measured->Count()) {
-                auto& row = (*measured)[i].measured;
-                std::copy(frame.channels, frame.channels + kBandCount, row.begin());
-                row[kBandCount] = frame.lowBand;
-                row[kBandCount + 1] = frame.fullBand;
-            }
-        }
+        if (warped) ref = &args.reference->WordFrame(i);
         const bool plain = IsPlain(frame);
         for (int k = 0; k < kBandCount; ++k) {
             const int32_t v = frame.channels[k];
@@ -214,7 +204,7 @@ void vTrWordDisplay_c::DrawPitch(const Args& args) {
     });
 }
 
-void vTrWordDisplay_c::DrawMarkers(const Args& args, vSoundFrames_c* codes) {
+void vTrWordDisplay_c::DrawMarkers(const Args& args) {
     vRecording_c& rec = *args.recording;
     if (args.frames <= 0) return;
     const int32_t n = args.reference ? args.reference->RecSize() : rec.RecSize();
@@ -227,9 +217,6 @@ void vTrWordDisplay_c::DrawMarkers(const Args& args, vSoundFrames_c* codes) {
         draw.top = args.position.y;
         draw.bottom = args.position.y + mHeight;
         draw.x = ColumnX(args, static_cast<int32_t>(r));
-        draw.index = static_cast<int>(r);
-        draw.codes = codes;
-        draw.collect = codes != nullptr;
         draw.ownerFont = rec.MarkerFontName();
         DrawSegmentMarker(*marker, *args.target, draw);
     }

@@ -17,7 +17,6 @@
 
 class vAllHmData_c;
 class vRecording_c;
-class vSoundFrames_c;
 class vWarpData_c;
 
 // The INI keys of the displays, read when the exercise is built.
@@ -76,16 +75,13 @@ public:
 
     // Band bars of height barHeight. With errorMarks and a reference, bands
     // that differ from the reference by more than errorLevel get a cross
-    // (louder) or an outline (quieter). With measured and a reference, each
-    // reference frame's row receives the aligned frame's levels.
-    void DrawBands(const Args& args, int32_t barHeight, bool errorMarks, int32_t errorLevel,
-                   vSoundFrames_c* measured);
+    // (louder) or an outline (quieter).
+    void DrawBands(const Args& args, int32_t barHeight, bool errorMarks, int32_t errorLevel);
     void DrawVolume(const Args& args);
     void DrawPitch(const Args& args);
     // The recording's placed markers over its display (lines from the top
-    // to the bottom of the display, labels under them). With codes, each
-    // marker's code goes into the row of its word frame.
-    void DrawMarkers(const Args& args, vSoundFrames_c* codes);
+    // to the bottom of the display, labels under them).
+    void DrawMarkers(const Args& args);
 
     // A display of recording at position on target, laid out for the word
     // length of the reference (warped) or of the recording (plain).

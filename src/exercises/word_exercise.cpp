@@ -29,8 +29,8 @@ void RemoveIfPresent(const char* name) {
 
 }  // namespace
 
-vTrWordExercise_c::vTrWordExercise_c() : mScore(vWordScoreSettings_c::Read()) {
-    mNewCalculation = mScore.newCalculation;
+vTrWordExercise_c::vTrWordExercise_c() : mScore(vWordScoreSettings_c::Read()), mJudge(mScore, Processor()) {
+    mJudge.SetModelLoader([this](vSoundFrames_c& table) { return table.LoadModels(mScore.modelsFile); });
     if (gSettings.FileName()) mErrorLevel = gSettings.GetInt("TimeWarp/DisplayErrorLevel", mErrorLevel);
     ReadSettings(true);
     RemoveIfPresent("Say.wav");
@@ -52,8 +52,11 @@ void vTrWordExercise_c::Show() {
     Destroy(mEditBtn);
     Destroy(mAutoSegmentBtn);
     Destroy(mBgEditBtn);
-    if (mExerciseType == kEditorEtalonType) mNewCalculation = false;
-    if (mNewCalculation && !mLimits) mLimits = std::make_unique<vSoundLimits>(VISound(), mScore.limitsFile);
+    if (mExerciseType == kEditorEtalonType) mJudge.SetPerSound(false);
+    if (mJudge.PerSound() && !mLimits) {
+        mLimits = std::make_unique<vSoundLimits>(VISound(), mScore.limitsFile);
+        mJudge.SetLimits(mLimits.get());
+    }
     for (vDxFileButton_c* b : {static_cast<vDxFileButton_c*>(mDispErrBtn.get()),
                                static_cast<vDxFileButton_c*>(mChActBtn.get()),
                                static_cast<vDxFileButton_c*>(mLockMarkersBtn.get())})
@@ -86,7 +89,6 @@ void vTrWordExercise_c::LoadEtalonFile() {
     if (!recording) throw vPrintException_c(0, "%s holds no recording.", mEtalonFile.c_str());
     if (!recording->HasData()) throw vPrintException_c(0, "The etalon of %s has no frames.", mEtalonFile.c_str());
     mEtalon = *recording;
-    mEtalon.SetProcessor(&Processor());
 }
 
 void vTrWordExercise_c::DrawBackground(bool load) {
@@ -130,13 +132,9 @@ void vTrWordExercise_c::DrawBackground(bool load) {
     if (mEtalon.HasData() && !prepared) PrepareEtalon();
 }
 
-void vTrWordExercise_c::Calculate(vRecording_c& recording) { CalculateWith(recording, mScore); }
-
 void vTrWordExercise_c::PrepareEtalon() {
-    Calculate(mEtalon);
-    if (mNewCalculation) mSoundFrames.Allocate(mEtalon.RecSize(), mLimits ? mLimits->TrackingWord() : 0);
+    mJudge.SetEtalon(mEtalon);
     DrawEtalon();
-    if (mNewCalculation) mSoundFrames.LoadModels(mScore.modelsFile);
 }
 
 void vTrWordExercise_c::SetEtalonMode(bool etalon) {
@@ -175,8 +173,8 @@ void vTrWordExercise_c::DrawEtalon() {
         mEtalon.SaveWave("Etalon.wav", false);
     }
     const auto args = DisplayArgs(EtalonPos(), mEtalon, nullptr, nullptr);
-    DrawRecording(args, mErrorLevel, nullptr);
-    if (mEtalon.HasData()) Display().DrawMarkers(args, mNewCalculation ? &mSoundFrames : nullptr);
+    DrawRecording(args, mErrorLevel);
+    if (mEtalon.HasData()) Display().DrawMarkers(args);
     MarkActiveDisplay();
 }
 
@@ -185,13 +183,12 @@ void vTrWordExercise_c::DrawSay() {
         // Written before drawing, so that playback has the say even when
         // the display fails.
         mSay.SaveWave("say.wav", false);
-        if (!mWarpData) throw vTextException_c("Cannot display a valid say if _WarpData == NULL!");
+        if (!mJudge.Warp()) throw vTextException_c("Cannot display a valid say if _WarpData == NULL!");
     }
-    if (!mNewCalculation) mLastMark = MarkFromDistance(mWarpData.get(), mScore.minResult, mScore.maxResult);
+    if (!mJudge.PerSound()) mLastMark = mJudge.Last().wordMark;
     if (!GetSurface()) return;
-    if (!mNewCalculation && mResDisplay) mResDisplay->ShowEntry(mLastMark - 1);
-    DrawRecording(DisplayArgs(SayPos(), mSay, &mEtalon, mWarpData.get()), mErrorLevel,
-                  mNewCalculation ? &mSoundFrames : nullptr);
+    if (!mJudge.PerSound() && mResDisplay) mResDisplay->ShowEntry(mLastMark - 1);
+    DrawRecording(DisplayArgs(SayPos(), mSay, &mEtalon, mJudge.Warp()), mErrorLevel);
     MarkActiveDisplay();
 }
 
@@ -203,33 +200,18 @@ void vTrWordExercise_c::RedrawDisplay() {
 void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
     if (mEtalonMode) {
         mEtalon = recording;
-        mEtalon.SetProcessor(&Processor());
         PrepareEtalon();
         SetEtalonMode(false);
         return;
     }
     mSay = recording;
-    mSay.SetProcessor(&Processor());
-    Calculate(mSay);
-    mWarpData = std::make_unique<vWarpData_c>();
-    mWarpData->SetDeviationLimit(mScore.deviationLimit);
-    mWarpData->Warp(mEtalon, mSay, mScore.dontCareLevel);
+    const vWordJudgment_c judgment = mJudge.Judge(mEtalon, mSay);
     DrawSay();
     // "say.wav" now holds this say: a teacher may keep it for the pupil.
     if (mSaveSayBtn) mSaveSayBtn->ShowNormal();
     if (mResDisplay) mResDisplay->ShowEntry(mResDisplay->GetEntry());
-    if (mNewCalculation) {
-        int32_t soundMark = 0;
-        if (mLimits && mSoundFrames.Count() > 0) {
-            // Only the band displays measure the say; in the other modes the
-            // marks would otherwise be those of an earlier say.
-            if (DisplayMode() > 2 || !GetSurface()) mSoundFrames.FillMeasured(mSay, *mWarpData);
-            soundMark = mSoundFrames.ComputeSoundMarks(*mLimits).viMark;
-        }
-        // An exercise without a trained sound, or an etalon (recorded here)
-        // without it among its coded sounds, keeps the word's own mark
-        // rather than showing none.
-        mLastMark = soundMark > 0 ? soundMark : MarkFromDistance(mWarpData.get(), mScore.minResult, mScore.maxResult);
+    if (mJudge.PerSound()) {
+        mLastMark = judgment.mark;
         if (mResDisplay) mResDisplay->ShowEntry(mLastMark - 1);
     }
 }

@@ -7,17 +7,16 @@
 // saved as "say.wav". The etalon comes from the definition file named by
 // EtalonFile, or is spoken into the exercise when there is none.
 //
-// Owns the etalon and say recordings, the warp data, the per-frame sound
-// tables and limits of the new calculation, and every object of its
-// properties. User-interface thread only.
+// Owns the etalon and say recordings, the word judge (which marks the say
+// and keeps the warp and the per-sound table), the limits of the trained
+// sound, and every object of its properties. User-interface thread only.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "analysis/scoring/word_judge.h"
 #include "analysis/sound_limits.h"
-#include "analysis/sound_marks.h"
-#include "analysis/time_warp.h"
 #include "exercises/word_base.h"
 #include "objects/str_tmpl.h"
 
@@ -77,11 +76,11 @@ public:
     // --- state ---
     bool EtalonMode() const { return mEtalonMode; }
     bool LockMarkers() const { return mLockMarkers; }
-    bool NewCalculation() const { return mNewCalculation; }
+    bool NewCalculation() const { return mJudge.PerSound(); }
     vRecording_c& Etalon() { return mEtalon; }
     vRecording_c& Say() { return mSay; }
-    const vWarpData_c* WarpData() const { return mWarpData.get(); }
-    vSoundFrames_c& SoundFrames() { return mSoundFrames; }
+    const vWarpData_c* WarpData() const { return mJudge.Warp(); }
+    vSoundFrames_c& SoundFrames() { return mJudge.SoundFrames(); }
     // The mark of the last say drawn (1..5; -1 without warp data; 0 before any).
     int32_t LastMark() const { return mLastMark; }
     vTrResultView_c* ResDisplay() const { return mResDisplay.get(); }
@@ -97,9 +96,8 @@ public:
     const std::string& WavFileName() const { return mWavFileName; }
 
 private:
-    // Calculate, the sound tables, the etalon display and the models.
+    // The etalon to the judge, then its display.
     void PrepareEtalon();
-    void Calculate(vRecording_c& recording);
     void DrawEtalon();
     void DrawSay();
     // Red outline around the active display, black around the other.
@@ -140,7 +138,6 @@ private:
 
     // Settings.
     vWordScoreSettings_c mScore;
-    bool mNewCalculation = false;
     int32_t mErrorLevel = 300;   // "TimeWarp/DisplayErrorLevel"
     bool mAutoPlayback = true;   // "ResDisplay/AutoPlayback"
     bool mShowBG = true;         // "WordExercise/ShowBG"
@@ -148,8 +145,7 @@ private:
     // State.
     vRecording_c mEtalon;
     vRecording_c mSay;
-    std::unique_ptr<vWarpData_c> mWarpData;
-    vSoundFrames_c mSoundFrames;
+    vWordJudge_c mJudge;
     std::unique_ptr<vSoundLimits> mLimits;
     bool mEtalonMode = true;
     bool mLockMarkers = false;

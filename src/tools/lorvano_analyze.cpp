@@ -23,34 +23,41 @@
 // and limits files (names from the settings, "Models.ini" and "Limits.ini" by
 // default) into --out (default: the current directory).
 //
-// sustained plays a recording of a held sound to a live spectrum exercise
-// (its definition file relative to the language directory, at level N, 1 by
-// default) buffer by buffer, as the microphone would, and prints the mean
-// and median of the marks it shows while its ring of analysed windows holds
-// only the sound.
+// sustained plays a recording of a held sound, buffer by buffer as the
+// microphone would, to the judge of a live spectrum exercise (the corridor
+// of level N, 1 by default, from its definition file relative to the
+// language directory), and prints the mean and median of the marks the
+// exercise would show while its ring of analysed windows holds only the
+// sound.
+//
+// Every command runs on the analysis and its judges alone: no screen, no
+// exercise, no audio device.
 
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "analysis/framing.h"
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
+#include "analysis/scoring/spectrum_judge.h"
+#include "analysis/scoring/word_judge.h"
 #include "analysis/sound_limits.h"
-#include "analysis/sound_marks.h"
 #include "analysis/sound_model_builder.h"
-#include "analysis/time_warp.h"
+#include "analysis/spectrum_settings.h"
 #include "analysis/word_detector.h"
-#include "audio/wave.h"
-#include "display/dx_simple_image.h"
-#include "exercises/rt_hm_exercise.h"
 #include "objects/loader.h"
 #include "objects/prop_strm.h"
+#include "objects/token_stream.h"
 #include "platform/exception.h"
 #include "settings/settings.h"
 
@@ -175,9 +182,7 @@ int Frames(const Options& o) {
     rec.SetProcessor(processor.get());
     Load(rec, o.files[0]);
     const vWordScoreSettings_c score = vWordScoreSettings_c::Read();
-    if (o.calculate)
-        rec.Calculate(score.dontCareLevel, score.medianWidth, score.spirantLimit, score.normToMax,
-                      vWordScoreSettings_c::kPitchFrames);
+    if (o.calculate) vWordJudge_c(score, *processor).Prepare(rec);
     std::string out = "index";
     for (int k = 0; k < kBandCount; ++k) out += ",Channel" + std::to_string(k);
     out += ",FullBand,LowBand,Pitch,PitchFreq,SemiTone,spirant\n";
@@ -214,15 +219,7 @@ std::unique_ptr<vRecording_c> LoadEtalonDefinition(const std::string& path) {
 
 // The new calculation: each sound of the etalon (from its segment markers)
 // marked against the say frames the warp aligned to it, one line per sound.
-void PrintSoundMarks(const Options& o, const vWordScoreSettings_c& s, const vRecording_c& etalon,
-                     const vRecording_c& say, const vWarpData_c& warp) {
-    vSoundLimits limits(o.target, InDataDir(DataDir(o), s.limitsFile));
-    vSoundFrames_c table;
-    table.Allocate(std::max(etalon.RecSize(), 0), limits.TrackingWord());
-    table.SetCodesFromMarkers(etalon);
-    table.LoadModels(InDataDir(DataDir(o), s.modelsFile));
-    table.FillMeasured(say, warp);
-    const vSoundMarkSummary_c summary = table.ComputeSoundMarks(limits);
+void PrintSoundMarks(const Options& o, const vSoundFrames_c& table, const vWordJudgment_c& judgment) {
     for (int32_t r = 0; r < table.Count(); ++r) {
         if (table[r].code.empty()) continue;
         int32_t end = r + 1;
@@ -230,12 +227,22 @@ void PrintSoundMarks(const Options& o, const vWordScoreSettings_c& s, const vRec
         std::printf("sound=%s frames=%d mark=%d distance=%d\n", table[r].code.c_str(), end - r, table[r].mark,
                     table[r].distance);
     }
-    if (!o.target.empty()) std::printf("target=%s mark=%d\n", o.target.c_str(), summary.viMark);
+    if (!o.target.empty()) std::printf("target=%s mark=%d\n", o.target.c_str(), judgment.sounds.viMark);
 }
 
 int Score(const Options& o) {
     auto processor = MakeProcessor(o);
-    const vWordScoreSettings_c s = vWordScoreSettings_c::Read();
+    vWordScoreSettings_c s = vWordScoreSettings_c::Read();
+    // The sounds are marked whenever the etalon's definition is given.
+    s.newCalculation = !o.sounds.empty();
+    vWordJudge_c judge(s, *processor);
+    std::unique_ptr<vSoundLimits> limits;
+    if (judge.PerSound()) {
+        limits = std::make_unique<vSoundLimits>(o.target, InDataDir(DataDir(o), s.limitsFile));
+        judge.SetLimits(limits.get());
+        const std::string models = InDataDir(DataDir(o), s.modelsFile);
+        judge.SetModelLoader([models](vSoundFrames_c& table) { return table.LoadModels(models); });
+    }
     std::unique_ptr<vRecording_c> etalon =
         o.sounds.empty() ? std::make_unique<vRecording_c>() : LoadEtalonDefinition(o.sounds);
     vRecording_c say;
@@ -243,14 +250,11 @@ int Score(const Options& o) {
     say.SetProcessor(processor.get());
     Load(*etalon, o.files[0]);
     Load(say, o.files[1]);
-    for (vRecording_c* rec : {etalon.get(), &say})
-        rec->Calculate(s.dontCareLevel, s.medianWidth, s.spirantLimit, s.normToMax, vWordScoreSettings_c::kPitchFrames);
-    vWarpData_c warp;
-    warp.SetDeviationLimit(s.deviationLimit);
-    warp.Warp(*etalon, say, s.dontCareLevel);
-    std::printf("distance=%d mark=%d etalon_frames=%d say_frames=%d\n", warp.Distance(),
-                MarkFromDistance(warp.Distance(), s.minResult, s.maxResult), etalon->RecSize(), say.RecSize());
-    if (!o.sounds.empty()) PrintSoundMarks(o, s, *etalon, say, warp);
+    judge.SetEtalon(*etalon);
+    const vWordJudgment_c judgment = judge.Judge(*etalon, say);
+    std::printf("distance=%d mark=%d etalon_frames=%d say_frames=%d\n", judgment.distance, judgment.wordMark,
+                etalon->RecSize(), say.RecSize());
+    if (judge.PerSound()) PrintSoundMarks(o, judge.SoundFrames(), judgment);
     return 0;
 }
 
@@ -293,12 +297,13 @@ int Detect(const Options& o) {
 int Models(const Options& o) {
     auto processor = MakeProcessor(o);
     const vWordScoreSettings_c s = vWordScoreSettings_c::Read();
+    const vWordJudge_c judge(s, *processor);
     vSoundModelBuilder_c builder;
     for (const std::string& file : o.files) {
         std::unique_ptr<vRecording_c> etalon = LoadEtalonDefinition(file);
         etalon->SetProcessor(processor.get());
         Load(*etalon, etalon->WavFileName());
-        etalon->Calculate(s.dontCareLevel, s.medianWidth, s.spirantLimit, s.normToMax, vWordScoreSettings_c::kPitchFrames);
+        judge.Prepare(*etalon);
         builder.Add(*etalon);
     }
     const fs::path out = o.out;
@@ -309,45 +314,137 @@ int Models(const Options& o) {
     return 0;
 }
 
-// The marks a live spectrum exercise shows while it hears the recording.
+// The class of a definition file's object and its top-level properties, as
+// written (quotes kept off): the values of "Name = value;", "{" for an
+// object or body, whose contents are skipped. Enough for the live
+// spectrum's corridors.
+std::map<std::string, std::string> ObjectProperties(const std::string& path, std::string& className) {
+    vIncludeFileInpStrm_c in;
+    in.SetTokenSyntax(gDBTokenSyntax);
+    in.Open(path);
+    std::map<std::string, std::string> properties;
+    int depth = 0;
+    std::string before, name;
+    for (std::string token = in.NextToken(); !token.empty(); token = in.NextToken()) {
+        if (depth == 0 && before == "<") {
+            className = token;
+        } else if (token == "{") {
+            if (depth == 1 && before == "=" && !name.empty()) properties[name] = token;
+            ++depth;
+        } else if (token == "}") {
+            --depth;
+        } else if (depth == 1 && before == "=" && !name.empty() && token != "{") {
+            if (token.size() >= 2 && token.front() == '"' && token.back() == '"') token = token.substr(1, token.size() - 2);
+            properties[name] = token;
+        }
+        if (depth == 1 && token == "=") name = before;
+        before = token;
+    }
+    return properties;
+}
+
+bool IsTrue(const std::string& word) { return strcasecmp(word.c_str(), "true") == 0 || strcasecmp(word.c_str(), "yes") == 0; }
+
+// One level's corridor array of the spectrum exercise: bands values within 0..limit.
+std::array<int32_t, kRtHmBands> CorridorArray(const std::map<std::string, std::string>& properties,
+                                              const std::string& name, int bands, int32_t limit) {
+    std::array<int32_t, kRtHmBands> values{};
+    const auto it = properties.find(name);
+    const std::string list = it == properties.end() ? std::string() : it->second;
+    int count = 0;
+    const char* p = list.c_str();
+    while (*p && count < kRtHmBands) {
+        while (*p == '(' || *p == ',' || *p == ' ') ++p;
+        char* end = nullptr;
+        const long v = std::strtol(p, &end, 10);
+        if (end == p) break;
+        if (count < bands && (v < 0 || v > limit))
+            throw vPrintException_c(0, "%s: value %ld of band %d is outside 0..%d", name.c_str(), v, count, limit);
+        values[static_cast<size_t>(count++)] = static_cast<int32_t>(v);
+        p = end;
+    }
+    if (count < bands) throw vPrintException_c(0, "%s has fewer than %d values", name.c_str(), bands);
+    return values;
+}
+
+// The marks a live spectrum exercise shows while it hears the recording:
+// each buffer's analysed windows go into the spectrum judge's ring, as the
+// exercise frames them, and the judge marks the ring after every buffer.
 int Sustained(const Options& o) {
     const std::vector<int16_t> samples = SamplesOf(o.files[0]);
-    // The exercise draws on a screen of the design size; it never opens a
-    // device of the machine.
-    setenv("LORVANO_AUDIO", "file", 1);
-    unsetenv("LORVANO_AUDIO_IN");
-    SetDxScreenInfo({true, 32, false, 800, 600, 800, 600});
-    vDxSimpleImage_c screen;
-    screen.Create(800, 600, 32);
-    vLoader_c loader;
-    LoadDefinitionFile(o.exercise, loader);
-    std::unique_ptr<vTrRtHmExercise_c> ex(dynamic_cast<vTrRtHmExercise_c*>(loader.Release().release()));
-    if (!ex) throw vPrintException_c(0, "%s does not hold a vTrRtHmExercise_c object.", o.exercise.c_str());
-    ex->Attach(&screen);
-    ex->Show();
-    ex->StopRecording();
-    ex->SetLevel(o.level - 1);
+    std::string className;
+    const std::map<std::string, std::string> exercise = ObjectProperties(o.exercise, className);
+    if (className != "vTrRtHmExercise_c")
+        throw vPrintException_c(0, "%s does not hold a vTrRtHmExercise_c object.", o.exercise.c_str());
+    const auto property = [&exercise](const char* name, const char* otherwise) {
+        const auto it = exercise.find(name);
+        return it == exercise.end() ? std::string(otherwise) : it->second;
+    };
+    const vSpectrumScoreSettings_c score = vSpectrumScoreSettings_c::Read();
+    vSpectrumJudgeSettings_c settings;
+    settings.oldFormat = IsTrue(property("OldDBFormat", "false"));
+    settings.doResults = IsTrue(property("DoResults", "true"));
+    settings.newCalculation = score.newCalculation;
+    settings.minResult = score.minResult;
+    settings.maxResult = score.maxResult;
+    const std::string level = std::to_string(o.level);
+    // A level is one with a picture, as in the exercise.
+    if (o.level > 3 || !exercise.count("Level" + level + "Pic")) throw vTextException_c("Cannot set active image!");
+    std::array<int32_t, kRtHmBands> arrays[4];
+    const char* names[4] = {"MinValues", "MaxValues", "MinWeight", "MaxWeight"};
+    for (int a = 0; a < 4; ++a)
+        arrays[a] = CorridorArray(exercise, names[a] + level, settings.Bands(), a < 2 ? kRtHmMaxLevel : kRtHmMaxWeight);
+    const vRtHmCorridor_c corridor{arrays[0].data(), arrays[1].data(), arrays[2].data(), arrays[3].data()};
+
+    vSpectrumJudge_c judge;
+    judge.SetShadows(score.shadows);
+    vRtHmPenalty_c penalty;
+    std::unique_ptr<vSoundLimits> limits;
+    if (settings.newCalculation) {
+        limits = std::make_unique<vSoundLimits>(property("VISound", ""), InDataDir(DataDir(o), score.limitsFile));
+        judge.SetTracking(limits->TrackingIsol());
+        penalty = {limits->Constant(o.level, 1), limits->Constant(o.level, 2), limits->Constant(o.level, 3)};
+    }
+
+    // The exercise's analysis: the live bank's calibration key, its own
+    // window file or else the preprocessor's, none when switched off.
+    vHMProcessorSetup_c setup = vHMProcessorSetup_c::FromSettings();
+    char text[260];
+    gSettings.GetString("Preprocessor/Equalize", text, sizeof text, "calib.txt");
+    setup.calibration = text;
+    gSettings.GetString("HM1_Processor/WindowFn", text, sizeof text, "");
+    const bool windowed = gSettings.GetBool("HM1_Processor/DoWindow", true);
+    if (text[0] != 0) setup.window = text;
+    for (std::string* file : {&setup.coefficients, &setup.calibration, &setup.window})
+        *file = InDataDir(DataDir(o), *file);
+    vHMBlockProcessor_c processor(setup);
+    processor.SetApplyWindow(windowed);
+    const vTrFraming_s framing = vTrFraming_s::Read("HM1_Processor", 224, 3, 3);
 
     // The ring holds Shadows analysed windows, one per buffer: a mark counts
     // once the last Shadows buffers are all of the held sound, which is where
     // the level is within 20 dB of the loudest buffer's.
-    const size_t length = static_cast<size_t>(ex->BufferLength());
-    const size_t shadows = static_cast<size_t>(std::clamp(gSettings.GetInt("HM1_Processor/Shadows", 10), 1, 100));
+    const size_t length = static_cast<size_t>(framing.BufferLength());
+    const size_t shadows = judge.Shadows();
     const size_t buffers = samples.size() / length;
     std::vector<double> power(buffers, 0);
     for (size_t b = 0; b < buffers; ++b)
         for (size_t i = b * length; i < (b + 1) * length; ++i) power[b] += static_cast<double>(samples[i]) * samples[i];
     const double loud = (buffers ? *std::max_element(power.begin(), power.end()) : 0) / 100;
-    vWaveBuffer_c buffer(static_cast<uint32_t>(length) * 2);
     std::vector<int32_t> marks;
+    vAllHmData_c frame;
     size_t held = 0;
     for (size_t b = 0; b < buffers; ++b) {
-        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(b * length), length, buffer.Samples());
-        buffer.Header()->bytesRecorded = buffer.Bytes();
-        ex->PreprocessBuffer(buffer.Header());
-        ex->ProcessBuffer(buffer.Header());
+        for (int w = 0; w < framing.AnalysedWindows(); ++w) {
+            const size_t at = b * length + static_cast<size_t>(w) * static_cast<size_t>(framing.WindowStep());
+            processor.ProcessBlock(samples.data() + at, static_cast<int32_t>(framing.windowSize / 8 * 8), false, frame,
+                                   true, false);
+            judge.Store(frame.channels);
+        }
+        const int64_t distance = judge.Distance(corridor, settings, penalty);
         held = power[b] >= loud && power[b] > 0 ? held + 1 : 0;
-        if (held >= shadows) marks.push_back(ex->Mark());
+        if (held >= shadows)
+            marks.push_back(vSpectrumJudge_c::Mark(distance, settings, limits ? &limits->MarkLimits() : nullptr));
     }
     if (marks.empty()) throw vPrintException_c(0, "%s is too short to be held.", o.files[0].c_str());
     double mean = 0;

@@ -229,6 +229,7 @@ TEST(SoundFrames, CodesFromMarkersAndMeasurementsFromTheWarp) {
     };
     etalon.Markers().Add(marker(0, false, "a"));     // the word's first frame
     etalon.Markers().Add(marker(4, true, "\\'tS"));  // frame 4 of the recording
+    etalon.Markers().Add(marker(5, true, "ts\\'"));   // the escape anywhere: the first character goes
     etalon.Markers().Add(marker(40, true, "e"));     // outside the word
     etalon.Calculate(2000, 0, 0, true, 10);
     say.Calculate(2000, 0, 0, true, 10);
@@ -242,7 +243,8 @@ TEST(SoundFrames, CodesFromMarkersAndMeasurementsFromTheWarp) {
     t.SetCodesFromMarkers(etalon);
     EXPECT_EQ(t[0].code, "a");
     EXPECT_EQ(t[3].code, "'tS");
-    for (int r : {1, 2, 4}) EXPECT_EQ(t[r].code, "") << r;
+    EXPECT_EQ(t[4].code, "s\\'");
+    for (int r : {1, 2}) EXPECT_EQ(t[r].code, "") << r;
 
     vWarpData_c warp;
     warp.Warp(etalon, say, 2000);

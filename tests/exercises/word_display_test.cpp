@@ -6,7 +6,6 @@
 #include <set>
 
 #include "analysis/recording.h"
-#include "analysis/sound_marks.h"
 #include "analysis/time_warp.h"
 #include "display/dx_dc.h"
 #include "display/dx_simple_image.h"
@@ -109,7 +108,7 @@ TEST_F(WordDisplay, WarpedDisplayOfFiftyColumnsLeavesBothEndsEmpty) {
     warp.Warp(etalon, say, 2000);
     auto args = ArgsFor(say, &etalon, &warp);
     ASSERT_EQ(args.frames, 50);
-    EXPECT_NO_THROW(display.DrawBands(args, display.BarHeight(), true, 300, nullptr));
+    EXPECT_NO_THROW(display.DrawBands(args, display.BarHeight(), true, 300));
     EXPECT_EQ(background.calls, 1);
     // 600 pixels over 50 positions: 12 per position (the last ends at the
     // display's right edge).
@@ -140,7 +139,7 @@ TEST_F(WordDisplay, WarpedWithoutWarpData) {
     vRecording_c etalon = MakeRecording(5, 20, 5);
     vRecording_c say = MakeRecording(5, 20, 5);
     try {
-        display.DrawBands(ArgsFor(say, &etalon, nullptr), 5, false, 300, nullptr);
+        display.DrawBands(ArgsFor(say, &etalon, nullptr), 5, false, 300);
         FAIL();
     } catch (const vTextException_c& e) {
         EXPECT_EQ(e.Text(), "Cannot display a warped recording if aWarpData == NULL");
@@ -169,37 +168,16 @@ TEST_F(WordDisplay, ErrorCrossesAndOutlinesInModeTwo) {
     };
     vWarpData_c warp;
     warp.Warp(etalon, louder, 2000);
-    display.DrawBands(ArgsFor(louder, &etalon, &warp), 5, true, 300, nullptr);
+    display.DrawBands(ArgsFor(louder, &etalon, &warp), 5, true, 300);
     EXPECT_GT(count(green), 0);
     EXPECT_EQ(count(white), 0);
     warp.Warp(etalon, quieter, 2000);
-    display.DrawBands(ArgsFor(quieter, &etalon, &warp), 5, true, 300, nullptr);
+    display.DrawBands(ArgsFor(quieter, &etalon, &warp), 5, true, 300);
     EXPECT_EQ(count(green), 0);
     EXPECT_GT(count(white), 0);
     // Without the error marks (mode 1): neither.
-    display.DrawBands(ArgsFor(quieter, &etalon, &warp), 5, false, 300, nullptr);
+    display.DrawBands(ArgsFor(quieter, &etalon, &warp), 5, false, 300);
     EXPECT_EQ(count(white), 0);
-}
-
-TEST_F(WordDisplay, OnlyTheBandDisplayWritesTheMeasuredTable) {
-    vRecording_c etalon = MakeRecording(5, 20, 5);
-    vRecording_c say = MakeRecording(5, 16, 5);
-    vWarpData_c warp;
-    warp.Warp(etalon, say, 2000);
-    vSoundFrames_c table;
-    table.Allocate(etalon.RecSize(), 0);
-    auto args = ArgsFor(say, &etalon, &warp);
-    display.DrawVolume(args);
-    display.DrawPitch(args);
-    for (int r = 0; r < table.Count(); ++r)
-        for (int32_t v : table[r].measured) ASSERT_EQ(v, 0);
-    display.DrawBands(args, 5, false, 300, &table);
-    for (int r = 0; r < table.Count(); ++r) {
-        const vAllHmData_c& f = say.WordFrame(warp.RowForColumn(r));
-        EXPECT_EQ(table[r].measured[7], f.channels[7]);
-        EXPECT_EQ(table[r].measured[20], f.lowBand);
-        EXPECT_EQ(table[r].measured[21], f.fullBand);
-    }
 }
 
 TEST_F(WordDisplay, PitchCurveIsDrawnThroughVoicedFrames) {
@@ -298,31 +276,4 @@ TEST_F(MarkerDrawing, WithoutLineOrLabel) {
     DrawSegmentMarker(*bare, target, a);
     EXPECT_TRUE(Colours(299, 110, 301, 220).count(blue));
     EXPECT_FALSE(LabelShown());
-}
-
-TEST_F(MarkerDrawing, CollectsCodesWithTheEscapedStressMark) {
-    EXPECT_EQ(CollectedSegmentCode("\\'a"), "'a");
-    EXPECT_EQ(CollectedSegmentCode("ts\\'"), "s\\'");
-    EXPECT_EQ(CollectedSegmentCode("a:"), "a:");
-
-    vRecording_c etalon = MakeRecording(10, 20, 10);
-    ASSERT_EQ(etalon.WordBegin(), 10);
-    auto first = Marker("", "\\'a");
-    first->SetPos(10 + 0, true);
-    auto second = Marker("t", "t");
-    second->SetPos(10 + 12, true);
-    auto outside = Marker("x", "x");
-    outside->SetPos(10 + 60, true);
-    etalon.Markers().Add(std::move(first));
-    etalon.Markers().Add(std::move(second));
-    etalon.Markers().Add(std::move(outside));
-    vSoundFrames_c table;
-    table.Allocate(etalon.RecSize(), 0);
-    display.DrawMarkers(ArgsFor(etalon, nullptr, nullptr), &table);
-    EXPECT_EQ(table[0].code, "'a");
-    EXPECT_EQ(table[12].code, "t");
-    for (int r = 0; r < table.Count(); ++r)
-        if (r != 0 && r != 12) {
-            EXPECT_EQ(table[r].code, "") << r;
-        }
 }

@@ -364,3 +364,50 @@ TEST_F(AnalyzeTool, TheBundledCourseMarksTheTrainedSoundAndTheHeldSound) {
     EXPECT_GE(heldMark("a.wav", "Sounds/V_a.exc"), 4.0);
     EXPECT_LE(heldMark("s.wav", "Sounds/V_a.exc"), 1.5);
 }
+
+// score, sustained and models run on the analysis alone: no display, no
+// video driver, no audio device, and none of the exercises linked in. A
+// recording is analysed by itself: a word scores 0 against itself and a few
+// units against itself 12 dB quieter, even when it starts loud at its first
+// sample (the etalon's filter state once carried into the say: 867).
+TEST_F(AnalyzeTool, ScoresSoundsAndModelsWithoutAScreen) {
+    if (!HaveSpeech()) GTEST_SKIP() << "espeak-ng or sox missing";
+    const std::string lang = std::string(LORVANO_SOURCE_DIR) + "/data/english";
+    const std::string headless = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER LORVANO_AUDIO_IN=/nonexistent "
+                                 "timeout -k 5 120 " + kTool;
+    const std::string word = dir.File("saw.wav"), quiet = dir.File("quiet.wav"), held = dir.File("s.wav");
+    ASSERT_EQ(Shell("espeak-ng -v en-gb -w '" + word + ".raw' saw && sox '" + word +
+                    ".raw' -r 22050 -c 1 -b 16 -e signed-integer '" + word +
+                    "' silence 1 0.002 -45d reverse silence 1 0.002 -45d reverse && sox '" + word + "' '" + quiet +
+                    "' vol -12dB && espeak-ng -v en -s 80 -w '" + held + ".raw' '[[ssssssss]]' && sox '" + held +
+                    ".raw' -r 22050 -c 1 -b 16 -e signed-integer '" + held + "'").exitCode, 0);
+    auto distance = [&](const std::string& etalon, const std::string& say) {
+        const Result r = Shell(headless + " score '" + etalon + "' '" + say + "' --data '" + lang + "'", true);
+        int d = -1;
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+        EXPECT_EQ(std::sscanf(r.out.c_str(), "distance=%d", &d), 1) << r.out;
+        return d;
+    };
+    EXPECT_EQ(distance(word, word), 0);
+    EXPECT_LE(distance(word, quiet), 40);
+    EXPECT_LE(distance(quiet, word), 40);
+
+    auto mean = [&](const std::string& exercise) {
+        const Result r = Shell(headless + " sustained '" + held + "' --exercise Sounds/" + exercise +
+                               ".exc --level 2 --data '" + lang + "'", true);
+        double m = 0;
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+        EXPECT_EQ(std::sscanf(r.out.c_str(), "buffers=%*d mean_mark=%lf", &m), 1) << r.out;
+        return m;
+    };
+    EXPECT_GE(mean("S_s"), 4.0);
+    EXPECT_LE(mean("S_sh"), 2.0);
+
+    const Result models = Shell(headless + " models '" + lang + "/Words/S/Sea.dat' '" + lang + "/Words/Sh/Ship.dat' --data '" + lang + "' --out '" +
+                                dir.Path().string() + "'", true);
+    EXPECT_EQ(models.exitCode, 0) << models.out;
+    EXPECT_NE(models.out.find("recordings=2 "), std::string::npos) << models.out;
+    EXPECT_NE(lorvano_test::ReadFile(dir.File("Models.ini")).find("[s]"), std::string::npos);
+    // Nothing of the exercises is linked in.
+    EXPECT_NE(Shell("grep -q vTrRtHmExercise_c '" + kTool + "'").exitCode, 0);
+}

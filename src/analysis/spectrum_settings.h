@@ -1,0 +1,17 @@
+#pragma once
+// The settings of the live spectrum's mark, read from gSettings (the
+// defaults when no language file is set). Plain values; user-interface
+// thread (the settings store's).
+
+#include <cstdint>
+#include <string>
+
+struct vSpectrumScoreSettings_c {
+    bool newCalculation = false;            // "HM1_Processor/NewCalculation"
+    unsigned shadows = 10;                  // "HM1_Processor/Shadows"
+    int32_t minResult = 20000;              // "HM1_Processor/ResDisplay/MinResult"
+    int32_t maxResult = 100;                // "HM1_Processor/ResDisplay/MaxResult"
+    std::string limitsFile = "Limits.ini";  // "HM1_Processor/MaxRes"
+
+    static vSpectrumScoreSettings_c Read();
+};
