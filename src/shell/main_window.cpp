@@ -195,7 +195,16 @@ void vTrMainWin_c::OpenGuide() {
 }
 
 void vTrMainWin_c::PrintScreen() {
+    // The page shows the exercise, not the drawer whose button asked for it:
+    // closed (resuming the exercise it paused) and then off the screen.
+    vDxMenu_c& drawer = RootMenu();
+    const bool laidOut = drawer.IsLaidOut();
+    if (laidOut) {
+        drawer.Close();
+        drawer.Hide();
+    }
     dialogs::PrintScreen(*this);
+    if (laidOut) drawer.Close();
 }
 
 int vTrMainWin_c::SaveSayForStudent(int exerciseType, const std::string& cardText, const std::string& exerciseFile) {

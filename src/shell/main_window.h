@@ -58,7 +58,7 @@ protected:
     // Brings the application up once its window exists; a vException_c from
     // here reaches Run and is fatal.
     virtual void Init();
-    // The screen on paper, through the print dialog.
+    // The screen on paper, through the print dialog, without the drawer.
     virtual void PrintScreen();
     // The settings sheet of libPrefs.so, opened at the current exercise's
     // page; the exercise reads its settings again when they changed.

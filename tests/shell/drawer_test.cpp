@@ -1,9 +1,11 @@
 // Runs the real trainer on the X display with a language directory made from
 // the bundled data: the drawer rests closed on the bottom-left corner, and a
 // click on its "Menu" button opens it; quick clicks on "Menu" inside an
-// exercise never leave it; "Quit" and Ctrl+Q ask before the program ends.
+// exercise never leave it; "Quit" and Ctrl+Q ask before the program ends;
+// "Print" prints the screen without the drawer, into the home folder.
 // The screen after the click is kept as <build>/drawer_open.png for a look.
 
+#include "../support/scoped_env.h"
 #include "../support/temp_dir.h"
 #include "../support/window_pixels.h"
 
@@ -142,5 +144,55 @@ TEST(Drawer, QuitAndCtrlQAskBeforeTheProgramEnds) {
     EXPECT_EQ(onStderr + !firstBox.empty() + !secondBox.empty(), 2) << "Quit and Ctrl+Q each ask once; " << r.err;
     EXPECT_FALSE(stillThere.empty()) << "No did not keep the program";
     if (!secondBox.empty()) EXPECT_EQ(gone, "gone") << "Yes did not end the program";
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+TEST(Drawer, PrintLeavesTheDrawerOffThePageAndWritesIntoTheHomeFolder) {
+    if (!CanDriveWindows() || CommandOutput("command -v pdftoppm").empty())
+        GTEST_SKIP() << "needs an X display, xdotool, ImageMagick and pdftoppm";
+    TempDir root;
+    const std::string program = Install(root);
+    fs::create_directories(root.Path() / "home");
+    ScopedEnv home("HOME", (root.Path() / "home").string());
+    ScopedEnv config("XDG_CONFIG_HOME", (root.Path() / "home/.config").string());
+    const fs::path pdf = root.Path() / "home/Lorvano printout.pdf";
+    std::string dialog;
+    ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
+        WaitForPixel(w, 48, 400, kGrey);
+        Click(w, 48, 572);                      // "Menu"
+        WaitForPixel(w, 8, 400, kGrey, false);  // open
+        Click(w, 48, 404);                      // "Print"
+        for (int attempt = 0; attempt < 100 && dialog.empty(); ++attempt) {
+            usleep(100 * 1000);
+            dialog = CommandOutput("xdotool search --onlyvisible --name '^Print$'");
+        }
+        if (dialog.empty()) return;
+        usleep(500 * 1000);
+        // "Print to File", the only printer, then "Print" bottom right.
+        CommandOutput("xdotool mousemove --window " + dialog + " 80 86 click 1");
+        usleep(500 * 1000);
+        CommandOutput("import -window " + dialog + " " LORVANO_BINARY_DIR "/drawer_print_dialog.png");
+        CommandOutput("xdotool getwindowgeometry " + dialog + " >/dev/null; eval $(xdotool getwindowgeometry --shell " +
+                      dialog + "); xdotool mousemove --window " + dialog + " $((WIDTH - 56)) $((HEIGHT - 28)) click 1");
+        for (int attempt = 0; attempt < 100 && !fs::exists(pdf); ++attempt) usleep(100 * 1000);
+        usleep(500 * 1000);
+    });
+    ASSERT_FALSE(r.window.empty()) << r.err;
+    ASSERT_FALSE(dialog.empty()) << "no print dialog; " << r.err;
+    ASSERT_TRUE(fs::exists(pdf)) << "nothing printed into the home folder; " << r.err;
+    for (const auto& entry : fs::recursive_directory_iterator(root.Path() / "english"))
+        EXPECT_NE(entry.path().extension(), ".pdf") << entry.path();
+    // The page (kept as <build>/drawer_print_page.png): the grey screen with
+    // its cards, and none of the drawer's button colours (Settings' red,
+    // Guide's teal).
+    const std::string page = LORVANO_BINARY_DIR "/drawer_print_page";
+    CommandOutput("pdftoppm -r 50 -png -singlefile '" + pdf.string() + "' '" + page + "'");
+    auto count = [&](const std::string& colour) {
+        return std::stol("0" + CommandOutput("convert '" + page + ".png' -fuzz 4% -fill '#ff00ff' -opaque '" + colour +
+                                             "' -fill black +opaque '#ff00ff' -fill white -opaque '#ff00ff' "
+                                             "-format '%[fx:int(mean*w*h+0.5)]' info:"));
+    };
+    EXPECT_GT(count("#808080"), 10000) << "no screen on the page";
+    for (const char* colour : {"#a03c3c", "#2a8f8f"}) EXPECT_EQ(count(colour), 0) << colour;
     EXPECT_EQ(r.exitCode, 0) << r.err;
 }
