@@ -30,6 +30,8 @@ button() {  # name label colour
 }
 
 button Menu "Menu" "#2f6db5"
+button Close "Close" "#4a5a6a"
+button Quit "Quit" "#7a2a2a"
 button Start "Start" "#3f9b4b"
 button Back "Back" "#c07a20"
 button Print "Print" "#6a4fa0"

@@ -94,6 +94,12 @@ std::int32_t vLevelCheck_c::Summary() {
     return level;
 }
 
+vLevelCheck_c::Verdict vLevelCheck_c::Result() const {
+    if (mSpeech < kMinTrigger) return Verdict::Silent;
+    if (mSpeech - mNoise < kMinLouder) return Verdict::NotLouder;
+    return mSpeech - mNoise < kMinSpread ? Verdict::Close : Verdict::Clear;
+}
+
 bool vLevelCheck_c::Add(std::int32_t detectorLevel) {
     if (mPhase != Phase::Quiet && mPhase != Phase::Speech) return false;
     mLevels.push_back(std::max(detectorLevel, 0));  // below the scale's floor: 0

@@ -8,6 +8,7 @@
 // vLevelCheck_c measures room noise and speech for the word detector's
 // trigger level. All of it: user-interface thread only.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -74,6 +75,16 @@ public:
     // Speech closer than this to the noise (two doublings of energy) cannot be
     // told from it reliably.
     static constexpr std::int32_t kMinSpread = 1200;
+    // Speech less than this above the noise (half a doubling, within the
+    // levels' own wobble) is no louder than it.
+    static constexpr std::int32_t kMinLouder = kMinSpread / 4;
+    // The lowest trigger offered: below it the faintest hiss would start a word.
+    static constexpr std::int32_t kMinTrigger = kMinSpread;
+
+    // What a finished check found: speech clearly above the noise, hardly
+    // above it, not above it, or nothing heard at all (speech below the
+    // lowest trigger). A trigger is offered only for the first two.
+    enum class Verdict { Clear, Close, NotLouder, Silent };
 
     void Begin();
     // One buffer's level; true when the phase changed.
@@ -81,9 +92,9 @@ public:
     Phase CurrentPhase() const { return mPhase; }
     std::int32_t Noise() const { return mNoise; }
     std::int32_t Speech() const { return mSpeech; }
-    // Midway between noise and speech.
-    std::int32_t SuggestedTrigger() const { return mNoise + (mSpeech - mNoise) / 2; }
-    bool TooClose() const { return mSpeech - mNoise < kMinSpread; }
+    Verdict Result() const;
+    // Midway between noise and speech, and not below kMinTrigger.
+    std::int32_t SuggestedTrigger() const { return std::max(mNoise + (mSpeech - mNoise) / 2, kMinTrigger); }
 
 private:
     std::int32_t Summary();

@@ -55,77 +55,62 @@ ModeAvailability AvailableModes(const std::optional<std::vector<platform::Displa
 
 namespace {
 
-int ColumnOf(int bits) {
-    for (int column = 0; column < kModeColumns; ++column)
-        if (kModeBits[column] == bits) return column;
-    return -1;
-}
+// The five analysis keys of a machine speed.
+struct SpeedKeys {
+    bool doWindow, realtimeFilters, realtimePitch;
+    int windowNum, interLeave;
+    bool operator==(const SpeedKeys&) const = default;
+};
 
-// One step of the fallback walk.
-int NextTry(int index, const ModeAvailability& available) {
-    const int row = ModeRow(index);
-    auto at = [&](int bits) { return ModeIndex(ColumnOf(bits), row); };
-    switch (kModeBits[ModeColumn(index)]) {
-        case 16: return available[at(15)] ? at(15) : at(32);
-        case 15: return available[at(16)] ? at(16) : at(32);
-        case 32: return at(8);
-        case 8: return at(24);
-        default: return ModeIndex(ColumnOf(16), 1);  // 24 bits: 640x480 at 16
+SpeedKeys KeysOf(MachineSpeed speed) {
+    switch (speed) {
+        case MachineSpeed::Fast: return {false, true, true, 4, 1};
+        case MachineSpeed::Normal: return {false, true, false, 4, 1};
+        default: return {true, false, false, 4, 2};  // Slow
     }
 }
 
 }  // namespace
 
-std::optional<int> WalkToAvailable(int start, const ModeAvailability& available) {
-    std::array<bool, kModeCount> tried{};
-    int index = start;
-    while (!available[index]) {
-        if (tried[index]) {
-            // The walk runs in a circle: none of its modes is offered.
-            for (int i = 0; i < kModeCount; ++i)
-                if (available[i]) return i;
-            return std::nullopt;
-        }
-        tried[index] = true;
-        index = NextTry(index, available);
-    }
-    return index;
-}
-
-void ScreenPage::Read(const vSettings_c& settings, const ModeAvailability& available) {
+void ScreenPage::Read(const vSettings_c& settings) {
     const int x = settings.GetInt("ScreenMode/ActualResX", -1);
     const int y = settings.GetInt("ScreenMode/ActualResY", -1);
     const int bits = settings.GetInt("ScreenMode/BPP", -1);
-    std::optional<int> wanted;
-    if (x != -1 && y != -1 && bits != -1) wanted = FindMode(x, y, bits);
-    // Missing keys, or a mode the grid has no radio for: 800x600 at 15 bits.
-    const int start = wanted.value_or(ModeIndex(ColumnOf(15), 0));
-    mode = WalkToAvailable(start, available);
-    modified = !wanted || mode != wanted;
+    mode.reset();
+    if (x != -1 && y != -1 && bits != -1) {
+        mode = FindMode(x, y, bits);
+        modeText = std::to_string(x) + "x" + std::to_string(y) + ", " + std::to_string(bits) + " bits";
+    } else {
+        modeText = "not set";
+    }
 
     fullScreen = settings.GetBool("ScreenMode/FullScreen", true);
-    if (settings.GetBool("HM1_Processor/DoWindow", true))
-        speed = MachineSpeed::Slow;
-    else if (settings.GetBool("WordDetector/RealtimePitch", true))
-        speed = MachineSpeed::Fast;
-    else
-        speed = MachineSpeed::Normal;
+    // The defaults are those the analysis itself takes.
+    const SpeedKeys keys{settings.GetBool("HM1_Processor/DoWindow", true),
+                         settings.GetBool("WordDetector/RealtimeFilters", true),
+                         settings.GetBool("WordDetector/RealtimePitch", false),
+                         settings.GetInt("HM1_Processor/WindowNum", 3), settings.GetInt("HM1_Processor/InterLeave", 3)};
+    speed = MachineSpeed::Custom;
+    for (MachineSpeed s : {MachineSpeed::Fast, MachineSpeed::Normal, MachineSpeed::Slow})
+        if (keys == KeysOf(s)) speed = s;
 }
 
-void ScreenPage::Apply(vSettings_c& settings) const {
-    if (mode) {
+void ScreenPage::Apply(vSettings_c& settings, const ScreenPage& before) const {
+    if (mode && mode != before.mode) {
         const ModeSize size = kModeSizes[ModeRow(*mode)];
         settings.PutInt("ScreenMode/ActualResX", size.width);
         settings.PutInt("ScreenMode/ActualResY", size.height);
         settings.PutInt("ScreenMode/BPP", kModeBits[ModeColumn(*mode)]);
     }
-    settings.PutBool("ScreenMode/FullScreen", fullScreen);
-    const bool slow = speed == MachineSpeed::Slow;
-    settings.PutInt("HM1_Processor/WindowNum", 4);
-    settings.PutInt("HM1_Processor/Interleave", slow ? 2 : 1);
-    settings.PutBool("HM1_Processor/DoWindow", slow);
-    settings.PutBool("WordDetector/RealtimeFilters", !slow);
-    settings.PutBool("WordDetector/RealtimePitch", speed == MachineSpeed::Fast);
+    if (fullScreen != before.fullScreen) settings.PutBool("ScreenMode/FullScreen", fullScreen);
+    if (speed != before.speed && speed != MachineSpeed::Custom) {
+        const SpeedKeys keys = KeysOf(speed);
+        settings.PutInt("HM1_Processor/WindowNum", keys.windowNum);
+        settings.PutInt("HM1_Processor/InterLeave", keys.interLeave);
+        settings.PutBool("HM1_Processor/DoWindow", keys.doWindow);
+        settings.PutBool("WordDetector/RealtimeFilters", keys.realtimeFilters);
+        settings.PutBool("WordDetector/RealtimePitch", keys.realtimePitch);
+    }
 }
 
 // ---- Line-length pages ---------------------------------------------------
@@ -149,16 +134,18 @@ std::string LineLengthMessage() {
 
 void VolumePage::Read(const vSettings_c& settings) { lineLength = settings.GetInt("Ampl_Processor/TailLength", 25); }
 
-void VolumePage::Apply(vSettings_c& settings) const { settings.PutInt("Ampl_Processor/TailLength", lineLength); }
+void VolumePage::Apply(vSettings_c& settings, const VolumePage& before) const {
+    if (lineLength != before.lineLength) settings.PutInt("Ampl_Processor/TailLength", lineLength);
+}
 
 void VoicePage::Read(const vSettings_c& settings) {
     lineLength = settings.GetInt("Pitch_Exercise/TailLength", 100);
     disableFeedback = !settings.GetBool("ScreenMode/Type11_FeedBack", true);
 }
 
-void VoicePage::Apply(vSettings_c& settings) const {
-    settings.PutInt("Pitch_Exercise/TailLength", lineLength);
-    settings.PutBool("ScreenMode/Type11_FeedBack", !disableFeedback);
+void VoicePage::Apply(vSettings_c& settings, const VoicePage& before) const {
+    if (lineLength != before.lineLength) settings.PutInt("Pitch_Exercise/TailLength", lineLength);
+    if (disableFeedback != before.disableFeedback) settings.PutBool("ScreenMode/Type11_FeedBack", !disableFeedback);
 }
 
 // ---- Check-box pages -----------------------------------------------------
@@ -169,11 +156,13 @@ void SpectrumPage::Read(const vSettings_c& settings) {
     disableFeedback = !settings.GetBool("ScreenMode/Type9_FeedBack", true);
 }
 
-void SpectrumPage::Apply(vSettings_c& settings) const {
-    settings.PutBool("HM1_Processor/Smoothing", smoothCurves);
-    settings.PutBool("HM1_Processor/DoErrorColor", highlightErrors);
-    settings.PutBool("ScreenMode/Type9_FeedBack", !disableFeedback);
-    settings.PutBool("ScreenMode/Type10_FeedBack", !disableFeedback);
+void SpectrumPage::Apply(vSettings_c& settings, const SpectrumPage& before) const {
+    if (smoothCurves != before.smoothCurves) settings.PutBool("HM1_Processor/Smoothing", smoothCurves);
+    if (highlightErrors != before.highlightErrors) settings.PutBool("HM1_Processor/DoErrorColor", highlightErrors);
+    if (disableFeedback != before.disableFeedback) {
+        settings.PutBool("ScreenMode/Type9_FeedBack", !disableFeedback);
+        settings.PutBool("ScreenMode/Type10_FeedBack", !disableFeedback);
+    }
 }
 
 void WordPage::Read(const vSettings_c& settings) {
@@ -183,10 +172,11 @@ void WordPage::Read(const vSettings_c& settings) {
     disableFeedback = !settings.GetBool("ScreenMode/Type1_FeedBack", true);
 }
 
-void WordPage::Apply(vSettings_c& settings) const {
-    settings.PutBool("ResDisplay/ShowSpirant", highlightSpirant);
-    settings.PutBool("ResDisplay/AutoPlayback", autoPlayback);
-    settings.PutBool("WordExercise/ShowBG", showBackground);
+void WordPage::Apply(vSettings_c& settings, const WordPage& before) const {
+    if (highlightSpirant != before.highlightSpirant) settings.PutBool("ResDisplay/ShowSpirant", highlightSpirant);
+    if (autoPlayback != before.autoPlayback) settings.PutBool("ResDisplay/AutoPlayback", autoPlayback);
+    if (showBackground != before.showBackground) settings.PutBool("WordExercise/ShowBG", showBackground);
+    if (disableFeedback == before.disableFeedback) return;
     for (int type = 1; type <= 6; ++type) {
         const std::string key = "ScreenMode/Type" + std::to_string(type) + "_FeedBack";
         settings.PutBool(key.c_str(), !disableFeedback);
@@ -211,31 +201,31 @@ void FeedbackPage::Read(const vSettings_c& settings) {
         selected.reset();
 }
 
-void FeedbackPage::Apply(vSettings_c& settings) const {
-    if (selected) settings.PutInt("Feedback/Offset", *selected - 1);
+void FeedbackPage::Apply(vSettings_c& settings, const FeedbackPage& before) const {
+    if (selected && selected != before.selected) settings.PutInt("Feedback/Offset", *selected - 1);
 }
 
 // ---- The whole sheet -----------------------------------------------------
 
-void SheetValues::Read(const vSettings_c& settings, const ModeAvailability& available) {
-    screen.Read(settings, available);
+void SheetValues::Read(const vSettings_c& settings) {
+    screen.Read(settings);
     volume.Read(settings);
     spectrum.Read(settings);
     word.Read(settings);
     voice.Read(settings);
     feedback.Read(settings);
+    read = *this;
     triggerLevel.reset();
-    shown.fill(false);
 }
 
 void SheetValues::Apply(vSettings_c& settings) const {
-    if (shown[0]) screen.Apply(settings);
-    if (shown[1]) volume.Apply(settings);
-    if (shown[2]) spectrum.Apply(settings);
-    if (shown[3]) word.Apply(settings);
-    if (shown[4]) voice.Apply(settings);
-    if (shown[5]) feedback.Apply(settings);
-    if (shown[kMicrophonePage] && triggerLevel) settings.PutInt("WordDetector/TrigLevel", *triggerLevel);
+    screen.Apply(settings, read.screen);
+    volume.Apply(settings, read.volume);
+    spectrum.Apply(settings, read.spectrum);
+    word.Apply(settings, read.word);
+    voice.Apply(settings, read.voice);
+    feedback.Apply(settings, read.feedback);
+    if (triggerLevel) settings.PutInt("WordDetector/TrigLevel", *triggerLevel);
 }
 
 namespace {

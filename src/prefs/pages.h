@@ -61,24 +61,22 @@ std::optional<int> FindMode(int width, int height, int bits);
 using ModeAvailability = std::array<bool, kModeCount>;
 ModeAvailability AvailableModes(const std::optional<std::vector<platform::DisplayMode>>& displayModes);
 
-enum class MachineSpeed { Fast, Normal, Slow };
+// The three speeds of the sheet each stand for five analysis keys; Custom is
+// any other combination (a course's own analysis), shown and kept as it is.
+enum class MachineSpeed { Fast, Normal, Slow, Custom };
 
+// Every page shows what the file holds and, on OK, writes only the values the
+// user changed (Apply's `before` is what Read found): a course's own values
+// survive a look at the sheet, and OK without a change leaves the file alone.
 struct ScreenPage {
-    std::optional<int> mode;  // the checked radio's index; none when no mode is reachable
+    std::optional<int> mode;  // the radio of the file's mode; none when the grid has none for it
+    std::string modeText;     // the file's mode as words, for the "custom" radio
     bool fullScreen = true;
     MachineSpeed speed = MachineSpeed::Fast;
-    bool modified = false;  // the mode had to be chosen for the user
 
-    void Read(const vSettings_c& settings, const ModeAvailability& available);
-    // Without a checked mode the mode keys are left as they are.
-    void Apply(vSettings_c& settings) const;
+    void Read(const vSettings_c& settings);
+    void Apply(vSettings_c& settings, const ScreenPage& before) const;
 };
-
-// The fallback walk from the wanted mode to one the display offers: 16 bits
-// goes to 15 (else 32), 15 to 16 (else 32), 32 to 8, 8 to 24, 24 to 640x480
-// at 16. A walk that comes back to a mode it has tried ends at the first
-// enabled mode of the grid, or at none when no mode is enabled.
-std::optional<int> WalkToAvailable(int start, const ModeAvailability& available);
 
 // ---- Line-length pages ("Volume, rhythm" and "Voice/Unvoice") ------------
 
@@ -92,14 +90,14 @@ std::string LineLengthMessage();
 struct VolumePage {
     int lineLength = 25;
     void Read(const vSettings_c& settings);
-    void Apply(vSettings_c& settings) const;
+    void Apply(vSettings_c& settings, const VolumePage& before) const;
 };
 
 struct VoicePage {
     int lineLength = 100;
-    bool disableFeedback = false;  // shown nowhere, so written back as read
+    bool disableFeedback = false;  // shown nowhere, so never changed
     void Read(const vSettings_c& settings);
-    void Apply(vSettings_c& settings) const;
+    void Apply(vSettings_c& settings, const VoicePage& before) const;
 };
 
 // ---- Check-box pages -----------------------------------------------------
@@ -109,7 +107,7 @@ struct SpectrumPage {
     bool smoothCurves = true;
     bool disableFeedback = false;
     void Read(const vSettings_c& settings);
-    void Apply(vSettings_c& settings) const;
+    void Apply(vSettings_c& settings, const SpectrumPage& before) const;
 };
 
 struct WordPage {
@@ -118,7 +116,7 @@ struct WordPage {
     bool showBackground = true;
     bool disableFeedback = false;
     void Read(const vSettings_c& settings);
-    void Apply(vSettings_c& settings) const;
+    void Apply(vSettings_c& settings, const WordPage& before) const;
 };
 
 // ---- Feedback page -------------------------------------------------------
@@ -131,29 +129,28 @@ struct FeedbackPage {
     // is then written for it).
     std::optional<int> selected;
     void Read(const vSettings_c& settings);
-    void Apply(vSettings_c& settings) const;
+    void Apply(vSettings_c& settings, const FeedbackPage& before) const;
 };
 
 // ---- The whole sheet -----------------------------------------------------
 
 // The values of the six settings pages (the microphone page writes no key,
-// except the trigger level a level check offers). As in a classic property
-// sheet, OK writes the pages that were shown: a page the user did not look
-// at leaves its keys as they are.
-struct SheetValues {
+// except the trigger level a level check offers).
+struct SheetPages {
     ScreenPage screen;
     VolumePage volume;
     SpectrumPage spectrum;
     WordPage word;
     VoicePage voice;
     FeedbackPage feedback;
+};
+
+struct SheetValues : SheetPages {
+    SheetPages read;  // as Read found them
     std::optional<std::int32_t> triggerLevel;  // "WordDetector/TrigLevel", from a level check
 
-    // Pages by their index in the sheet (see kPages).
-    std::array<bool, kPageCount> shown{};
-
-    void Read(const vSettings_c& settings, const ModeAvailability& available);
-    // The apply step of every page shown, in page order.
+    void Read(const vSettings_c& settings);
+    // Writes what differs from what Read found, page by page, and an accepted trigger.
     void Apply(vSettings_c& settings) const;
 };
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 #include "platform/atomic_file.h"
 #include "platform/display_modes.h"
@@ -89,6 +90,7 @@ public:
     }
     std::optional<int> Value() const { return ParseLineLength(gtk_entry_get_text(GTK_ENTRY(mEntry))); }
     GtkWidget* Entry() const { return mEntry; }
+    bool Unchanged(int shown) const { return gtk_entry_get_text(GTK_ENTRY(mEntry)) == std::to_string(shown); }
 
 private:
     void Step(int step) {
@@ -104,7 +106,7 @@ class Sheet {
 public:
     Sheet(const std::string& iniPath, std::uintptr_t parent) : mIniPath(iniPath), mParent(parent) {
         mAvailable = AvailableModes(platform::ListDisplayModes());
-        mValues.Read(gSettings, mAvailable);
+        mValues.Read(gSettings);
         mOpeningVolume = mMixer.Get();
     }
     ~Sheet() {
@@ -147,11 +149,12 @@ private:
     GtkWidget* mNotebook = nullptr;
 
     std::array<GtkWidget*, kModeCount> mModes{};
-    GtkWidget* mNoMode = nullptr;  // checked when no radio of the grid is
+    GtkWidget* mNoMode = nullptr;  // the file's own mode when the grid has no radio for it
     GtkWidget* mFullScreen = nullptr;
     GtkWidget* mFast = nullptr;
     GtkWidget* mNormal = nullptr;
     GtkWidget* mSlow = nullptr;
+    GtkWidget* mCustomSpeed = nullptr;
     LineLengthEdit mVolumeLength;
     LineLengthEdit mVoiceLength;
     GtkWidget* mHighlightErrors = nullptr;
@@ -185,7 +188,8 @@ GtkWidget* Sheet::BuildScreenPage() {
     GtkWidget* grid = gtk_grid_new();
     gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
     gtk_container_set_border_width(GTK_CONTAINER(grid), 6);
-    mNoMode = gtk_radio_button_new(nullptr);
+    // A mode off the grid is shown as it is and kept unless another is chosen.
+    mNoMode = Named(gtk_radio_button_new_with_label(nullptr, ("Custom: " + v.modeText).c_str()), 2042);
     for (int column = 0; column < kModeColumns; ++column)
         gtk_grid_attach(GTK_GRID(grid), gtk_label_new((std::to_string(kModeBits[column]) + " bits").c_str()),
                         column + 1, 0, 1, 1);
@@ -202,6 +206,8 @@ GtkWidget* Sheet::BuildScreenPage() {
         }
     }
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(v.mode ? mModes[static_cast<std::size_t>(*v.mode)] : mNoMode), TRUE);
+    gtk_grid_attach(GTK_GRID(grid), mNoMode, 0, kModeRows + 1, kModeColumns + 1, 1);
+    gtk_widget_set_no_show_all(mNoMode, v.mode.has_value());
     gtk_container_add(GTK_CONTAINER(modeFrame), grid);
     gtk_box_pack_start(GTK_BOX(page), modeFrame, FALSE, FALSE, 0);
 
@@ -213,8 +219,15 @@ GtkWidget* Sheet::BuildScreenPage() {
     mFast = Named(gtk_radio_button_new_with_label(nullptr, "Fast"), 2031);
     mNormal = Named(gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(mFast), "Normal"), 2036);
     mSlow = Named(gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(mFast), "Slow"), 2037);
-    for (GtkWidget* r : {mFast, mNormal, mSlow}) gtk_box_pack_start(GTK_BOX(speeds), r, FALSE, FALSE, 0);
-    GtkWidget* speed = v.speed == MachineSpeed::Slow ? mSlow : v.speed == MachineSpeed::Normal ? mNormal : mFast;
+    // The course's own analysis keys, kept as they are while this stays checked.
+    mCustomSpeed = Named(gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(mFast), "Custom"), 2043);
+    gtk_widget_set_tooltip_text(mCustomSpeed, "The analysis settings of trainer.ini, which none of the three speeds matches");
+    for (GtkWidget* r : {mFast, mNormal, mSlow, mCustomSpeed}) gtk_box_pack_start(GTK_BOX(speeds), r, FALSE, FALSE, 0);
+    gtk_widget_set_no_show_all(mCustomSpeed, v.speed != MachineSpeed::Custom);
+    GtkWidget* speed = v.speed == MachineSpeed::Slow     ? mSlow
+                       : v.speed == MachineSpeed::Normal ? mNormal
+                       : v.speed == MachineSpeed::Fast   ? mFast
+                                                         : mCustomSpeed;
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(speed), TRUE);
     gtk_container_add(GTK_CONTAINER(speedFrame), speeds);
     gtk_box_pack_start(GTK_BOX(page), speedFrame, FALSE, FALSE, 0);
@@ -302,8 +315,9 @@ GtkWidget* Sheet::BuildMicrophonePage() {
         std::snprintf(text, sizeof text, "%u %%", *mOpeningVolume);
         gtk_label_set_text(GTK_LABEL(mVolumeText), text);
     } else {
-        // No mixer control to move: the slider stays where it is.
+        // No mixer control to move: the slider stays still, and says why.
         gtk_widget_set_sensitive(mVolume, FALSE);
+        gtk_label_set_text(GTK_LABEL(mVolumeText), "No mixer found:\nset the microphone's\nvolume in the system's\nsound settings.");
     }
     g_signal_connect(mVolume, "value-changed",
                      G_CALLBACK(+[](GtkRange*, gpointer self) { static_cast<Sheet*>(self)->OnVolumeMoved(); }), this);
@@ -383,23 +397,32 @@ int Sheet::Run(int startPage) {
 }
 
 bool Sheet::Collect() {
-    const std::pair<LineLengthEdit*, int> edits[] = {{&mVolumeLength, 1}, {&mVoiceLength, 4}};
-    for (auto [edit, page] : edits) {
-        if (!mValues.shown[static_cast<std::size_t>(page)] || edit->Value()) continue;
-        gtk_notebook_set_current_page(GTK_NOTEBOOK(mNotebook), page);
-        ShowMessage(mDialog, GTK_MESSAGE_WARNING, LineLengthMessage());
-        gtk_widget_grab_focus(edit->Entry());
-        return false;
+    // A length left as the file had it is kept, even one out of range.
+    const std::tuple<LineLengthEdit*, int, int*, int> edits[] = {
+        {&mVolumeLength, 1, &mValues.volume.lineLength, mValues.read.volume.lineLength},
+        {&mVoiceLength, 4, &mValues.voice.lineLength, mValues.read.voice.lineLength}};
+    for (auto [edit, page, value, before] : edits) {
+        if (edit->Unchanged(before)) {
+            *value = before;
+        } else if (edit->Value()) {
+            *value = *edit->Value();
+        } else {
+            gtk_notebook_set_current_page(GTK_NOTEBOOK(mNotebook), page);
+            ShowMessage(mDialog, GTK_MESSAGE_WARNING, LineLengthMessage());
+            gtk_widget_grab_focus(edit->Entry());
+            return false;
+        }
     }
-    mValues.volume.lineLength = mVolumeLength.Value().value_or(mValues.volume.lineLength);
-    mValues.voice.lineLength = mVoiceLength.Value().value_or(mValues.voice.lineLength);
 
     ScreenPage& screen = mValues.screen;
     screen.mode.reset();
     for (int i = 0; i < kModeCount; ++i)
         if (Active(mModes[static_cast<std::size_t>(i)])) screen.mode = i;
     screen.fullScreen = Active(mFullScreen);
-    screen.speed = Active(mSlow) ? MachineSpeed::Slow : Active(mNormal) ? MachineSpeed::Normal : MachineSpeed::Fast;
+    screen.speed = Active(mSlow)     ? MachineSpeed::Slow
+                   : Active(mNormal) ? MachineSpeed::Normal
+                   : Active(mFast)   ? MachineSpeed::Fast
+                                     : MachineSpeed::Custom;
 
     mValues.spectrum.highlightErrors = Active(mHighlightErrors);
     mValues.spectrum.smoothCurves = Active(mSmooth);
@@ -432,7 +455,6 @@ GSourceFuncs gCaptureFuncs = {
     nullptr, nullptr, nullptr};
 
 void Sheet::OnPageShown(int page) {
-    mValues.shown[static_cast<std::size_t>(page)] = true;
     if (page == kMicrophonePage) StartCapture();
 }
 
@@ -494,21 +516,39 @@ void Sheet::OfferTrigger() {
     char text[512];
     std::snprintf(text, sizeof text, "Room noise %d, speech %d.", c.Noise(), c.Speech());
     gtk_label_set_text(GTK_LABEL(mCheckText), text);
-    std::string question = std::string(text) + "\n\n";
-    if (c.TooClose())
-        question +=
-            "Speech is hardly louder than the room noise, so words may not be detected reliably. "
-            "Move the microphone closer, raise its volume or make the room quieter.\n\n";
-    question += "Set the trigger level of word detection to " + std::to_string(c.SuggestedTrigger());
+    std::string now;
     try {
-        question += " (now " + std::to_string(gSettings.GetInt("WordDetector/TrigLevel", 3000)) + ")";
+        now = std::to_string(gSettings.GetInt("WordDetector/TrigLevel", 3000));
     } catch (const vException_c&) {
-        // An unreadable value is replaced all the same.
+        now = "unreadable";  // an unreadable value is replaced all the same
     }
-    question += "?";
-    GtkWidget* box = gtk_message_dialog_new(GTK_WINDOW(mDialog), GTK_DIALOG_MODAL,
-                                            c.TooClose() ? GTK_MESSAGE_WARNING : GTK_MESSAGE_QUESTION,
-                                            GTK_BUTTONS_YES_NO, "%s", question.c_str());
+    std::string message = std::string(text) + "\n\n";
+    const vLevelCheck_c::Verdict verdict = c.Result();
+    switch (verdict) {
+        case vLevelCheck_c::Verdict::Silent:
+            message += "Nothing was heard from the microphone. Check that it is plugged in, switched on and not "
+                       "muted, then check the level again.";
+            break;
+        case vLevelCheck_c::Verdict::NotLouder:
+            message += "The speech was no louder than the room noise, so words cannot be told from it. Move the "
+                       "microphone closer, raise its volume or make the room quieter, then check the level again.";
+            break;
+        case vLevelCheck_c::Verdict::Close:
+            message += "Speech is hardly louder than the room noise, so words may not be detected reliably. "
+                       "Move the microphone closer, raise its volume or make the room quieter.\n\n";
+            break;
+        case vLevelCheck_c::Verdict::Clear: break;
+    }
+    const bool offer = verdict == vLevelCheck_c::Verdict::Clear || verdict == vLevelCheck_c::Verdict::Close;
+    if (offer)
+        message += "Set the trigger level of word detection to " + std::to_string(c.SuggestedTrigger()) + " (now " +
+                   now + ")?";
+    else
+        message += "\n\nThe trigger level of word detection stays at " + now + ".";
+    GtkWidget* box = gtk_message_dialog_new(
+        GTK_WINDOW(mDialog), GTK_DIALOG_MODAL,
+        verdict == vLevelCheck_c::Verdict::Clear ? GTK_MESSAGE_QUESTION : GTK_MESSAGE_WARNING,
+        offer ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK, "%s", message.c_str());
     gtk_window_set_title(GTK_WINDOW(box), LoadString(kSheetCaptionId));
     if (gtk_dialog_run(GTK_DIALOG(box)) == GTK_RESPONSE_YES) mValues.triggerLevel = c.SuggestedTrigger();
     gtk_widget_destroy(box);

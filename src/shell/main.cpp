@@ -5,6 +5,7 @@
 #include "platform/message_box.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
+#include "shell/single_copy.h"
 
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> words(argv + 1, argv + argc);
     try {
         const vTrStartup_c startup = ParseCommandLine(words);
+        const auto lock = TakeLanguageLock(startup);
+        if (!lock) return 0;
         vTrMainWin_c app(startup);
         app.RegisterWindowClass();
         return app.Run();

@@ -6,6 +6,7 @@
 #include "objects/token_stream.h"
 #include "platform/message.h"
 #include "platform/message_box.h"
+#include "platform/message_queue.h"
 #include "platform/module.h"
 #include "settings/settings.h"
 #include "shell/app_messages.h"
@@ -110,6 +111,9 @@ vCmdTarget_c::Result vTrMainWin_c::OnUserMessage(platform::MessageId id, std::ui
         case app_msg::kGuide:
             OpenGuide();
             return 0;
+        case app_msg::kQuit:
+            AskToQuit();
+            return 0;
     }
     return vTrApp_c::OnUserMessage(id, p1, p2);
 }
@@ -120,6 +124,41 @@ vCmdTarget_c::Result vTrMainWin_c::OnMessage(platform::MessageId id, std::uintpt
         return 0;
     }
     return vTrApp_c::OnMessage(id, p1, p2);
+}
+
+vCmdTarget_c::Result vTrMainWin_c::OnKeyDown(std::uintptr_t key, unsigned repeat, unsigned flags) {
+    if (key == platform::key::kControl) mControlDown = true;
+    const bool firstPress = (flags & static_cast<unsigned>(platform::KeyState::WasDown)) == 0;
+    if (key == 'Q' && mControlDown && firstPress) {
+        AskToQuit();
+        return 0;
+    }
+    if (key == platform::key::kEscape && RootMenu().IsOpen()) {
+        RootMenu().Close();
+        return 0;
+    }
+    return vTrApp_c::OnKeyDown(key, repeat, flags);
+}
+
+vCmdTarget_c::Result vTrMainWin_c::OnKeyUp(std::uintptr_t key, unsigned repeat, unsigned flags) {
+    if (key == platform::key::kControl) mControlDown = false;
+    return vTrApp_c::OnKeyUp(key, repeat, flags);
+}
+
+void vTrMainWin_c::AskToQuit() {
+    // The box takes the key-up of Ctrl.
+    mControlDown = false;
+    if (RootMenu().IsOpen()) RootMenu().Close();
+    char title[100];
+    gSettings.GetString("Application/Title", title, sizeof title, "");
+    platform::BoxAnswer answer;
+    {
+        dialogs::ModalScope modal;
+        const std::string name = *title ? title : "Lorvano";
+        answer = platform::ShowMessageBox(
+            {"End " + name + " now?", "Quit " + name, platform::BoxIcon::Exclamation, platform::BoxButtons::YesNo});
+    }
+    if (answer == platform::BoxAnswer::Yes) platform::Post(Handle(), platform::msg::kClose, 0, 0);
 }
 
 namespace {
@@ -156,7 +195,16 @@ void vTrMainWin_c::OpenGuide() {
 }
 
 void vTrMainWin_c::PrintScreen() {
+    // The page shows the exercise, not the drawer whose button asked for it:
+    // closed (resuming the exercise it paused) and then off the screen.
+    vDxMenu_c& drawer = RootMenu();
+    const bool laidOut = drawer.IsLaidOut();
+    if (laidOut) {
+        drawer.Close();
+        drawer.Hide();
+    }
     dialogs::PrintScreen(*this);
+    if (laidOut) drawer.Close();
 }
 
 int vTrMainWin_c::SaveSayForStudent(int exerciseType, const std::string& cardText, const std::string& exerciseFile) {

@@ -9,7 +9,8 @@
 // message loop until the window is closed.
 //
 // Besides the navigation of vTrApp_c it answers 1032 print, 1033 settings
-// (libPrefs.so) and 1034 (and F1) the guide (libGuide.so); like every dialog
+// (libPrefs.so), 1034 (and F1) the guide (libGuide.so) and 1035 (and Ctrl+Q)
+// quit, which asks first; Escape closes the open drawer. Like every dialog
 // of the program, these and the user-management library's dialogs suspend
 // the running exercise while they are open. It owns the user-management
 // library (libRoster.so) from construction to destruction: started with the
@@ -42,6 +43,9 @@ public:
     vCmdTarget_c::Result OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
     // F1 opens the guide.
     vCmdTarget_c::Result OnMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
+    // Ctrl+Q asks to quit; Escape closes the open drawer.
+    vCmdTarget_c::Result OnKeyDown(std::uintptr_t key, unsigned repeat, unsigned flags) override;
+    vCmdTarget_c::Result OnKeyUp(std::uintptr_t key, unsigned repeat, unsigned flags) override;
 
     // The program-wide user-management functions; 0 without a
     // user-management library.
@@ -54,7 +58,7 @@ protected:
     // Brings the application up once its window exists; a vException_c from
     // here reaches Run and is fatal.
     virtual void Init();
-    // The screen on paper, through the print dialog.
+    // The screen on paper, through the print dialog, without the drawer.
     virtual void PrintScreen();
     // The settings sheet of libPrefs.so, opened at the current exercise's
     // page; the exercise reads its settings again when they changed.
@@ -62,6 +66,8 @@ protected:
     // The current exercise's guide page (else ".Guide/Index.htm") through
     // libGuide.so.
     virtual void OpenGuide();
+    // Asks whether to end the program; on yes the window closes.
+    virtual void AskToQuit();
 
 private:
     // "Application/CacheName": pictures that "name?index" file names refer to.
@@ -72,6 +78,7 @@ private:
 
     vUsersDll_c mUsers;
     std::unique_ptr<vDxSimpleImageArray_c> mCache;
+    bool mControlDown = false;  // the key messages carry no modifier state
 };
 
 // The name a definition file is opened under: with a primary source folder,

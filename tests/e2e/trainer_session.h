@@ -251,7 +251,7 @@ public:
 
     // The drawer stands open: its "Menu" button has risen to the top.
     bool DrawerOpen() const {
-        return PixelOf(mWindow, 8, 230) == PictureColour((Language() / ".Pic/Drawer/Menu0.bmp").string(), 8, 22);
+        return PixelOf(mWindow, 8, 118) == PictureColour((Language() / ".Pic/Drawer/Menu0.bmp").string(), 8, 22);
     }
     // Opens the drawer with its "Menu" button, unless it stands open already.
     void OpenDrawer() const {
@@ -262,7 +262,7 @@ public:
         Settle();
     }
     // The drawer's buttons, as .Drawer.dat lists them bottom up, when open.
-    static constexpr int kStartY = 572, kBackY = 516, kSettingsY = 404;
+    static constexpr int kStartY = 516, kBackY = 460, kSettingsY = 348;
     void Drawer(int y) const {
         OpenDrawer();
         Click(48, y);

@@ -18,6 +18,7 @@
 #include "buzz_wav.h"
 #include "platform/companion_abi.h"
 #include "platform/message_queue.h"
+#include "platform/mixer.h"
 #include "platform/window.h"
 #include "settings/settings.h"
 #include "sheet_driver.h"
@@ -64,6 +65,8 @@ bool Click(GtkWidget* button) {
     gtk_button_clicked(GTK_BUTTON(button));
     return true;
 }
+
+bool Active(GtkWidget* toggle) { return toggle && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(toggle)); }
 
 GtkNotebook* Notebook() { return GTK_NOTEBOOK(gtk_widget_get_parent(FindNamed(Sheet(), "Page107"))); }
 void ShowPage(int page) { gtk_notebook_set_current_page(Notebook(), page); }
@@ -169,10 +172,48 @@ TEST_F(Library, ALevelCheckOffersATriggerLevelThatOkWrites) {
     EXPECT_EQ(trigger, speech / 2);
     EXPECT_EQ(question.find("hardly louder"), std::string::npos);
     EXPECT_EQ(vSettings_c(ini.c_str()).GetInt("WordDetector/TrigLevel", 0), trigger);
-    // Only the microphone page was shown, so only its key was written.
+    // Only the trigger changed, so only its key was written.
     char text[50];
     vSettings_c(ini.c_str()).GetString("ScreenMode/FullScreen", text, sizeof text, "");
     EXPECT_STREQ(text, "maybe");
+    EXPECT_EQ(vSettings_c(ini.c_str()).GetInt("HM1_Processor/WindowNum", 0), 3);
+    EXPECT_EQ(vSettings_c(ini.c_str()).GetInt("HM1_Processor/InterLeave", 0), 3);
+}
+
+TEST_F(Library, ASilentMicrophoneIsToldAndOffersNoTrigger) {
+    ASSERT_TRUE(WriteBuzz(dir.File("quiet.wav"), 7, 0));
+    setenv("LORVANO_AUDIO_IN", dir.File("quiet.wav").c_str(), 1);
+    std::string message, volumeText;
+    SheetDriver driver({
+        [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
+        [&] {
+            // This machine has no mixer: the page says so beside the still slider.
+            volumeText = gtk_label_get_text(GTK_LABEL(Control("Page2005", "2040")));
+            return Click(Control("Page2005", "LevelCheck"));
+        },
+        AnswerMessageBox(message),
+        [] { return !MessageBox() && Click(FindNamed(Sheet(), "1")); },
+    });
+    EXPECT_EQ(doPrefs(ini.c_str(), 0, 6), 1);
+    ASSERT_TRUE(driver.Finished());
+    EXPECT_NE(message.find("Nothing was heard"), std::string::npos) << message;
+    EXPECT_EQ(message.find("Set the trigger"), std::string::npos) << message;
+    if (!platform::CaptureVolume().Valid()) EXPECT_NE(volumeText.find("No mixer found"), std::string::npos) << volumeText;
+    EXPECT_EQ(ReadFile(ini), before);
+}
+
+TEST_F(Library, OkAfterLookingAtEveryPageLeavesTheCoursesFileByteForByte) {
+    SheetDriver driver({
+        [] { return Sheet() && gtk_widget_get_mapped(Sheet()); },
+        [] {
+            for (int page = 0; page < 7; ++page) ShowPage(page);
+            // The course's analysis is none of the three speeds: "Custom" is checked.
+            return Active(Control("Page107", "2043")) && Click(FindNamed(Sheet(), "1"));
+        },
+    });
+    EXPECT_EQ(doPrefs(ini.c_str(), 0, 0), 1);
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(ReadFile(ini), before);
 }
 
 TEST_F(Library, TheSheetStaysAboveTheProgramsWindowAndLeavesItsEventsAlone) {

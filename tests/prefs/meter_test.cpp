@@ -184,11 +184,12 @@ TEST_F(Capture, TheLevelCheckSetsTheTriggerBetweenRoomNoiseAndSpeech) {
         vLevelCheck_c check;
         ASSERT_TRUE(CheckSpeechInNoise(*this, noise, check));
         ASSERT_EQ(check.CurrentPhase(), vLevelCheck_c::Phase::Done);
-        std::printf("noise volume %.2f: room noise %d, speech %d, trigger %d%s\n", noise, check.Noise(), check.Speech(),
-                    check.SuggestedTrigger(), check.TooClose() ? ", too close" : "");
-        // Quiet rooms give a clear gap; speech drowned in noise gets the warning.
-        EXPECT_EQ(check.TooClose(), noise > 0.3) << noise;
-        if (check.TooClose()) continue;
+        std::printf("noise volume %.2f: room noise %d, speech %d, trigger %d, verdict %d\n", noise, check.Noise(),
+                    check.Speech(), check.SuggestedTrigger(), static_cast<int>(check.Result()));
+        // Quiet rooms give a clear gap; in loud noise speech is no louder than it.
+        EXPECT_EQ(check.Result(), noise < 0.3 ? vLevelCheck_c::Verdict::Clear : vLevelCheck_c::Verdict::NotLouder)
+            << noise;
+        if (check.Result() != vLevelCheck_c::Verdict::Clear) continue;
         EXPECT_LT(check.Noise() + vLevelCheck_c::kMinSpread / 2, check.SuggestedTrigger());
         EXPECT_LT(check.SuggestedTrigger() + vLevelCheck_c::kMinSpread / 2, check.Speech());
     }
@@ -208,13 +209,36 @@ TEST_F(Capture, TheLevelCheckFindsNoiseAndSpeechAndTheirMiddle) {
     EXPECT_EQ(check.Noise(), 1006);  // single clicks do not count
     EXPECT_EQ(check.Speech(), 4000);
     EXPECT_EQ(check.SuggestedTrigger(), 2503);
-    EXPECT_FALSE(check.TooClose());
+    EXPECT_EQ(check.Result(), vLevelCheck_c::Verdict::Clear);
     EXPECT_FALSE(check.Add(5000));  // done: further buffers change nothing
+}
 
+// Noise and speech levels, and what the check makes of them.
+vLevelCheck_c Checked(std::int32_t noise, std::int32_t speech) {
+    vLevelCheck_c check;
     check.Begin();
-    for (int i = 0; i < vLevelCheck_c::kQuietBuffers; ++i) check.Add(2500);
-    for (int i = 0; i < vLevelCheck_c::kSpeechBuffers; ++i) check.Add(3000);
-    EXPECT_TRUE(check.TooClose());
+    for (int i = 0; i < vLevelCheck_c::kQuietBuffers; ++i) check.Add(noise);
+    for (int i = 0; i < vLevelCheck_c::kSpeechBuffers; ++i) check.Add(speech);
+    return check;
+}
+
+TEST_F(Capture, TheLevelCheckNeverOffersATriggerBelowTheFloorOrAboveTheSpeech) {
+    // Hardly louder: the trigger lies between the two.
+    const vLevelCheck_c close = Checked(2500, 3000);
+    EXPECT_EQ(close.Result(), vLevelCheck_c::Verdict::Close);
+    EXPECT_GT(close.SuggestedTrigger(), 2500);
+    EXPECT_LT(close.SuggestedTrigger(), 3000);
+    // Noise as loud as speech, or louder: nothing to offer.
+    EXPECT_EQ(Checked(3000, 3000).Result(), vLevelCheck_c::Verdict::NotLouder);
+    EXPECT_EQ(Checked(3000, 3000 + vLevelCheck_c::kMinLouder - 1).Result(), vLevelCheck_c::Verdict::NotLouder);
+    EXPECT_EQ(Checked(3500, 2800).Result(), vLevelCheck_c::Verdict::NotLouder);
+    // A silent microphone: nothing heard.
+    EXPECT_EQ(Checked(0, 0).Result(), vLevelCheck_c::Verdict::Silent);
+    EXPECT_EQ(Checked(0, vLevelCheck_c::kMinTrigger - 1).Result(), vLevelCheck_c::Verdict::Silent);
+    // A quiet room and quiet speech: midway would be below the floor.
+    const vLevelCheck_c quiet = Checked(0, vLevelCheck_c::kMinTrigger + 400);
+    EXPECT_EQ(quiet.Result(), vLevelCheck_c::Verdict::Clear);
+    EXPECT_EQ(quiet.SuggestedTrigger(), vLevelCheck_c::kMinTrigger);
 }
 
 }  // namespace

@@ -20,14 +20,8 @@ using namespace lorvano_test;
 
 namespace {
 
-constexpr int kColumn32 = 0, kColumn24 = 1, kColumn16 = 2, kColumn15 = 3, kColumn8 = 4;
+constexpr int kColumn32 = 0, kColumn24 = 1, kColumn16 = 2, kColumn8 = 4;
 constexpr int kRow800 = 0, kRow640 = 1, kRow320x200 = 4;
-
-ModeAvailability Only(std::initializer_list<int> indices) {
-    ModeAvailability a{};
-    for (int i : indices) a[static_cast<std::size_t>(i)] = true;
-    return a;
-}
 
 class Pages : public ::testing::Test {
 protected:
@@ -74,73 +68,50 @@ TEST_F(Pages, ResolutionsOfTheDisplayEnableEveryDepthOfTheirRow) {
             EXPECT_EQ(some[ModeIndex(column, row)], row == kRow800 || row == kRow640) << column << " " << row;
 }
 
-TEST_F(Pages, NoModeKeysStartFrom800x600At15Bits) {
+TEST_F(Pages, TheFilesModeIsShownAsItIsOnTheGridOrOffIt) {
     ScreenPage page;
-    page.Read(settings, Only({ModeIndex(kColumn15, kRow800)}));
-    ASSERT_TRUE(page.mode);
-    EXPECT_EQ(kFirstModeId + *page.mode, 2021);
-    EXPECT_TRUE(page.modified);
-}
-
-TEST_F(Pages, TheWalkGoesFrom32To8To24ToTheSmallerResolutionAt16) {
-    WriteIni("[ScreenMode]\nActualResX=800\nActualResY=600\nBPP=32\n");
-    ScreenPage page;
-    page.Read(settings, Only({ModeIndex(kColumn16, kRow640)}));
-    ASSERT_TRUE(page.mode);
-    EXPECT_EQ(kFirstModeId + *page.mode, 2017);
-    EXPECT_TRUE(page.modified);
-    // From 16 bits the walk prefers 15, then 32.
-    EXPECT_EQ(WalkToAvailable(ModeIndex(kColumn16, kRow800), Only({ModeIndex(kColumn15, kRow800)})),
-              ModeIndex(kColumn15, kRow800));
-    EXPECT_EQ(WalkToAvailable(ModeIndex(kColumn15, kRow800), Only({ModeIndex(kColumn32, kRow800)})),
-              ModeIndex(kColumn32, kRow800));
-}
-
-TEST_F(Pages, AnOfferedModeStaysUnmodified) {
-    WriteIni("[ScreenMode]\nActualResX=640\nActualResY=480\nBPP=24\n");
-    ScreenPage page;
-    page.Read(settings, AvailableModes(std::nullopt));
-    EXPECT_EQ(page.mode, ModeIndex(kColumn24, kRow640));
-    EXPECT_FALSE(page.modified);
-}
-
-TEST_F(Pages, AWalkInACircleEndsAtAnOfferedModeOrAtNone) {
-    // 320x200 at 8 bits is offered, but no step of the walk leads there.
-    EXPECT_EQ(WalkToAvailable(ModeIndex(kColumn32, kRow800), Only({ModeIndex(kColumn8, kRow320x200)})),
-              ModeIndex(kColumn8, kRow320x200));
-    EXPECT_EQ(WalkToAvailable(ModeIndex(kColumn32, kRow800), ModeAvailability{}), std::nullopt);
-}
-
-TEST_F(Pages, WithoutAnyModeNothingIsCheckedAndNothingIsWrittenForIt) {
-    WriteIni("[ScreenMode]\nActualResX=1024\nActualResY=768\nBPP=7\n");
-    ScreenPage page;
-    page.Read(settings, ModeAvailability{});
+    page.Read(settings);
     EXPECT_EQ(page.mode, std::nullopt);
-    page.Apply(settings);
-    EXPECT_EQ(Value("ScreenMode/ActualResX"), "1024");
-    EXPECT_EQ(Value("ScreenMode/ActualResY"), "768");
-    EXPECT_EQ(Value("ScreenMode/BPP"), "7");
-    EXPECT_EQ(Value("ScreenMode/FullScreen"), "TRUE");
+    EXPECT_EQ(page.modeText, "not set");
+    WriteIni("[ScreenMode]\nActualResX=640\nActualResY=480\nBPP=24\n");
+    page.Read(settings);
+    EXPECT_EQ(page.mode, ModeIndex(kColumn24, kRow640));
+    WriteIni("[ScreenMode]\nActualResX=1024\nActualResY=768\nBPP=7\n");
+    page.Read(settings);
+    EXPECT_EQ(page.mode, std::nullopt);
+    EXPECT_EQ(page.modeText, "1024x768, 7 bits");
 }
 
-TEST_F(Pages, ModesOutsideTheGridStartFromTheDefault) {
-    WriteIni("[ScreenMode]\nActualResX=-800\nActualResY=600\nBPP=7\n");
-    ScreenPage page;
-    page.Read(settings, AvailableModes(std::nullopt));
-    EXPECT_EQ(page.mode, ModeIndex(kColumn15, kRow800));
-    EXPECT_TRUE(page.modified);
+TEST_F(Pages, OnlyWhatTheUserChangedIsWritten) {
+    WriteIni("[ScreenMode]\nActualResX=1024\nActualResY=768\nBPP=7\nFullScreen=maybe\n");
+    ScreenPage before;
+    before.Read(settings);
+    ScreenPage page = before;
+    page.Apply(settings, before);
+    EXPECT_EQ(ReadFile(ini), "[ScreenMode]\nActualResX=1024\nActualResY=768\nBPP=7\nFullScreen=maybe\n");
+    page.mode = ModeIndex(kColumn16, kRow640);
+    page.Apply(settings, before);
+    EXPECT_EQ(Value("ScreenMode/ActualResX"), "640");
+    EXPECT_EQ(Value("ScreenMode/ActualResY"), "480");
+    EXPECT_EQ(Value("ScreenMode/BPP"), "16");
+    EXPECT_EQ(Value("ScreenMode/FullScreen"), "maybe");
+    EXPECT_EQ(Value("HM1_Processor/WindowNum"), "<none>");
 }
 
-TEST_F(Pages, MachineSpeedIsReadFromWindowingAndPitch) {
-    ScreenPage page;
-    page.Read(settings, AvailableModes(std::nullopt));
-    EXPECT_EQ(page.speed, MachineSpeed::Slow);  // both default to true
-    WriteIni("[HM1_Processor]\nDoWindow=FALSE\n");
-    page.Read(settings, AvailableModes(std::nullopt));
-    EXPECT_EQ(page.speed, MachineSpeed::Fast);
-    WriteIni("[HM1_Processor]\nDoWindow=no\n[WordDetector]\nRealtimePitch=0\n");
-    page.Read(settings, AvailableModes(std::nullopt));
-    EXPECT_EQ(page.speed, MachineSpeed::Normal);
+TEST_F(Pages, AnalysisKeysOffTheThreeSpeedsAreCustomAndKept) {
+    // The course's own analysis: three windows, every third analysed.
+    WriteIni("[HM1_Processor]\nDoWindow=FALSE\nWindowNum=3\nInterLeave=3\n");
+    ScreenPage before;
+    before.Read(settings);
+    EXPECT_EQ(before.speed, MachineSpeed::Custom);
+    before.Apply(settings, before);
+    EXPECT_EQ(Value("HM1_Processor/WindowNum"), "3");
+    EXPECT_EQ(Value("HM1_Processor/InterLeave"), "3");
+    EXPECT_EQ(Value("WordDetector/RealtimePitch"), "<none>");
+    // The keys of a speed, read back, are that speed.
+    WriteIni("[HM1_Processor]\nDoWindow=no\nWindowNum=4\nInterLeave=1\n[WordDetector]\nRealtimePitch=1\n");
+    before.Read(settings);
+    EXPECT_EQ(before.speed, MachineSpeed::Fast);
 }
 
 TEST_F(Pages, EachSpeedWritesItsFiveValues) {
@@ -148,23 +119,23 @@ TEST_F(Pages, EachSpeedWritesItsFiveValues) {
         MachineSpeed speed;
         const char *interleave, *doWindow, *filters, *pitch;
     };
+    ScreenPage before;
+    before.Read(settings);
+    ASSERT_EQ(before.speed, MachineSpeed::Custom);  // the analysis' own defaults are none of the three
     for (const Row& r : {Row{MachineSpeed::Slow, "2", "TRUE", "FALSE", "FALSE"},
                          Row{MachineSpeed::Normal, "1", "FALSE", "TRUE", "FALSE"},
                          Row{MachineSpeed::Fast, "1", "FALSE", "TRUE", "TRUE"}}) {
-        ScreenPage page;
-        page.mode = ModeIndex(kColumn16, kRow640);
-        page.fullScreen = false;
+        ScreenPage page = before;
         page.speed = r.speed;
-        page.Apply(settings);
+        page.Apply(settings, before);
         EXPECT_EQ(Value("HM1_Processor/WindowNum"), "4");
-        EXPECT_EQ(Value("HM1_Processor/Interleave"), r.interleave);
+        EXPECT_EQ(Value("HM1_Processor/InterLeave"), r.interleave);
         EXPECT_EQ(Value("HM1_Processor/DoWindow"), r.doWindow);
         EXPECT_EQ(Value("WordDetector/RealtimeFilters"), r.filters);
         EXPECT_EQ(Value("WordDetector/RealtimePitch"), r.pitch);
-        EXPECT_EQ(Value("ScreenMode/ActualResX"), "640");
-        EXPECT_EQ(Value("ScreenMode/ActualResY"), "480");
-        EXPECT_EQ(Value("ScreenMode/BPP"), "16");
-        EXPECT_EQ(Value("ScreenMode/FullScreen"), "FALSE");
+        ScreenPage again;
+        again.Read(settings);
+        EXPECT_EQ(again.speed, r.speed);
     }
 }
 
@@ -182,13 +153,15 @@ TEST_F(Pages, LinePagesReadAndWriteTheirKeys) {
     VoicePage voice;
     volume.Read(settings);
     voice.Read(settings);
-    EXPECT_EQ(volume.lineLength, -40);  // shown as it is; OK then asks for 5..300
+    EXPECT_EQ(volume.lineLength, -40);  // shown and kept as it is unless changed
     EXPECT_EQ(voice.lineLength, 100);
     EXPECT_TRUE(voice.disableFeedback);
+    const VolumePage volumeBefore = volume;
+    const VoicePage voiceBefore = voice;
     volume.lineLength = 30;
     voice.lineLength = 250;
-    volume.Apply(settings);
-    voice.Apply(settings);
+    volume.Apply(settings, volumeBefore);
+    voice.Apply(settings, voiceBefore);
     EXPECT_EQ(Value("Ampl_Processor/TailLength"), "30");
     EXPECT_EQ(Value("Pitch_Exercise/TailLength"), "250");
     EXPECT_EQ(Value("ScreenMode/Type11_FeedBack"), "FALSE");  // the hidden box keeps what was read
@@ -204,20 +177,28 @@ TEST_F(Pages, FeedbackSwitchesReachEveryExerciseType) {
     EXPECT_TRUE(word.disableFeedback);
     EXPECT_TRUE(spectrum.highlightErrors && spectrum.smoothCurves);
     EXPECT_TRUE(word.highlightSpirant && word.autoPlayback && word.showBackground);
+    const SpectrumPage spectrumBefore = spectrum;
+    const WordPage wordBefore = word;
     spectrum.disableFeedback = false;
     spectrum.smoothCurves = false;
     word.showBackground = false;
-    spectrum.Apply(settings);
-    word.Apply(settings);
-    for (const char* key : {"ScreenMode/Type1_FeedBack", "ScreenMode/Type2_FeedBack", "ScreenMode/Type3_FeedBack",
-                            "ScreenMode/Type4_FeedBack", "ScreenMode/Type5_FeedBack", "ScreenMode/Type6_FeedBack"})
-        EXPECT_EQ(Value(key), "FALSE") << key;
+    word.disableFeedback = !word.disableFeedback;
+    word.disableFeedback = !word.disableFeedback;  // changed back: nothing to write
+    spectrum.Apply(settings, spectrumBefore);
+    word.Apply(settings, wordBefore);
+    EXPECT_EQ(Value("ScreenMode/Type1_FeedBack"), "FALSE");
+    EXPECT_EQ(Value("ScreenMode/Type2_FeedBack"), "<none>");
     EXPECT_EQ(Value("ScreenMode/Type9_FeedBack"), "TRUE");
     EXPECT_EQ(Value("ScreenMode/Type10_FeedBack"), "TRUE");
     EXPECT_EQ(Value("HM1_Processor/Smoothing"), "FALSE");
-    EXPECT_EQ(Value("HM1_Processor/DoErrorColor"), "TRUE");
+    EXPECT_EQ(Value("HM1_Processor/DoErrorColor"), "<none>");
     EXPECT_EQ(Value("WordExercise/ShowBG"), "FALSE");
-    EXPECT_EQ(Value("ResDisplay/ShowSpirant"), "TRUE");
+    EXPECT_EQ(Value("ResDisplay/ShowSpirant"), "<none>");
+    word.disableFeedback = false;
+    word.Apply(settings, wordBefore);  // now the switch reaches every word type
+    for (const char* key : {"ScreenMode/Type1_FeedBack", "ScreenMode/Type2_FeedBack", "ScreenMode/Type3_FeedBack",
+                            "ScreenMode/Type4_FeedBack", "ScreenMode/Type5_FeedBack", "ScreenMode/Type6_FeedBack"})
+        EXPECT_EQ(Value(key), "TRUE") << key;
 }
 
 TEST_F(Pages, TheFeedbackListEndsAtTheFirstEndMarker) {
@@ -226,8 +207,9 @@ TEST_F(Pages, TheFeedbackListEndsAtTheFirstEndMarker) {
     page.Read(settings);
     EXPECT_EQ(page.items, (std::vector<std::string>{"<Default Animation>", "Balloon", "Rocket"}));
     EXPECT_EQ(page.selected, 0);  // no offset: the default animation
+    const FeedbackPage before = page;
     page.selected = 2;
-    page.Apply(settings);
+    page.Apply(settings, before);
     EXPECT_EQ(Value("Feedback/Offset"), "1");
     page.Read(settings);
     EXPECT_EQ(page.selected, 2);
@@ -238,46 +220,41 @@ TEST_F(Pages, AnOffsetBeyondTheListSelectsNothingAndIsKept) {
     FeedbackPage page;
     page.Read(settings);
     EXPECT_EQ(page.selected, std::nullopt);
-    page.Apply(settings);
+    page.Apply(settings, page);
     EXPECT_EQ(Value("Feedback/Offset"), "4000000000");
 }
 
-TEST_F(Pages, SavingKeepsTheRestOfTheFileAndWritesEveryPage) {
+TEST_F(Pages, SavingKeepsTheRestOfTheFileAndWritesTheChanges) {
     WriteIni("; my notes\n[Application]\nTitle=Room 7\n");
     SheetValues values;
-    values.Read(settings, Only({ModeIndex(kColumn16, kRow640)}));
+    values.Read(settings);
+    values.screen.mode = ModeIndex(kColumn16, kRow640);
+    values.feedback.selected = 0;  // as read: not written
     values.triggerLevel = 2345;
-    values.shown.fill(true);
     SaveSheet(values, ini);
     const std::string text = ReadFile(ini);
     EXPECT_EQ(text.rfind("; my notes\n[Application]\nTitle=Room 7\n", 0), 0u) << text;
     EXPECT_EQ(Value("ScreenMode/BPP"), "16");
-    EXPECT_EQ(Value("Pitch_Exercise/TailLength"), "100");
     EXPECT_EQ(Value("WordDetector/TrigLevel"), "2345");
-    EXPECT_EQ(Value("Feedback/Offset"), "-1");
+    EXPECT_EQ(Value("Pitch_Exercise/TailLength"), "<none>");
+    EXPECT_EQ(Value("Feedback/Offset"), "<none>");
 }
 
-TEST_F(Pages, PagesThatWereNotShownWriteNothing) {
-    WriteIni("[Application]\nTitle=Room 7\n");
+TEST_F(Pages, SavingWithoutAChangeLeavesTheCoursesFileByteForByte) {
+    const std::string course = ReadFile(LORVANO_SOURCE_DIR "/data/english/trainer.ini");
+    WriteIni(course);
     SheetValues values;
-    values.Read(settings, AvailableModes(std::nullopt));
-    values.triggerLevel = 2345;
-    values.shown[kPageCount - 1] = true;  // only the microphone page
-    values.Apply(settings);
-    EXPECT_EQ(ReadFile(ini), "[Application]\nTitle=Room 7\n[WordDetector]\nTrigLevel=2345\n");
-    values.shown = {};
-    values.shown[5] = true;  // only "Feedback"
-    values.Apply(settings);
-    EXPECT_EQ(Value("Feedback/Offset"), "-1");
-    EXPECT_EQ(Value("ScreenMode/BPP"), "<none>");
-    EXPECT_EQ(Value("Ampl_Processor/TailLength"), "<none>");
+    values.Read(settings);
+    EXPECT_EQ(values.screen.speed, MachineSpeed::Custom);
+    SaveSheet(values, ini);
+    EXPECT_EQ(ReadFile(ini), course);
 }
 
 TEST_F(Pages, AFileThatCannotBeWrittenIsLeftAsItWas) {
     const std::string before = "[ScreenMode]\nBPP=32\n";
     WriteIni(before);
     SheetValues values;
-    values.Read(settings, AvailableModes(std::nullopt));
+    values.Read(settings);
     // Root may write anywhere: the attempt runs as nobody.
     chmod(dir.Path().c_str(), 0777);
     chmod(ini.c_str(), 0444);

@@ -182,14 +182,25 @@ TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens
     } catch (const vException_c& e) {
         FAIL() << e.Message();
     }
-    ASSERT_EQ(drawer.Buttons().size(), 7u);
+    ASSERT_EQ(drawer.Buttons().size(), 9u);
     EXPECT_TRUE(drawer.IsDefault());
     EXPECT_FALSE(drawer.Horizontal());
     EXPECT_EQ(drawer.GetWidth(), 96);
-    EXPECT_EQ(drawer.GetHeight(), 7 * 56);
+    EXPECT_EQ(drawer.GetHeight(), 9 * 56);
     EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 544}));
     EXPECT_NE(dynamic_cast<vDxActMenuBtn_c*>(drawer.Buttons().back().get()), nullptr);
-    auto* start = dynamic_cast<vDxMsgMenuBtn_c*>(drawer.Buttons().front().get());
+    // Open, the button where "Menu" rested closes the drawer again: quick
+    // clicks on "Menu" never land on a command.
+    const vDxRect menuRests{drawer.ClosedPos().x, drawer.ClosedPos().y, drawer.Buttons().back()->GetWidth(),
+                            drawer.Buttons().back()->GetHeight()};
+    const vDxPoint openAt = drawer.OpenPos();
+    for (const auto& button : drawer.Buttons()) {
+        const vDxPoint at{openAt.x + button->GetPos().x, openAt.y + button->GetPos().y};
+        const bool overlaps = at.x < menuRests.x + menuRests.w && menuRests.x < at.x + button->GetWidth() &&
+                              at.y < menuRests.y + menuRests.h && menuRests.y < at.y + button->GetHeight();
+        if (overlaps) EXPECT_NE(dynamic_cast<vDxActMenuBtn_c*>(button.get()), nullptr) << "a command lies under Menu";
+    }
+    auto* start = dynamic_cast<vDxMsgMenuBtn_c*>(drawer.Buttons()[1].get());
     ASSERT_NE(start, nullptr);
     EXPECT_EQ(start->Count(), 4u);
     // The closed drawer shows "Menu" only: normal picture at the corner, grey above.
@@ -200,17 +211,18 @@ TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens
     EXPECT_EQ(dx_test::PixelAt(screen, 8, 580), dx_test::PixelAt(menu0, 8, 36));
     EXPECT_EQ(dx_test::PixelAt(screen, 8, 540), screen.MakeColor(128, 128, 128));
 
-    auto* words = dynamic_cast<vDxSubMenuBtn_c*>(drawer.Buttons()[5].get());
+    auto* words = dynamic_cast<vDxSubMenuBtn_c*>(drawer.Buttons()[6].get());
     ASSERT_NE(words, nullptr);
     vDxMenu_c* row = words->SubMenu();
     EXPECT_TRUE(row->Horizontal());
     ASSERT_EQ(row->Buttons().size(), 3u);
     for (const auto& button : row->Buttons()) EXPECT_NE(dynamic_cast<vDxExLoadMenuBtn_c*>(button.get()), nullptr);
     EXPECT_EQ(row->GetParent(), &screen);
-    EXPECT_EQ(row->OpenPos(), (vDxPoint{100, 264}));
+    EXPECT_EQ(row->OpenPos(), (vDxPoint{100, 208}));  // beside "Words"
     EXPECT_FALSE(row->IsShown());
     drawer.Open();
-    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 208}));
+    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 96}));
+    EXPECT_EQ(drawer.GetPos().y + words->GetPos().y, 208);
     words->OnClick();
     EXPECT_TRUE(row->IsShown());
     drawer.Close();

@@ -119,14 +119,14 @@ TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
                                              ClickAt(w, 80, 80);
                                              WaitForPixel(w, 300, 250, kBlack, true, 15);
                                              OpenDrawer(w);
-                                             ClickAt(w, 48, 516);  // "Back"
+                                             ClickAt(w, 48, 460);  // "Back"
                                              MouseAway(w);
                                              drawerBackDisplay = WaitForPixel(w, 300, 250, kBlack, false, 15);
                                              drawerBackCard = WaitForPixel(w, 662, 462, kFolderGreen, true, 15);
                                              Shot(w, "drawer_back");
                                              // The drawer's Start: the language's cards again.
                                              OpenDrawer(w);
-                                             ClickAt(w, 48, 572);  // "Start" lies where "Menu" rested
+                                             ClickAt(w, 48, 516);  // "Start", above "Close"
                                              MouseAway(w);
                                              startCorner = WaitForPixel(w, 662, 462, kFolderGreen, false, 15);
                                              startFirst = WaitForPixel(w, 22, 22, kFolderGreen, true, 15);
@@ -178,9 +178,9 @@ TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
     ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
         WaitForPixel(w, 400, 300, "#808080", true, 30);
         OpenDrawer(w);
-        ClickAt(w, 48, 404);  // "Settings"
+        ClickAt(w, 48, 348);  // "Settings"
         settingsBox = AnswerInitializationBox();
-        ClickAt(w, 48, 348);  // "Guide"
+        ClickAt(w, 48, 292);  // "Guide"
         guideBox = AnswerInitializationBox();
         // F1 from the keyboard, with the window focused.
         CommandOutput("xdotool mousemove --window " + w + " 400 300 windowfocus " + w);
@@ -234,7 +234,7 @@ TEST(CardNavigation, TheWordsCardLeadsToAWordAndTheSoundsCardToASound) {
         Shot(w, "word");
         // Start, then the sounds.
         OpenDrawer(w);
-        ClickAt(w, 48, 572);
+        ClickAt(w, 48, 516);  // "Start"
         MouseAway(w);
         homeAgain = WaitForPixel(w, 22, 22, kFolderGreen, true, 15);
         ClickAt(w, soundsX, soundsY);
@@ -264,7 +264,7 @@ TEST(CardNavigation, TheDrawersPrintButtonOpensThePrintDialogAboveTheProgram) {
     ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
         WaitForPixel(w, 22, 22, kFolderGreen, true, 30);
         OpenDrawer(w);
-        ClickAt(w, 48, 460);  // "Print"
+        ClickAt(w, 48, 404);  // "Print"
         for (int attempt = 0; attempt < 100 && dialog.empty(); ++attempt) {
             usleep(100 * 1000);
             dialog = CommandOutput("xdotool search --onlyvisible --name '^Print$'");

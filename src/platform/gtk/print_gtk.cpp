@@ -73,6 +73,18 @@ gboolean OnPrinter(GtkPrinter* printer, gpointer data) {
     return TRUE;
 }
 
+// "Print to File" offers the user's documents folder (else the home folder)
+// rather than the current directory, which is the program's language folder.
+void OfferUserFolder(GtkPrintSettings* settings, const std::string& documentName) {
+    const char* documents = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
+    const char* folder = documents && g_file_test(documents, G_FILE_TEST_IS_DIR) ? documents : g_get_home_dir();
+    gchar* path = g_build_filename(folder, (documentName + ".pdf").c_str(), nullptr);
+    gchar* uri = g_filename_to_uri(path, nullptr, nullptr);
+    if (uri) gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
+    g_free(uri);
+    g_free(path);
+}
+
 // The printer, its settings and the page: from the print dialog, or the
 // file printer writing PDF for an export.
 bool ChoosePrinter(const PrintRequest& request, std::uintptr_t parent, GtkPrinter*& printer,
@@ -105,6 +117,7 @@ bool ChoosePrinter(const PrintRequest& request, std::uintptr_t parent, GtkPrinte
         print, static_cast<GtkPrintCapabilities>(GTK_PRINT_CAPABILITY_GENERATE_PDF | GTK_PRINT_CAPABILITY_GENERATE_PS));
     GtkPrintSettings* start = gtk_print_settings_new();
     gtk_print_settings_set_n_copies(start, 1);
+    OfferUserFolder(start, request.documentName);
     gtk_print_unix_dialog_set_settings(print, start);
     g_object_unref(start);
     bool ok = RunDialog(GTK_DIALOG(dialog), parent) == GTK_RESPONSE_OK;
