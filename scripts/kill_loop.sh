@@ -27,7 +27,7 @@ paths="users-first users-later say keep ini exercise corridor models"
 calls="openat write fsync fchmod rename close unlink getdents64 mkdir"
 while [ $# -gt 0 ]; do
   case "$1" in
-    --short) paths="users-first users-later say"; calls="write fsync fchmod rename close" ;;
+    --short) paths="users-first users-later say"; calls="write fsync fchmod rename" ;;
     --bin) bin=$2; shift ;;
     --max) max=$2; shift ;;
     --paths) paths=$2; shift ;;
@@ -37,6 +37,8 @@ while [ $# -gt 0 ]; do
   shift
 done
 command -v strace >/dev/null || { echo "kill_loop: strace is missing (scripts/setup.sh installs it)" >&2; exit 2; }
+# A container without the right to trace cannot run the loop: exit 77, which CTest counts as skipped.
+strace -qq -o /dev/null true 2>/dev/null || { echo "kill_loop: strace may not trace here" >&2; exit 77; }
 bin=$(cd "$bin" && pwd) || exit 2
 roster=$bin/lorvano-roster
 driver=$bin/save_driver
