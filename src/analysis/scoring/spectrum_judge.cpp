@@ -5,14 +5,6 @@
 
 #include "analysis/time_warp.h"
 
-int64_t RtHmClampLevel(int64_t v) { return std::clamp<int64_t>(v, 0, kRtHmMaxLevel); }
-
-bool RtHmBelow(int64_t q, const vRtHmCorridor_c& c, size_t b) { return c.minValues[b] > 0 && q < c.minValues[b]; }
-
-bool RtHmAbove(int64_t q, const vRtHmCorridor_c& c, size_t b) {
-    return c.maxValues[b] < kRtHmCeiling && q > c.maxValues[b];
-}
-
 int64_t RtHmPenalty(int64_t v, int64_t m, int64_t o, int32_t minWeight, int32_t maxWeight,
                     const vRtHmPenalty_c& c) {
     if (v > m + c.softTol + o) {

@@ -51,12 +51,15 @@ struct vSpectrumJudgeSettings_c {
     int Bands() const { return oldFormat ? kRtHmBands - 1 : kRtHmBands; }
 };
 
-int64_t RtHmClampLevel(int64_t v);
+inline int64_t RtHmClampLevel(int64_t v) { return v < 0 ? 0 : v > kRtHmMaxLevel ? kRtHmMaxLevel : v; }
 
 // Whether level q of band b lies below / above the corridor (the old
 // calculation's tests; a Min of 0 and a Max at the ceiling test nothing).
-bool RtHmBelow(int64_t q, const vRtHmCorridor_c& c, size_t b);
-bool RtHmAbove(int64_t q, const vRtHmCorridor_c& c, size_t b);
+// Inline: the curves of every row test each band too.
+inline bool RtHmBelow(int64_t q, const vRtHmCorridor_c& c, size_t b) { return c.minValues[b] > 0 && q < c.minValues[b]; }
+inline bool RtHmAbove(int64_t q, const vRtHmCorridor_c& c, size_t b) {
+    return c.maxValues[b] < kRtHmCeiling && q > c.maxValues[b];
+}
 
 // The new calculation's penalty of level v for the corridor centre m shifted
 // by offset, weighted by the weight of the side v leaves on.
