@@ -7,8 +7,8 @@
 #include "roster/users_file.h"
 #include "shell/companion_libraries.h"
 
-#include "../support/run_program.h"
 #include "../support/temp_dir.h"
+#include "../support/window_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -30,19 +30,15 @@ const std::string kShots = LORVANO_BINARY_DIR "/tests/roster/";
 // xdotool commands on it (the keyboard goes to the dialog). False when the
 // dialog did not show or a command failed.
 bool Answer(const std::string& title, const std::string& shot, const std::vector<std::string>& commands) {
-    std::string window;
-    for (int i = 0; i < 200 && window.empty(); ++i) {
-        window = CommandOutput("xdotool search --onlyvisible --name \"^" + title + "$\"");
-        if (window.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    const std::string window = WaitForWindow(title);
     if (window.empty()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // first paint
     std::string line = "xdotool windowfocus --sync " + window + " && import -window " + window + " " + kShots + shot;
     for (const std::string& c : commands) line += " && xdotool " + c;
-    const bool ok = std::system(line.c_str()) == 0;
+    const bool ok = RunCommand(line).exitCode == 0;
     // Until the dialog has gone, a search would find it again.
-    for (int i = 0; i < 100 && !CommandOutput("xdotool search --onlyvisible --name \"^" + title + "$\"").empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    WaitUntil([&] { return CommandOutput("xdotool search --onlyvisible --name '^" + title + "$'").empty(); },
+              kWindowSeconds);
     return ok;
 }
 
