@@ -13,7 +13,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
