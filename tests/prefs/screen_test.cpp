@@ -52,7 +52,10 @@ TEST(SheetOnScreen, TheMicrophonePageShowsSpeechAndCancelWritesNothing) {
     WriteFile(ini, ReadFile(kLanguage + "/trainer.ini"));
     const std::string before = ReadFile(ini);
     setenv("LORVANO_AUDIO", "file", 1);
-    setenv("LORVANO_AUDIO_IN", (speech + ":" + speech + ":" + speech).c_str(), 1);
+    // Speech for two minutes or so: on a busy machine the page may come late.
+    std::string inputs = speech;
+    for (int i = 0; i < 24; ++i) inputs += ":" + speech;
+    setenv("LORVANO_AUDIO_IN", inputs.c_str(), 1);
     setenv("LORVANO_AUDIO_GAP_MS", "200", 1);
 
     Child child = StartProgram(kHost, {kLibrary, ini, "0", kLanguage}, Video::Display);

@@ -32,7 +32,9 @@ const std::string kShots = LORVANO_BINARY_DIR "/tests/roster/";
 bool Answer(const std::string& title, const std::string& shot, const std::vector<std::string>& commands) {
     const std::string window = WaitForWindow(title);
     if (window.empty()) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // first paint
+    // Keys that come before the dialog has drawn itself and taken input go
+    // nowhere: a busy machine needs a moment more than a quiet one.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     std::string line = "xdotool windowfocus --sync " + window + " && import -window " + window + " " + kShots + shot;
     for (const std::string& c : commands) line += " && xdotool " + c;
     const bool ok = RunCommand(line).exitCode == 0;
@@ -89,7 +91,10 @@ TEST_F(RosterDialog, ATeacherLogsInSavesASayAndReopensItsExercise) {
     ASSERT_EQ(SaveSayForStudent(&library, 3, "Ball", "Words/ball.exc"), 1);
     ASSERT_TRUE(teacher.get());
     const fs::path folder = mDir.Path() / "pupils" / "Zoë";
-    ASSERT_TRUE(fs::is_directory(folder));
+    std::string pupils;
+    if (fs::is_directory(mDir.Path() / "pupils"))
+        for (const auto& e : fs::directory_iterator(mDir.Path() / "pupils")) pupils += e.path().filename().string() + " ";
+    ASSERT_TRUE(fs::is_directory(folder)) << "pupils: " << pupils;
 
     teacher = std::async(std::launch::async, [] { return Answer("Pupil's exercise", "recordings.png", {"key Return"}); });
     std::string exercise, recording;
