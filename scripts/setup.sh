@@ -16,6 +16,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   # tests: a real display, clicks, screenshots, synthetic speech
   xvfb xauth xdotool imagemagick espeak-ng sox libx11-dev
+  # tests: the window tests beside a busy processor (stress-ng --cpu 2)
+  stress-ng
   # tests: printed pages (PDF) turned back into pictures
   poppler-utils
   # the kill loop (scripts/kill_loop.sh): a kill injected at each system call of a save

@@ -5,6 +5,8 @@
 #include "platform/window.h"
 #include "settings/settings.h"
 
+#include <algorithm>
+
 namespace {
 
 vDxScreen_c* gCurrent = nullptr;
@@ -72,6 +74,7 @@ void vDxScreen_c::CreateScreen(platform::WindowHandle window, int width, int hei
     }
     mWindow = window;
     mFullScreen = fullScreen;
+    mAllDirty = true;
     Present();
 }
 
@@ -84,8 +87,36 @@ void vDxScreen_c::CreateScreenFromSettings(platform::WindowHandle window, bool f
     CreateScreen(window, width, height, bits, fullScreen, defX, defY);
 }
 
-void vDxScreen_c::Changed() {
+void vDxScreen_c::Changed() { Invalidate(); }
+
+void vDxScreen_c::Invalidate() {
+    mAllDirty = true;
+    mDirty.clear();
     if (mPresenter) platform::RequestPaint(mWindow);
+}
+
+void vDxScreen_c::Invalidate(const vDxRect& area) {
+    // A few areas are uploaded one by one; beyond that, the box around them all.
+    constexpr std::size_t kMostAreas = 8;
+    const int x0 = std::max(area.x, 0), y0 = std::max(area.y, 0);
+    const int x1 = std::min(area.x + area.w, GetWidth()), y1 = std::min(area.y + area.h, GetHeight());
+    if (x1 <= x0 || y1 <= y0) return;
+    if (!mAllDirty) {
+        mDirty.push_back({x0, y0, x1 - x0, y1 - y0});
+        if (mDirty.size() > kMostAreas) {
+            vDxRect box = mDirty.front();
+            for (const vDxRect& r : mDirty) {
+                const int right = std::max(box.x + box.w, r.x + r.w), bottom = std::max(box.y + box.h, r.y + r.h);
+                box.x = std::min(box.x, r.x);
+                box.y = std::min(box.y, r.y);
+                box.w = right - box.x;
+                box.h = bottom - box.y;
+            }
+            mDirty.assign(1, box);
+        }
+    }
+    const auto frame = std::chrono::microseconds(1000000 / kFramesPerSecond);
+    if (mPresenter && std::chrono::steady_clock::now() - mLastPresent >= frame) platform::RequestPaint(mWindow);
 }
 
 void vDxScreen_c::Present() {
@@ -95,7 +126,13 @@ void vDxScreen_c::Present() {
     if (back.IsLost()) RestoreAllSurfaces();
     // Locked drawing is still going on; the unlock asks for another paint.
     if (IsLocked()) return;
-    mPresenter->Show(back);
+    if (mAllDirty)
+        mPresenter->Show(back);
+    else
+        mPresenter->Show(back, mDirty);
+    mAllDirty = false;
+    mDirty.clear();
+    mLastPresent = std::chrono::steady_clock::now();
 }
 
 void vDxScreen_c::Paint(platform::WindowHandle window) {

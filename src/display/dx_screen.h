@@ -3,7 +3,9 @@
 // resolution and depth that the main window shows. Everything visible is
 // blitted into it; whenever it changes it asks its window for a paint
 // message, which arrives once the queue is empty, so the window shows the
-// frame after every batch of drawing. The window's paint handler calls
+// frame after every batch of drawing. Only what changed since the last
+// frame is uploaded: a change marks the whole screen unless the drawing
+// says which areas it touched (Invalidate with an area). The window's paint handler calls
 // Paint(); before CreateScreen that paints the start picture stretched, or
 // black.
 //
@@ -16,7 +18,9 @@
 #include "platform/message.h"
 #include "platform/presenter.h"
 
+#include <chrono>
 #include <memory>
+#include <vector>
 
 class vImage_c {
 public:
@@ -49,6 +53,15 @@ public:
 
     // Shows the composed frame now.
     void Present();
+    // Marks the whole screen, or only area of it, as changed and asks for a
+    // paint. Drawing that knows its extent passes it, so that the frame
+    // uploads just that; such small changes (a trace's step, many a second)
+    // are shown at most kFramesPerSecond times a second: within a frame of
+    // the last present, the area waits for the next paint, which the next
+    // change asks for.
+    void Invalidate();
+    void Invalidate(const vDxRect& area);
+    static constexpr int kFramesPerSecond = 25;
     // The window's paint message: the frame, or before CreateScreen the start
     // picture ("Application/StartPicture") stretched over the window, or black.
     void Paint(platform::WindowHandle window);
@@ -71,6 +84,10 @@ private:
     platform::WindowHandle mWindow = platform::kNoWindow;
     bool mFullScreen = false;
     std::unique_ptr<platform::Presenter> mPresenter;
+    // Changed since the last present: a few areas, or everything.
+    std::vector<vDxRect> mDirty;
+    bool mAllDirty = true;
+    std::chrono::steady_clock::time_point mLastPresent;
     std::unique_ptr<vImage_c> mSaved;
     std::unique_ptr<platform::Surface> mStartPicture;
     bool mStartPictureTried = false;

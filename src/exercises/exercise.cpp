@@ -59,8 +59,13 @@ int vTrExercise_c::GetHeight() const { return GetParent() ? GetParent()->GetHeig
 int vTrExercise_c::GetBPP() const { return GetParent() ? GetParent()->GetBPP() : 0; }
 
 void vTrExercise_c::Changed() {
-    const vDxScreen_c* screen = vDxScreen_c::Current();
-    if (screen && screen->Exists() && GetParent() == screen) platform::RequestPaint(screen->Window());
+    vDxScreen_c* screen = vDxScreen_c::Current();
+    if (screen && screen->Exists() && GetParent() == screen) screen->Invalidate();
+}
+
+void vTrExercise_c::Changed(const vDxRect& area) {
+    vDxScreen_c* screen = vDxScreen_c::Current();
+    if (screen && screen->Exists() && GetParent() == screen) screen->Invalidate(area);
 }
 
 void vTrExercise_c::Attach(vDxImage_i* owner) { SetParent(owner); }

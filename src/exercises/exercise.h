@@ -128,8 +128,10 @@ protected:
     // Subclasses keep the recording flag through this, so that a change
     // during a suspension is what the last Resume restores.
     void SetRecording(bool on);
-    // Presents what was drawn (the screen's paint request).
+    // Presents what was drawn (the screen's paint request): all of the screen.
     void Changed() override;
+    // Presents only area anew, for drawing that knows what it touched.
+    void Changed(const vDxRect& area);
     // Makes a control button of class Button (which has BindExercise) at
     // (x, y), bound to this exercise and its child, when the slot is still
     // empty; the definition's body then sets its pictures and position.

@@ -110,6 +110,11 @@ void vTrHmContExercise_c::EraseStrip(int x0, int x1) {
     else
         FillRect({x0, area.y, x1 - x0, area.h}, mBlack);
     NotifyEndUpdate();
+    Changed({x0, area.y, x1 - x0, area.h});
+}
+
+void vTrHmContExercise_c::Changed() {
+    if (mAreaDrawing == 0) vTrContExercise_c::Changed();
 }
 
 // ---------------------------------------------------------------------------

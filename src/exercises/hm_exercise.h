@@ -71,6 +71,22 @@ protected:
     void EraseStrip(int x0, int x1);
     // The pixel access object over the exercise (made by Show).
     vDxDC_i& DC() { return *mDC; }
+
+    // While one lives, drawing marks nothing changed by itself: the display
+    // step names each area it touched (Changed(area)), and only those are
+    // shown anew, not the whole screen many times a second.
+    class vAreaDrawing_c {
+    public:
+        explicit vAreaDrawing_c(vTrHmContExercise_c& exercise) : mExercise(exercise) { ++mExercise.mAreaDrawing; }
+        ~vAreaDrawing_c() { --mExercise.mAreaDrawing; }
+        vAreaDrawing_c(const vAreaDrawing_c&) = delete;
+        vAreaDrawing_c& operator=(const vAreaDrawing_c&) = delete;
+
+    private:
+        vTrHmContExercise_c& mExercise;
+    };
+    using vTrContExercise_c::Changed;
+    void Changed() override;
     // The framing windows with table (224 entries, 1024 = 1.0, kept by the
     // caller) instead of the preprocessor's window; null: no window.
     void SetFramingWindow(const int32_t* table);
@@ -87,6 +103,7 @@ private:
     const int32_t* mWindowTable = nullptr;  // null: the preprocessor's
     std::vector<int32_t> mInput;
     std::unique_ptr<vDxDC_i> mDC;
+    int mAreaDrawing = 0;
 };
 
 // The pitch trackers of the pitch exercises: Overlap trackers fed with every

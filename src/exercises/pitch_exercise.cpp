@@ -29,6 +29,7 @@ void vTrPitchExercise_c::AnalyseWindow(const int32_t* input, int steps) {
 }
 
 void vTrPitchExercise_c::DisplayStep() {
+    vAreaDrawing_c drawing(*this);
     const int32_t tone = std::clamp(mTone, mRange.minTone, mRange.maxTone);
     const vDxRect inner = InnerRect();
     vDxDC_i& dc = DC();
@@ -102,12 +103,39 @@ void vTrPitch2Exercise_c::DisplayStep() {
     }
 }
 
+vDxRect vTrPitch2Exercise_c::FigureRect(int32_t y) const {
+    if (!mHeadImage) return {};
+    int left = mHeadX, right = mHeadX + mHeadImage->GetWidth();
+    const int top = y;
+    int bottom = y + mHeadImage->GetHeight();
+    if (mNeckImage) {
+        left = std::min(left, mNeckPos.mX);
+        right = std::max(right, mNeckPos.mX + mNeckImage->GetWidth());
+        bottom = std::max(bottom, mNeckPos.mY);
+    }
+    return {left, top, right - left, bottom - top};
+}
+
 void vTrPitch2Exercise_c::DrawHead(int32_t y) {
+    // Only the figure moves: the scene comes back where it stood, and only
+    // that and where it stands now are shown anew.
+    vAreaDrawing_c drawing(*this);
+    const vDxRect before = FigureRect(mHeadY);
+    auto within = [](const vDxRect& a, const vDxRect& b) {
+        const int x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
+        const int x1 = std::min(a.x + a.w, b.x + b.w), y1 = std::min(a.y + a.h, b.y + b.h);
+        return vDxRect{x0, y0, std::max(x1 - x0, 0), std::max(y1 - y0, 0)};
+    };
+    if (mExImage) {
+        const vDxRect scene{mDispPos.mX, mDispPos.mY, mExImage->GetWidth(), mExImage->GetHeight()};
+        const vDxRect r = within(before, scene);
+        if (!r.Empty()) BltClipped({r.x, r.y}, *mExImage, {r.x - scene.x, r.y - scene.y, r.w, r.h});
+    } else {
+        const vDxRect r = within(before, DisplayRect());
+        if (!r.Empty()) FillRect(r, mBlack);
+    }
+    Changed(before);
     mHeadY = y;
-    if (mExImage)
-        BltImage({mDispPos.mX, mDispPos.mY}, *mExImage);
-    else
-        FillRect(DisplayRect(), mBlack);
     if (!mHeadImage) return;
     const int headHeight = mHeadImage->GetHeight();
     if (mNeckImage) {
@@ -118,4 +146,5 @@ void vTrPitch2Exercise_c::DrawHead(int32_t y) {
         BltClipped({mNeckPos.mX, top}, *mNeckImage, {0, sourceRow, mNeckImage->GetWidth(), neckHeight - sourceRow});
     }
     BltImage({mHeadX, y}, *mHeadImage);
+    Changed(FigureRect(y));
 }

@@ -60,8 +60,11 @@ protected:
     void DisplayStep() override;
 
 private:
-    // The scene restored, then the neck up to the head, then the head at y.
+    // The scene restored where the figure stood, then the neck up to the
+    // head, then the head at y.
     void DrawHead(int32_t y);
+    // Where the head with its top edge at y and its neck stand.
+    vDxRect FigureRect(int32_t y) const;
 
     std::unique_ptr<vDxImage_i> mHeadImage;
     std::unique_ptr<vDxImage_i> mNeckImage;

@@ -1,5 +1,6 @@
 #include "exercises/trace_exercise.h"
 
+#include <algorithm>
 #include <cstring>
 
 vTrTraceExercise_c::vTrTraceExercise_c(const char* section, uint32_t defaultWindowSize)
@@ -38,9 +39,13 @@ int vTrTraceExercise_c::NextColumn() {
 
 void vTrTraceExercise_c::DrawPen(int x, int y) {
     vDxDC_i& dc = DC();
+    const vDxPoint from = dc.GetPos();
     dc.LineTo(x, y, mPen);
     dc.LineTo(x, y + 1, mPen);
     dc.LineTo(x, y - 1, mPen);
+    // The line's box, a pixel wider all round.
+    const int left = std::min(from.x, x) - 1, top = std::min(from.y, y - 1) - 1;
+    Changed({left, top, std::max(from.x, x) + 2 - left, std::max(from.y, y + 1) + 2 - top});
 }
 
 void vTrTraceExercise_c::EraseBehind(int col) {
@@ -52,6 +57,12 @@ void vTrTraceExercise_c::EraseBehind(int col) {
 
 void vTrTraceExercise_c::MoveHead(int x, int y) {
     if (!mHeadImage) return;
+    auto area = [&] {
+        const vDxPoint at = mHeadImage->Position(), hot = mHeadImage->GetHotSpot();
+        return vDxRect{at.x - hot.x, at.y - hot.y, mHeadImage->GetWidth(), mHeadImage->GetHeight()};
+    };
+    if (mHeadImage->IsVisible()) Changed(area());
     mHeadImage->Hide();
     mHeadImage->Show({x, y});
+    Changed(area());
 }

@@ -31,6 +31,7 @@ public:
 protected:
     // Advances the column (wrapping to 1) and returns it.
     int NextColumn();
+    // The display step's drawing names what it touched (vAreaDrawing_c).
     // The pen point: (x, y), (x, y + 1), (x, y - 1) in the pen colour.
     void DrawPen(int x, int y);
     // Erases the strip TailLength columns behind col.

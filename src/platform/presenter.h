@@ -16,6 +16,7 @@
 #include "platform/video.h"
 
 #include <memory>
+#include <vector>
 
 struct SDL_Renderer;
 struct SDL_Texture;
@@ -32,6 +33,9 @@ public:
 
     // Uploads the screen (width x height, any depth) and shows it.
     void Show(Surface& screen);
+    // Uploads only the given areas of the screen (the rest is as last
+    // uploaded) and shows it; the whole screen when the texture was lost.
+    void Show(Surface& screen, const std::vector<Rect>& areas);
     // Window pixels to screen pixels (outside the picture they may fall
     // outside 0..width-1, 0..height-1).
     Point WindowToScreen(Point window) const;
@@ -42,6 +46,7 @@ public:
 
 private:
     void MakeTexture();
+    void Upload(Surface& screen, const Rect& area);
 
     WindowHandle mWindow;
     SDL_Renderer* mRenderer;

@@ -95,8 +95,8 @@ void UseUserFolders(const vTrStartupPlan_c& plan, std::string& languageDir, std:
                               "Lorvano", platform::BoxIcon::Exclamation, platform::BoxButtons::Ok});
 }
 
-[[noreturn]] void StopWithBox(const char* text, const char* caption, int exitCode) {
-    platform::ShowMessageBox({text, caption, platform::BoxIcon::Stop, platform::BoxButtons::Ok});
+[[noreturn]] void StopWithBox(const char* text, const char* caption, platform::BoxIcon icon, int exitCode) {
+    platform::ShowMessageBox({text, caption, icon, platform::BoxButtons::Ok});
     std::exit(exitCode);
 }
 
@@ -203,9 +203,11 @@ vTrStartupPlan_c PlanStartup(const std::vector<std::string>& words, const std::s
 vTrStartup_c ParseCommandLine(const std::vector<std::string>& words, const std::string& programPath) {
     const vTrStartupPlan_c plan = PlanStartup(words, programPath);
     switch (plan.outcome) {
-        case StartupOutcome::ShowVersion: StopWithBox(kVersionText, kVersionCaption, 0);
-        case StartupOutcome::NoLanguage: StopWithBox(kNoLanguageText, kStartCaption, -1);
-        case StartupOutcome::BadLanguage: StopWithBox(kBadLanguageText, kStartCaption, -1);
+        // Asking for the version is no error: its box says so.
+        case StartupOutcome::ShowVersion:
+            StopWithBox(kVersionText, kVersionCaption, platform::BoxIcon::Information, 0);
+        case StartupOutcome::NoLanguage: StopWithBox(kNoLanguageText, kStartCaption, platform::BoxIcon::Stop, -1);
+        case StartupOutcome::BadLanguage: StopWithBox(kBadLanguageText, kStartCaption, platform::BoxIcon::Stop, -1);
         case StartupOutcome::Run: break;
     }
 

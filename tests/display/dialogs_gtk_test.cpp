@@ -10,6 +10,7 @@
 #include "platform/gtk/dialogs_gtk.h"
 #include "platform/window.h"
 
+#include "../support/run_program.h"
 #include "../support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -40,15 +41,7 @@ std::string ShotPath(const std::string& name) {
     return (dir / name).string();
 }
 
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-        pclose(pipe);
-    }
-    return out;
-}
+std::string Output(const std::string& command) { return lorvano_test::RunCommand(command).out; }
 
 class Owner : public vWindow_c {
 public:
@@ -242,9 +235,9 @@ TEST_F(GtkDialogsTest, PrintToPdfPutsTheScreenOnOneLandscapePageCentredHorizonta
     const std::string info = Output("pdfinfo '" + pdf + "'");
     EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
     EXPECT_NE(info.find("Title:           Lorvano printout\n"), std::string::npos) << info;
-    ASSERT_EQ(std::system(("pdftoppm -r 40 -singlefile '" + pdf + "' '" + dir.File("page") + "'").c_str()), 0);
+    ASSERT_EQ(lorvano_test::RunCommand("pdftoppm -r 40 -singlefile '" + pdf + "' '" + dir.File("page") + "'").exitCode, 0);
     Ppm page(dir.File("page.ppm"));
-    std::system(("pdftoppm -r 40 -singlefile -png '" + pdf + "' '" + ShotPath("printed_page") + "'").c_str());
+    lorvano_test::RunCommand("pdftoppm -r 40 -singlefile -png '" + pdf + "' '" + ShotPath("printed_page") + "'");
     ASSERT_GT(page.width, page.height);  // landscape
     int left = page.width, right = -1, top = page.height, bottom = -1;
     for (int y = 0; y < page.height; ++y)
@@ -301,10 +294,10 @@ TEST_F(GtkDialogsTest, MarkerEditorAppearsAboveTheWindowAndReadsItsEdits) {
         hex << "0x" << std::hex << parent;
         EXPECT_NE(transient.find(hex.str()), std::string::npos) << transient;
         EXPECT_GT(StackIndex(XidOf(dialog)), StackIndex(parent));
-        std::system(("import -window root '" + ShotPath("marker_editor.png") + "'").c_str());
+        lorvano_test::RunCommand("import -window root '" + ShotPath("marker_editor.png") + "'");
         // A click on the program's window beside the dialog must do nothing,
         // neither now nor after the dialog.
-        EXPECT_EQ(std::system("xdotool mousemove 150 120 click 1"), 0);
+        EXPECT_EQ(lorvano_test::RunCommand("xdotool mousemove 150 120 click 1").exitCode, 0);
         gtk_entry_set_text(GTK_ENTRY(FindNamed(GTK_WIDGET(dialog), "1000")), "ee");
         gtk_entry_set_text(GTK_ENTRY(FindNamed(GTK_WIDGET(dialog), "1001")), "i:");
         gtk_button_clicked(GTK_BUTTON(FindNamed(GTK_WIDGET(dialog), "1")));
@@ -329,7 +322,7 @@ TEST_F(GtkDialogsTest, SaveChooserAppearsAboveTheFullScreenWindow) {
     const Window parent = platform::NativeWindowId(window.handle);
     WhenShown shown{"Save exercise", [&](GtkWindow* dialog) {
         EXPECT_GT(StackIndex(XidOf(dialog)), StackIndex(parent));
-        std::system(("import -window root '" + ShotPath("save_fullscreen.png") + "'").c_str());
+        lorvano_test::RunCommand("import -window root '" + ShotPath("save_fullscreen.png") + "'");
         EXPECT_EQ(CurrentFolder(dialog), dir.Path().string());
         // As a user does: into the folder, type the name, save.
         gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), dir.Path().c_str());
@@ -349,14 +342,14 @@ TEST_F(GtkDialogsTest, SaveChooserAppearsAboveTheFullScreenWindow) {
 TEST_F(GtkDialogsTest, ImagePropertiesTakeAColourFromTheNestedChooserAndDropTransparency) {
     ProgramWindow window(platform::ScreenMode::Windowed);
     WhenShown colour{"Color", [&](GtkWindow* dialog) {
-        std::system(("import -window root '" + ShotPath("colour_chooser.png") + "'").c_str());
+        lorvano_test::RunCommand("import -window root '" + ShotPath("colour_chooser.png") + "'");
         const GdkRGBA rgba = platform::gtk::ToGdk(platform::Rgb{0x12, 0x34, 0x56});
         gtk_color_chooser_set_rgba(GTK_COLOR_CHOOSER(dialog), &rgba);
         gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
     }};
     std::string shownColour;
     WhenShown props{"Image properties", [&](GtkWindow* dialog) {
-        std::system(("import -window root '" + ShotPath("image_properties.png") + "'").c_str());
+        lorvano_test::RunCommand("import -window root '" + ShotPath("image_properties.png") + "'");
         EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(FindNamed(GTK_WIDGET(dialog), "1018"))));
         colour.Arm();
         gtk_button_clicked(GTK_BUTTON(FindNamed(GTK_WIDGET(dialog), "1016")));  // "&Select..."
@@ -385,7 +378,7 @@ TEST_F(GtkDialogsTest, PrintDialogAboveTheWindowPrintsToTheFileChosenThere) {
     WhenShown shown{"Print", [&](GtkWindow* dialog) {
         EXPECT_EQ(suspended, 1);
         EXPECT_GT(StackIndex(XidOf(dialog)), StackIndex(parent));
-        std::system(("import -window root '" + ShotPath("print_dialog.png") + "'").c_str());
+        lorvano_test::RunCommand("import -window root '" + ShotPath("print_dialog.png") + "'");
         // What a user picks: "Print to File", PDF, a file name.
         GtkPrintSettings* settings = gtk_print_settings_new();
         gtk_print_settings_set_printer(settings, "Print to File");

@@ -80,21 +80,21 @@ TEST(Lesson, AWordIsPlayedMarkedAndLeftByTheDrawer) {
 
     // The etalon is played as the exercise opens: its samples reach the speaker.
     const fs::path etalon = words / (fs::path(kWordExercise).stem().string() + ".wav");
-    EXPECT_TRUE(WaitUntil([&] { return fs::exists(trainer.Played()); }, 15)) << trainer.Errors();
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(trainer.Played()); }, 45)) << trainer.Errors();
     EXPECT_EQ(ReadFile(trainer.Played().string()), ReadFile(etalon.string()));
 
     // The same word: a good mark.
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(say); }, 20)) << "no say was heard";
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(say); }, 60)) << "no say was heard";
     std::string stamp = FileStamp(say);
     int sameMark = 0;
-    WaitUntil([&] { return (sameMark = trainer.MarkShown(view)) > 0; }, 5);
+    WaitUntil([&] { return (sameMark = trainer.MarkShown(view)) > 0; }, 20);
     trainer.Shot("word_same");
     EXPECT_GE(sameMark, 4) << kSameWord.text << " said on " << kWordExercise;
 
     // Another word: a poor one.
-    ASSERT_TRUE(WaitUntil([&] { return FileStamp(say) != stamp; }, 20)) << "the second say was not heard";
+    ASSERT_TRUE(WaitUntil([&] { return FileStamp(say) != stamp; }, 60)) << "the second say was not heard";
     int otherMark = sameMark;
-    WaitUntil([&] { return (otherMark = trainer.MarkShown(view)) != sameMark && otherMark > 0; }, 3);
+    WaitUntil([&] { return (otherMark = trainer.MarkShown(view)) != sameMark && otherMark > 0; }, 15);
     trainer.Shot("word_other");
     EXPECT_GE(otherMark, 1);
     EXPECT_LE(otherMark, 2) << kOtherWord.text << " said on " << kWordExercise;
@@ -103,23 +103,23 @@ TEST(Lesson, AWordIsPlayedMarkedAndLeftByTheDrawer) {
 
     // The drawer's Back: the folder's cards again.
     trainer.Drawer(TrainerSession::kBackY);
-    EXPECT_TRUE(WaitUntil([&] { return SameCard(trainer.Shot("back"), menu, card); }, 15));
+    EXPECT_TRUE(WaitUntil([&] { return SameCard(trainer.Shot("back"), menu, card); }, 45));
 
     // The drawer's Settings: the settings sheet, cancelled with Escape.
     trainer.Drawer(TrainerSession::kSettingsY);
-    const std::string sheet = trainer.WindowNamed("Lorvano settings", 15);
+    const std::string sheet = trainer.WindowNamed("Lorvano settings", kWindowSeconds);
     ASSERT_FALSE(sheet.empty()) << trainer.Errors();
-    WaitUntil([&] { return PixelOf(sheet, 5, 5) != "#000000"; }, 5);
+    WaitUntil([&] { return PixelOf(sheet, 5, 5) != "#000000"; }, 20);
     // Alt+M: the microphone's page, with its level check.
     const std::string firstPage = trainer.Shot("settings_first", sheet);
     TrainerSession::Keys(sheet, "alt+m");
-    EXPECT_TRUE(WaitUntil([&] { return DifferingPixels(trainer.Shot("settings", sheet), firstPage) > 1000; }, 5));
+    EXPECT_TRUE(WaitUntil([&] { return DifferingPixels(trainer.Shot("settings", sheet), firstPage) > 1000; }, 20));
     TrainerSession::Keys(sheet, "Escape");
-    EXPECT_TRUE(WaitUntil([&] { return trainer.Dialog("Lorvano settings").empty(); }, 10));
+    EXPECT_TRUE(WaitUntil([&] { return trainer.Dialog("Lorvano settings").empty(); }, 30));
     // The program goes on: the drawer's Start leads home.
     ASSERT_TRUE(trainer.Running());
     trainer.Drawer(TrainerSession::kStartY);
-    EXPECT_TRUE(WaitUntil([&] { return SameCard(trainer.Shot("home_again"), root, folderCard); }, 15));
+    EXPECT_TRUE(WaitUntil([&] { return SameCard(trainer.Shot("home_again"), root, folderCard); }, 45));
     EXPECT_EQ(trainer.Finish(), 0) << trainer.Errors();
 }
 
@@ -127,8 +127,11 @@ TEST(Lesson, TheLoudnessTraceFollowsTheVoiceAndAHeldSoundIsMarked) {
     if (!CanDriveWindows() || !HaveSpeech()) GTEST_SKIP() << "needs an X display, xdotool, ImageMagick, espeak-ng, sox";
     TempDir speech;
     const fs::path talk = speech.Path() / "talk.wav", held = speech.Path() / "s.wav";
-    ASSERT_TRUE(Speak(kSpeech, 5.0, talk));
-    ASSERT_TRUE(Speak(kHeldSound, 0.5, held));
+    // The microphone hears only while an exercise listens: long silences
+    // let a busy machine open the loudness exercise and look at it before
+    // the voice comes, and move on to the sound exercise before the "s" does.
+    ASSERT_TRUE(Speak(kSpeech, 15.0, talk));
+    ASSERT_TRUE(Speak(kHeldSound, 15.0, held));
     TrainerSession trainer({talk, held}, 300);
     const ResultView view = ResultViewOf(trainer.Language(), kSoundFolder + "/" + kSoundExercise);
     ASSERT_GE(view.pictures.size(), 5u);
@@ -144,14 +147,14 @@ TEST(Lesson, TheLoudnessTraceFollowsTheVoiceAndAHeldSoundIsMarked) {
             kLoudnessPen);
     };
     EXPECT_LT(raised("loudness_quiet"), 20);
-    EXPECT_TRUE(WaitUntil([&] { return raised("loudness") > 150; }, 10)) << kSpeech.text;
+    EXPECT_TRUE(WaitUntil([&] { return raised("loudness") > 150; }, 30)) << kSpeech.text;
 
     // The held "s": the mark follows the sound as it is held; the best one seen counts.
     trainer.Drawer(TrainerSession::kStartY);
     ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), kSoundFolder)));
     ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language() / kSoundFolder, kSoundExercise)));
     int best = 0;
-    WaitUntil([&] { return (best = std::max(best, trainer.MarkShown(view))) >= 4; }, 10);
+    WaitUntil([&] { return (best = std::max(best, trainer.MarkShown(view))) >= 4; }, 45);
     trainer.Shot("sound");
     EXPECT_GE(best, 4) << kHeldSound.text << " held on " << kSoundExercise;
     std::printf("%s: \"%s\" marked %d at best\n", kSoundExercise.c_str(), kHeldSound.text.c_str(), best);
@@ -166,10 +169,8 @@ TEST(Lesson, ATeacherKeepsTheSayInThePupilsFolder) {
     TrainerSession trainer({same}, 500);
     // The roster as an administrator makes it.
     const std::string roster = (trainer.Root() / "bin/lorvano-roster").string();
-    ASSERT_EQ(
-        std::system(("echo '" + kPassword + "' | '" + roster + "' add-teacher '" + kTeacher + "' >/dev/null").c_str()),
-        0);
-    ASSERT_EQ(std::system(("'" + roster + "' add-pupil '" + kPupil + "' >/dev/null").c_str()), 0);
+    ASSERT_EQ(RunCommand("echo '" + kPassword + "' | '" + roster + "' add-teacher '" + kTeacher + "'").exitCode, 0);
+    ASSERT_EQ(RunCommand("'" + roster + "' add-pupil '" + kPupil + "'").exitCode, 0);
     // The word's button that keeps a say, shown to teachers only.
     const int saveX = 360, saveY = 400;
     const std::string button = kWordFolder + "/.Pic/Buttons/Save";
@@ -188,10 +189,10 @@ TEST(Lesson, ATeacherKeepsTheSayInThePupilsFolder) {
         return DifferingPixels(Region(trainer.Shot("teacher"), saveX, saveY, 72, 28), picture) == 0;  // its size
     };
     // Saving waits for a say.
-    EXPECT_TRUE(WaitUntil([&] { return buttonIs(disabled); }, 15)) << "no save button; not logged in?";
-    ASSERT_TRUE(WaitUntil([&] { return buttonIs(normal); }, 20)) << "no say was heard";
+    EXPECT_TRUE(WaitUntil([&] { return buttonIs(disabled); }, 45)) << "no save button; not logged in?";
+    ASSERT_TRUE(WaitUntil([&] { return buttonIs(normal); }, 60)) << "no say was heard";
     trainer.Click(saveX + 36, saveY + 14);
-    const std::string ask = trainer.WindowNamed("Pupil", 10);
+    const std::string ask = trainer.WindowNamed("Pupil", kWindowSeconds);
     ASSERT_FALSE(ask.empty()) << trainer.Errors();
     trainer.Shot("pupil", ask);
     TrainerSession::Type(ask, kPupil);
@@ -205,8 +206,8 @@ TEST(Lesson, ATeacherKeepsTheSayInThePupilsFolder) {
                 if (e.path().extension() == ".wav") kept = e.path();
             return !kept.empty();
         },
-        10));
-    EXPECT_TRUE(WaitUntil([&] { return buttonIs(disabled); }, 5)) << "a say is kept once";
+        30));
+    EXPECT_TRUE(WaitUntil([&] { return buttonIs(disabled); }, 20)) << "a say is kept once";
     EXPECT_EQ(trainer.Finish(), 0) << trainer.Errors();
     ASSERT_FALSE(kept.empty());
     EXPECT_EQ(ReadFile(kept.string()), ReadFile((trainer.Language() / "say.wav").string()));

@@ -13,12 +13,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "../support/scoped_env.h"
@@ -41,24 +41,14 @@ struct Utterance {
 // after lead seconds of silence; false when espeak-ng or sox failed.
 inline bool Speak(const Utterance& u, double lead, const fs::path& wav) {
     const std::string raw = wav.string() + ".raw.wav";
-    return std::system(("espeak-ng -v " + u.voice + " -s " + std::to_string(u.speed) + " -p " +
-                        std::to_string(u.pitch) + " -w '" + raw + "' '" + u.text + "' && sox '" + raw +
-                        "' -r 22050 -c 1 -b 16 '" + wav.string() + "' pad " + std::to_string(lead) + " 0")
-                           .c_str()) == 0;
+    return RunCommand("espeak-ng -v " + u.voice + " -s " + std::to_string(u.speed) + " -p " +
+                      std::to_string(u.pitch) + " -w '" + raw + "' '" + u.text + "' && sox '" + raw +
+                      "' -r 22050 -c 1 -b 16 '" + wav.string() + "' pad " + std::to_string(lead) + " 0")
+               .exitCode == 0;
 }
 
 inline bool HaveSpeech() {
     return !CommandOutput("command -v espeak-ng").empty() && !CommandOutput("command -v sox").empty();
-}
-
-// Polls until done() holds, for seconds at most; true when it did.
-inline bool WaitUntil(const std::function<bool()>& done, double seconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
 }
 
 // A file's identity and time: changes whenever the file is written again.
@@ -180,12 +170,13 @@ public:
     bool Start(const std::function<void(const std::string&)>& answer) {
         mChild = StartProgram((mRoot.Path() / "bin/trainer").string(), {"english", "/WINDOW"}, Video::Display);
         if (mChild.pid <= 0) return false;
-        mWindow = WindowNamed("Lorvano", 30);
+        mWindow = WindowNamed("Lorvano", kWindowSeconds);
         std::string dialog;
-        WaitUntil([&] { return !(dialog = Dialog("(First teacher|Teacher login)")).empty() || !Running(); }, 20);
+        WaitUntil([&] { return !(dialog = Dialog("(First teacher|Teacher login)")).empty() || !Running(); },
+                  kWindowSeconds);
         if (!dialog.empty()) {
             answer(dialog);
-            WaitUntil([&] { return Dialog("(First teacher|Teacher login)").empty(); }, 10);
+            WaitUntil([&] { return Dialog("(First teacher|Teacher login)").empty(); }, kWindowSeconds);
         }
         return !mWindow.empty();
     }
@@ -242,7 +233,7 @@ public:
         const auto [x, y] = CardCentre(index);
         Click(x, y);
         MouseAway();
-        const bool changed = WaitUntil([&] { return DifferingPixels(Shot("after_click"), before) > 2000; }, 15);
+        const bool changed = WaitUntil([&] { return DifferingPixels(Shot("after_click"), before) > 2000; }, 45);
         Settle();
         return changed;
     }
@@ -258,7 +249,7 @@ public:
         MouseAway();
         if (!DrawerOpen()) Click(48, 572);
         MouseAway();
-        WaitUntil([&] { return DrawerOpen(); }, 15);
+        WaitUntil([&] { return DrawerOpen(); }, 45);
         Settle();
     }
     // The drawer's buttons, as .Drawer.dat lists them bottom up, when open.
@@ -298,15 +289,8 @@ public:
     // stays); the exit code, once known.
     int Finish() {
         if (mChild.pid <= 0) return mResult.exitCode;
-        if (!mWindow.empty())
-            WaitUntil(
-                [&, n = 0]() mutable {
-                    if (n++ % 10 == 0) RequestWindowClose(mWindow);
-                    return !Running();
-                },
-                5);
-        if (Running()) kill(mChild.pid, SIGKILL);
-        FinishProgram(mChild, mResult);
+        if (!mWindow.empty()) CloseWindow(mChild, mWindow);
+        FinishProgram(mChild, mResult, 0);
         mChild.pid = -1;
         return mResult.exitCode;
     }

@@ -15,7 +15,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 using namespace exercise_test;
 
@@ -352,6 +354,60 @@ TEST_F(Traces, TheBundledHeadsRideOnThePenInTheWindow) {
             }
         EXPECT_GT(drawn, 20) << file;
         EXPECT_EQ(differ, 0) << file;
+    }
+    exercise.reset();
+}
+
+// A step shows anew only what it touched: after every buffer the window
+// still shows exactly the screen image (a missed area would leave an old pen
+// point, head or neck behind), yet what was drawn on the screen image
+// without telling it stays unshown.
+TEST_F(Traces, OnlyWhatAStepTouchedIsShownAnewAndNothingStaleStays) {
+    vDxScreen_c shown;
+    shown.CreateScreen(window.Handle(), 800, 600, 32, false, 800, 600);
+    SDL_Surface* back = shown.GetSurface()->Native();
+    std::vector<uint32_t> seen(800 * 600);
+    auto stalePixels = [&] {
+        SDL_RenderReadPixels(platform::RendererOf(window.Handle()), nullptr, SDL_PIXELFORMAT_RGB888, seen.data(), 800 * 4);
+        int stale = 0;
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 800; ++x) {
+                const uint32_t p = static_cast<const uint32_t*>(back->pixels)[y * back->pitch / 4 + x];
+                stale += (p & 0xFFFFFF) != (seen[static_cast<std::size_t>(y * 800 + x)] & 0xFFFFFF);
+            }
+        return stale;
+    };
+    for (const char* file : {"Voice/Loudness.exc", "Voice/Pitch.exc", "Voice/Giraffe.exc"}) {
+        AttachingLoader loader(shown);
+        LoadDefinitionFile(file, loader);
+        exercise.reset(dynamic_cast<vTrExercise_c*>(loader.Release().release()));
+        auto* ex = dynamic_cast<vTrHmContExercise_c*>(exercise.get());
+        ASSERT_NE(ex, nullptr) << file;
+        ex->Show();
+        ex->StopRecording();
+        DrainMessages();
+        shown.Present();
+        BufferFeeder feeder(*ex);
+        // Rising and falling voices with pauses, one buffer and one frame at a time.
+        int stale = 0;
+        for (double hz : {130.0, 260.0, 0.0, 180.0, 400.0, 0.0, 110.0}) {
+            const std::vector<std::int16_t> s = hz > 0 ? Sine(hz, 0.4) : feeder.Silence(40);
+            for (std::size_t at = 0; at + static_cast<std::size_t>(feeder.Length()) <= s.size();
+                 at += static_cast<std::size_t>(feeder.Length())) {
+                feeder.Feed({s.begin() + static_cast<std::ptrdiff_t>(at),
+                             s.begin() + static_cast<std::ptrdiff_t>(at) + feeder.Length()});
+                shown.Present();
+            }
+            stale = std::max(stale, stalePixels());
+        }
+        EXPECT_EQ(stale, 0) << file;
+        SDL_Rect corner{0, 0, 4, 4};
+        SDL_FillRect(back, &corner, SDL_MapRGB(back->format, 255, 0, 255));
+        feeder.Feed(Sine(200, 0.1));
+        shown.Present();
+        EXPECT_EQ(stalePixels(), 16) << file << ": the whole screen was shown anew";
+        shown.Invalidate();
+        shown.Present();
     }
     exercise.reset();
 }

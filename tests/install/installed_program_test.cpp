@@ -45,13 +45,15 @@ bool Speak(const std::string& text, int speed, int pitch, const fs::path& wav) {
 }
 
 // The window of the given title that belongs to the process, waited for.
-std::string WindowOf(pid_t pid, const std::string& title, int seconds) {
+std::string WindowOf(pid_t pid, const std::string& title, double seconds) {
     std::string id;
-    for (int attempt = 0; attempt < seconds * 10 && id.empty() && !Ended(pid); ++attempt) {
-        id = CommandOutput("xdotool search --all --onlyvisible --pid " + std::to_string(pid) + " --name '^" + title +
-                           "$'");
-        if (id.empty()) usleep(100 * 1000);
-    }
+    WaitUntil(
+        [&] {
+            id = CommandOutput("xdotool search --all --onlyvisible --pid " + std::to_string(pid) + " --name '^" +
+                               title + "$'");
+            return !id.empty() || Ended(pid);
+        },
+        seconds);
     return id;
 }
 
@@ -89,7 +91,7 @@ TEST(InstalledProgram, RunsReadOnlyForAFreshUserAndKeepsTheSayInTheirHome) {
 
     Child child = StartProgram((prefix / "bin/lorvano").string(), {"english", "/WINDOW"}, Video::Display);
     ASSERT_GT(child.pid, 0);
-    const std::string window = WindowOf(child.pid, "Lorvano", 30);
+    const std::string window = WindowOf(child.pid, "Lorvano", kWindowSeconds);
     // A fresh home has no teacher: the user management offers the first one;
     // the pupil goes on without.
     const std::string firstTeacher = WindowOf(child.pid, "First teacher", 15);
@@ -100,19 +102,13 @@ TEST(InstalledProgram, RunsReadOnlyForAFreshUserAndKeepsTheSayInTheirHome) {
         CommandOutput("xdotool mousemove --window " + window + " 80 80 click 1");  // the folder "Aa test"
         usleep(1500 * 1000);
         CommandOutput("xdotool mousemove --window " + window + " 80 80 click 1");  // its word exercise
-        for (int attempt = 0; attempt < 400 && !said; ++attempt) {
-            usleep(100 * 1000);
-            said = fs::exists(mine / "say.wav") && fs::file_size(mine / "say.wav") > 1000;
-        }
+        said = WaitUntil([&] { return fs::exists(mine / "say.wav") && fs::file_size(mine / "say.wav") > 1000; },
+                         kWindowSeconds);
         CommandOutput("import -window " + window + " " LORVANO_BINARY_DIR "/installed_word.png");
-        for (int attempt = 0; attempt < 40 && !Ended(child.pid); ++attempt) {
-            if (attempt % 10 == 0) RequestWindowClose(window);
-            usleep(100 * 1000);
-        }
+        CloseWindow(child, window);
     }
-    if (!Ended(child.pid)) kill(child.pid, SIGKILL);
     ProgramResult result;
-    FinishProgram(child, result);
+    FinishProgram(child, result, 0);
 
     ASSERT_FALSE(window.empty()) << "no window appeared; " << result.err;
     EXPECT_TRUE(said) << "no say under " << mine << "; " << result.err;

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "../support/run_program.h"
+#include "../support/window_pixels.h"
 #include "../support/temp_dir.h"
 
 using namespace lorvano_test;
@@ -43,48 +43,55 @@ TEST(SheetOnScreen, TheMicrophonePageShowsSpeechAndCancelWritesNothing) {
         GTEST_SKIP() << "needs an X display, xdotool, ImageMagick, espeak-ng and sox";
     TempDir dir;
     const std::string speech = dir.File("speech.wav");
-    ASSERT_EQ(std::system(("espeak-ng -w " + dir.File("raw.wav") +
-                           " 'Good morning. Say after me: the rain in Spain stays mainly in the plain.' && sox " +
-                           dir.File("raw.wav") + " -r 22050 -c 1 -b 16 " + speech)
-                              .c_str()),
+    ASSERT_EQ(RunCommand("espeak-ng -w " + dir.File("raw.wav") +
+                         " 'Good morning. Say after me: the rain in Spain stays mainly in the plain.' && sox " +
+                         dir.File("raw.wav") + " -r 22050 -c 1 -b 16 " + speech)
+                  .exitCode,
               0);
     const std::string ini = dir.File("trainer.ini");
     WriteFile(ini, ReadFile(kLanguage + "/trainer.ini"));
     const std::string before = ReadFile(ini);
     setenv("LORVANO_AUDIO", "file", 1);
-    setenv("LORVANO_AUDIO_IN", (speech + ":" + speech + ":" + speech).c_str(), 1);
+    // Speech for two minutes or so: on a busy machine the page may come late.
+    std::string inputs = speech;
+    for (int i = 0; i < 24; ++i) inputs += ":" + speech;
+    setenv("LORVANO_AUDIO_IN", inputs.c_str(), 1);
     setenv("LORVANO_AUDIO_GAP_MS", "200", 1);
 
     Child child = StartProgram(kHost, {kLibrary, ini, "0", kLanguage}, Video::Display);
     ASSERT_GT(child.pid, 0);
-    std::string window;
-    for (int attempt = 0; attempt < 200 && window.empty() && !Ended(child.pid); ++attempt) {
-        window = CommandOutput("xdotool search --onlyvisible --name '^Lorvano settings$'");
-        if (window.empty()) usleep(50 * 1000);
-    }
+    const std::string window = WaitForWindow("Lorvano settings");
     std::string name;
     int greenFirst = 0, greenLater = 0;
     std::string changed;
     if (!window.empty()) {
         name = CommandOutput("xdotool getwindowname " + window);
-        usleep(300 * 1000);
-        std::system(("xdotool windowfocus --sync " + window + " key alt+m").c_str());
-        usleep(1500 * 1000);
         const std::string first = std::string(LORVANO_BINARY_DIR) + "/prefs_microphone.png";
         const std::string later = dir.File("later.png");
-        std::system(("import -window " + window + " " + first).c_str());
-        usleep(400 * 1000);
-        std::system(("import -window " + window + " " + later).c_str());
-        greenFirst = GreenPixels(first);
-        greenLater = GreenPixels(later);
-        // compare prints the number of differing pixels on standard error.
-        changed = CommandOutput("compare -metric AE " + first + " " + later + " null: 2>&1 >/dev/null; true");
-        std::system(("xdotool windowfocus --sync " + window + " key alt+c").c_str());
+        // Alt+M opens the microphone page (again, should the key come before
+        // the sheet takes input); its bars show once the speech is heard.
+        WaitUntil(
+            [&, n = 0]() mutable {
+                if (n++ % 10 == 0) RunCommand("xdotool windowfocus --sync " + window + " key alt+m");
+                RunCommand("import -window " + window + " " + first);
+                return (greenFirst = GreenPixels(first)) > 200;
+            },
+            kWindowSeconds);
+        WaitUntil(
+            [&] {
+                RunCommand("import -window " + window + " " + later);
+                greenLater = GreenPixels(later);
+                // compare prints the number of differing pixels on standard error.
+                changed = CommandOutput("compare -metric AE " + first + " " + later + " null: 2>&1 >/dev/null; true");
+                return greenLater > 200 && changed != "0";
+            },
+            kWindowSeconds);
+        AnswerUntilGone("Lorvano settings",
+                        [&] { RunCommand("xdotool windowfocus --sync " + window + " key alt+c"); });
     }
-    for (int attempt = 0; attempt < 100 && !Ended(child.pid); ++attempt) usleep(50 * 1000);
-    if (!Ended(child.pid)) kill(child.pid, SIGKILL);
+    WaitUntil([&] { return Ended(child.pid); }, kWindowSeconds);
     ProgramResult result;
-    FinishProgram(child, result);
+    FinishProgram(child, result, 0);
 
     ASSERT_FALSE(window.empty()) << "the sheet did not show; " << result.err;
     EXPECT_EQ(name, "Lorvano settings");

@@ -7,8 +7,8 @@
 #include "roster/users_file.h"
 #include "shell/companion_libraries.h"
 
-#include "../support/run_program.h"
 #include "../support/temp_dir.h"
+#include "../support/window_pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -27,23 +27,36 @@ namespace {
 const std::string kShots = LORVANO_BINARY_DIR "/tests/roster/";
 
 // Waits for the dialog with that title, takes its screenshot and runs the
-// xdotool commands on it (the keyboard goes to the dialog). False when the
-// dialog did not show or a command failed.
+// xdotool commands on it (the keyboard goes to the dialog); a lone key is
+// pressed again until the dialog goes. False when the dialog did not show, a
+// command failed or the dialog stayed: it is then closed, so that a lost
+// answer fails the test instead of keeping it in the dialog's loop for ever.
 bool Answer(const std::string& title, const std::string& shot, const std::vector<std::string>& commands) {
-    std::string window;
-    for (int i = 0; i < 200 && window.empty(); ++i) {
-        window = CommandOutput("xdotool search --onlyvisible --name \"^" + title + "$\"");
-        if (window.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    const std::string window = WaitForWindow(title);
     if (window.empty()) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // first paint
-    std::string line = "xdotool windowfocus --sync " + window + " && import -window " + window + " " + kShots + shot;
+    // Keys that come before the dialog has drawn itself and taken input go
+    // nowhere: a busy machine needs a moment more than a quiet one.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const std::string focus = "xdotool windowfocus --sync " + window;
+    bool ok = RunCommand(focus + " && import -window " + window + " " + kShots + shot).exitCode == 0;
+    std::string line = focus;
     for (const std::string& c : commands) line += " && xdotool " + c;
-    const bool ok = std::system(line.c_str()) == 0;
-    // Until the dialog has gone, a search would find it again.
-    for (int i = 0; i < 100 && !CommandOutput("xdotool search --onlyvisible --name \"^" + title + "$\"").empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return ok;
+    // This very window, not the next dialog of the same title (a retried login).
+    auto shown = [&] {
+        const std::string all = RunCommand("xdotool search --onlyvisible --name '^" + title + "$'").out;
+        return ("\n" + all + "\n").find("\n" + window + "\n") != std::string::npos;
+    };
+    const bool gone = WaitUntil(
+        [&, n = 0]() mutable {
+            if (n++ == 0)
+                ok = RunCommand(line).exitCode == 0 && ok;
+            else if (commands.size() == 1 && n % 30 == 0)
+                RunCommand(line);  // the dialog may go meanwhile: no failure
+            return !shown();
+        },
+        kWindowSeconds);
+    if (!gone) RequestWindowClose(window);
+    return ok && gone;
 }
 
 class RosterDialog : public testing::Test {
@@ -93,7 +106,10 @@ TEST_F(RosterDialog, ATeacherLogsInSavesASayAndReopensItsExercise) {
     ASSERT_EQ(SaveSayForStudent(&library, 3, "Ball", "Words/ball.exc"), 1);
     ASSERT_TRUE(teacher.get());
     const fs::path folder = mDir.Path() / "pupils" / "Zoë";
-    ASSERT_TRUE(fs::is_directory(folder));
+    std::string pupils;
+    if (fs::is_directory(mDir.Path() / "pupils"))
+        for (const auto& e : fs::directory_iterator(mDir.Path() / "pupils")) pupils += e.path().filename().string() + " ";
+    ASSERT_TRUE(fs::is_directory(folder)) << "pupils: " << pupils;
 
     teacher = std::async(std::launch::async, [] { return Answer("Pupil's exercise", "recordings.png", {"key Return"}); });
     std::string exercise, recording;

@@ -46,7 +46,7 @@ void MouseAway(const std::string& window) { CommandOutput("xdotool mousemove --w
 // (its top button above the grey background).
 void OpenDrawer(const std::string& window) {
     ClickAt(window, 48, 572);
-    WaitForPixel(window, 8, 230, "#808080", false, 15);
+    WaitForPixel(window, 8, 230, "#808080", false);
 }
 
 void Shot(const std::string& window, const std::string& name) {
@@ -96,40 +96,40 @@ TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
                                          [&](const std::string& w) {
                                              MouseAway(w);
                                              // The language's cards: "Aa test" first.
-                                             rootFirst = WaitForPixel(w, 22, 22, kFolderGreen, true, 30);
+                                             rootFirst = WaitForPixel(w, 22, 22, kFolderGreen, true);
                                              Shot(w, "root");
                                              // The folder: the exercise, the back card, the folder's card.
                                              ClickAt(w, 80, 80);
                                              MouseAway(w);
-                                             folderBack = WaitForPixel(w, 152, 22, kBackOrange, true, 15);
-                                             folderCard = WaitForPixel(w, 662, 462, kDisabledGrey, true, 15);
+                                             folderBack = WaitForPixel(w, 152, 22, kBackOrange, true);
+                                             folderCard = WaitForPixel(w, 662, 462, kDisabledGrey, true);
                                              Shot(w, "folder");
                                              // The exercise: a black display, its own card bottom right.
                                              ClickAt(w, 80, 80);
                                              MouseAway(w);
-                                             exerciseDisplay = WaitForPixel(w, 300, 250, kBlack, true, 15);
-                                             exerciseCard = WaitForPixel(w, 662, 462, kFileBlue, true, 15);
+                                             exerciseDisplay = WaitForPixel(w, 300, 250, kBlack, true);
+                                             exerciseCard = WaitForPixel(w, 662, 462, kFileBlue, true);
                                              Shot(w, "exercise");
                                              // Its card leads back to the folder, whose card is clickable.
                                              ClickAt(w, 720, 520);
                                              MouseAway(w);
-                                             backDisplay = WaitForPixel(w, 300, 250, kBlack, false, 15);
-                                             backCard = WaitForPixel(w, 662, 462, kFolderGreen, true, 15);
+                                             backDisplay = WaitForPixel(w, 300, 250, kBlack, false);
+                                             backCard = WaitForPixel(w, 662, 462, kFolderGreen, true);
                                              // Again into the exercise, then the drawer's Back.
                                              ClickAt(w, 80, 80);
-                                             WaitForPixel(w, 300, 250, kBlack, true, 15);
+                                             WaitForPixel(w, 300, 250, kBlack, true);
                                              OpenDrawer(w);
                                              ClickAt(w, 48, 460);  // "Back"
                                              MouseAway(w);
-                                             drawerBackDisplay = WaitForPixel(w, 300, 250, kBlack, false, 15);
-                                             drawerBackCard = WaitForPixel(w, 662, 462, kFolderGreen, true, 15);
+                                             drawerBackDisplay = WaitForPixel(w, 300, 250, kBlack, false);
+                                             drawerBackCard = WaitForPixel(w, 662, 462, kFolderGreen, true);
                                              Shot(w, "drawer_back");
                                              // The drawer's Start: the language's cards again.
                                              OpenDrawer(w);
                                              ClickAt(w, 48, 516);  // "Start", above "Close"
                                              MouseAway(w);
-                                             startCorner = WaitForPixel(w, 662, 462, kFolderGreen, false, 15);
-                                             startFirst = WaitForPixel(w, 22, 22, kFolderGreen, true, 15);
+                                             startCorner = WaitForPixel(w, 662, 462, kFolderGreen, false);
+                                             startFirst = WaitForPixel(w, 22, 22, kFolderGreen, true);
                                              Shot(w, "start");
                                          });
     unsetenv("LORVANO_AUDIO");
@@ -153,14 +153,10 @@ TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
 // Return; where SDL cannot show a box, it goes to standard error instead.
 // True when the window was seen.
 bool AnswerInitializationBox() {
-    std::string id;
-    for (int attempt = 0; attempt < 20 && id.empty(); ++attempt) {
-        usleep(100 * 1000);
-        id = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
-    }
-    if (!id.empty()) CommandOutput("xdotool key --window " + id + " Return");
-    usleep(300 * 1000);
-    return !id.empty();
+    const std::string id = WaitForWindow("Initialization error");
+    if (id.empty()) return false;
+    AnswerUntilGone("Initialization error", [&] { CommandOutput("xdotool key --window " + id + " Return"); });
+    return true;
 }
 
 int Count(const std::string& text, const std::string& part) {
@@ -176,7 +172,7 @@ TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
     bool settingsBox = false, guideBox = false, helpBox = false;
     std::string afterBoxes;
     ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
-        WaitForPixel(w, 400, 300, "#808080", true, 30);
+        WaitForPixel(w, 400, 300, "#808080", true);
         OpenDrawer(w);
         ClickAt(w, 48, 348);  // "Settings"
         settingsBox = AnswerInitializationBox();
@@ -187,12 +183,7 @@ TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
         usleep(300 * 1000);
         CommandOutput("xdotool key F1");
         helpBox = AnswerInitializationBox();
-        // A box answered while the machine is busy may take a moment to go.
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            afterBoxes = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
-            if (afterBoxes.empty()) break;
-            usleep(100 * 1000);
-        }
+        afterBoxes = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
     });
     ASSERT_FALSE(r.window.empty()) << r.err;
     // Either way, one box per request, with the text of its library.
@@ -221,28 +212,25 @@ TEST(CardNavigation, TheWordsCardLeadsToAWordAndTheSoundsCardToASound) {
     std::string soundLevel, homeAgain;
     ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
         MouseAway(w);
-        WaitForPixel(w, 22, 22, kFolderGreen, true, 30);
+        WaitForPixel(w, 22, 22, kFolderGreen, true);
         ClickAt(w, wordsX, wordsY);
         MouseAway(w);
-        WaitForPixel(w, 152, 22, kFileBlue, true, 15);  // the folder's exercises, Cat first
+        WaitForPixel(w, 152, 22, kFileBlue, true);  // the folder's exercises, Cat first
         ClickAt(w, firstX, firstY);
         MouseAway(w);
-        for (int attempt = 0; attempt < 150 && !saidWord; ++attempt) {
-            usleep(100 * 1000);
-            saidWord = fs::exists(played) && fs::file_size(played) > 44;
-        }
+        saidWord = WaitUntil([&] { return fs::exists(played) && fs::file_size(played) > 44; }, kWindowSeconds);
         Shot(w, "word");
         // Start, then the sounds.
         OpenDrawer(w);
         ClickAt(w, 48, 516);  // "Start"
         MouseAway(w);
-        homeAgain = WaitForPixel(w, 22, 22, kFolderGreen, true, 15);
+        homeAgain = WaitForPixel(w, 22, 22, kFolderGreen, true);
         ClickAt(w, soundsX, soundsY);
         MouseAway(w);
-        WaitForPixel(w, 152, 22, kFileBlue, true, 15);
+        WaitForPixel(w, 152, 22, kFileBlue, true);
         ClickAt(w, firstX, firstY);
         MouseAway(w);
-        soundLevel = WaitForPixel(w, 260, 36, levelButton, true, 15);
+        soundLevel = WaitForPixel(w, 260, 36, levelButton, true);
         Shot(w, "sound");
     });
     unsetenv("LORVANO_AUDIO");
@@ -262,22 +250,15 @@ TEST(CardNavigation, TheDrawersPrintButtonOpensThePrintDialogAboveTheProgram) {
     const std::string program = Install(root);
     std::string dialog, size, afterCancel;
     ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
-        WaitForPixel(w, 22, 22, kFolderGreen, true, 30);
+        WaitForPixel(w, 22, 22, kFolderGreen, true);
         OpenDrawer(w);
         ClickAt(w, 48, 404);  // "Print"
-        for (int attempt = 0; attempt < 100 && dialog.empty(); ++attempt) {
-            usleep(100 * 1000);
-            dialog = CommandOutput("xdotool search --onlyvisible --name '^Print$'");
-        }
+        dialog = WaitForWindow("Print");
         if (dialog.empty()) return;
         size = CommandOutput("import -window " + dialog + " " LORVANO_BINARY_DIR
                              "/cards_print.png && identify -format '%h' " LORVANO_BINARY_DIR "/cards_print.png");
-        CommandOutput("xdotool windowfocus --sync " + dialog + " key Escape");
-        for (int attempt = 0; attempt < 50; ++attempt) {
-            usleep(100 * 1000);
-            afterCancel = CommandOutput("xdotool search --onlyvisible --name '^Print$'");
-            if (afterCancel.empty()) break;
-        }
+        AnswerUntilGone("Print", [&] { CommandOutput("xdotool windowfocus --sync " + dialog + " key Escape"); });
+        afterCancel = CommandOutput("xdotool search --onlyvisible --name '^Print$'");
     });
     ASSERT_FALSE(r.window.empty()) << r.err;
     ASSERT_FALSE(dialog.empty()) << "no print dialog; " << r.err;

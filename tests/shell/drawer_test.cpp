@@ -97,7 +97,7 @@ TEST(Drawer, QuickClicksOnMenuInsideAnExerciseStayInIt) {
         Click(w, 80, 80);  // the folder
         usleep(500 * 1000);
         Click(w, 80, 80);  // the exercise
-        inside = WaitForPixel(w, 300, 250, kBlack, true, 15);
+        inside = WaitForPixel(w, 300, 250, kBlack, true);
         Click(w, 48, 572, 10);
         CommandOutput("xdotool mousemove --window " + w + " 790 300");
         usleep(1500 * 1000);

@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kBuiltTrainer = LORVANO_BINARY_DIR "/bin/trainer";
-const std::string kVersionBox = "[error] Lorvano version: 1.1.0325\n";
+// Asking for the version is no error.
+const std::string kVersionBox = "[information] Lorvano version: 1.1.0325\n";
 const std::string kNoLanguageBox = "[error] Lorvanio: No Language defined. Lorvano cannot run.\n";
 const std::string kBadLanguageBox = "[error] Lorvanio: Bad Language name or missing INI file. Lorvano cannot run.\n";
 // What a found INI file whose "ScreenMode/FullScreen" cannot be read gives.

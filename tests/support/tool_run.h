@@ -1,11 +1,11 @@
 #pragma once
-// Runs a shell command line to its end and collects what it printed, for the
-// tests of the command-line tools.
+// Runs a shell command line to its end (killed with all it started after a
+// generous limit) and collects what it printed, for the tests of the
+// command-line tools.
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
+
+#include "run_program.h"
 
 namespace lorvano_test {
 
@@ -15,14 +15,8 @@ struct ToolRun {
 };
 
 inline ToolRun RunTool(const std::string& commandLine) {
-    ToolRun r;
-    std::FILE* p = popen((commandLine + " 2>&1").c_str(), "r");
-    if (p == nullptr) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int status = pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    const ProgramResult r = RunCommand(commandLine + " 2>&1");
+    return {r.exitCode == -1000 ? -1 : r.exitCode, r.out};
 }
 
 }  // namespace lorvano_test

@@ -6,8 +6,6 @@
 
 #include "run_program.h"
 
-#include <unistd.h>
-
 #include <string>
 
 namespace lorvano_test {
@@ -38,16 +36,33 @@ inline std::string PictureColour(const std::string& path, int x, int y) {
 }
 
 // Looks until the pixel is (or, with equal false, is no longer) the colour
-// given, for seconds at most (a few by default); returns the last colour seen.
+// given, for kWindowSeconds at most; returns the last colour seen.
 inline std::string WaitForPixel(const std::string& window, int x, int y, const std::string& colour,
-                                bool equal = true, int seconds = 5) {
+                                bool equal = true) {
     std::string seen;
-    for (int attempt = 0; attempt < seconds * 10; ++attempt) {
-        if (attempt) usleep(100 * 1000);
-        seen = PixelOf(window, x, y);
-        if ((seen == colour) == equal) break;
-    }
+    WaitUntil([&] { return ((seen = PixelOf(window, x, y)) == colour) == equal; }, kWindowSeconds);
     return seen;
+}
+
+// A visible window titled title (a regular expression, whole), waited for
+// kWindowSeconds at most; empty when none showed.
+inline std::string WaitForWindow(const std::string& title) {
+    std::string id;
+    WaitUntil([&] { return !(id = CommandOutput("xdotool search --onlyvisible --name '^" + title + "$'")).empty(); },
+              kWindowSeconds);
+    return id;
+}
+
+// Answers a box (answer presses its key) until no visible window has its
+// title: a key that comes before the box takes input is lost on a busy
+// machine. False when the box stayed.
+inline bool AnswerUntilGone(const std::string& title, const std::function<void()>& answer) {
+    return WaitUntil(
+        [&, n = 0]() mutable {
+            if (n++ % 30 == 0) answer();
+            return CommandOutput("xdotool search --onlyvisible --name '^" + title + "$'").empty();
+        },
+        kWindowSeconds);
 }
 
 }  // namespace lorvano_test

@@ -3,9 +3,6 @@
 // clearly better than two different words.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -13,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/run_program.h"
 #include "../support/temp_dir.h"
 #include "wav_bytes.h"
 
@@ -27,15 +25,8 @@ struct Result {
 
 // Runs a shell command; its standard output (and error, when asked) is collected.
 Result Shell(const std::string& command, bool withErrors = false) {
-    Result r;
-    std::FILE* p = ::popen((command + (withErrors ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    const int status = ::pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    const lorvano_test::ProgramResult r = lorvano_test::RunCommand(command + (withErrors ? " 2>&1" : " 2>/dev/null"));
+    return {r.exitCode == -1000 ? -1 : r.exitCode, r.out};
 }
 
 bool HaveSpeech() { return Shell("command -v espeak-ng && command -v sox").exitCode == 0; }

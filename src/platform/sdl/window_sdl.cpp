@@ -4,6 +4,7 @@
 #include <SDL_syswm.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <utility>
 #include <vector>
@@ -14,6 +15,20 @@
 
 namespace platform {
 namespace {
+
+// An OpenGL renderer that rasterises in software (Mesa's llvmpipe or
+// softpipe, as on a machine without graphics hardware or under Xvfb) runs a
+// shader over every pixel of every frame; SDL's own software renderer just
+// copies the frame, for a fraction of the work.
+bool RasterisesInSoftware(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0) return false;
+    using GetString = const unsigned char* (*)(unsigned);
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned kGlRenderer = 0x1F01;
+    const char* name = getString ? reinterpret_cast<const char*>(getString(kGlRenderer)) : nullptr;
+    return name && (std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") || std::strstr(name, "swrast"));
+}
 
 struct WindowEntry {
     SDL_Window* window = nullptr;
@@ -166,6 +181,12 @@ SDL_Renderer* RendererOf(WindowHandle window) {
     if (!entry.renderer) {
         // Without a display there is no graphics hardware to use.
         if (sdl::HaveDisplay()) entry.renderer = SDL_CreateRenderer(entry.window, -1, 0);
+        if (entry.renderer && RasterisesInSoftware(entry.renderer)) {
+            SDL_DestroyRenderer(entry.renderer);
+            entry.renderer = nullptr;
+            // Nor may the window's own pixels go through such a renderer.
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        }
         if (!entry.renderer) entry.renderer = SDL_CreateRenderer(entry.window, -1, SDL_RENDERER_SOFTWARE);
         if (!entry.renderer) Fail("Cannot draw into the window");
     }
