@@ -17,7 +17,8 @@ namespace platform {
 bool WriteFileAtomically(const std::string& path, std::string_view data);
 
 // Reads the whole file into out. Returns false (errno set) on failure; a
-// missing file is a failure with errno ENOENT.
+// missing file is a failure with errno ENOENT, anything but a regular file
+// one as OpenRegularFile says (platform/regular_file.h).
 bool ReadWholeFile(const std::string& path, std::string& out);
 
 // True when path names a regular file (links followed).
