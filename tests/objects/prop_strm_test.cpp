@@ -122,7 +122,7 @@ TEST(Reader, IncludesStayInTheLanguageFolderAndNeverShowWhatTheyRead) {
     // The reader would quote the first line of /etc/passwd as an unknown identifier.
     ExpectError("#include \"/etc/passwd\"",
                 {15, "Include file /etc/passwd is outside the language folder in file t.def line 1"});
-    ExpectError("#include \"sub\\..\\..\\x.def\"",
+    ExpectError("#include \"sub\\\\..\\\\..\\\\x.def\"",
                 {15, "Include file sub\\..\\..\\x.def is outside the language folder in file t.def line 1"});
 }
 
