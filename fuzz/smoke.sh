@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (-DLORVANO_FUZZ=ON) into
-# build/fuzz (or $LORVANO_FUZZ_BUILD_DIR) and runs each briefly on a copy of
-# its seed corpus: every target must start, report coverage above zero and
-# find nothing. Extra arguments go to CMake's configure step.
+# Builds the libFuzzer targets (fuzz/build.sh) and runs each briefly on a
+# copy of its seed corpus: every target must start, report coverage above zero
+# and find nothing. Extra arguments go to CMake's configure step.
+# fuzz/campaign.sh runs them for longer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${LORVANO_FUZZ_BUILD_DIR:-$root/build/fuzz}
 runs=${LORVANO_FUZZ_RUNS:-2000}
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DLORVANO_FUZZ=ON -DLORVANO_TESTS=OFF -DLORVANO_BENCH=OFF "$@"
-cmake --build "$build" -j "$(nproc)" --target fuzz_targets
+build=$("$root/fuzz/build.sh" "$@" | tail -n 1)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

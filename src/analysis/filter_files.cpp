@@ -4,13 +4,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <limits>
 #include <strings.h>
 
 #include "analysis/hm_filter_bank.h"
 #include "platform/atomic_file.h"
 #include "platform/exception.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -23,21 +23,24 @@ constexpr double kQ30 = 1073741824.0;
 // Whitespace-separated words of a file.
 class WordReader {
 public:
-    WordReader(const char* path, const char* kind) : mIn(path, std::ios::binary), mPath(path), mKind(kind) {}
-    bool IsOpen() const { return mIn.is_open(); }
+    // Only a regular file is opened: a FIFO named as a filter file would
+    // block the reader.
+    WordReader(const char* path, const char* kind)
+        : mIn(platform::OpenRegularStream(path)), mPath(path), mKind(kind) {}
+    bool IsOpen() const { return mIn != nullptr; }
 
     // The next word; false at the end of the file.
     bool Next(std::string& word) {
         word.clear();
         int ch;
-        while ((ch = mIn.get()) != EOF && IsSpace(ch)) {
+        while ((ch = std::getc(mIn.get())) != EOF && IsSpace(ch)) {
         }
         while (ch != EOF && !IsSpace(ch)) {
             if (word.size() == kMaxWord)
                 throw vPrintException_c(0, "%s %s contains a word longer than %zu characters.",
                                         mKind, mPath.c_str(), kMaxWord);
             word.push_back(static_cast<char>(ch));
-            ch = mIn.get();
+            ch = std::getc(mIn.get());
         }
         return !word.empty();
     }
@@ -96,7 +99,7 @@ private:
         return ch == ' ' || ch == '\t' || ch == '\v' || ch == '\n' || ch == '\f' || ch == '\r';
     }
 
-    std::ifstream mIn;
+    platform::UniqueFile mIn;
     std::string mPath;
     const char* mKind;
 };

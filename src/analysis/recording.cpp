@@ -1,6 +1,7 @@
 #include "analysis/recording.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "platform/atomic_file.h"
 #include "platform/exception.h"
 #include "platform/path_case.h"
+#include "platform/regular_file.h"
 #include "platform/riff_reader.h"
 
 vRecording_c::vRecording_c(int32_t capacity) { Allocate(capacity); }
@@ -175,7 +177,12 @@ void DecodeSamples(const unsigned char* bytes, size_t count, int16_t* out) {
 void vRecording_c::LoadWave(const std::string& given) {
     const std::string path = platform::MatchExistingCase(given);
     platform::RiffReader file;
-    if (!file.Open(path)) throw vPrintException_c(0, "Cannot open wave file %s!", given.c_str());
+    if (!file.Open(path)) {
+        if (platform::IsNotRegularFileError(errno))
+            throw vPrintException_c(0, "Cannot open wave file %s: it %s.", given.c_str(),
+                                    platform::OpenFailureText(errno).c_str());
+        throw vPrintException_c(0, "Cannot open wave file %s!", given.c_str());
+    }
     platform::RiffChunk riff, fmt, data;
     if (!file.FindForm(platform::FourCC("WAVE"), riff) || !file.FindChunk(riff, platform::FourCC("fmt "), fmt))
         throw vPrintException_c(0, "%s is not a valid wave file.", given.c_str());
@@ -199,7 +206,13 @@ void vRecording_c::LoadWave(const std::string& given) {
     const uint64_t length = data.available;
     const uint64_t blockBytes = static_cast<uint64_t>(mFrameSize) * 2;
     const uint64_t frames = length / blockBytes + 1;
-    if (frames > static_cast<uint64_t>(INT32_MAX)) throw vPrintException_c(0, "%s is not a valid wave file.", given.c_str());
+    // A recording holds no more frames than a definition file may declare;
+    // a longer (or sparse, hostile) file is refused before anything is read.
+    if (frames > static_cast<uint64_t>(kMaxDeclaredFrames)) {
+        const long long seconds = static_cast<long long>(kMaxDeclaredFrames) * mFrameSize / 22050;
+        throw vPrintException_c(0, "Wave file %s is too long: a recording holds at most %lld seconds (%lld min) of sound.",
+                                given.c_str(), seconds, seconds / 60);
+    }
     Allocate(static_cast<int32_t>(frames));
 
     std::vector<unsigned char> bytes(static_cast<size_t>(blockBytes));

@@ -11,6 +11,7 @@
 #include "platform/exception.h"
 #include "platform/path_case.h"
 #include "platform/message_box.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -25,10 +26,6 @@ int32_t ParseInt(const char* text) {
     if (v < INT32_MIN) return INT32_MIN;
     return static_cast<int32_t>(v);
 }
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 }  // namespace
 
@@ -50,7 +47,7 @@ vSoundLimits::vSoundLimits(const std::string& sound, const std::string& path)
 }
 
 void vSoundLimits::Read(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(platform::MatchExistingCase(path).c_str(), "r"));
+    platform::UniqueFile file = platform::OpenRegularStream(platform::MatchExistingCase(path));
     if (!file) throw vPrintException_c(0, "Cannot open %s file!", path.c_str());
     std::string line;
     // Lines past the table's size are ignored.

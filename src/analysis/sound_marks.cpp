@@ -12,12 +12,9 @@
 #include "analysis/text_lines.h"
 #include "platform/path_case.h"
 #include "platform/message_box.h"
+#include "platform/regular_file.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 void ErrorBox(const std::string& text) {
     platform::ShowMessageBox({text, "Error", platform::BoxIcon::Stop, platform::BoxButtons::Ok});
@@ -99,7 +96,7 @@ void vSoundFrames_c::FillMeasured(const vRecording_c& say, const vWarpData_c& wa
 }
 
 bool vSoundFrames_c::LoadModels(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(platform::MatchExistingCase(path).c_str(), "r"));
+    platform::UniqueFile file = platform::OpenRegularStream(platform::MatchExistingCase(path));
     if (!file) {
         ErrorBox("Cannot open " + path + " file!\n\nThe feedback can't work properly!");
         return false;

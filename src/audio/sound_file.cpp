@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/regular_file.h"
+
 namespace {
 
 std::uint32_t Le32(const unsigned char* p) {
@@ -13,19 +15,7 @@ std::uint32_t Le32(const unsigned char* p) {
 }
 std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
-class File {
-public:
-    explicit File(const char* path) : mF(path ? std::fopen(path, "rb") : nullptr) {}
-    ~File() {
-        if (mF) std::fclose(mF);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    std::FILE* get() const { return mF; }
-
-private:
-    std::FILE* mF;
-};
+constexpr std::uint64_t kHeaderRoom = 1u << 20;
 
 struct Chunk {
     long offset = -1;  // of the chunk's contents
@@ -71,9 +61,13 @@ vSound_s LoadPcm(std::FILE* f, const platform::AudioFormat& format, const Chunk&
 }
 
 // Decodes to 16-bit PCM with the file's rate and channels.
-vSound_s Decode(const char* path) {
+vSound_s Decode(std::FILE* f) {
+    // The file already checked, from its start (fflush drops what the stream
+    // has read ahead and puts the descriptor where the stream is); libsndfile
+    // does not close it.
+    if (std::fseek(f, 0, SEEK_SET) != 0 || std::fflush(f) != 0) throw vException_c(0);
     SF_INFO info{};
-    SNDFILE* sf = sf_open(path, SFM_READ, &info);
+    SNDFILE* sf = sf_open_fd(fileno(f), SFM_READ, &info, SF_FALSE);
     if (!sf) throw vException_c(0);
     struct Closer {
         SNDFILE* s;
@@ -96,8 +90,11 @@ vSound_s Decode(const char* path) {
 }  // namespace
 
 vSound_s LoadSoundFile(const char* path) {
-    File file(path);
-    if (!file.get()) throw vException_c(0);
+    // Only a regular file no larger than the biggest sound plus room for its
+    // other chunks: a FIFO cannot block the loader, a huge file is refused
+    // before it is read.
+    const platform::UniqueFile file = path ? platform::OpenRegularStream(path, kMaxSoundBytes + kHeaderRoom) : nullptr;
+    if (!file) throw vException_c(0);
     Chunk fmt, data;
     FindChunks(file.get(), fmt, data);
     unsigned char f[18] = {};
@@ -113,5 +110,5 @@ vSound_s LoadSoundFile(const char* path) {
     format.bitsPerSample = Le16(f + 14);
     format.extraSize = 0;
     if (format.formatTag == platform::audio::kFormatPcm) return LoadPcm(file.get(), format, data);
-    return Decode(path);
+    return Decode(file.get());
 }

@@ -4,7 +4,8 @@
 // u-law, A-law, GSM 6.10, floating point, ...) becomes 16-bit PCM with the
 // file's rate and channels.
 //
-// Every failure raises vException_c with code 0: unreadable file, not RIFF
+// Every failure raises vException_c with code 0: unreadable file, no regular
+// file or one larger than kMaxSoundBytes and 1 MiB of other chunks, not RIFF
 // "WAVE", missing or truncated "fmt " or "data" chunk (a chunk whose size
 // runs past the end of the file), no samples, more than kMaxSoundBytes, or
 // an encoding that cannot be decoded. Nothing stays allocated then.

@@ -4,12 +4,13 @@
 #include "display/dx_surface_registry.h"
 #include "platform/exception.h"
 #include "platform/path_case.h"
+#include "platform/regular_file.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <fstream>
-#include <iterator>
+#include <span>
+#include <string>
 
 namespace {
 
@@ -31,7 +32,7 @@ std::string Lower(std::string s) {
 
 // A picture file must fit in memory with room to spare; the readers check the
 // rest of their input against the data present.
-constexpr std::streamoff kMaxPictureFile = std::streamoff{256} * 1024 * 1024;
+constexpr uint64_t kMaxPictureFile = uint64_t{256} * 1024 * 1024;
 
 }  // namespace
 
@@ -48,15 +49,13 @@ platform::Picture ReadPictureFile(const std::string& rawName) {
     if (!bmp && !jpeg) throw vTextException_c("Unknown file type");
 
     // Data written for a case-blind file system may spell a name in another case.
-    std::ifstream in(platform::MatchExistingCase(name), std::ios::binary | std::ios::ate);
-    if (!in) throw vPrintException_c(0, "Cannot open file: %s", name.c_str());
-    std::streamoff size = in.tellg();
-    if (size < 0 || size > kMaxPictureFile)
-        throw vPrintException_c(0, "Bad picture file %s: file too large", name.c_str());
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
+    // Only a regular file: a FIFO given as a picture must not block.
+    std::string file;
+    if (!platform::ReadRegularFile(platform::MatchExistingCase(name), file, kMaxPictureFile)) {
+        if (errno == EFBIG) throw vPrintException_c(0, "Bad picture file %s: file too large", name.c_str());
         throw vPrintException_c(0, "Cannot open file: %s", name.c_str());
+    }
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file.data()), file.size());
     return bmp ? platform::DecodeBmp(bytes, name) : platform::DecodeJpeg(bytes, name);
 }
 

@@ -62,6 +62,14 @@ void* vElementIterator_c::GetAddress() const {
     return cls == nullptr || at == nullptr ? at : cls->Container(at)->GetObjectAddress();
 }
 
+bool vElementIterator_c::Append(const char* className) {
+    if (Count() >= vTD_ElemCntnr_c::kMaxListElements) {
+        throw vTextException_c("The list " + std::string(mProp != nullptr ? mProp->name : "") + " holds more than " +
+                               std::to_string(vTD_ElemCntnr_c::kMaxListElements) + " elements");
+    }
+    return mType->Append(mAddress, className);
+}
+
 std::string vElementIterator_c::GetName() const { return "[" + std::to_string(mIndex) + "]"; }
 
 std::unique_ptr<vElementIterator_c> vElementIterator_c::At(uint32_t index) const {
@@ -75,7 +83,7 @@ std::unique_ptr<vPropIterator_c> vElementIterator_c::FindPath(const char* path, 
     if (path == nullptr) return nullptr;
     if (path[0] == 0) {
         // An omitted path appends to a list.
-        if (!declaring || !mType->Append(mAddress, className)) return nullptr;
+        if (!declaring || !Append(className)) return nullptr;
         return At(Count() - 1);
     }
     uint32_t index = 0;
@@ -95,7 +103,7 @@ std::unique_ptr<vPropIterator_c> vElementIterator_c::FindPath(const char* path, 
 
 std::size_t vElementIterator_c::SetFromText(const char* text, const ConversionContext& context) {
     if (AtEnd()) {
-        if (!mType->Append(mAddress, "")) return 0;
+        if (!Append("")) return 0;
         mIndex = Count() - 1;
     }
     return vPropIterator_c::SetFromText(text, context);

@@ -36,6 +36,10 @@ public:
     // Address of element i < Count (object elements: the object, null for an
     // empty pointer slot).
     virtual void* At(void* address, uint32_t i) const = 0;
+    // The most elements a definition file may put in a list: enough for any
+    // real list, small enough that a hostile file is refused at once.
+    static constexpr uint32_t kMaxListElements = 10000;
+
     // Lists: adds an element (of className for lists of objects, "" for the
     // element class) and returns true. Others return false.
     virtual bool Append(void* /*address*/, const char* /*className*/) const { return false; }
@@ -198,6 +202,9 @@ private:
     // Raises vException_c code 0 when a dynamic array's count property is
     // negative; declarations that name an element report that.
     uint32_t Count() const { return mType->Count(mAddress, mOwner, mProp); }
+    // Appends to a list; a list already at kMaxListElements raises
+    // vTextException_c "The list <name> holds more than <n> elements".
+    bool Append(const char* className);
     // Count for walking the elements: an unreadable count shows none, so
     // that loops over the elements (the definition writer's) never throw
     // from their end test.

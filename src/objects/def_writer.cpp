@@ -10,7 +10,12 @@ namespace {
 
 class vDefWriter_c {
 public:
-    explicit vDefWriter_c(const ConversionContext& context) : mContext(context), mBuffer(kBufferSize) {}
+    // Room for any value that can be read back as one token and for the
+    // comment on one that cannot; what does not fit is left out.
+    static constexpr std::size_t kBufferSize = 1 << 12;
+
+    // buffer (kBufferSize bytes) is shared by the writers of nested objects.
+    vDefWriter_c(const ConversionContext& context, std::vector<char>& buffer) : mContext(context), mBuffer(buffer) {}
 
     void Body(vPropIterator_c& it, int indent) {
         // A name that a more derived class registers again hides the base's
@@ -28,9 +33,6 @@ public:
     std::string Take() { return std::move(mOut); }
 
 private:
-    // Long enough for any value; what does not fit is left out.
-    static constexpr std::size_t kBufferSize = 1 << 16;
-
     void Line(int indent, const std::string& text) {
         mOut.append(static_cast<std::size_t>(indent) * 4, ' ');
         mOut += text;
@@ -99,7 +101,7 @@ private:
 
     void ObjectBody(vPropIterator_c& inner, const std::string& prefix, const std::string& path, int indent) {
         const std::string head = prefix + (path.empty() ? "" : path + " ") + "= {";
-        vDefWriter_c nested(mContext);
+        vDefWriter_c nested(mContext, mBuffer);
         nested.Body(inner, indent + 1);
         std::string body = nested.Take();
         if (body.empty()) {
@@ -124,14 +126,15 @@ private:
     }
 
     const ConversionContext& mContext;
-    std::vector<char> mBuffer;
+    std::vector<char>& mBuffer;
     std::string mOut;
 };
 
 }  // namespace
 
 std::string WriteDefinition(vPropCntnr_c& root, const ConversionContext& context) {
-    vDefWriter_c writer(context);
+    std::vector<char> buffer(vDefWriter_c::kBufferSize);
+    vDefWriter_c writer(context, buffer);
     vPropCntnrIterator_c it(&root);
     writer.Body(it, 0);
     return writer.Take();

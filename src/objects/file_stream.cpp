@@ -1,59 +1,30 @@
 #include "objects/file_stream.h"
 
-#include <sys/stat.h>
-
 #include "objects/stream_path.h"
-
-vFileInpStrmState_c::~vFileInpStrmState_c() { Close(); }
-
-bool vFileInpStrmState_c::Attach(std::FILE* file, std::string path) {
-    mPath = std::move(path);
-    mFile = file;
-    return mFile != nullptr;
-}
+#include "platform/regular_file.h"
 
 bool vFileInpStrmState_c::Open(const std::string& path) {
     Close();
     // Data written with "\" separators opens here too.
-    std::string normal = NormalizePath(path);
+    mPath = NormalizePath(path);
     // Only plain files: a folder has nothing to read, and opening a pipe or
     // device named in data could block the program.
-    struct stat st {};
-    std::FILE* file = nullptr;
-    if (::stat(normal.c_str(), &st) == 0 && S_ISREG(st.st_mode)) file = std::fopen(normal.c_str(), "rb");
-    return Attach(file, std::move(normal));
+    mOpen = platform::ReadRegularFile(mPath, mText, kMaxFileBytes);
+    return mOpen;
 }
 
 bool vFileInpStrmState_c::OpenText(const std::string& path, std::string_view text) {
     Close();
+    mPath = NormalizePath(path);
     mText.assign(text);
-    // fmemopen needs a writable buffer even for reading; an empty text still
-    // gets a valid (zero-length) stream.
-    return Attach(fmemopen(mText.data(), mText.size(), "r"), NormalizePath(path));
+    mOpen = true;
+    return true;
 }
 
 void vFileInpStrmState_c::Close() {
-    if (mFile != nullptr) std::fclose(mFile);
-    mFile = nullptr;
     mText.clear();
-}
-
-bool vFileInpStrmState_c::HasError() const { return mFile != nullptr && std::ferror(mFile) != 0; }
-
-int vFileInpStrmState_c::Peek() {
-    if (mFile == nullptr) return EOF;
-    int ch = std::getc(mFile);
-    if (ch != EOF) std::ungetc(ch, mFile);
-    return ch;
-}
-
-bool vFileInpStrmState_c::AtEnd() { return Peek() == EOF; }
-
-int vFileInpStrmState_c::Get() {
-    if (mFile == nullptr) return EOF;
-    int ch = std::getc(mFile);
-    if (ch != EOF) OnChar(ch);
-    return ch;
+    mPos = 0;
+    mOpen = false;
 }
 
 vFileInpStrm_c::~vFileInpStrm_c() = default;
@@ -63,8 +34,8 @@ std::unique_ptr<vFileInpStrmState_c> vFileInpStrm_c::CreateState() {
 }
 
 vFileInpStrmState_c& vFileInpStrm_c::CurrentOrNew() {
-    if (mStates.empty()) mStates.push_back(CreateState());
-    return *mStates.back();
+    if (mStates.empty()) PushState();
+    return *mCurrent;
 }
 
 void vFileInpStrm_c::Open(const std::string& path) {
@@ -79,7 +50,7 @@ void vFileInpStrm_c::OpenText(const std::string& path, std::string_view text) {
 
 bool vFileInpStrm_c::IsGood() {
     vFileInpStrmState_c* s = Current();
-    return s != nullptr && s->IsOpen() && !s->HasError() && !s->AtEnd();
+    return s != nullptr && s->IsOpen() && !s->AtEnd();
 }
 
 bool vFileInpStrm_c::IsBad() { return !vFileInpStrm_c::IsGood(); }
@@ -99,15 +70,22 @@ int vFileInpStrm_c::PeekChar() {
     return s == nullptr ? EOF : s->Peek();
 }
 
-void vFileInpStrm_c::PushState() { mStates.push_back(CreateState()); }
+void vFileInpStrm_c::PushState() {
+    mStates.push_back(CreateState());
+    mCurrent = mStates.back().get();
+}
 
 bool vFileInpStrm_c::PopState() {
     if (mStates.size() <= 1) return false;
-    mStates.pop_back();  // the state's destructor closes its file
+    mStates.pop_back();
+    mCurrent = mStates.back().get();
     return true;
 }
 
-void vFileInpStrm_c::Close() { mStates.clear(); }
+void vFileInpStrm_c::Close() {
+    mStates.clear();
+    mCurrent = nullptr;
+}
 
 const std::string& vFileInpStrm_c::FileName() const {
     static const std::string none;

@@ -4,8 +4,7 @@
 // each nested "#include" pushes a state), and the text layer that counts
 // lines per file so that messages name the right file and line.
 //
-// A stream owns every state on its stack and closes the files when the states
-// are freed. One thread at a time (the user-interface thread for definition
+// A stream owns every state on its stack, each with its file's text. One thread at a time (the user-interface thread for definition
 // files); nothing here is shared between streams.
 
 #include <cstddef>
@@ -22,17 +21,24 @@ public:
     virtual ~vStrm_c() = default;
 };
 
-// One open (or not yet opened) input file. Reading is binary: the text
-// layers above decide what a line end is.
+// One open (or not yet opened) input file, held whole in memory: a
+// definition file is small, and reading characters from a string is what
+// keeps the reader fast. Reading is binary: the text layers above decide what
+// a line end is.
 class vFileInpStrmState_c {
 public:
+    // The largest definition file read: far above any real one, small enough
+    // that a huge or sparse file named as a definition costs nothing.
+    static constexpr uint64_t kMaxFileBytes = 16u << 20;
+
     vFileInpStrmState_c() = default;
-    virtual ~vFileInpStrmState_c();
+    virtual ~vFileInpStrmState_c() = default;
     vFileInpStrmState_c(const vFileInpStrmState_c&) = delete;
     vFileInpStrmState_c& operator=(const vFileInpStrmState_c&) = delete;
 
-    // Opens the file for reading; false when it cannot be opened or is no
-    // plain file (a missing file is not an error at this level). Any file open before is closed.
+    // Reads the file; false (errno set) when it cannot be read, is no plain
+    // file or is larger than kMaxFileBytes (a missing file is not an error at
+    // this level). Any file open before is closed.
     // The path is normalised first ("\" separators work) and kept so.
     bool Open(const std::string& path);
     // Reads from a copy of the given bytes as if they were a file named path
@@ -40,26 +46,28 @@ public:
     bool OpenText(const std::string& path, std::string_view text);
     void Close();
 
-    bool IsOpen() const { return mFile != nullptr; }
+    bool IsOpen() const { return mOpen; }
     // The path as opened, after NormalizePath; empty before the first Open.
     const std::string& Path() const { return mPath; }
-    // A read error (for example a folder opened as a file).
-    bool HasError() const;
     // No more characters (also true when not open).
-    bool AtEnd();
+    bool AtEnd() const { return mPos >= mText.size(); }
     // The next character as 0..255, or EOF at the end.
-    int Peek();
-    int Get();
+    int Peek() const { return AtEnd() ? EOF : static_cast<unsigned char>(mText[mPos]); }
+    int Get() {
+        if (AtEnd()) return EOF;
+        const int ch = static_cast<unsigned char>(mText[mPos++]);
+        OnChar(ch);
+        return ch;
+    }
 
     // Hook for the layers that count what they read.
     virtual void OnChar(int /*ch*/) {}
 
 private:
-    bool Attach(std::FILE* file, std::string path);
-
-    std::FILE* mFile = nullptr;
     std::string mPath;
-    std::string mText;  // backing store of OpenText
+    std::string mText;
+    std::size_t mPos = 0;
+    bool mOpen = false;
 };
 
 // The state of the text layer: adds the line counter (1 after opening,
@@ -90,7 +98,7 @@ public:
     virtual void Open(const std::string& path);
     // As Open, but reads the given text under the given name.
     virtual void OpenText(const std::string& path, std::string_view text);
-    // A current file exists, it has no read error, and a character is left.
+    // A current file exists and a character is left.
     virtual bool IsGood();
     // The opposite of IsGood.
     virtual bool IsBad();
@@ -105,7 +113,7 @@ public:
     // With more than one state: closes and frees the current one, makes the
     // one below current and returns true. With one state (or none): false.
     virtual bool PopState();
-    // Frees every state (closing their files). The stream can be opened again.
+    // Frees every state. The stream can be opened again.
     void Close();
 
     // Path of the current file ("" when none), as used in messages.
@@ -118,7 +126,7 @@ protected:
     virtual std::unique_ptr<vFileInpStrmState_c> CreateState();
     // Called after the current state has been (re)opened.
     virtual void OnOpened() {}
-    vFileInpStrmState_c* Current() const { return mStates.empty() ? nullptr : mStates.back().get(); }
+    vFileInpStrmState_c* Current() const { return mCurrent; }
     // The paths of every state from the first file to the current one.
     std::vector<std::string> OpenPaths() const;
 
@@ -126,6 +134,7 @@ private:
     vFileInpStrmState_c& CurrentOrNew();
 
     std::vector<std::unique_ptr<vFileInpStrmState_c>> mStates;
+    vFileInpStrmState_c* mCurrent = nullptr;  // the top of mStates, asked for every character
 };
 
 // Counts lines per file.

@@ -233,8 +233,9 @@ bool vTokenFileInpStrm_c::AfterToken(std::string&) { return true; }
 void vIncludeFileInpStrm_c::Open(const std::string& path) { vTokenFileInpStrm_c::Open(ApplyDataPathHook(path)); }
 
 void vIncludeFileInpStrm_c::LeaveFinishedIncludes() {
-    while (vTokenFileInpStrm_c::AtEnd() && PopState()) {
-    }
+    // Asked before every character: the common case (no include open) is
+    // answered without a look at the file.
+    while (Depth() > 1 && vTokenFileInpStrm_c::AtEnd()) PopState();
 }
 
 bool vIncludeFileInpStrm_c::IsGood() {
@@ -281,6 +282,14 @@ bool vIncludeFileInpStrm_c::AfterToken(std::string& token) {
 }
 
 void vIncludeFileInpStrm_c::Include(const std::string& path) {
+    // Includes stay inside the language folder: an absolute path or one that
+    // climbs out of it could make the reader show any file of the machine in
+    // its messages.
+    const std::string written = NormalizePath(path);
+    if ((!written.empty() && IsPathSeparator(written.front())) || written == ".." || written.rfind("../", 0) == 0)
+        Fail(15, "Include file " + path + " is outside the language folder");
+    if (++mIncludes > kMaxIncludes)
+        Fail(15, "More than " + std::to_string(kMaxIncludes) + " include files at " + path);
     const std::string name = ApplyDataPathHook(path);
     const std::string normal = NormalizePath(name);
     for (const std::string& open : OpenPaths()) {
@@ -293,7 +302,7 @@ void vIncludeFileInpStrm_c::Include(const std::string& path) {
     vTokenFileInpStrm_c::Open(name);
     const vFileInpStrmState_c* s = Current();
     // An empty file is fine: it is left again at the next read.
-    if (s->IsOpen() && !s->HasError()) return;
+    if (s->IsOpen()) return;
     PopState();
     Fail(15, "Cannot open include file " + path);
 }

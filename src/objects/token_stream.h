@@ -23,6 +23,8 @@
 //   vPrintException_c code 15  "Cannot open include file %s in file %s line %i"
 //                              "Recursive include of file %s in file %s line %i"
 //                              "Include files nested deeper than %i levels at %s in file %s line %i"
+//                              "Include file %s is outside the language folder in file %s line %i"
+//                              "More than %i include files at %s in file %s line %i"
 //   vPrintException_c code 0   "Token too long (more than %i characters) in file %s line %i"
 //                              "Unterminated quoted text in file %s line %i"
 //                              "Invalid character (code 0) in file %s line %i"
@@ -136,6 +138,9 @@ public:
     // Include directives deeper than this raise an error; it also stops a
     // file that includes itself through another name.
     static constexpr int kMaxIncludeDepth = 32;
+    // Include directives one stream follows in all: a few files that include
+    // each other many times over cannot multiply the input without end.
+    static constexpr int kMaxIncludes = 1000;
 
     // Passes the path through the data-path hook, then opens it.
     void Open(const std::string& path) override;
@@ -156,4 +161,5 @@ private:
     void Include(const std::string& path);
 
     bool mInDirective = false;
+    int mIncludes = 0;
 };

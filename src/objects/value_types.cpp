@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <strings.h>
 #include <type_traits>
 
@@ -51,6 +52,44 @@ int DigitOf(char ch) {
 
 int BaseOf(const ConversionContext& context) {
     return context.base >= 2 && context.base <= 36 ? context.base : 10;
+}
+
+// Text in double quotes, written so that the token reader decodes it back to
+// exactly the text: the backslash, both quotes and every control character
+// are escaped.
+std::string Quoted(std::string_view text) {
+    std::string out = "\"";
+    for (const char ch : text) {
+        switch (ch) {
+        case '\\': out += "\\\\"; break;
+        case '"': out += "\\\""; break;
+        case '\'': out += "\\'"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f) {
+                char hex[5];
+                std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(ch));
+                out += hex;
+            } else {
+                out += ch;
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+// Where the text after an opening quote ends. The reader hands over a whole
+// token with its quotes and the escapes decoded, so a token that ends in a
+// quote is the text up to that quote, quotes inside included; otherwise the
+// text ends at the first quote (a value with more after it) or at its end
+// (null).
+const char* ClosingQuote(const char* p, bool opened) {
+    const std::size_t len = std::strlen(p);
+    if (opened && len > 0 && p[len - 1] == '"') return p + len - 1;
+    return std::strchr(p, '"');
 }
 
 // '\0' '\t' '\n' '\r' '\'' '\\' and the letter after the backslash.
@@ -210,14 +249,14 @@ template class vTD_CharTmpl_c<char>;
 std::size_t vTD_StatStrBase_c::ToText(char* buffer, std::size_t size, void* address,
                                       const ConversionContext&) const {
     const char* text = static_cast<const char*>(address);
-    return Put(buffer, size, "\"" + std::string(text, strnlen(text, GetSizeOf())) + "\"");
+    return Put(buffer, size, Quoted(std::string_view(text, strnlen(text, GetSizeOf()))));
 }
 
 std::size_t vTD_StatStrBase_c::FromText(const char* text, void* address, const ConversionContext&) const {
     if (text == nullptr) return 0;
     const char* p = text;
     if (*p == '"') ++p;
-    const char* end = std::strchr(p, '"');
+    const char* end = ClosingQuote(p, p != text);
     const std::size_t len = end != nullptr ? static_cast<std::size_t>(end - p) : std::strlen(p);
     // The array keeps its terminating NUL: longer texts are cut.
     const std::size_t capacity = GetSizeOf() - 1;
@@ -232,7 +271,7 @@ template <class T>
 std::size_t vTD_DynStrTmpl_c<T>::ToText(char* buffer, std::size_t size, void* address,
                                         const ConversionContext&) const {
     const auto& text = *static_cast<const std::unique_ptr<T[]>*>(address);
-    return Put(buffer, size, "\"" + std::string(text ? text.get() : "") + "\"");
+    return Put(buffer, size, Quoted(text ? text.get() : ""));
 }
 
 template <class T>
@@ -241,7 +280,7 @@ std::size_t vTD_DynStrTmpl_c<T>::FromText(const char* text, void* address, const
     out.reset();
     if (text == nullptr || text[0] != '"') return 0;
     const char* p = text + 1;
-    const char* end = std::strchr(p, '"');
+    const char* end = ClosingQuote(p, true);
     const std::size_t len = end != nullptr ? static_cast<std::size_t>(end - p) : std::strlen(p);
     out = std::make_unique<T[]>(len + 1);
     std::memcpy(out.get(), p, len);
@@ -253,17 +292,7 @@ template class vTD_DynStrTmpl_c<char>;
 
 std::size_t vTD_vStrTmpl_c::ToText(char* buffer, std::size_t size, void* address, const ConversionContext&) const {
     const vStrTmpl_c& value = *static_cast<const vStrTmpl_c*>(address);
-    std::string text = "\"";
-    for (char ch : value) {
-        if (ch == '\n') {
-            text += "\\n";
-            continue;
-        }
-        if (ch == '"' || ch == '\'' || ch == '\\') text += '\\';
-        text += ch;
-    }
-    text += '"';
-    return Put(buffer, size, text);
+    return Put(buffer, size, Quoted(value));
 }
 
 std::size_t vTD_vStrTmpl_c::FromText(const char* text, void* address, const ConversionContext&) const {

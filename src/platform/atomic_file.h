@@ -41,7 +41,8 @@ void RemoveStaleTemporaries(const std::string& folder);
 std::string CreatePrivateScratchFile(const std::string& folder, const std::string& base);
 
 // Reads the whole file into out. Returns false (errno set) on failure; a
-// missing file is a failure with errno ENOENT.
+// missing file is a failure with errno ENOENT, anything but a regular file
+// one as OpenRegularFile says (platform/regular_file.h).
 bool ReadWholeFile(const std::string& path, std::string& out);
 
 // True when path names a regular file (links followed).

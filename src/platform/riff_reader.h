@@ -35,8 +35,9 @@ public:
     RiffReader& operator=(const RiffReader&) = delete;
     ~RiffReader() { Close(); }
 
-    // False when the file cannot be opened for reading.
-    bool Open(const std::string& path);
+    // False (errno set, see OpenRegularFile) when the file cannot be opened
+    // for reading, is no regular file or is larger than maxBytes.
+    bool Open(const std::string& path, uint64_t maxBytes = UINT64_MAX);
     void Close();
 
     // The top-level "RIFF" chunk of the given form type.

@@ -1,6 +1,7 @@
 #include "roster/users_file.h"
 
 #include "platform/atomic_file.h"
+#include "platform/regular_file.h"
 #include "platform/user_data.h"
 #include "roster/roster_names.h"
 
@@ -84,6 +85,8 @@ void vUsersFile_c::Read(bool sayEmpty) {
     platform::RemoveStaleTemporaries(Folder(mPath));
     if (!platform::ReadWholeFile(mPath, text)) {
         if (errno == ENOENT) return;
+        if (platform::IsNotRegularFileError(errno))
+            throw vTextException_c("The users file " + mPath + " " + platform::OpenFailureText(errno) + ".");
         throw vExErrNo_c(mPath);
     }
     if (text.empty()) {

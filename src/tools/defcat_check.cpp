@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <regex>
 #include <set>
@@ -20,6 +18,7 @@
 #include "objects/loader.h"
 #include "objects/prop_strm.h"
 #include "objects/token_stream.h"
+#include "platform/atomic_file.h"
 #include "platform/exception.h"
 #include "platform/message_box.h"
 #include "platform/path_case.h"
@@ -49,9 +48,11 @@ bool IsDefinition(const std::string& name) {
     return ext == ".dat" || ext == ".exc" || ext == ".crd";
 }
 
+// The file's text; "" when it cannot be read (a FIFO is never opened).
 std::string ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    if (!platform::ReadWholeFile(path, text)) text.clear();
+    return text;
 }
 
 // The first line of text that holds needle, 0 when none does.

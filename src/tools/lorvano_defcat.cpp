@@ -11,6 +11,7 @@
 // Content authors use it to check their files; the tests use it for round
 // trips (its output loads back into the same tree).
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "objects/loader.h"
 #include "objects/prop_strm.h"
 #include "platform/exception.h"
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -69,11 +71,14 @@ int main(int argc, char** argv) {
     } else {
         root = std::make_unique<vLoader_c>();
     }
-    if (std::FILE* probe = std::fopen(file.c_str(), "rb")) {
-        std::fclose(probe);
-    } else {
-        // The reader itself treats a missing file as empty.
-        std::fprintf(stderr, "lorvano-defcat: cannot open %s\n", given.c_str());
+    // The reader itself treats a missing file as empty, and one that is no
+    // regular file (a folder, a FIFO that would block) or too large as missing.
+    if (!platform::OpenRegularStream(file, vFileInpStrmState_c::kMaxFileBytes)) {
+        if (platform::IsNotRegularFileError(errno) || errno == EFBIG)
+            std::fprintf(stderr, "lorvano-defcat: cannot open %s: it %s\n", given.c_str(),
+                         platform::OpenFailureText(errno).c_str());
+        else
+            std::fprintf(stderr, "lorvano-defcat: cannot open %s\n", given.c_str());
         return 1;
     }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "objects/containers.h"
 #include "objects/def_writer.h"
 #include "objects/loader.h"
 #include "objects/prop_strm.h"
@@ -115,6 +116,39 @@ TEST(Reader, ReachableErrorCodes) {
                 {17, "Invalid escape sequence (not a decimal number) [12x] in file t.def line 1"});
     ExpectError("<vTestBox_c> Obj = { Name = \"\\xZZ\"; }",
                 {17, "Invalid escape sequence (not a hexadecimal number) [ZZ] in file t.def line 1"});
+}
+
+TEST(Reader, IncludesStayInTheLanguageFolderAndNeverShowWhatTheyRead) {
+    // The reader would quote the first line of /etc/passwd as an unknown identifier.
+    ExpectError("#include \"/etc/passwd\"",
+                {15, "Include file /etc/passwd is outside the language folder in file t.def line 1"});
+    ExpectError("#include \"sub\\\\..\\\\..\\\\x.def\"",
+                {15, "Include file sub\\..\\..\\x.def is outside the language folder in file t.def line 1"});
+}
+
+TEST(Reader, ListsAreLimited) {
+    std::string text = "<vTestPanel_c> Obj = { Items = {";
+    for (uint32_t i = 0; i <= vTD_ElemCntnr_c::kMaxListElements; ++i) text += "<vTestBox_c>={}";
+    vLoader_c loader;
+    EXPECT_EQ(LoadError(text + "} }", loader), "The list Items holds more than 10000 elements");
+}
+
+TEST(RoundTrip, EveryKindOfTextReadsBackWhatWasWritten) {
+    // Backslashes (also the last character), both quotes, line ends, tabs and
+    // other control characters.
+    const std::string hostile = "a\"\\b'\n\r\t\x01\x7f\\";
+    vTestBox_c box;
+    box.mName = hostile;
+    hostile.copy(box.mFixedText, 6);
+    box.mFixedText[6] = '\\';
+    box.mHeapText = std::make_unique<char[]>(hostile.size() + 1);
+    hostile.copy(box.mHeapText.get(), hostile.size());
+    const std::string written = WriteDefinition(box);
+    vTestBox_c back;
+    ASSERT_EQ(LoadError(written, back), "") << written;
+    EXPECT_EQ(back.mName, hostile) << written;
+    EXPECT_STREQ(back.mFixedText, "a\"\\b'\n\\") << written;
+    EXPECT_STREQ(back.mHeapText.get(), hostile.c_str()) << written;
 }
 
 TEST(Reader, InvalidObjectsRaiseCode13AfterLoadFinished) {

@@ -16,6 +16,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -28,6 +29,7 @@
 #include <vector>
 
 #include "platform/audio_driver.h"
+#include "platform/regular_file.h"
 
 namespace platform {
 namespace {
@@ -56,9 +58,15 @@ void StoreSample(std::int32_t v, int bits, std::uint8_t*& out) {
 
 // Appends the file, converted to format, to pcm. False with a message on failure.
 bool AppendWav(const std::string& path, const AudioFormat& format, std::vector<std::uint8_t>& pcm) {
+    // A FIFO named as the input would block the capture thread for ever.
+    const int fd = OpenRegularFile(path);
+    if (fd < 0) {
+        std::fprintf(stderr, "Lorvano: audio input \"%s\": %s\n", path.c_str(), OpenFailureText(errno).c_str());
+        return false;
+    }
     SF_INFO info{};
-    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-    if (!f) {
+    SNDFILE* f = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
+    if (!f) {  // libsndfile has closed the descriptor
         std::fprintf(stderr, "Lorvano: audio input \"%s\": %s\n", path.c_str(), sf_strerror(nullptr));
         return false;
     }

@@ -1,7 +1,10 @@
 #include "platform/riff_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
+
+#include "platform/regular_file.h"
 
 namespace platform {
 
@@ -12,13 +15,15 @@ uint32_t LittleEndian32(const unsigned char* p) {
 }
 }  // namespace
 
-bool RiffReader::Open(const std::string& path) {
+bool RiffReader::Open(const std::string& path, uint64_t maxBytes) {
     Close();
-    mFile = std::fopen(path.c_str(), "rb");
+    mFile = OpenRegularStream(path, maxBytes).release();
     if (!mFile) return false;
     struct stat st {};
-    if (fstat(fileno(mFile), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fileno(mFile), &st) != 0) {
+        const int saved = errno;
         Close();
+        errno = saved;
         return false;
     }
     mFileSize = static_cast<uint64_t>(st.st_size);

@@ -1,4 +1,5 @@
 #include "platform/atomic_file.h"
+#include "platform/regular_file.h"
 #include "platform/remove_tree.h"
 #include "platform/user_data.h"
 
@@ -241,27 +242,7 @@ bool RemoveFolderTree(const std::string& parent, const std::string& name) {
     return ok;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
-    out.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    char chunk[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int saved = errno;
-            ::close(fd);
-            errno = saved;
-            out.clear();
-            return false;
-        }
-        if (n == 0) break;
-        out.append(chunk, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return true;
-}
+bool ReadWholeFile(const std::string& path, std::string& out) { return ReadRegularFile(path, out); }
 
 bool IsRegularFile(const std::string& path) {
     struct stat st;
