@@ -375,3 +375,17 @@ V_REGISTER_CLASS(vEdRecordExercise_c,
     V_PROP("MaxValues", mMaxValues),
     V_PROP("MinWeight", mMinWeight),
     V_PROP("MaxWeight", mMaxWeight));
+
+std::string vTrExercise_c::CardText() const {
+    if (!mCard) return {};
+    vPropCntnrIterator_c it(mCard.get());
+    auto text = it.FindPath("Text", "", false);
+    if (!text) return {};
+    char buffer[256] = {};
+    text->ToText(buffer, sizeof buffer, ConversionContext{});
+    return buffer;
+}
+
+void vTrExercise_c::ReportMark(int mark, const std::string& sound, int soundMark, double score, bool held) {
+    if (vTrAppServices_i* app = AppServices()) app->RecordMark(*this, {mark, sound, soundMark, score, held});
+}

@@ -267,6 +267,9 @@ void vTrRtHmExercise_c::ShowMark() {
     else
         mMark = RtHmOldMark(mDistance, mMinResult, mMaxResult);
     if (mResDisplay) mResDisplay->ShowEntry(mMark - 1);
+    if (mResDisplay)
+        ReportMark(mMark, mLimits ? mLimits->TargetSound() : std::string(), mNewCalculation ? mMark : 0,
+                   static_cast<double>(mDistance), true);
 }
 
 // --- the corridor editor ---

@@ -218,8 +218,8 @@ void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
     // "say.wav" now holds this say: a teacher may keep it for the pupil.
     if (mSaveSayBtn) mSaveSayBtn->ShowNormal();
     if (mResDisplay) mResDisplay->ShowEntry(mResDisplay->GetEntry());
+    int32_t soundMark = 0;
     if (mNewCalculation) {
-        int32_t soundMark = 0;
         if (mLimits && mSoundFrames.Count() > 0) {
             // Only the band displays measure the say; in the other modes the
             // marks would otherwise be those of an earlier say.
@@ -232,6 +232,7 @@ void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
         mLastMark = soundMark > 0 ? soundMark : MarkFromDistance(mWarpData.get(), mScore.minResult, mScore.maxResult);
         if (mResDisplay) mResDisplay->ShowEntry(mLastMark - 1);
     }
+    ReportMark(mLastMark, mLimits ? mLimits->TargetSound() : std::string(), soundMark, mWarpData->Distance(), false);
 }
 
 void vTrWordExercise_c::DrawDisplayBackground(vDxImage_i& target, vDxPoint position) {

@@ -38,7 +38,7 @@ void vProgressRecorder_c::Shown(const std::string& teacher, const std::string& p
     if (pupil.empty()) return;
     if (mHeld && (!held || !SameExercise(mHeld->first, t) || now - mHeld->last > kHeldPause)) CloseHeld();
     if (mPupil.empty()) {
-        if (!mWriter) mWriter = std::make_unique<vProgressWriter_c>(mPath);
+        Start();
         mWriter->BeginSession(pupil, teacher, LocalTimeNow());
         mPupil = pupil;
         mTeacher = teacher;
@@ -59,6 +59,10 @@ void vProgressRecorder_c::Shown(const std::string& teacher, const std::string& p
     ++h.scores;
     h.scoreSum += t.score;
     h.last = now;
+}
+
+void vProgressRecorder_c::Start() {
+    if (!mWriter) mWriter = std::make_unique<vProgressWriter_c>(mPath);
 }
 
 void vProgressRecorder_c::Add(vTry_c t) { mWriter->AddTry(std::move(t)); }

@@ -53,6 +53,7 @@ private:
         Clock::time_point last;
     };
 
+    void Start();
     void Add(vTry_c t);
     void CloseHeld();
     void EndSession();

@@ -175,3 +175,8 @@ int vTrMainWin_c::SelectStudentExerciseFile(std::string& exercise, std::string& 
     dialogs::ModalScope modal;
     return ::SelectStudentExerciseFile(&mUsers, exercise, recording);
 }
+
+void vTrMainWin_c::RecordMark(vTrExercise_c& exercise, const vTrShownMark_c& mark) {
+    ::RecordTry(&mUsers, exercise.GetKind(), vDirEntryLink_c(exercise.FileName()).FullPath(), exercise.CardText(),
+                mark.mark, mark.sound, mark.soundMark, mark.score, mark.held);
+}

@@ -49,6 +49,7 @@ public:
     int TeacherLoggedIn() override;
     int SelectStudentFile(std::string& fileName, const std::string& startName) override;
     int SelectStudentExerciseFile(std::string& exercise, std::string& recording) override;
+    void RecordMark(vTrExercise_c& exercise, const vTrShownMark_c& mark) override;
 
 protected:
     // Brings the application up once its window exists; a vException_c from
