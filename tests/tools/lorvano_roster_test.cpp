@@ -128,7 +128,8 @@ TEST(LorvanoRoster, ReportsExportsAndRemovesAPupilsRecords) {
 
     r = Roster(dir, "export " + quoted + " '" + dir.File("out") + "'");
     EXPECT_EQ(r.exitCode, 0) << r.out;
-    EXPECT_EQ(std::count(ReadFile(dir.File("out/tries.csv")).begin(), ReadFile(dir.File("out/tries.csv")).end(), '\n'), 4);
+    const std::string exported = ReadFile(dir.File("out/tries.csv"));
+    EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 4);
     EXPECT_EQ(CountEntries(dir.File("out")), 2);  // the CSV and the WAV
     EXPECT_EQ(Roster(dir, "export " + quoted + " '" + dir.File("out") + "'").exitCode, 1);  // nothing overwritten
 
