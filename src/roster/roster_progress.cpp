@@ -36,6 +36,9 @@ void vRosterProgress_c::RecordTry(const LorvanoTry* t) {
 void vRosterProgress_c::Kept(const std::string& recording) {
     if (!mRecorder) return;
     mRecorder->Kept(mSession.CurrentPupil(), recording);
+    // The teacher has just answered a dialog: waiting for the writer here
+    // costs no exercise anything, and a problem it found is shown now.
+    mRecorder->Flush();
     ShowProblem();
 }
 
