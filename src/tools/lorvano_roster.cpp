@@ -6,7 +6,7 @@
 //   lorvano-roster [--users FILE] remove-teacher NAME
 //   lorvano-roster [--users FILE] add-pupil NAME
 //   lorvano-roster [--users FILE] remove-pupil NAME [--with-recordings]
-//   lorvano-roster [--users FILE] report PUPIL [--from DATE] [--to DATE] --csv FILE
+//   lorvano-roster [--users FILE] report PUPIL [--from DATE] [--to DATE] [--csv FILE] [--pdf FILE]
 //   lorvano-roster [--users FILE] export PUPIL DIR
 //   lorvano-roster [--users FILE] agreement [--teacher T] [--exercise E]
 //
@@ -21,6 +21,7 @@
 #include "platform/atomic_file.h"
 #include "platform/exception.h"
 #include "platform/user_data.h"
+#include "progress/progress_pdf.h"
 #include "progress/progress_report.h"
 #include "progress/progress_store.h"
 #include "roster/pupils.h"
@@ -47,7 +48,7 @@ int Usage() {
                "       lorvano-roster [--users FILE] add-teacher|set-password|remove-teacher NAME\n"
                "       lorvano-roster [--users FILE] add-pupil NAME\n"
                "       lorvano-roster [--users FILE] remove-pupil NAME [--with-recordings]\n"
-               "       lorvano-roster [--users FILE] report PUPIL [--from DATE] [--to DATE] --csv FILE\n"
+               "       lorvano-roster [--users FILE] report PUPIL [--from DATE] [--to DATE] [--csv FILE] [--pdf FILE]\n"
                "       lorvano-roster [--users FILE] export PUPIL DIR\n"
                "       lorvano-roster [--users FILE] agreement [--teacher T] [--exercise E]\n"
                "A password is read from standard input.\n",
@@ -135,8 +136,9 @@ void PrintAgreement(const std::string& label, const std::vector<progress::vStore
 
 int Report(progress::vProgressStore_c& store, const roster::vPupilStore_c& pupils,
            const std::vector<std::string>& args) {
-    std::map<std::string, std::string> options{{"--from", ""}, {"--to", ""}, {"--csv", ""}};
-    if (args.size() < 2 || !ReadOptions(args, 2, options) || options["--csv"].empty()) return Usage();
+    std::map<std::string, std::string> options{{"--from", ""}, {"--to", ""}, {"--csv", ""}, {"--pdf", ""}};
+    if (args.size() < 2 || !ReadOptions(args, 2, options) || (options["--csv"].empty() && options["--pdf"].empty()))
+        return Usage();
     const std::string &from = options["--from"], &to = options["--to"];
     if (!from.empty()) CheckDate(from);
     if (!to.empty()) CheckDate(to);
@@ -146,10 +148,21 @@ int Report(progress::vProgressStore_c& store, const roster::vPupilStore_c& pupil
     const auto tries = store.Tries(pupil, from, to);
     if (tries.empty() && pupils.Find(pupil).empty() && store.Tries(pupil).empty())
         throw vTextException_c("There is no pupil named " + args[1] + ".");
-    std::ostringstream csv;
-    progress::WriteCsv(csv, tries);
-    if (!platform::WriteFileAtomically(options["--csv"], csv.str())) throw vExErrNo_c(options["--csv"]);
-    std::printf("%zu tries of %s written to %s.\n", tries.size(), pupil.c_str(), options["--csv"].c_str());
+    if (const std::string& file = options["--csv"]; !file.empty()) {
+        std::ostringstream csv;
+        progress::WriteCsv(csv, tries);
+        if (!platform::WriteFileAtomically(file, csv.str())) throw vExErrNo_c(file);
+        std::printf("%zu tries of %s written to %s.\n", tries.size(), pupil.c_str(), file.c_str());
+    }
+    if (const std::string& file = options["--pdf"]; !file.empty()) {
+        const std::string period = from.empty() && to.empty() ? std::string("all tries")
+                                                                : (from.empty() ? "..." : from) + " to " +
+                                                                      (to.empty() ? "..." : to);
+        const std::string pdf = progress::PdfReport(pupil + " \u2014 " + period, tries);
+        if (pdf.empty()) throw vTextException_c("The PDF report could not be drawn.");
+        if (!platform::WriteFileAtomically(file, pdf)) throw vExErrNo_c(file);
+        std::printf("%zu tries of %s drawn in %s.\n", tries.size(), pupil.c_str(), file.c_str());
+    }
     return 0;
 }
 

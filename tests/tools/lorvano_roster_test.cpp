@@ -106,6 +106,16 @@ TEST(LorvanoRoster, ReportsExportsAndRemovesAPupilsRecords) {
     EXPECT_NE(csv.find("\"Zoë \"\"Z\"\" O'Neill "), std::string::npos) << csv;
     EXPECT_NE(csv.find(",\"a \"\"quoted\"\", card\",3,4,,0,0,5,"), std::string::npos) << csv;
 
+    // A page per sound and kind (all of the seeded tries are words without one).
+    ASSERT_EQ(Roster(dir, "report " + quoted + " --pdf '" + dir.File("r.pdf") + "'").exitCode, 0);
+    const std::string text = RunTool("pdftotext '" + dir.File("r.pdf") + "' -").out;
+    EXPECT_NE(text.find("no trained sound, words"), std::string::npos) << text;
+    EXPECT_NE(text.find("tries per session (most: 3)"), std::string::npos) << text;
+    EXPECT_EQ(RunTool("pdfinfo '" + dir.File("r.pdf") + "' | awk '/^Pages:/ {print $2}'").out, "1\n");
+    ASSERT_EQ(Roster(dir, "report " + quoted + " --from 2026-05-01 --pdf '" + dir.File("none.pdf") + "'").exitCode, 0);
+    EXPECT_NE(RunTool("pdftotext '" + dir.File("none.pdf") + "' -").out.find("No tries in this period."),
+              std::string::npos);
+
     r = Roster(dir, "report " + quoted + " --from 2026-04-01 --csv '" + dir.File("empty.csv") + "'");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.substr(0, 8), "0 tries ");
