@@ -94,7 +94,9 @@ void Page(cairo_t* cr, const std::string& title, const std::string& heading,
         cairo_rectangle(cr, x(i) - step * 0.3, barBottom - h, step * 0.6, h);
         cairo_fill(cr);
         cairo_set_source_rgb(cr, 0, 0, 0);
-        if (n <= 16 || i % ((n + 15) / 16) == 0) Text(cr, x(i) - 24, barBottom + 14, sessions[i].start.substr(0, 10), 8);
+        // At most 16 dates fit under the bars.
+        if (n <= 16 || i % ((n + 15) / 16) == 0)
+            Text(cr, x(i) - 24, barBottom + 14, sessions[i].start.substr(0, 10), 8);
     }
     cairo_show_page(cr);
 }

@@ -4,7 +4,8 @@
 // "progress.sqlite" beside the users file (see vProgressRecorder_c); with no
 // pupil chosen nothing is recorded. A problem with the records goes to
 // standard error when it is found and is shown once in a box at the next
-// moment the library shows a dialog anyway (a recording kept), never in the middle of an exercise. User-interface thread only.
+// moment the library shows a dialog anyway (a recording kept), never in the
+// middle of an exercise. User-interface thread only.
 
 #include "platform/companion_abi.h"
 #include "progress/progress_recorder.h"

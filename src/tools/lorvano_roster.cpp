@@ -184,7 +184,8 @@ int Export(progress::vProgressStore_c& store, const roster::vPupilStore_c& pupil
     if (fs::exists(csvPath)) throw vTextException_c(csvPath + " exists already; it was left as it is.");
     if (!platform::WriteFileAtomically(csvPath, csv.str())) throw vExErrNo_c(csvPath);
     std::size_t copied = 0;
-    for (const roster::vRecordingInfo_c& r : hasFolder ? pupils.Recordings(pupil) : std::vector<roster::vRecordingInfo_c>{}) {
+    const auto recordings = hasFolder ? pupils.Recordings(pupil) : std::vector<roster::vRecordingInfo_c>{};
+    for (const roster::vRecordingInfo_c& r : recordings) {
         // Never over an existing file: copy_file refuses then.
         fs::copy_file(r.wavPath, dir / fs::path(r.wavPath).filename(), ec);
         if (ec) throw vExErrNo_c(r.wavPath, ec.value());
@@ -203,10 +204,9 @@ int AgreementReport(progress::vProgressStore_c& store, const std::vector<std::st
     std::vector<progress::vStoredTry_c> all;
     for (progress::vStoredTry_c& t : store.Tries({})) {
         if (!teacher.empty() && !roster::SameName(t.teacher, teacher)) continue;
+        // The exercise as given, or a file of that name in any folder.
         const std::string& file = t.exerciseFile;
-        if (!exercise.empty() && file != exercise &&
-            !(file.size() > exercise.size() && file.ends_with(exercise) && file[file.size() - exercise.size() - 1] == '/'))
-            continue;
+        if (!exercise.empty() && file != exercise && !file.ends_with("/" + exercise)) continue;
         byExercise[file].push_back(t);
         all.push_back(std::move(t));
     }

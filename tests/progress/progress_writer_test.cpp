@@ -48,7 +48,8 @@ TEST(ProgressRecorder, MakesSessionsAndOneTryPerHeldStretch) {
 
         recorder.Shown("Anna", "Zoë", Try("fish.exc", 4, 900), false, t0);
         recorder.Kept("Zoë", "/pupils/Zoë/fish.wav");
-        for (int i = 0; i < 4; ++i) recorder.Shown("Anna", "Zoë", Try("s.exc", 2 + (i % 2), 10 * i), true, t0 + i * 100ms);
+        for (int i = 0; i < 4; ++i)
+            recorder.Shown("Anna", "Zoë", Try("s.exc", 2 + (i % 2), 10 * i), true, t0 + i * 100ms);
         recorder.Shown("Anna", "Zoë", Try("s.exc", 5), true, t0 + 2s);  // after a pause: a new stretch
         recorder.Kept("Bob", "/pupils/Bob/x.wav");                     // not the pupil of the session
         recorder.Shown("Anna", "Bob", Try("fish.exc", 1), false, t0 + 3s);

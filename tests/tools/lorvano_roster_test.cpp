@@ -94,12 +94,14 @@ void SeedRecords(const TempDir& dir, const std::string& pupil) {
 TEST(LorvanoRoster, ReportsExportsAndRemovesAPupilsRecords) {
     TempDir dir;
     const std::string pupil = "Zoë \"Z\" O'Neill " + std::string(40, 'o');
-    ASSERT_EQ(Roster(dir, "add-pupil '" + std::string("Zoë \"Z\" O'\\''Neill ") + std::string(40, 'o') + "'").exitCode, 0);
+    const std::string inShell = "'" + std::string("Zoë \"Z\" O'\\''Neill ") + std::string(40, 'o') + "'";
+    ASSERT_EQ(Roster(dir, "add-pupil " + inShell).exitCode, 0);
     SeedRecords(dir, pupil);
     WriteFile(roster::vPupilStore_c(dir.File("pupils")).NewRecording(pupil, 3, "fish", "fish.exc"), "RIFF");
     const std::string quoted = "'" + std::string("zoë \"Z\" o'\\''neill ") + std::string(40, 'o') + "'";
 
-    ToolRun r = Roster(dir, "report " + quoted + " --from 2026-03-01 --to 2026-03-01 --csv '" + dir.File("r.csv") + "'");
+    ToolRun r =
+        Roster(dir, "report " + quoted + " --from 2026-03-01 --to 2026-03-01 --csv '" + dir.File("r.csv") + "'");
     EXPECT_EQ(r.exitCode, 0) << r.out;
     const std::string csv = ReadFile(dir.File("r.csv"));
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3) << csv;  // header and the first day's two tries
