@@ -383,7 +383,11 @@ std::string vTrExercise_c::CardText() const {
     if (!text) return {};
     char buffer[256] = {};
     text->ToText(buffer, sizeof buffer, ConversionContext{});
-    return buffer;
+    // The text as written in a definition file, in quotes (which a text
+    // itself cannot hold): without them.
+    std::string card = buffer;
+    if (card.size() >= 2 && card.front() == '"' && card.back() == '"') card = card.substr(1, card.size() - 2);
+    return card;
 }
 
 void vTrExercise_c::ReportMark(int mark, const std::string& sound, int soundMark, double score, bool held) {

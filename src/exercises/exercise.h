@@ -117,7 +117,7 @@ public:
 
     // --- state read by the application and tests ---
     vDxFileButton_c* Card() const { return mCard.get(); }
-    // The card's "Text" property as text (empty when there is none).
+    // The card's "Text" property (empty when there is none).
     std::string CardText() const;
     vTrBgEditBtn_c* BgEditBtn() const { return mBgEditBtn.get(); }
     bool IsRecording() const { return mRecording; }
