@@ -42,6 +42,9 @@ public:
     // Why nothing is recorded, once (see vProgressWriter_c::TakeProblem).
     std::string TakeProblem();
 
+    // Opens the database now rather than at the first try.
+    void Start();
+
     // Writes out a pending held sound's try and waits for the writer.
     void Flush();
 
@@ -53,7 +56,6 @@ private:
         Clock::time_point last;
     };
 
-    void Start();
     void Add(vTry_c t);
     void CloseHeld();
     void EndSession();

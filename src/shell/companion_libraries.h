@@ -7,7 +7,7 @@
 //   vUsersDll_c  "libRoster.so"  Initialize, Login, Logout, IsTeacherLoggedIn,
 //                                SelectStudentFileName, SelectStudentExercise,
 //                                CreateStudentFileName; and, when the library
-//                                has it, RecordTry
+//                                has them, RecordTry and ChoosePupil
 //
 // Each handler owns its library: LoadEntryPoints loads the file (from the
 // handler's folder, by default the program's own, then the system's search)
@@ -102,9 +102,10 @@ public:
                               int reserved) const;
     int CreateStudentFileName(char* fileName, int size, int exerciseType, const char* cardText,
                               const char* exerciseFile, int reserved1, int reserved2) const;
-    // The progress records' entry point; nothing with an older library that
-    // lacks it.
+    // The progress records' entry points; nothing (0) with an older library
+    // that lacks them.
     void RecordTry(const LorvanoTry& t) const;
+    int ChoosePupil(LorvanoParentWindow parent) const;
 
 private:
     InitializeFn mInitialize = nullptr;
@@ -115,6 +116,7 @@ private:
     SelectStudentExerciseFn mSelectStudentExercise = nullptr;
     CreateStudentFileNameFn mCreateStudentFileName = nullptr;
     RecordTryFn mRecordTry = nullptr;
+    ChoosePupilFn mChoosePupil = nullptr;
 };
 
 // The users file of the account that runs the program:
