@@ -11,7 +11,7 @@ packages=(
   # libraries
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev
   libjpeg-dev libsndfile1-dev libgtk-3-dev libasound2-dev
-  libsodium-dev
+  libsodium-dev libsqlite3-dev
   # fonts the bundled data names ("Arial", "Times New Roman") map onto
   fonts-liberation fonts-dejavu-core
   # tests: a real display, clicks, screenshots, synthetic speech

@@ -10,6 +10,15 @@
 
 class vTrExercise_c;
 
+// A mark an exercise has just shown (see vTrExercise_c::ReportMark).
+struct vTrShownMark_c {
+    int mark = 0;  // 1..5, 0 none
+    std::string sound;
+    int soundMark = 0;
+    double score = 0;
+    bool held = false;
+};
+
 class vTrAppServices_i {
 public:
     virtual ~vTrAppServices_i() = default;
@@ -36,6 +45,12 @@ public:
     virtual int SelectStudentFile(std::string& fileName, const std::string& startName) = 0;
     // Lets the teacher choose a pupil's exercise and one of its recordings.
     virtual int SelectStudentExerciseFile(std::string& exercise, std::string& recording) = 0;
+    // Records the mark for the current pupil, when there is one; costs the
+    // caller no waiting (nothing here: an application without records).
+    virtual void RecordMark(vTrExercise_c& exercise, const vTrShownMark_c& mark) {
+        (void)exercise;
+        (void)mark;
+    }
 };
 
 vTrAppServices_i* AppServices();

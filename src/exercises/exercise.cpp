@@ -380,3 +380,21 @@ V_REGISTER_CLASS(vEdRecordExercise_c,
     V_PROP("MaxValues", mMaxValues),
     V_PROP("MinWeight", mMinWeight),
     V_PROP("MaxWeight", mMaxWeight));
+
+std::string vTrExercise_c::CardText() const {
+    if (!mCard) return {};
+    vPropCntnrIterator_c it(mCard.get());
+    auto text = it.FindPath("Text", "", false);
+    if (!text) return {};
+    char buffer[256] = {};
+    text->ToText(buffer, sizeof buffer, ConversionContext{});
+    // The text as written in a definition file, in quotes (which a text
+    // itself cannot hold): without them.
+    std::string card = buffer;
+    if (card.size() >= 2 && card.front() == '"' && card.back() == '"') card = card.substr(1, card.size() - 2);
+    return card;
+}
+
+void vTrExercise_c::ReportMark(int mark, const std::string& sound, int soundMark, double score, bool held) {
+    if (vTrAppServices_i* app = AppServices()) app->RecordMark(*this, {mark, sound, soundMark, score, held});
+}

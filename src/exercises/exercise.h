@@ -99,6 +99,11 @@ public:
     virtual std::string GetArtExName();
     // 0 here; amplitude 1, pitch-2 and live spectrum 2, word 3, pitch 4.
     virtual int GetKind() { return 0; }
+    // Hands a mark just shown to the application for the current pupil's
+    // progress records (nothing without an application): the trained sound
+    // and its mark (0 none), the distance or score behind the mark, and
+    // whether it is one of the many marks of a held sound.
+    void ReportMark(int mark, const std::string& sound, int soundMark, double score, bool held);
     // Re-reads the INI keys (initial: when the exercise is built).
     virtual void ReadSettings(bool initial) { (void)initial; }
     virtual std::string GetGuidePage() { return mGuidePage; }
@@ -112,6 +117,8 @@ public:
 
     // --- state read by the application and tests ---
     vDxFileButton_c* Card() const { return mCard.get(); }
+    // The card's "Text" property (empty when there is none).
+    std::string CardText() const;
     vTrBgEditBtn_c* BgEditBtn() const { return mBgEditBtn.get(); }
     bool IsRecording() const { return mRecording; }
     int SuspendCount() const { return mSuspendCount; }

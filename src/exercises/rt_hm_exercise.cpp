@@ -262,6 +262,9 @@ void vTrRtHmExercise_c::ShowMark() {
     mMark = vSpectrumJudge_c::Mark(mDistance, Options().Judging(mScore.minResult, mScore.maxResult),
                                    mLimits ? &mLimits->MarkLimits() : nullptr);
     if (mResDisplay) mResDisplay->ShowEntry(mMark - 1);
+    if (mResDisplay)
+        ReportMark(mMark, mLimits ? mLimits->TargetSound() : std::string(), mNewCalculation ? mMark : 0,
+                   static_cast<double>(mDistance), true);
 }
 
 // --- the corridor editor ---

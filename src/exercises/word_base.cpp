@@ -22,17 +22,6 @@ bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.
 // The capture buffer: WindowNum blocks of WindowSize samples.
 int BufferLengthOf(const vWordDetectorSettings_c& s) { return static_cast<int>(s.windowSize * s.windowNum); }
 
-// A card's "Text" property as text (empty when the card has none).
-std::string CardText(vDxFileButton_c* card) {
-    if (!card) return {};
-    vPropCntnrIterator_c it(card);
-    auto text = it.FindPath("Text", "", false);
-    if (!text) return {};
-    char buffer[256] = {};
-    text->ToText(buffer, sizeof buffer, ConversionContext{});
-    return buffer;
-}
-
 }  // namespace
 
 int ReadDisplayModeSetting(uint32_t exerciseType) {
@@ -233,7 +222,7 @@ void vTrWordBase_c::SaveSay() {
     const std::string say = platform::MatchExistingCase("Say.wav");
     std::error_code ec;
     if (!std::filesystem::is_regular_file(say, ec)) return;
-    if (app->SaveSayForStudent(static_cast<int>(mExerciseType), CardText(Card()), FileName()) > 0 && mSaveSayBtn)
+    if (app->SaveSayForStudent(static_cast<int>(mExerciseType), CardText(), FileName()) > 0 && mSaveSayBtn)
         mSaveSayBtn->ShowDisabled();
 }
 

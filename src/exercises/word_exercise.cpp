@@ -214,6 +214,7 @@ void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
         mLastMark = judgment.mark;
         if (mResDisplay) mResDisplay->ShowEntry(mLastMark - 1);
     }
+    ReportMark(mLastMark, mLimits ? mLimits->TargetSound() : std::string(), judgment.soundMark, judgment.distance, false);
 }
 
 void vTrWordExercise_c::DrawDisplayBackground(vDxImage_i& target, vDxPoint position) {

@@ -35,4 +35,25 @@ typedef int (*SelectStudentExerciseFn)(char* exercise, int exerciseSize, char* r
 typedef int (*CreateStudentFileNameFn)(char* fileName, int size, int exerciseType,
                                        const char* cardText, const char* exerciseFile,
                                        int reserved1, int reserved2);
+
+// libRoster.so, later additions: a library without them still loads, and
+// the program then records no progress and offers no choice of pupil.
+
+// One mark an exercise showed. size is sizeof(LorvanoTry) as the program
+// knows it, so that fields can be added at the end.
+typedef struct LorvanoTry {
+    int size;
+    int kind;                  // the exercise's kind
+    const char* exerciseFile;  // full path
+    const char* cardText;
+    int mark;                  // the mark shown, 1..5; 0 none
+    const char* sound;         // the trained sound, "" when none
+    int soundMark;             // its mark, 1..5; 0 none
+    double score;              // the distance or score behind the mark
+    int held;                  // nonzero: one of the many marks of a held sound
+} LorvanoTry;
+// Records the try for the current pupil (nothing without one).
+typedef void (*RecordTryFn)(const LorvanoTry* t);
+// Lets a logged-in teacher choose the current pupil; 1 when one was chosen.
+typedef int (*ChoosePupilFn)(LorvanoParentWindow parent);
 }

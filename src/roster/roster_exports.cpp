@@ -1,9 +1,11 @@
-// The seven entry points of libRoster.so, the only names the library exports.
-// Each forwards to the one session of the process; nothing thrown inside may
-// cross into the program.
+// The entry points of libRoster.so, the only names the library exports: the
+// seven of user management, then RecordTry and ChoosePupil. Each forwards
+// to the one session of the process; nothing thrown inside may cross into
+// the program.
 
 #include "platform/companion_abi.h"
 #include "roster/roster_gtk.h"
+#include "roster/roster_progress.h"
 #include "roster/roster_session.h"
 
 #include <cstdio>
@@ -13,10 +15,21 @@
 
 namespace {
 
-roster::vRosterSession_c& Session() {
+roster::vRosterGtkUi_c& Ui() {
     static roster::vRosterGtkUi_c ui;
-    static roster::vRosterSession_c session(ui);
+    return ui;
+}
+
+roster::vRosterSession_c& Session() {
+    static roster::vRosterSession_c session(Ui());
     return session;
+}
+
+// Made after the session, so gone before it: the open session's end is
+// written as the library is unloaded.
+roster::vRosterProgress_c& Progress() {
+    static roster::vRosterProgress_c progress(Session(), Ui());
+    return progress;
 }
 
 // The call's result, or 0 (nothing done) when it failed.
@@ -37,6 +50,7 @@ int Guarded(Call call) noexcept {
 LORVANO_EXPORT void Initialize(const char* usersFile, const char* /*programDir*/) {
     Guarded([&] {
         Session().Initialize(usersFile);
+        Progress().Initialize(usersFile ? usersFile : "");
         return 0;
     });
 }
@@ -70,6 +84,24 @@ LORVANO_EXPORT int SelectStudentExercise(char* exercise, int exerciseSize, char*
 
 LORVANO_EXPORT int CreateStudentFileName(char* fileName, int size, int exerciseType, const char* cardText,
                                          const char* exerciseFile, int /*reserved1*/, int /*reserved2*/) {
-    return Guarded(
-        [&] { return Session().CreateStudentFileName(fileName, size, exerciseType, cardText, exerciseFile); });
+    return Guarded([&] {
+        const int made = Session().CreateStudentFileName(fileName, size, exerciseType, cardText, exerciseFile);
+        if (made > 0) Progress().Kept(fileName);
+        return made;
+    });
+}
+
+LORVANO_EXPORT void RecordTry(const LorvanoTry* t) {
+    Guarded([&] {
+        Progress().RecordTry(t);
+        return 0;
+    });
+}
+
+LORVANO_EXPORT int ChoosePupil(LorvanoParentWindow parent) {
+    return Guarded([&] {
+        if (!Session().ChoosePupil(parent)) return 0;
+        Progress().PupilChosen();
+        return 1;
+    });
 }

@@ -23,6 +23,7 @@ inline constexpr platform::MessageId kPrint = platform::msg::kUser + 8;         
 inline constexpr platform::MessageId kSettings = platform::msg::kUser + 9;      // 1033
 inline constexpr platform::MessageId kGuide = platform::msg::kUser + 10;        // 1034
 inline constexpr platform::MessageId kQuit = platform::msg::kUser + 11;         // 1035, asks first
+inline constexpr platform::MessageId kChoosePupil = platform::msg::kUser + 12;  // 1036
 }  // namespace app_msg
 
 // A heap copy of text for a message parameter; 0 (no text) when it is empty.

@@ -65,6 +65,8 @@ int vUsersDll_c::LoadEntryPoints() {
     mSelectStudentFileName = nullptr;
     mSelectStudentExercise = nullptr;
     mCreateStudentFileName = nullptr;
+    mRecordTry = nullptr;
+    mChoosePupil = nullptr;
     if (LoadFile("libRoster.so") != 0) return 1;
     // Logout is never called but is part of a complete library.
     if (!Resolve(mInitialize, "Initialize") || !Resolve(mLogin, "Login") || !Resolve(mLogout, "Logout") ||
@@ -73,8 +75,19 @@ int vUsersDll_c::LoadEntryPoints() {
         !Resolve(mSelectStudentExercise, "SelectStudentExercise") ||
         !Resolve(mCreateStudentFileName, "CreateStudentFileName"))
         return 1;
+    // Optional: older libraries keep no progress records.
+    Resolve(mRecordTry, "RecordTry");
+    Resolve(mChoosePupil, "ChoosePupil");
     SetLoaded();
     return 0;
+}
+
+void vUsersDll_c::RecordTry(const LorvanoTry& t) const {
+    if (IsLoaded() && mRecordTry) mRecordTry(&t);
+}
+
+int vUsersDll_c::ChoosePupil(LorvanoParentWindow parent) const {
+    return IsLoaded() && mChoosePupil ? mChoosePupil(parent) : 0;
 }
 
 void vUsersDll_c::Initialize(const char* usersFile, const char* programDir) const {
@@ -146,6 +159,14 @@ int SelectStudentFile(const vUsersDll_c* users, std::string& fileName, const std
     const int result = users->SelectStudentFileName(buffer, kNameSize, startName.empty() ? nullptr : startName.c_str());
     if (result >= 1) fileName = FromBuffer(buffer);
     return result;
+}
+
+void RecordTry(const vUsersDll_c* users, int kind, const std::string& exerciseFile, const std::string& cardText,
+               int mark, const std::string& sound, int soundMark, double score, bool held) {
+    if (!Usable(users)) return;
+    const LorvanoTry t{sizeof(LorvanoTry), kind, exerciseFile.c_str(), cardText.c_str(), mark, sound.c_str(),
+                       soundMark, score, held ? 1 : 0};
+    users->RecordTry(t);
 }
 
 int SelectStudentExerciseFile(const vUsersDll_c* users, std::string& exercise, std::string& recording) {

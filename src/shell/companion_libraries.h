@@ -6,12 +6,13 @@
 //   vGuideDll_c  "libGuide.so"   DoGuide
 //   vUsersDll_c  "libRoster.so"  Initialize, Login, Logout, IsTeacherLoggedIn,
 //                                SelectStudentFileName, SelectStudentExercise,
-//                                CreateStudentFileName
+//                                CreateStudentFileName; and, when the library
+//                                has them, RecordTry and ChoosePupil
 //
 // Each handler owns its library: LoadEntryPoints loads the file (from the
 // handler's folder, by default the program's own, then the system's search)
 // and resolves every entry point; destruction frees it. A library that lacks
-// any one entry point counts as missing. The settings and guide handlers are
+// any one entry point counts as missing (the optional ones aside). The settings and guide handlers are
 // made for one call and destroyed right after; the users handler lives as
 // long as the main window. User-interface thread only.
 
@@ -101,6 +102,10 @@ public:
                               int reserved) const;
     int CreateStudentFileName(char* fileName, int size, int exerciseType, const char* cardText,
                               const char* exerciseFile, int reserved1, int reserved2) const;
+    // The progress records' entry points; nothing (0) with an older library
+    // that lacks them.
+    void RecordTry(const LorvanoTry& t) const;
+    int ChoosePupil(LorvanoParentWindow parent) const;
 
 private:
     InitializeFn mInitialize = nullptr;
@@ -110,6 +115,8 @@ private:
     SelectStudentFileNameFn mSelectStudentFileName = nullptr;
     SelectStudentExerciseFn mSelectStudentExercise = nullptr;
     CreateStudentFileNameFn mCreateStudentFileName = nullptr;
+    RecordTryFn mRecordTry = nullptr;
+    ChoosePupilFn mChoosePupil = nullptr;
 };
 
 // The users file of the account that runs the program:
@@ -140,6 +147,11 @@ int TeacherLoggedIn(const vUsersDll_c* users);
 // Lets the teacher choose a pupil's recording (starting from startName when
 // it is not empty); 1 or more and fileName set when one was chosen.
 int SelectStudentFile(const vUsersDll_c* users, std::string& fileName, const std::string& startName);
+
+// Records a mark an exercise showed for the current pupil (nothing without
+// one, or with a library that keeps no progress records).
+void RecordTry(const vUsersDll_c* users, int kind, const std::string& exerciseFile, const std::string& cardText,
+               int mark, const std::string& sound, int soundMark, double score, bool held);
 
 // Lets the teacher choose a pupil's recording together with the exercise it
 // was made in; 1 or more and both names set when one was chosen.

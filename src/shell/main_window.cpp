@@ -114,6 +114,12 @@ vCmdTarget_c::Result vTrMainWin_c::OnUserMessage(platform::MessageId id, std::ui
         case app_msg::kQuit:
             AskToQuit();
             return 0;
+        case app_msg::kChoosePupil: {
+            // A teacher's choice of the pupil whose tries are recorded.
+            dialogs::ModalScope modal;
+            mUsers.ChoosePupil(ParentWindow());
+            return 0;
+        }
     }
     return vTrApp_c::OnUserMessage(id, p1, p2);
 }
@@ -222,4 +228,9 @@ int vTrMainWin_c::SelectStudentFile(std::string& fileName, const std::string& st
 int vTrMainWin_c::SelectStudentExerciseFile(std::string& exercise, std::string& recording) {
     dialogs::ModalScope modal;
     return ::SelectStudentExerciseFile(&mUsers, exercise, recording);
+}
+
+void vTrMainWin_c::RecordMark(vTrExercise_c& exercise, const vTrShownMark_c& mark) {
+    ::RecordTry(&mUsers, exercise.GetKind(), vDirEntryLink_c(exercise.FileName()).FullPath(), exercise.CardText(),
+                mark.mark, mark.sound, mark.soundMark, mark.score, mark.held);
 }

@@ -9,8 +9,9 @@
 // message loop until the window is closed.
 //
 // Besides the navigation of vTrApp_c it answers 1032 print, 1033 settings
-// (libPrefs.so), 1034 (and F1) the guide (libGuide.so) and 1035 (and Ctrl+Q)
-// quit, which asks first; Escape closes the open drawer. Like every dialog
+// (libPrefs.so), 1034 (and F1) the guide (libGuide.so), 1035 (and Ctrl+Q)
+// quit, which asks first, and 1036 the choice of the current pupil
+// (libRoster.so, teachers only); Escape closes the open drawer. Like every dialog
 // of the program, these and the user-management library's dialogs suspend
 // the running exercise while they are open. It owns the user-management
 // library (libRoster.so) from construction to destruction: started with the
@@ -53,6 +54,7 @@ public:
     int TeacherLoggedIn() override;
     int SelectStudentFile(std::string& fileName, const std::string& startName) override;
     int SelectStudentExerciseFile(std::string& exercise, std::string& recording) override;
+    void RecordMark(vTrExercise_c& exercise, const vTrShownMark_c& mark) override;
 
 protected:
     // Brings the application up once its window exists; a vException_c from

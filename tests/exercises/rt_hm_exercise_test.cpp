@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace exercise_test;
@@ -43,7 +44,9 @@ public:
     int TeacherLoggedIn() override { return loggedIn; }
     int SelectStudentFile(std::string&, const std::string&) override { return 0; }
     int SelectStudentExerciseFile(std::string&, std::string&) override { return 0; }
+    void RecordMark(vTrExercise_c&, const vTrShownMark_c& mark) override { marks.push_back(mark); }
     int loggedIn = 0;
+    std::vector<vTrShownMark_c> marks;  // handed over for the progress records
 };
 
 class RtHmExercise : public ExerciseFixture {
@@ -308,6 +311,8 @@ TEST_F(RtHmExercise, NewCalculationUsesTheLimitsOfTheSoundAndLevel) {
                                          "Const2-1=2\nConst2-2=100\nConst2-3=400\nTracking_isol=300\n";
     Settings("[HM1_Processor]\nNewCalculation=TRUE\nMaxRes=" + (dir / "Limits.ini").string() + "\n");
     const std::string levels = LevelBody(1, 1000, 2000, 10) + LevelBody(2, 1000, 2000, 10) + "ResDisplay = { }\n";
+    Teacher app;
+    SetAppServices(&app);
     ASSERT_EQ(Load("VISound = \"s\";\n" + levels), "");
     ASSERT_EQ(Show(), "");
     EXPECT_EQ(ex()->Spectrum().Tracking(), 300);
@@ -318,6 +323,13 @@ TEST_F(RtHmExercise, NewCalculationUsesTheLimitsOfTheSoundAndLevel) {
     EXPECT_EQ(ex()->Distance(), 3140);
     EXPECT_EQ(ex()->Mark(), 1);
     EXPECT_EQ(ex()->ResDisplay()->GetEntry(), 0);
+    // Every mark shown goes to the progress records as one of a held sound's.
+    ASSERT_FALSE(app.marks.empty());
+    EXPECT_EQ(app.marks.back().mark, 1);
+    EXPECT_EQ(app.marks.back().sound, "s");
+    EXPECT_EQ(app.marks.back().soundMark, 1);
+    EXPECT_EQ(app.marks.back().score, 3140);
+    EXPECT_TRUE(app.marks.back().held);
     // Level 2 takes row 2: l = -11, 2 x 10 x 121 / 19 = 127 per band.
     ex()->SetLevel(1);
     RunBuffers(1);

@@ -8,6 +8,8 @@
 
 #include "exercise_fixture.h"
 
+#include <vector>
+
 #include "exercises/app_services.h"
 #include "exercises/word_exercise.h"
 
@@ -32,9 +34,11 @@ struct StandInApp : vTrAppServices_i {
         return chosenFile.empty() ? 0 : 1;
     }
     int SelectStudentExerciseFile(std::string&, std::string&) override { return 0; }
+    void RecordMark(vTrExercise_c&, const vTrShownMark_c& mark) override { marks.push_back(mark); }
 
     bool teacher = false;
     int saves = 0;
+    std::vector<vTrShownMark_c> marks;  // every mark handed over for the progress records
     std::string chosenFile;
 };
 

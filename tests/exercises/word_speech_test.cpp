@@ -63,6 +63,8 @@ TEST_F(WordFixture, SpokenWordsBecomeTheEtalonAndAreMarked) {
             (dir / "say_moon.wav").string()).c_str(), 1);
     setenv("LORVANO_AUDIO_GAP_MS", "900", 1);
     UseBundledSettings();
+    StandInApp app;
+    SetAppServices(&app);
 
     auto e = std::make_unique<NotingWordExercise>();
     NotingWordExercise& ex = *e;
@@ -84,6 +86,14 @@ TEST_F(WordFixture, SpokenWordsBecomeTheEtalonAndAreMarked) {
     EXPECT_LT(same.distance, other.distance);
     EXPECT_GE(same.mark, other.mark + 2);
     EXPECT_TRUE(ex.IsRecording());
+    // Each say's mark goes to the progress records as shown, with the
+    // distance behind it; the etalon is no try.
+    ASSERT_EQ(app.marks.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(app.marks[i].mark, ex.said[i + 1].mark);
+        EXPECT_EQ(app.marks[i].score, ex.said[i + 1].distance);
+        EXPECT_FALSE(app.marks[i].held);
+    }
 
     // "say.wav" holds the last say, sample for sample.
     const std::vector<int16_t> written = WavSamples(dir / "say.wav");

@@ -7,7 +7,7 @@ cpack -G DEB --config "$1/CPackConfig.cmake" -B "$out" > "$out/cpack.log" || { c
 deb=$(ls "$out"/lorvano_*.deb)
 dpkg-deb -I "$deb" > "$out/info"
 dpkg-deb -c "$deb" > "$out/contents"
-for library in libsdl2-2.0-0 libgtk-3-0 libsodium23 libasound2 libsndfile1; do
+for library in libsdl2-2.0-0 libgtk-3-0 libsodium23 libsqlite3-0 libasound2 libsndfile1; do
   grep -q "^ Depends:.*$library" "$out/info" || { echo "no dependency on $library"; cat "$out/info"; exit 1; }
 done
 for path in ./usr/bin/lorvano ./usr/bin/lorvano-roster ./usr/libexec/lorvano/trainer ./usr/libexec/lorvano/libPrefs.so \

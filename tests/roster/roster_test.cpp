@@ -3,7 +3,9 @@
 // stand-in for the dialogs.
 
 #include "roster/pupils.h"
+#include "progress/progress_store.h"
 #include "roster/roster_names.h"
+#include "roster/roster_progress.h"
 #include "roster/roster_session.h"
 #include "roster/users_file.h"
 
@@ -414,6 +416,80 @@ TEST_F(RosterTest, ChoosingAnotherPupilsRecordingMakesThatPupilCurrent) {
     EXPECT_TRUE(fs::exists(store.Folder("Tom")));
     store.Remove("tom", true);
     EXPECT_EQ(store.Pupils(), std::vector<std::string>{"Zoë"});
+}
+
+// A word try as the program hands it over.
+LorvanoTry WordTry(int mark) {
+    return {sizeof(LorvanoTry), 3, "/l/Words/ball.exc", "Ball", mark, "b", mark, 1500.0, 0};
+}
+
+TEST_F(RosterTest, TriesAreRecordedForTheCurrentPupilOnly) {
+    vRosterProgress_c progress(mSession, mUi);
+    LogInAnna();
+    progress.Initialize(mUsers);
+    const LorvanoTry first = WordTry(2);
+    progress.RecordTry(&first);  // no pupil chosen yet: not recorded
+    mUi.pupils = {"Tom"};
+    char wav[255];
+    ASSERT_EQ(Create(wav, sizeof wav), 1);
+    for (int mark : {4, 5}) {
+        const LorvanoTry t = WordTry(mark);
+        progress.RecordTry(&t);
+    }
+    progress.Kept(wav);
+    LorvanoTry old = WordTry(1);
+    old.size = 12;  // a program older than the fields it would need
+    progress.RecordTry(&old);
+    progress.Initialize("");  // the session ends, its tries are written
+
+    const std::string database = mDir.File("lorvano/progress.sqlite");
+    EXPECT_EQ(Mode(database), 0600u);
+    const auto tries = progress::vProgressStore_c(database, progress::vProgressStore_c::Open::Existing).Tries({});
+    ASSERT_EQ(tries.size(), 2u);
+    EXPECT_EQ(tries[0].pupil, "Tom");
+    EXPECT_EQ(tries[0].teacher, "Anna");
+    EXPECT_EQ(tries[0].mark, 4);
+    EXPECT_EQ(tries[0].sound, "b");
+    EXPECT_EQ(tries[1].recording, wav);
+    EXPECT_TRUE(mUi.errors.empty());
+}
+
+TEST_F(RosterTest, OnlyATeacherChoosesThePupilAndDecliningKeepsTheOldOne) {
+    MakeAnna();
+    mSession.Initialize(mUsers.c_str());
+    mUi.pupils = {"Tom"};
+    EXPECT_EQ(mSession.ChoosePupil(0), 0);  // pupil mode: nobody is asked
+    EXPECT_EQ(mUi.pupilQuestions, 0);
+    mUi.logins.push_back({"Anna", "correct horse 42"});
+    mSession.Login(0);
+    EXPECT_EQ(mSession.ChoosePupil(0), 1);
+    EXPECT_EQ(mSession.CurrentPupil(), "Tom");
+    EXPECT_TRUE(fs::is_directory(mDir.File("lorvano/pupils/Tom")));
+    EXPECT_EQ(mSession.ChoosePupil(0), 0);  // declined
+    EXPECT_EQ(mSession.CurrentPupil(), "Tom");
+    mUi.pupils = {"eve"};
+    EXPECT_EQ(mSession.ChoosePupil(0), 1);
+    EXPECT_EQ(mSession.CurrentPupil(), "eve");
+}
+
+TEST_F(RosterTest, DamagedRecordsAreShownOnceAndLeftAlone) {
+    vRosterProgress_c progress(mSession, mUi);
+    LogInAnna();
+    progress.Initialize(mUsers);
+    const std::string database = mDir.File("lorvano/progress.sqlite");
+    WriteFile(database, "not a database at all");
+    mUi.pupils = {"Tom"};
+    char wav[255];
+    ASSERT_EQ(Create(wav, sizeof wav), 1);
+    for (int i = 0; i < 3; ++i) {
+        const LorvanoTry t = WordTry(3);
+        progress.RecordTry(&t);
+        progress.Kept(wav);
+    }
+    ASSERT_EQ(mUi.errors.size(), 1u);
+    EXPECT_NE(mUi.errors[0].find("are damaged"), std::string::npos) << mUi.errors[0];
+    progress.Initialize("");
+    EXPECT_EQ(ReadFile(database), "not a database at all");
 }
 
 }  // namespace

@@ -182,11 +182,11 @@ TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens
     } catch (const vException_c& e) {
         FAIL() << e.Message();
     }
-    ASSERT_EQ(drawer.Buttons().size(), 9u);
+    ASSERT_EQ(drawer.Buttons().size(), 10u);
     EXPECT_TRUE(drawer.IsDefault());
     EXPECT_FALSE(drawer.Horizontal());
     EXPECT_EQ(drawer.GetWidth(), 96);
-    EXPECT_EQ(drawer.GetHeight(), 9 * 56);
+    EXPECT_EQ(drawer.GetHeight(), 10 * 56);
     EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 544}));
     EXPECT_NE(dynamic_cast<vDxActMenuBtn_c*>(drawer.Buttons().back().get()), nullptr);
     // Open, the button where "Menu" rested closes the drawer again: quick
@@ -221,7 +221,7 @@ TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens
     EXPECT_EQ(row->OpenPos(), (vDxPoint{100, 208}));  // beside "Words"
     EXPECT_FALSE(row->IsShown());
     drawer.Open();
-    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 96}));
+    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 40}));
     EXPECT_EQ(drawer.GetPos().y + words->GetPos().y, 208);
     words->OnClick();
     EXPECT_TRUE(row->IsShown());

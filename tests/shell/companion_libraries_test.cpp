@@ -120,8 +120,11 @@ TEST_F(CompanionTest, LoadingAgainOrSettingNoModuleReleasesTheOldLoad) {
 }
 
 TEST_F(CompanionTest, StartUpHandsTheUsersFileAndProgramFolderToTheLibrary) {
+    // The fake is a library from before the progress records (no RecordTry):
+    // it loads all the same, and a try goes nowhere.
     vUsersDll_c users(kFullRoster);
     ASSERT_TRUE(StartUserManagement(users, "/data/lorvano/TrUsers.dat", "/opt/lorvano/bin/"));
+    RecordTry(&users, 3, "/l/ball.exc", "Ball", 4, "b", 4, 10.0, false);
     EXPECT_EQ(FakeRoster().Text("FakeInitialized"), "/data/lorvano/TrUsers.dat|/opt/lorvano/bin/");
 }
 
@@ -214,8 +217,8 @@ TEST(CompanionLibraries, OursExportTheirEntryPointsOnly) {
             .out;
     };
     EXPECT_EQ(exported("libRoster.so"),
-              "CreateStudentFileName\nInitialize\nIsTeacherLoggedIn\nLogin\nLogout\nSelectStudentExercise\n"
-              "SelectStudentFileName\n");
+              "ChoosePupil\nCreateStudentFileName\nInitialize\nIsTeacherLoggedIn\nLogin\nLogout\nRecordTry\n"
+              "SelectStudentExercise\nSelectStudentFileName\n");
     EXPECT_EQ(exported("libGuide.so"), "DoGuide\n");
     EXPECT_EQ(exported("libPrefs.so"), "DoPrefs\n");
 }

@@ -66,7 +66,7 @@ TEST(Drawer, AClickOnMenuOpensTheDrawer) {
                                              closedMenu = WaitForPixel(w, 8, 580, kGrey, false);
                                              CommandOutput("xdotool mousemove --window " + w +
                                                            " 48 572 click 1");
-                                             // Open: the column of nine buttons fills 96..599.
+                                             // Open: the column of ten buttons fills 40..599.
                                              openAbove = WaitForPixel(w, 8, 400, kGrey, false);
                                              openTop = PixelOf(w, 8, 100);
                                              openBottom = PixelOf(w, 8, 560);
