@@ -36,8 +36,8 @@ typedef int (*CreateStudentFileNameFn)(char* fileName, int size, int exerciseTyp
                                        const char* cardText, const char* exerciseFile,
                                        int reserved1, int reserved2);
 
-// libRoster.so, later additions: a library without them still loads, and
-// the program then records no progress and offers no choice of pupil.
+// libRoster.so, later addition: a library without it still loads, and the
+// program then records no progress.
 
 // One mark an exercise showed. size is sizeof(LorvanoTry) as the program
 // knows it, so that fields can be added at the end.
@@ -54,6 +54,4 @@ typedef struct LorvanoTry {
 } LorvanoTry;
 // Records the try for the current pupil (nothing without one).
 typedef void (*RecordTryFn)(const LorvanoTry* t);
-// Lets a logged-in teacher choose the current pupil; 1 when one was chosen.
-typedef int (*ChoosePupilFn)(LorvanoParentWindow parent);
 }

@@ -42,9 +42,6 @@ public:
     // Why nothing is recorded, once (see vProgressWriter_c::TakeProblem).
     std::string TakeProblem();
 
-    // Opens the database now rather than at the first try.
-    void Start();
-
     // Writes out a pending held sound's try and waits for the writer.
     void Flush();
 
@@ -56,6 +53,7 @@ private:
         Clock::time_point last;
     };
 
+    void Start();
     void Add(vTry_c t);
     void CloseHeld();
     void EndSession();

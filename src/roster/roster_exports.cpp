@@ -1,5 +1,5 @@
 // The entry points of libRoster.so, the only names the library exports: the
-// seven of user management, then RecordTry and ChoosePupil. Each forwards
+// seven of user management, then the progress records' RecordTry. Each forwards
 // to the one session of the process; nothing thrown inside may cross into
 // the program.
 
@@ -95,13 +95,5 @@ LORVANO_EXPORT void RecordTry(const LorvanoTry* t) {
     Guarded([&] {
         Progress().RecordTry(t);
         return 0;
-    });
-}
-
-LORVANO_EXPORT int ChoosePupil(LorvanoParentWindow parent) {
-    return Guarded([&] {
-        if (!Session().ChoosePupil(parent)) return 0;
-        Progress().PupilChosen();
-        return 1;
     });
 }

@@ -176,7 +176,7 @@ bool vRosterGtkUi_c::AskPupil(const std::vector<std::string>& pupils, std::strin
                               const std::string& message) {
     if (!platform::gtk::Start()) return false;
     GtkWidget* dialog = NewDialog("Pupil", "_Cancel", "_Save");
-    AddText(dialog, "Which pupil? Choose one or type a new name.");
+    AddText(dialog, "Whose recording is this? Choose a pupil or type a new name.");
     AddProblem(dialog, message);
     GtkWidget* combo = gtk_combo_box_text_new_with_entry();
     for (const std::string& p : pupils) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), p.c_str());

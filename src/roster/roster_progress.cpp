@@ -33,13 +33,6 @@ void vRosterProgress_c::RecordTry(const LorvanoTry* t) {
     TakeProblem();
 }
 
-void vRosterProgress_c::PupilChosen() {
-    if (!mRecorder) return;
-    mRecorder->Start();
-    mRecorder->Flush();
-    ShowProblem();
-}
-
 void vRosterProgress_c::Kept(const std::string& recording) {
     if (!mRecorder) return;
     mRecorder->Kept(mSession.CurrentPupil(), recording);

@@ -4,8 +4,7 @@
 // "progress.sqlite" beside the users file (see vProgressRecorder_c); with no
 // pupil chosen nothing is recorded. A problem with the records goes to
 // standard error when it is found and is shown once in a box at the next
-// moment the library shows a dialog anyway (a pupil chosen, a recording
-// kept), never in the
+// moment the library shows a dialog anyway (a recording kept), never in the
 // middle of an exercise. User-interface thread only.
 
 #include "platform/companion_abi.h"
@@ -30,10 +29,6 @@ public:
     // A mark an exercise showed. A try of a size this library does not
     // know the fields of is ignored.
     void RecordTry(const LorvanoTry* t);
-
-    // A pupil was just chosen: the records are opened now, so that a
-    // problem with them is shown at once.
-    void PupilChosen();
 
     // The current pupil's last try was kept as recording.
     void Kept(const std::string& recording);

@@ -128,16 +128,6 @@ std::string vRosterSession_c::EnsurePupil() {
     return {};
 }
 
-int vRosterSession_c::ChoosePupil(LorvanoParentWindow parent) {
-    mUi.SetParent(parent);
-    if (mTeacher.empty() || mState != State::Ready) return 0;
-    const std::string before = mPupil;
-    mPupil.clear();
-    if (!EnsurePupil().empty()) return 1;
-    mPupil = before;
-    return 0;
-}
-
 int vRosterSession_c::CreateStudentFileName(char* fileName, int size, int exerciseType, const char* cardText,
                                             const char* exerciseFile) {
     if (mTeacher.empty()) return 0;

@@ -69,10 +69,6 @@ public:
     int CreateStudentFileName(char* fileName, int size, int exerciseType, const char* cardText,
                               const char* exerciseFile);
 
-    // Lets a logged-in teacher choose the current pupil (a new name makes a
-    // new pupil); 1 when one was chosen, 0 when declined (the pupil stays).
-    int ChoosePupil(LorvanoParentWindow parent);
-
     const std::string& Teacher() const { return mTeacher; }
     const std::string& CurrentPupil() const { return mPupil; }
 

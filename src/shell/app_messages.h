@@ -1,5 +1,5 @@
 #pragma once
-// The application commands the main window answers (user messages 1..11),
+// The application commands the main window answers (user messages 1..10),
 // and the heap texts that carry an exercise or folder name in the second
 // parameter of 1025 and 1027: the poster allocates, the receiver frees.
 // The texts may be made on any thread; they are taken on the user-interface
@@ -22,7 +22,6 @@ inline constexpr platform::MessageId kBack = kTrCloseExerciseMessage;           
 inline constexpr platform::MessageId kPrint = platform::msg::kUser + 8;         // 1032
 inline constexpr platform::MessageId kSettings = platform::msg::kUser + 9;      // 1033
 inline constexpr platform::MessageId kGuide = platform::msg::kUser + 10;        // 1034
-inline constexpr platform::MessageId kChoosePupil = platform::msg::kUser + 11;  // 1035
 }  // namespace app_msg
 
 // A heap copy of text for a message parameter; 0 (no text) when it is empty.

@@ -66,7 +66,6 @@ int vUsersDll_c::LoadEntryPoints() {
     mSelectStudentExercise = nullptr;
     mCreateStudentFileName = nullptr;
     mRecordTry = nullptr;
-    mChoosePupil = nullptr;
     if (LoadFile("libRoster.so") != 0) return 1;
     // Logout is never called but is part of a complete library.
     if (!Resolve(mInitialize, "Initialize") || !Resolve(mLogin, "Login") || !Resolve(mLogout, "Logout") ||
@@ -77,17 +76,12 @@ int vUsersDll_c::LoadEntryPoints() {
         return 1;
     // Optional: older libraries keep no progress records.
     Resolve(mRecordTry, "RecordTry");
-    Resolve(mChoosePupil, "ChoosePupil");
     SetLoaded();
     return 0;
 }
 
 void vUsersDll_c::RecordTry(const LorvanoTry& t) const {
     if (IsLoaded() && mRecordTry) mRecordTry(&t);
-}
-
-int vUsersDll_c::ChoosePupil(LorvanoParentWindow parent) const {
-    return IsLoaded() && mChoosePupil ? mChoosePupil(parent) : 0;
 }
 
 void vUsersDll_c::Initialize(const char* usersFile, const char* programDir) const {

@@ -7,7 +7,7 @@
 //   vUsersDll_c  "libRoster.so"  Initialize, Login, Logout, IsTeacherLoggedIn,
 //                                SelectStudentFileName, SelectStudentExercise,
 //                                CreateStudentFileName; and, when the library
-//                                has them, RecordTry and ChoosePupil
+//                                has it, RecordTry
 //
 // Each handler owns its library: LoadEntryPoints loads the file (from the
 // handler's folder, by default the program's own, then the system's search)
@@ -102,10 +102,9 @@ public:
                               int reserved) const;
     int CreateStudentFileName(char* fileName, int size, int exerciseType, const char* cardText,
                               const char* exerciseFile, int reserved1, int reserved2) const;
-    // The progress records' entry points; nothing (0) with an older library
-    // that lacks them.
+    // The progress records' entry point; nothing with an older library that
+    // lacks it.
     void RecordTry(const LorvanoTry& t) const;
-    int ChoosePupil(LorvanoParentWindow parent) const;
 
 private:
     InitializeFn mInitialize = nullptr;
@@ -116,7 +115,6 @@ private:
     SelectStudentExerciseFn mSelectStudentExercise = nullptr;
     CreateStudentFileNameFn mCreateStudentFileName = nullptr;
     RecordTryFn mRecordTry = nullptr;
-    ChoosePupilFn mChoosePupil = nullptr;
 };
 
 // The users file of the account that runs the program:

@@ -110,12 +110,6 @@ vCmdTarget_c::Result vTrMainWin_c::OnUserMessage(platform::MessageId id, std::ui
         case app_msg::kGuide:
             OpenGuide();
             return 0;
-        case app_msg::kChoosePupil: {
-            // A teacher's choice of the pupil whose tries are recorded.
-            dialogs::ModalScope modal;
-            mUsers.ChoosePupil(ParentWindow());
-            return 0;
-        }
     }
     return vTrApp_c::OnUserMessage(id, p1, p2);
 }

@@ -9,8 +9,7 @@
 // message loop until the window is closed.
 //
 // Besides the navigation of vTrApp_c it answers 1032 print, 1033 settings
-// (libPrefs.so), 1034 (and F1) the guide (libGuide.so) and 1035 the choice of
-// the current pupil (libRoster.so, teachers only); like every dialog
+// (libPrefs.so) and 1034 (and F1) the guide (libGuide.so); like every dialog
 // of the program, these and the user-management library's dialogs suspend
 // the running exercise while they are open. It owns the user-management
 // library (libRoster.so) from construction to destruction: started with the

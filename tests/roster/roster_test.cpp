@@ -374,24 +374,6 @@ TEST_F(RosterTest, TriesAreRecordedForTheCurrentPupilOnly) {
     EXPECT_TRUE(mUi.errors.empty());
 }
 
-TEST_F(RosterTest, OnlyATeacherChoosesThePupilAndDecliningKeepsTheOldOne) {
-    MakeAnna();
-    mSession.Initialize(mUsers.c_str());
-    mUi.pupils = {"Tom"};
-    EXPECT_EQ(mSession.ChoosePupil(0), 0);  // pupil mode: nobody is asked
-    EXPECT_EQ(mUi.pupilQuestions, 0);
-    mUi.logins.push_back({"Anna", "correct horse 42"});
-    mSession.Login(0);
-    EXPECT_EQ(mSession.ChoosePupil(0), 1);
-    EXPECT_EQ(mSession.CurrentPupil(), "Tom");
-    EXPECT_TRUE(fs::is_directory(mDir.File("lorvano/pupils/Tom")));
-    EXPECT_EQ(mSession.ChoosePupil(0), 0);  // declined
-    EXPECT_EQ(mSession.CurrentPupil(), "Tom");
-    mUi.pupils = {"eve"};
-    EXPECT_EQ(mSession.ChoosePupil(0), 1);
-    EXPECT_EQ(mSession.CurrentPupil(), "eve");
-}
-
 TEST_F(RosterTest, DamagedRecordsAreShownOnceAndLeftAlone) {
     vRosterProgress_c progress(mSession, mUi);
     LogInAnna();

@@ -182,11 +182,11 @@ TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens
     } catch (const vException_c& e) {
         FAIL() << e.Message();
     }
-    ASSERT_EQ(drawer.Buttons().size(), 8u);
+    ASSERT_EQ(drawer.Buttons().size(), 7u);
     EXPECT_TRUE(drawer.IsDefault());
     EXPECT_FALSE(drawer.Horizontal());
     EXPECT_EQ(drawer.GetWidth(), 96);
-    EXPECT_EQ(drawer.GetHeight(), 8 * 56);
+    EXPECT_EQ(drawer.GetHeight(), 7 * 56);
     EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 544}));
     EXPECT_NE(dynamic_cast<vDxActMenuBtn_c*>(drawer.Buttons().back().get()), nullptr);
     auto* start = dynamic_cast<vDxMsgMenuBtn_c*>(drawer.Buttons().front().get());
@@ -210,7 +210,7 @@ TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens
     EXPECT_EQ(row->OpenPos(), (vDxPoint{100, 264}));
     EXPECT_FALSE(row->IsShown());
     drawer.Open();
-    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 152}));
+    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 208}));
     words->OnClick();
     EXPECT_TRUE(row->IsShown());
     drawer.Close();

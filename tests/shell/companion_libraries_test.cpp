@@ -217,7 +217,7 @@ TEST(CompanionLibraries, OursExportTheirEntryPointsOnly) {
             .out;
     };
     EXPECT_EQ(exported("libRoster.so"),
-              "ChoosePupil\nCreateStudentFileName\nInitialize\nIsTeacherLoggedIn\nLogin\nLogout\nRecordTry\n"
+              "CreateStudentFileName\nInitialize\nIsTeacherLoggedIn\nLogin\nLogout\nRecordTry\n"
               "SelectStudentExercise\nSelectStudentFileName\n");
     EXPECT_EQ(exported("libGuide.so"), "DoGuide\n");
     EXPECT_EQ(exported("libPrefs.so"), "DoPrefs\n");

@@ -38,7 +38,7 @@ TEST(Drawer, AClickOnMenuOpensTheDrawer) {
                                              closedMenu = WaitForPixel(w, 8, 580, kGrey, false);
                                              CommandOutput("xdotool mousemove --window " + w +
                                                            " 48 572 click 1");
-                                             // Open: the column of eight buttons fills 152..599.
+                                             // Open: the column of seven buttons fills 208..599.
                                              openAbove = WaitForPixel(w, 8, 400, kGrey, false);
                                              openTop = PixelOf(w, 8, 215);
                                              openBottom = PixelOf(w, 8, 560);
