@@ -242,7 +242,7 @@ public:
 
     // The drawer stands open: its "Menu" button has risen to the top.
     bool DrawerOpen() const {
-        return PixelOf(mWindow, 8, 118) == PictureColour((Language() / ".Pic/Drawer/Menu0.bmp").string(), 8, 22);
+        return PixelOf(mWindow, 8, 62) == PictureColour((Language() / ".Pic/Drawer/Menu0.bmp").string(), 8, 22);
     }
     // Opens the drawer with its "Menu" button, unless it stands open already.
     void OpenDrawer() const {

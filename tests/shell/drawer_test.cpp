@@ -122,7 +122,7 @@ TEST(Drawer, QuitAndCtrlQAskBeforeTheProgramEnds) {
         WaitForPixel(w, 48, 400, kGrey);
         Click(w, 48, 572);                      // "Menu"
         WaitForPixel(w, 8, 400, kGrey, false);  // open
-        Click(w, 48, 180);                      // "Quit"
+        Click(w, 48, 124);                      // "Quit"
         firstBox = QuitBox(3);
         if (!firstBox.empty()) CommandOutput("xdotool key --window " + firstBox + " Escape");  // "No"
         usleep(800 * 1000);
