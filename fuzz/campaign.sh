@@ -8,7 +8,7 @@
 # timeout or memory blow-up to $LORVANO_FUZZ_OUT/finds/ (the default folder is
 # ${XDG_CACHE_HOME:-~/.cache}/lorvano-fuzz, outside the repository; the seeds
 # in fuzz/corpus/ are only read). Replay a find with
-# build/fuzz/bin/<target> <file>; copy it into fuzz/corpus/<target>/ once fixed.
+# build-fuzz/bin/<target> <file>; copy it into fuzz/corpus/<target>/ once fixed.
 #
 # Prints per target: executions, executions per second, coverage (cov: edges,
 # ft: features), corpus entries kept, finds. Exits 1 when anything was found.

@@ -62,12 +62,21 @@ TEST_F(HostileFiles, AFolderIsNoDefinition) {
     EXPECT_EQ(r.out, "lorvano-defcat: cannot open " + dir.Path().string() + ": it is a folder, not a file\n");
 }
 
+TEST_F(HostileFiles, AHugeDefinitionIsRefusedBeforeItIsRead) {
+    const std::string path = dir.File("huge.def");
+    lorvano_test::WriteFile(path, "");
+    ASSERT_EQ(::truncate(path.c_str(), off_t{1} << 31), 0);
+    const ToolRun r = Tool("lorvano-defcat", path);
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(r.out, "lorvano-defcat: cannot open " + path + ": it is too large\n");
+}
+
 TEST_F(HostileFiles, AHugeSparseWaveIsRefusedBeforeItIsRead) {
     WavFormat format;
     format.dataSizeAuto = false;
     format.dataSize = 0x7ffffff0;
     format.riffSizeAuto = false;
-    format.riffSize = 0x7ffffff0 + 36;
+    format.riffSize = 0x7ffffff0u + 36;
     const std::string path = dir.File("huge.wav");
     WriteFile(path, MakeWav(format, {}));
     ASSERT_EQ(::truncate(path.c_str(), off_t{0x7ffffff0} + 44), 0);
