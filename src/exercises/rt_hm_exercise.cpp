@@ -172,7 +172,7 @@ void vTrRtHmExercise_c::DrawBackground(bool full) {
     vTrHmContExercise_c::DrawBackground(full);
     const vDxRect inner = InnerRect();
     mGeometry.Set(inner.x, inner.y, inner.w, inner.h, mOldDBFormat);
-    if (full && mDoResults && mResDisplay) mResDisplay->ShowEntry(0);
+    if (full && mDoResults && mResDisplay) mResDisplay->ShowEntry(mMark - 1);
 }
 
 void vTrRtHmExercise_c::DrawControls() {
