@@ -2,6 +2,7 @@
 
 #include "analysis/filter_files.h"
 #include "analysis/sound_limits.h"
+#include "analysis/word_detector.h"
 #include "events/window.h"
 #include "exercises/app_services.h"
 #include "exercises/result_view.h"
@@ -56,6 +57,7 @@ vTrRtHmExercise_c::vTrRtHmExercise_c()
     for (const vRtHmCorridor_c& c : mLevels)
         for (int32_t* a : {c.minValues, c.maxValues, c.minWeight, c.maxWeight}) std::fill(a, a + kRtHmBands, kUnset);
     mNewCalculation = mScore.newCalculation;
+    mSoundLevel = vWordDetectorSettings_c::Read().trigLevel;
     mShowMinMax = gSettings.GetBool("HM1_Processor/ShowMinMax", false);
     mSpectrum.SetShadows(mScore.shadows);
     mGravityZone = static_cast<int>(std::min<uint32_t>(gSettings.GetUnsigned("Editor/HM1_Processor/GravityZone", 10), 1000));
@@ -215,6 +217,7 @@ void vTrRtHmExercise_c::AnalyseWindow(const int32_t* input, int steps) {
     int32_t levels[kRtHmBands];
     for (int k = 0; k < kRtHmBands; ++k) levels[k] = OutputLog(k);
     mSpectrum.Store(levels);
+    mHeld = OutputLog(kFullBandOutput) > mSoundLevel ? std::min(mHeld + 1, kRtHmMaxShadows) : 0;
 }
 
 void vTrRtHmExercise_c::ProcessBuffer(platform::AudioBuffer* header) {
@@ -259,6 +262,7 @@ void vTrRtHmExercise_c::DrawCurves() {
 }
 
 void vTrRtHmExercise_c::ShowMark() {
+    if (mHeld < mSpectrum.Shadows()) return;
     mMark = vSpectrumJudge_c::Mark(mDistance, Options().Judging(mScore.minResult, mScore.maxResult),
                                    mLimits ? &mLimits->MarkLimits() : nullptr);
     if (mResDisplay) mResDisplay->ShowEntry(mMark - 1);

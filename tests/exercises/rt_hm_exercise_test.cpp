@@ -251,9 +251,10 @@ TEST_F(RtHmExercise, DrawsCurvesAndEditsTheCorridor) {
 }
 
 TEST_F(RtHmExercise, WithoutResultsTheMarkIsFive) {
+    SetInput(Sine(3000, 1.0));
     ASSERT_EQ(Load(LevelBody(1, 3000, 3500, 100) + "DoResults = FALSE;\nResDisplay = { }\n"), "");
     ASSERT_EQ(Show(), "");
-    RunBuffers(3);
+    RunBuffers(12);  // the ring (10 windows) full of the tone
     EXPECT_EQ(ex()->Distance(), 0);
     EXPECT_EQ(ex()->Mark(), 5);
     EXPECT_EQ(ex()->ResDisplay()->GetEntry(), 4);
@@ -314,10 +315,11 @@ TEST_F(RtHmExercise, NewCalculationUsesTheLimitsOfTheSoundAndLevel) {
     // Silence against centre 1500, best offset -300: l = -10 beyond the hard
     // tolerance, 3 x 10 x 100 / 19 = 157 per band, 20 bands; limits 400 (5),
     // 600 (4), 800 (3), 1200 (2): mark 1.
+    // Silence is measured but is not a try: no mark.
     RunBuffers(2);
     EXPECT_EQ(ex()->Distance(), 3140);
-    EXPECT_EQ(ex()->Mark(), 1);
-    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), 0);
+    EXPECT_EQ(ex()->Mark(), 0);
+    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), vTrResultView_c::kNoMark);
     // Level 2 takes row 2: l = -11, 2 x 10 x 121 / 19 = 127 per band.
     ex()->SetLevel(1);
     RunBuffers(1);
@@ -328,9 +330,10 @@ TEST_F(RtHmExercise, NewCalculationUsesTheLimitsOfTheSoundAndLevel) {
     ASSERT_EQ(Show(), "");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find("No Mark 5 distance limit for z sound"), std::string::npos);
-    RunBuffers(1);
+    SetInput(Sine(3000, 1.0));
+    RunBuffers(12);
     EXPECT_EQ(ex()->Mark(), 0);
-    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), -1);
+    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), vTrResultView_c::kNoMark);
 
     // Without the limits file the exercise cannot start.
     Settings("[HM1_Processor]\nNewCalculation=TRUE\nMaxRes=" + (dir / "None.ini").string() + "\n");
@@ -419,6 +422,24 @@ TEST_F(RtHmSpeech, SustainedSScoresBetterThanAOnTheSExerciseAndTheOtherWayRound)
     EXPECT_LE(sOnA.medianMark, 2);
     EXPECT_GE(sOnS.meanMark, aOnS.meanMark + 1.5);
     EXPECT_GE(aOnA.meanMark, sOnA.meanMark + 1.5);
+}
+
+// Silence is not a try: through two seconds of silence after a held "s"
+// the s's mark stays, where it used to turn to 1 in every pause.
+TEST_F(RtHmSpeech, APauseAfterAHeldSoundKeepsItsMark) {
+    const std::string s = Sound("s", "en-gb-x-rp"), paused = (dir / "paused.wav").string();
+    ASSERT_EQ(system(("sox " + s + " " + paused + " pad 0 2").c_str()), 0);
+    setenv("LORVANO_AUDIO_IN", paused.c_str(), 1);
+    ShowFile<vTrRtHmExercise_c>("Sounds/S_s.exc");
+    const int held = static_cast<int>(fs::file_size(s) / 2 / 672), pause = 2 * 22050 / 672;
+    std::vector<int32_t> inPause;
+    RunBuffers(held + pause - 4, [&](int i) {
+        if (i >= held + 4) inPause.push_back(ex()->Mark());
+    });
+    ASSERT_FALSE(inPause.empty());
+    EXPECT_GE(inPause.front(), 4);
+    EXPECT_EQ(std::count(inPause.begin(), inPause.end(), inPause.front()), static_cast<long>(inPause.size()));
+    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), inPause.front() - 1);
 }
 
 }  // namespace
