@@ -162,6 +162,7 @@ void vTrRtHmExercise_c::Show() {
     for (int n = 0; n < kLevels; ++n) SubscribeButton(Btn(n).get());
     if (mResDisplay) mResDisplay->SetParent(this);
     mErrorPen = MakeColor(mErrorPenColor.mRed, mErrorPenColor.mGreen, mErrorPenColor.mBlue);
+    mCorridorPen = MakeColor(255, 220, 0);
     vTrHmContExercise_c::Show();
     // From now on the drawing tools exist.
     mShown = true;
@@ -255,7 +256,7 @@ void vTrRtHmExercise_c::DrawCurves() {
         for (const int32_t* values : {mCorridor.minValues, mCorridor.maxValues}) {
             dc.MoveTo(mGeometry.x[0], mGeometry.Y(std::clamp(values[0], 0, kRtHmMaxLevel)));
             for (int k = 1; k < mGeometry.bands; ++k)
-                dc.LineTo(mGeometry.x[static_cast<size_t>(k)], mGeometry.Y(std::clamp(values[k], 0, kRtHmMaxLevel)), mPen);
+                dc.LineTo(mGeometry.x[static_cast<size_t>(k)], mGeometry.Y(std::clamp(values[k], 0, kRtHmMaxLevel)), mCorridorPen);
         }
     }
     dc.AttachImage(nullptr);

@@ -5,6 +5,8 @@
 // of the ring is drawn as a curve over the band columns, segments of bands
 // outside the active level's corridor in ErrorPenColor, and the ring's
 // distance from the corridor gives the mark shown in the result view.
+// With "HM1_Processor/ShowMinMax" the corridor's Min and Max curves are drawn
+// in yellow, apart from the pen colour of the pupil's curves.
 // Silence is not a try: a window whose full-band level is not above the
 // word detector's trigger level is drawn but not marked, and a mark is only
 // formed once the whole ring holds the sound; meanwhile the last mark stays
@@ -169,6 +171,7 @@ private:
     std::vector<int32_t> mDecimated;
     int32_t mWindow[vTrWaveIn_c::kWindowSize];  // "HM1_Processor/WindowFn"
     uint32_t mErrorPen = 0;
+    uint32_t mCorridorPen = 0;
     int mLevel = 0;
     bool mShown = false;
     int64_t mDistance = 0;

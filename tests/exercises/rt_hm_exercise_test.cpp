@@ -6,6 +6,7 @@
 #include "exercise_fixture.h"
 
 #include "exercises/app_services.h"
+#include "exercises/control_buttons.h"
 #include "exercises/result_view.h"
 #include "exercises/rt_hm_exercise.h"
 #include "platform/atomic_file.h"
@@ -189,11 +190,11 @@ TEST_F(RtHmExercise, DrawsCurvesAndEditsTheCorridor) {
     EXPECT_EQ(g.left, 100);
     EXPECT_EQ(g.x[19], 100 + 400 - 1);
     ex()->SetLevel(0);
-    const uint32_t red = Colour(255, 0, 0), green = Colour(0, 255, 0);
+    const uint32_t red = Colour(255, 0, 0), yellow = Colour(255, 220, 0);
     EXPECT_GT(CountColour({100, g.top + g.height - 3, 400, 4}, red), 300);
-    // The corridor curves in the pen colour at Y(1000) and Y(3000).
-    EXPECT_EQ(Pixel(250, g.Y(1000)), green);
-    EXPECT_EQ(Pixel(250, g.Y(3000)), green);
+    // The corridor curves in yellow, apart from the green pen, at Y(1000) and Y(3000).
+    EXPECT_EQ(Pixel(250, g.Y(1000)), yellow);
+    EXPECT_EQ(Pixel(250, g.Y(3000)), yellow);
 
     // Editor: press on the Max point of band 4, drag it up to 4000.
     const int x = g.x[4];
@@ -294,6 +295,16 @@ TEST_F(RtHmExercise, BundledExercisesShowEveryLevel) {
                 e->LevelBtn(n)->OnClick();
                 EXPECT_EQ(e->Level(), n) << path;
             }
+            // Stop and Listen sit clear of the display and pause and resume listening.
+            ASSERT_TRUE(e->StartBtn() && e->StopBtn()) << path;
+            const vDxRect d = e->DisplayRect();
+            for (const vDxImage_i* b : {static_cast<const vDxImage_i*>(e->StartBtn()), static_cast<const vDxImage_i*>(e->StopBtn())})
+                EXPECT_GE(b->GetPos().y, d.y + d.h) << path;
+            ASSERT_TRUE(e->IsRecording()) << path;
+            e->StopBtn()->OnClick();
+            EXPECT_FALSE(e->IsRecording()) << path;
+            e->StartBtn()->OnClick();
+            EXPECT_TRUE(e->IsRecording()) << path;
         } catch (const vException_c& e) {
             ADD_FAILURE() << path << ": " << e.ShortText();
         }
