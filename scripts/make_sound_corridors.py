@@ -105,7 +105,14 @@ def definition(code, name, caption, lo, hi):
         "  DispPos = { x = 40; y = 70; }",
         "  OverloadPos = { x = 760; y = 30; }",
         "  CardPos = (660, 460);",
-        "  StartBtn = { _Images[0] = { FileName = \".Pic/Drawer/Start0.bmp\"; } }",
+        "  // Listen and Stop: the pupil's hold is heard from the start; Stop pauses",
+        "  // listening (nothing is marked meanwhile), Listen resumes it.",
+    ]
+    for button, picture, x in (("StartBtn", "Listen", 40), ("StopBtn", "Stop", 120)):
+        lines.append("  %s = { PosX = %d; PosY = 486;" % (button, x))
+        images = ["      _Images[%d] = { FileName = \"Words/.Pic/Buttons/%s%d.bmp\"; }" % (i, picture, i) for i in range(4)]
+        lines += images[:-1] + [images[-1] + " }"]
+    lines += [
         "  ResDisplay = {",
     ]
     for m in range(5):

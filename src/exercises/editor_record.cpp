@@ -123,7 +123,7 @@ void vEdRecordExercise_c::DrawBackground(bool full) {
                                static_cast<vDxFileButton_c*>(LoadBtn())})
         if (b) b->ShowNormal();
     for (vTrResultView_c* view : {mResDisplay.get(), mResDisplay2.get()})
-        if (view) view->ShowEntry(0);
+        if (view) view->ShowEntry(vTrResultView_c::kNoMark);
     RedrawDisplay();
 }
 

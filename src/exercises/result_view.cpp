@@ -73,7 +73,7 @@ int32_t vTrResultView_c::SetEntry(int32_t entry) {
 
 void vTrResultView_c::ShowEntry(int32_t entry) {
     const int32_t old = SetEntry(entry);
-    if (entry == old && !mDirty) return;
+    if ((entry == old && !mDirty) || entry < 0) return;
     vDxImage_i* parent = GetParent();
     // A view not yet on anything stays dirty, so that it is drawn once it is.
     if (!parent || !GetSurface() || !parent->GetSurface()) return;

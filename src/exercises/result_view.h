@@ -3,8 +3,11 @@
 // one per mark (entry = mark - 1). ShowEntry draws the picture of an entry
 // onto the view's parent at the view's position, but only when the entry
 // changed or the view is dirty (new pictures, restored surfaces, or never
-// drawn). An entry without a picture (including -1 and -2 when no mark
-// could be formed) shows picture 0 but is remembered as requested.
+// drawn). A view starts with kNoMark: nothing is drawn until there is a
+// mark, so a pupil who has not yet said anything sees no "1". A negative
+// entry (no mark could be formed) draws nothing and leaves what is there;
+// any other entry without a picture shows picture 0 but is remembered as
+// requested.
 //
 // Feedback sets: "Feedback/Offset" (default 4294967295, none) chooses one of
 // the sets the settings dialog offers; when it is not negative as a signed
@@ -23,6 +26,8 @@ class vTrResultView_c : public vDxFileImageArray_c {
     V_RTTI_CLASS(vTrResultView_c, vDxFileImageArray_c)
 public:
     static constexpr unsigned kPictureCount = 5;
+    // The entry of a view that has no mark to show.
+    static constexpr int32_t kNoMark = -1;
 
     vTrResultView_c();
 
@@ -46,7 +51,7 @@ public:
     std::string FeedbackFile(const std::string& fileName) const;
 
 private:
-    int32_t mEntry = 0;
+    int32_t mEntry = kNoMark;
     bool mDirty = true;
     uint32_t mFeedbackOffset;
     std::string mFeedbackPrefix;

@@ -2,6 +2,7 @@
 
 #include "analysis/filter_files.h"
 #include "analysis/sound_limits.h"
+#include "analysis/word_detector.h"
 #include "events/window.h"
 #include "exercises/app_services.h"
 #include "exercises/result_view.h"
@@ -56,6 +57,7 @@ vTrRtHmExercise_c::vTrRtHmExercise_c()
     for (const vRtHmCorridor_c& c : mLevels)
         for (int32_t* a : {c.minValues, c.maxValues, c.minWeight, c.maxWeight}) std::fill(a, a + kRtHmBands, kUnset);
     mNewCalculation = mScore.newCalculation;
+    mSoundLevel = vWordDetectorSettings_c::Read().trigLevel;
     mShowMinMax = gSettings.GetBool("HM1_Processor/ShowMinMax", false);
     mSpectrum.SetShadows(mScore.shadows);
     mGravityZone = static_cast<int>(std::min<uint32_t>(gSettings.GetUnsigned("Editor/HM1_Processor/GravityZone", 10), 1000));
@@ -160,6 +162,7 @@ void vTrRtHmExercise_c::Show() {
     for (int n = 0; n < kLevels; ++n) SubscribeButton(Btn(n).get());
     if (mResDisplay) mResDisplay->SetParent(this);
     mErrorPen = MakeColor(mErrorPenColor.mRed, mErrorPenColor.mGreen, mErrorPenColor.mBlue);
+    mCorridorPen = MakeColor(255, 220, 0);
     vTrHmContExercise_c::Show();
     // From now on the drawing tools exist.
     mShown = true;
@@ -172,7 +175,7 @@ void vTrRtHmExercise_c::DrawBackground(bool full) {
     vTrHmContExercise_c::DrawBackground(full);
     const vDxRect inner = InnerRect();
     mGeometry.Set(inner.x, inner.y, inner.w, inner.h, mOldDBFormat);
-    if (full && mDoResults && mResDisplay) mResDisplay->ShowEntry(0);
+    if (full && mDoResults && mResDisplay) mResDisplay->ShowEntry(mMark - 1);
 }
 
 void vTrRtHmExercise_c::DrawControls() {
@@ -215,6 +218,7 @@ void vTrRtHmExercise_c::AnalyseWindow(const int32_t* input, int steps) {
     int32_t levels[kRtHmBands];
     for (int k = 0; k < kRtHmBands; ++k) levels[k] = OutputLog(k);
     mSpectrum.Store(levels);
+    mHeld = OutputLog(kFullBandOutput) > mSoundLevel ? std::min(mHeld + 1, kRtHmMaxShadows) : 0;
 }
 
 void vTrRtHmExercise_c::ProcessBuffer(platform::AudioBuffer* header) {
@@ -252,13 +256,14 @@ void vTrRtHmExercise_c::DrawCurves() {
         for (const int32_t* values : {mCorridor.minValues, mCorridor.maxValues}) {
             dc.MoveTo(mGeometry.x[0], mGeometry.Y(std::clamp(values[0], 0, kRtHmMaxLevel)));
             for (int k = 1; k < mGeometry.bands; ++k)
-                dc.LineTo(mGeometry.x[static_cast<size_t>(k)], mGeometry.Y(std::clamp(values[k], 0, kRtHmMaxLevel)), mPen);
+                dc.LineTo(mGeometry.x[static_cast<size_t>(k)], mGeometry.Y(std::clamp(values[k], 0, kRtHmMaxLevel)), mCorridorPen);
         }
     }
     dc.AttachImage(nullptr);
 }
 
 void vTrRtHmExercise_c::ShowMark() {
+    if (mHeld < mSpectrum.Shadows()) return;
     mMark = vSpectrumJudge_c::Mark(mDistance, Options().Judging(mScore.minResult, mScore.maxResult),
                                    mLimits ? &mLimits->MarkLimits() : nullptr);
     if (mResDisplay) mResDisplay->ShowEntry(mMark - 1);

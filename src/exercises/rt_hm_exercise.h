@@ -5,6 +5,12 @@
 // of the ring is drawn as a curve over the band columns, segments of bands
 // outside the active level's corridor in ErrorPenColor, and the ring's
 // distance from the corridor gives the mark shown in the result view.
+// With "HM1_Processor/ShowMinMax" the corridor's Min and Max curves are drawn
+// in yellow, apart from the pen colour of the pupil's curves.
+// Silence is not a try: a window whose full-band level is not above the
+// word detector's trigger level is drawn but not marked, and a mark is only
+// formed once the whole ring holds the sound; meanwhile the last mark stays
+// (none before the first).
 // Three levels bring their own picture, corridor and weights; the level
 // buttons (vTrChPicBtn_c) switch between them.
 //
@@ -165,10 +171,15 @@ private:
     std::vector<int32_t> mDecimated;
     int32_t mWindow[vTrWaveIn_c::kWindowSize];  // "HM1_Processor/WindowFn"
     uint32_t mErrorPen = 0;
+    uint32_t mCorridorPen = 0;
     int mLevel = 0;
     bool mShown = false;
     int64_t mDistance = 0;
     int32_t mMark = 0;
+    // "WordDetector/TrigLevel": the full-band level above which a window is sound.
+    int32_t mSoundLevel = 0;
+    // Windows of sound in a row, the latest included.
+    unsigned mHeld = 0;
 
     // The editor.
     int mSelBand = -1;

@@ -6,6 +6,7 @@
 #include "exercise_fixture.h"
 
 #include "exercises/app_services.h"
+#include "exercises/control_buttons.h"
 #include "exercises/result_view.h"
 #include "exercises/rt_hm_exercise.h"
 #include "platform/atomic_file.h"
@@ -192,11 +193,11 @@ TEST_F(RtHmExercise, DrawsCurvesAndEditsTheCorridor) {
     EXPECT_EQ(g.left, 100);
     EXPECT_EQ(g.x[19], 100 + 400 - 1);
     ex()->SetLevel(0);
-    const uint32_t red = Colour(255, 0, 0), green = Colour(0, 255, 0);
+    const uint32_t red = Colour(255, 0, 0), yellow = Colour(255, 220, 0);
     EXPECT_GT(CountColour({100, g.top + g.height - 3, 400, 4}, red), 300);
-    // The corridor curves in the pen colour at Y(1000) and Y(3000).
-    EXPECT_EQ(Pixel(250, g.Y(1000)), green);
-    EXPECT_EQ(Pixel(250, g.Y(3000)), green);
+    // The corridor curves in yellow, apart from the green pen, at Y(1000) and Y(3000).
+    EXPECT_EQ(Pixel(250, g.Y(1000)), yellow);
+    EXPECT_EQ(Pixel(250, g.Y(3000)), yellow);
 
     // Editor: press on the Max point of band 4, drag it up to 4000.
     const int x = g.x[4];
@@ -254,9 +255,10 @@ TEST_F(RtHmExercise, DrawsCurvesAndEditsTheCorridor) {
 }
 
 TEST_F(RtHmExercise, WithoutResultsTheMarkIsFive) {
+    SetInput(Sine(3000, 1.0));
     ASSERT_EQ(Load(LevelBody(1, 3000, 3500, 100) + "DoResults = FALSE;\nResDisplay = { }\n"), "");
     ASSERT_EQ(Show(), "");
-    RunBuffers(3);
+    RunBuffers(12);  // the ring (10 windows) full of the tone
     EXPECT_EQ(ex()->Distance(), 0);
     EXPECT_EQ(ex()->Mark(), 5);
     EXPECT_EQ(ex()->ResDisplay()->GetEntry(), 4);
@@ -296,6 +298,16 @@ TEST_F(RtHmExercise, BundledExercisesShowEveryLevel) {
                 e->LevelBtn(n)->OnClick();
                 EXPECT_EQ(e->Level(), n) << path;
             }
+            // Stop and Listen sit clear of the display and pause and resume listening.
+            ASSERT_TRUE(e->StartBtn() && e->StopBtn()) << path;
+            const vDxRect d = e->DisplayRect();
+            for (const vDxImage_i* b : {static_cast<const vDxImage_i*>(e->StartBtn()), static_cast<const vDxImage_i*>(e->StopBtn())})
+                EXPECT_GE(b->GetPos().y, d.y + d.h) << path;
+            ASSERT_TRUE(e->IsRecording()) << path;
+            e->StopBtn()->OnClick();
+            EXPECT_FALSE(e->IsRecording()) << path;
+            e->StartBtn()->OnClick();
+            EXPECT_TRUE(e->IsRecording()) << path;
         } catch (const vException_c& e) {
             ADD_FAILURE() << path << ": " << e.ShortText();
         }
@@ -319,17 +331,12 @@ TEST_F(RtHmExercise, NewCalculationUsesTheLimitsOfTheSoundAndLevel) {
     // Silence against centre 1500, best offset -300: l = -10 beyond the hard
     // tolerance, 3 x 10 x 100 / 19 = 157 per band, 20 bands; limits 400 (5),
     // 600 (4), 800 (3), 1200 (2): mark 1.
+    // Silence is measured but is not a try: no mark.
     RunBuffers(2);
     EXPECT_EQ(ex()->Distance(), 3140);
-    EXPECT_EQ(ex()->Mark(), 1);
-    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), 0);
-    // Every mark shown goes to the progress records as one of a held sound's.
-    ASSERT_FALSE(app.marks.empty());
-    EXPECT_EQ(app.marks.back().mark, 1);
-    EXPECT_EQ(app.marks.back().sound, "s");
-    EXPECT_EQ(app.marks.back().soundMark, 1);
-    EXPECT_EQ(app.marks.back().score, 3140);
-    EXPECT_TRUE(app.marks.back().held);
+    EXPECT_EQ(ex()->Mark(), 0);
+    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), vTrResultView_c::kNoMark);
+    EXPECT_TRUE(app.marks.empty());  // nor a try for the progress records
     // Level 2 takes row 2: l = -11, 2 x 10 x 121 / 19 = 127 per band.
     ex()->SetLevel(1);
     RunBuffers(1);
@@ -340,9 +347,10 @@ TEST_F(RtHmExercise, NewCalculationUsesTheLimitsOfTheSoundAndLevel) {
     ASSERT_EQ(Show(), "");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find("No Mark 5 distance limit for z sound"), std::string::npos);
-    RunBuffers(1);
+    SetInput(Sine(3000, 1.0));
+    RunBuffers(12);
     EXPECT_EQ(ex()->Mark(), 0);
-    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), -1);
+    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), vTrResultView_c::kNoMark);
 
     // Without the limits file the exercise cannot start.
     Settings("[HM1_Processor]\nNewCalculation=TRUE\nMaxRes=" + (dir / "None.ini").string() + "\n");
@@ -431,6 +439,24 @@ TEST_F(RtHmSpeech, SustainedSScoresBetterThanAOnTheSExerciseAndTheOtherWayRound)
     EXPECT_LE(sOnA.medianMark, 2);
     EXPECT_GE(sOnS.meanMark, aOnS.meanMark + 1.5);
     EXPECT_GE(aOnA.meanMark, sOnA.meanMark + 1.5);
+}
+
+// Silence is not a try: through two seconds of silence after a held "s"
+// the s's mark stays, where it used to turn to 1 in every pause.
+TEST_F(RtHmSpeech, APauseAfterAHeldSoundKeepsItsMark) {
+    const std::string s = Sound("s", "en-gb-x-rp"), paused = (dir / "paused.wav").string();
+    ASSERT_EQ(system(("sox " + s + " " + paused + " pad 0 2").c_str()), 0);
+    setenv("LORVANO_AUDIO_IN", paused.c_str(), 1);
+    ShowFile<vTrRtHmExercise_c>("Sounds/S_s.exc");
+    const int held = static_cast<int>(fs::file_size(s) / 2 / 672), pause = 2 * 22050 / 672;
+    std::vector<int32_t> inPause;
+    RunBuffers(held + pause - 4, [&](int i) {
+        if (i >= held + 4) inPause.push_back(ex()->Mark());
+    });
+    ASSERT_FALSE(inPause.empty());
+    EXPECT_GE(inPause.front(), 4);
+    EXPECT_EQ(std::count(inPause.begin(), inPause.end(), inPause.front()), static_cast<long>(inPause.size()));
+    EXPECT_EQ(ex()->ResDisplay()->GetEntry(), inPause.front() - 1);
 }
 
 }  // namespace

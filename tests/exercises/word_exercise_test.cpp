@@ -355,3 +355,37 @@ TEST_F(WordFixture, TheTeacherLoadsAnEtalonAndASay) {
     e.GotoBtn()->OnClick();
     EXPECT_TRUE(e.IsRecording());
 }
+
+// An exercise that has just opened has nothing to mark: its result view
+// shows no picture (no red "1") until the first say has been judged.
+TEST_F(WordFixture, NoMarkPictureBeforeTheFirstSay) {
+    WriteToneWav(dir / "tone.wav", 5, 30);
+    std::ofstream(dir / "et.dat") << "<vRecording_c> Obj = { WavFileName = \"tone.wav\"; }\n";
+    std::string pictures;
+    for (int m = 1; m <= 5; ++m)
+        pictures += "_Images[" + std::to_string(m - 1) + "] = { FileName = \"" LORVANO_SOURCE_DIR
+                    "/data/english/Words/.Pic/Mark" + std::to_string(m) + ".bmp\"; }\n";
+    auto& e = Load("EtalonFile = \"et.dat\";\nResDisplay = { PosX = 660; PosY = 80; ImageCount = 5;\n" + pictures + "}\n");
+    e.Show();
+    ASSERT_FALSE(e.EtalonMode());
+    // The view's square shows the exercise's background only ...
+    const vDxRect view{660, 80, 120, 120};
+    const uint32_t background = Pixel(view.x + view.w + 5, view.y);
+    auto differing = [&] {
+        int n = 0;
+        for (int x = view.x; x < view.x + view.w; ++x)
+            n += view.h - static_cast<int>(RowsOf(x, view.y, view.y + view.h, background).size());
+        return n;
+    };
+    EXPECT_EQ(e.ResDisplay()->GetEntry(), vTrResultView_c::kNoMark);
+    EXPECT_EQ(differing(), 0);
+    // ... and so it stays through redraws; the first say brings its picture.
+    e.SetDisplayMode(3);
+    e.DrawControls();
+    EXPECT_EQ(differing(), 0);
+    WriteToneWav(dir / "say_tone.wav", 5, 25, 40);
+    e.LoadSay((dir / "say_tone.wav").string());
+    ASSERT_GE(e.LastMark(), 1);
+    EXPECT_EQ(e.ResDisplay()->GetEntry(), e.LastMark() - 1);
+    EXPECT_GT(differing(), 120 * 120 / 4);
+}
