@@ -282,12 +282,13 @@ TEST_F(Pages, AStagingCopyAKilledSaveLeftIsRemovedByTheNextSave) {
     EXPECT_EQ(RunInChild([&] { return platform::CreatePrivateScratchFile(tmp, "lorvano-prefs").empty() ? 1 : 0; }), 0);
     EXPECT_EQ(CountEntries(tmp), 1);
     SheetValues values;
-    values.Read(settings, AvailableModes(std::nullopt));
-    values.shown[0] = true;
+    values.Read(settings);
+    const bool full = !values.screen.fullScreen;
+    values.screen.fullScreen = full;
     SaveSheet(values, ini);
     EXPECT_EQ(CountEntries(tmp), 0);
     if (oldTmp) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
-    EXPECT_EQ(Value("ScreenMode/FullScreen"), "TRUE");
+    EXPECT_EQ(Value("ScreenMode/FullScreen"), full ? "TRUE" : "FALSE");
 }
 
 }  // namespace

@@ -48,8 +48,10 @@ int Run(int argc, char** argv) {
         if (!platform::ReadWholeFile(argv[2], data) || !platform::WriteFileAtomically(target, data))
             throw vExErrNo_c(target);
     } else if (command == "ini" && argc == 4) {
+        // As the sheet does: what the file holds, then the one change the user made.
+        gSettings.SetFileName(argv[2]);
         prefs::SheetValues values;
-        values.shown[0] = true;
+        values.Read(gSettings);
         values.screen.fullScreen = std::string(argv[3]) == "on";
         prefs::SaveSheet(values, argv[2]);
     } else if (command == "exercise" && argc == 5) {
