@@ -26,7 +26,7 @@ const Utterance kSameWord{"fish", "en-us", 120, 35};
 const Utterance kOtherWord{"moon", "en-us", 120, 35};  // its vowel and nasal are far from "fish"'s
 const std::string kSoundFolder = "Sounds";
 const std::string kSoundExercise = "S_s.exc";
-const Utterance kHeldSound{"[[ssssssss]]", "en", 80, 50};
+const Utterance kHeldSound{"[[ssssssssssssssssssss]]", "en", 80, 50};  // held long enough to be seen on a busy machine
 const std::string kVoiceFolder = "Voice";
 const std::string kLoudnessExercise = "Loudness.exc";
 // No hissing sound in it: what is left of it when the sound exercise opens

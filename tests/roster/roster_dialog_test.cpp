@@ -43,7 +43,7 @@ bool Answer(const std::string& title, const std::string& shot, const std::vector
     for (const std::string& c : commands) line += " && xdotool " + c;
     // This very window, not the next dialog of the same title (a retried login).
     auto shown = [&] {
-        const std::string all = RunCommand("xdotool search --onlyvisible --name '^" + title + "$'").out;
+        const std::string all = RunCommand("xdotool search --onlyvisible --name " + Quoted("^" + title + "$")).out;
         return ("\n" + all + "\n").find("\n" + window + "\n") != std::string::npos;
     };
     const bool gone = WaitUntil(

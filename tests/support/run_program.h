@@ -192,6 +192,13 @@ inline ProgramResult RunCommand(const std::string& commandLine, double seconds =
     return result;
 }
 
+// text as one word of a shell command line, whatever it holds.
+inline std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 // The first line a shell command prints.
 inline std::string CommandOutput(const std::string& command) {
     std::string out = RunCommand(command + " 2>/dev/null").out;

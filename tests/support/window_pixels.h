@@ -48,8 +48,8 @@ inline std::string WaitForPixel(const std::string& window, int x, int y, const s
 // kWindowSeconds at most; empty when none showed.
 inline std::string WaitForWindow(const std::string& title) {
     std::string id;
-    WaitUntil([&] { return !(id = CommandOutput("xdotool search --onlyvisible --name '^" + title + "$'")).empty(); },
-              kWindowSeconds);
+    const std::string search = "xdotool search --onlyvisible --name " + Quoted("^" + title + "$");
+    WaitUntil([&] { return !(id = CommandOutput(search)).empty(); }, kWindowSeconds);
     return id;
 }
 
@@ -60,7 +60,7 @@ inline bool AnswerUntilGone(const std::string& title, const std::function<void()
     return WaitUntil(
         [&, n = 0]() mutable {
             if (n++ % 30 == 0) answer();
-            return CommandOutput("xdotool search --onlyvisible --name '^" + title + "$'").empty();
+            return CommandOutput("xdotool search --onlyvisible --name " + Quoted("^" + title + "$")).empty();
         },
         kWindowSeconds);
 }
