@@ -4,6 +4,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,7 +61,7 @@ static_assert(std::size(kMigrations) == kSchemaVersion);
     default: why = "cannot be used"; break;
     }
     const char* detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    throw vProgressUnavailable_c("The progress records " + path + " " + why + " (" + detail + ").");
+    throw vProgressUnavailable_c("The progress records " + path + " " + why + " (" + detail + ").", rc & 0xff);
 }
 
 // One prepared statement; values are only ever bound, never spliced in.
@@ -175,6 +178,22 @@ vProgressStore_c::vProgressStore_c(std::string path, Open how) : mPath(std::move
         if (how == Open::Existing) throw vProgressUnavailable_c("There are no progress records yet (" + mPath + ").");
         CreatePrivate(mPath);
     }
+    // Switching to WAL and a first migration take their locks without
+    // SQLite's busy handler, so two programs opening a new database at once
+    // can find it locked: the opening is tried again within the busy timeout.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    for (;;) {
+        try {
+            OpenAndMigrate();
+            return;
+        } catch (const vProgressUnavailable_c& e) {
+            if (e.Code() != SQLITE_BUSY || std::chrono::steady_clock::now() > deadline) throw;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+void vProgressStore_c::OpenAndMigrate() {
     // Never SQLITE_OPEN_CREATE: a file that vanished meanwhile is not made
     // again with SQLite's wider default mode.
     int rc = sqlite3_open_v2(mPath.c_str(), &mDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -197,6 +216,7 @@ vProgressStore_c::vProgressStore_c(std::string path, Open how) : mPath(std::move
         Migrate(mDb, mPath, kSchemaVersion);
     } catch (...) {
         sqlite3_close_v2(mDb);
+        mDb = nullptr;
         throw;
     }
 }

@@ -96,6 +96,7 @@ public:
     int64_t RemovePupil(const std::string& pupil);
 
 private:
+    void OpenAndMigrate();
     void Exec(const char* sql);
 
     std::string mPath;

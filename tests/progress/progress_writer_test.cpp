@@ -1,6 +1,7 @@
 // Writing tries: sessions and held sounds as the recorder makes them, two
 // programs writing at once, and kill -9 while tries are written.
 
+#include <cstdio>
 #include "progress/progress_recorder.h"
 #include "progress/progress_writer.h"
 
@@ -101,7 +102,10 @@ pid_t StartWriter(const std::string& path, const std::string& pupil, int session
             writer.EndSession(progress::LocalTimeNow());
         }
         writer.Flush();
-        if (!writer.TakeProblem().empty()) _exit(3);
+        if (const std::string problem = writer.TakeProblem(); !problem.empty()) {
+            std::fprintf(stderr, "%s: %s\n", pupil.c_str(), problem.c_str());
+            _exit(3);
+        }
     }
     _exit(0);
 }
