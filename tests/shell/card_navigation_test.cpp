@@ -42,11 +42,14 @@ void ClickAt(const std::string& window, int x, int y) {
 // Moves the mouse off the cards so that none shows its hover picture.
 void MouseAway(const std::string& window) { CommandOutput("xdotool mousemove --window " + window + " 790 300"); }
 
-// Opens the drawer with its "Menu" button and waits until it stands open
-// (its top button above the grey background).
+// Opens the drawer with its "Menu" button and waits until it stands open:
+// "Menu" has risen to the top. A button part-way up would take the click
+// meant for another on a busy machine.
 void OpenDrawer(const std::string& window) {
+    static const std::string menu = PictureColour(LORVANO_SOURCE_DIR "/data/english/.Pic/Drawer/Menu0.bmp", 8, 22);
     ClickAt(window, 48, 572);
-    WaitForPixel(window, 8, 230, "#808080", false);
+    MouseAway(window);
+    WaitForPixel(window, 8, 62, menu, true);
 }
 
 void Shot(const std::string& window, const std::string& name) {
