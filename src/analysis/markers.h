@@ -94,10 +94,10 @@ struct vTypeOf_s<vRecMarkerList_c> {
     static constexpr const vRTTI_TypeInfo_c* Get() { return &gTD_STLPtr<vRecordMarker_c>; }
 };
 
-// The markers of from placed on to along warp, which aligned to's word
-// section onto from's (from as the etalon): a marker on from's word frame i
-// goes to to's first word frame on the path in column i; one outside the
-// word keeps its distance to the word's nearer end. The result is absolute,
+// The markers of from placed on to along warp, made by Warp(from, to, ...)
+// (from as the etalon): a marker on from's word frame i goes to to's first
+// word frame on the path in column i; one outside the word keeps its
+// distance to the word's nearer end. The result is absolute,
 // ordered by position, one frame apart where to has room, and inside to's
 // recorded frames. Markers without a position are left out; without warp
 // data the result is empty. Both recordings must have their word sections.

@@ -4,10 +4,11 @@
 // onto the etalon's time axis, in one of four display modes; result views
 // show the mark. In etalon mode the next detected word becomes the etalon;
 // in say mode every word is analysed, warped onto the etalon, marked and
-// saved as "say.wav". An etalon the teacher records takes over the segment
-// markers of the definition file's etalon (carried along a warp), so
-// per-sound marks go on, and is saved as "etalon.wav" for Teacher to play. The etalon comes from the definition file named by
-// EtalonFile, or is spoken into the exercise when there is none.
+// saved as "say.wav". The etalon comes from the definition file named by
+// EtalonFile, or is spoken into the exercise. An etalon the teacher records
+// takes over the segment markers of the definition file's etalon (carried
+// along a warp), so per-sound marks go on, and is saved as "etalon.wav" for
+// Teacher to play.
 //
 // Owns the etalon and say recordings, the word judge (which marks the say
 // and keeps the warp and the per-sound table), the limits of the trained

@@ -113,7 +113,8 @@ TEST_F(WordFixture, ATeachersOwnEtalonKeepsTheTrainedSoundAndIsPlayed) {
     // The course's etalons are the "en" voice; the teacher and the pupil are others.
     ASSERT_TRUE(Speak("sea", dir / "teacher_sea.wav", 120, 70, "en-us"));
     ASSERT_TRUE(Speak("sea", dir / "pupil_sea.wav", 150, 40, "en-gb-x-rp"));
-    setenv("LORVANO_AUDIO_IN", ((dir / "teacher_sea.wav").string() + ":" + (dir / "pupil_sea.wav").string()).c_str(), 1);
+    const std::string inputs = (dir / "teacher_sea.wav").string() + ":" + (dir / "pupil_sea.wav").string();
+    setenv("LORVANO_AUDIO_IN", inputs.c_str(), 1);
     setenv("LORVANO_AUDIO_GAP_MS", "900", 1);
     UseBundledSettings();
     fs::copy(fs::path(LORVANO_SOURCE_DIR) / "data/english/Words", dir / "Words", fs::copy_options::recursive);
