@@ -1,5 +1,10 @@
 #include "analysis/markers.h"
 
+#include <algorithm>
+#include <utility>
+
+#include "analysis/recording.h"
+#include "analysis/time_warp.h"
 #include "platform/exception.h"
 #include "settings/settings.h"
 
@@ -73,6 +78,40 @@ int vRecMarkerList_c::MakeRelativeAbsolute(int32_t base) {
         }
     }
     return converted;
+}
+
+vRecMarkerList_c CarriedMarkers(const vRecording_c& from, const vRecording_c& to, const vWarpData_c& warp) {
+    vRecMarkerList_c carried;
+    if (!warp.HasMatrix() || to.RecPos() <= 0) return carried;
+    // (position in from, marker), in the order of their positions.
+    std::vector<std::pair<int64_t, const vRecordMarker_c*>> placed;
+    for (const auto& m : from.Markers()) {
+        try {
+            const int64_t at = m->IsAbsolute() ? m->GetPos(true) : int64_t{from.WordBegin()} + m->GetPos(false);
+            placed.emplace_back(at, m.get());
+        } catch (const vTextException_c&) {
+            // Never placed: nothing to carry.
+        }
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const int64_t last = to.RecPos() - 1;
+    int64_t previous = -1;
+    for (const auto& [at, marker] : placed) {
+        const int64_t i = at - from.WordBegin();
+        int64_t j;
+        if (i < 0)
+            j = i;
+        else if (i < warp.Cols())
+            j = warp.RowForColumn(static_cast<int32_t>(i));
+        else
+            j = warp.Rows() + (i - warp.Cols());
+        const int64_t position = std::clamp(std::max(to.WordBegin() + j, previous + 1), int64_t{0}, last);
+        auto copy = marker->Copy();
+        copy->SetPos(static_cast<int32_t>(position), true);
+        carried.Add(std::move(copy));
+        previous = position;
+    }
+    return carried;
 }
 
 V_REGISTER_CLASS(vRecordMarker_c);

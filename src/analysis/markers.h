@@ -12,6 +12,9 @@
 
 #include "objects/registration.h"
 
+class vRecording_c;
+class vWarpData_c;
+
 // The position value of a marker that is not placed in that form.
 inline constexpr int32_t kMarkerUndefined = -2147483647;
 
@@ -90,3 +93,12 @@ template <>
 struct vTypeOf_s<vRecMarkerList_c> {
     static constexpr const vRTTI_TypeInfo_c* Get() { return &gTD_STLPtr<vRecordMarker_c>; }
 };
+
+// The markers of from placed on to along warp, made by Warp(from, to, ...)
+// (from as the etalon): a marker on from's word frame i goes to to's first
+// word frame on the path in column i; one outside the word keeps its
+// distance to the word's nearer end. The result is absolute,
+// ordered by position, one frame apart where to has room, and inside to's
+// recorded frames. Markers without a position are left out; without warp
+// data the result is empty. Both recordings must have their word sections.
+vRecMarkerList_c CarriedMarkers(const vRecording_c& from, const vRecording_c& to, const vWarpData_c& warp);

@@ -22,6 +22,10 @@ bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.
 // marked without the new calculation.
 constexpr uint32_t kEditorEtalonType = 6;
 
+// Where a teacher's own etalon is kept for Teacher to play; gone when a word
+// exercise opens again.
+constexpr const char* kOwnEtalonWave = "etalon.wav";
+
 void RemoveIfPresent(const char* name) {
     const std::string path = platform::MatchExistingCase(name);
     if (platform::IsRegularFile(path)) std::remove(path.c_str());
@@ -116,6 +120,7 @@ void vTrWordExercise_c::DrawBackground(bool load) {
         // Say mode needs the etalon's word section, which the analysis finds.
         if (loaded) {
             PrepareEtalon();
+            mShippedEtalon = mEtalon;
             prepared = true;
         }
         NotifyBeginUpdate();
@@ -135,6 +140,23 @@ void vTrWordExercise_c::DrawBackground(bool load) {
 void vTrWordExercise_c::PrepareEtalon() {
     mJudge.SetEtalon(mEtalon);
     DrawEtalon();
+}
+
+void vTrWordExercise_c::ReplaceEtalon(const vRecording_c& recording) {
+    mEtalon = recording;
+    if (!mShippedEtalon.Markers().empty()) mJudge.CarryMarkers(mShippedEtalon, mEtalon);
+    PrepareEtalon();
+}
+
+void vTrWordExercise_c::KeepOwnEtalon() {
+    try {
+        mEtalon.SaveWave(kOwnEtalonWave, false);
+        mWavFileName = kOwnEtalonWave;
+    } catch (const vException_c& e) {
+        // Teacher must not pass the shipped example off as hers.
+        mWavFileName = "";
+        Report(e, vWindow_c::kWarning);
+    }
 }
 
 void vTrWordExercise_c::SetEtalonMode(bool etalon) {
@@ -199,8 +221,9 @@ void vTrWordExercise_c::RedrawDisplay() {
 
 void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
     if (mEtalonMode) {
-        mEtalon = recording;
-        PrepareEtalon();
+        ReplaceEtalon(recording);
+        // The editor's etalon type keeps its own file (DrawEtalon).
+        if (mExerciseType != kEditorEtalonType) KeepOwnEtalon();
         SetEtalonMode(false);
         return;
     }
@@ -278,8 +301,7 @@ void vTrWordExercise_c::LoadRecording() {
     loaded.SetProcessor(&Processor());
     loaded.LoadWave(file);
     mWavFileName = file;
-    mEtalon = loaded;
-    PrepareEtalon();
+    ReplaceEtalon(loaded);
     StartPlayback();
     SetEtalonMode(false);
 }

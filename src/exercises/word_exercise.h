@@ -5,7 +5,10 @@
 // show the mark. In etalon mode the next detected word becomes the etalon;
 // in say mode every word is analysed, warped onto the etalon, marked and
 // saved as "say.wav". The etalon comes from the definition file named by
-// EtalonFile, or is spoken into the exercise when there is none.
+// EtalonFile, or is spoken into the exercise. An etalon the teacher records
+// takes over the segment markers of the definition file's etalon (carried
+// along a warp), so per-sound marks go on, and is saved as "etalon.wav" for
+// Teacher to play.
 //
 // Owns the etalon and say recordings, the word judge (which marks the say
 // and keeps the warp and the per-sound table), the limits of the trained
@@ -52,7 +55,8 @@ public:
     void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
 
     // --- vTrWordBase_c ---
-    // Plays WavFileName (the etalon) when the playback object is idle.
+    // Plays WavFileName (the etalon; a teacher's own once she recorded
+    // one) when the playback object is idle.
     void StartPlayback() override;
     // Plays "say.wav" when the playback object is idle.
     void StartPlayback2() override;
@@ -98,6 +102,12 @@ public:
 private:
     // The etalon to the judge, then its display.
     void PrepareEtalon();
+    // A new etalon of the word (the teacher's own, or a pupil's recording):
+    // the shipped etalon's markers carried onto it, then prepared.
+    void ReplaceEtalon(const vRecording_c& recording);
+    // The etalon written where Teacher plays it from (a failure is reported
+    // and leaves Teacher silent).
+    void KeepOwnEtalon();
     void DrawEtalon();
     void DrawSay();
     // Red outline around the active display, black around the other.
@@ -144,6 +154,9 @@ private:
 
     // State.
     vRecording_c mEtalon;
+    // The etalon of EtalonFile, analysed: the source of the markers of an
+    // etalon recorded later (empty without one).
+    vRecording_c mShippedEtalon;
     vRecording_c mSay;
     vWordJudge_c mJudge;
     std::unique_ptr<vSoundLimits> mLimits;

@@ -82,9 +82,10 @@ protected:
 };
 
 // Speaks text with espeak-ng into a 22050 Hz mono 16-bit WAV file.
-inline bool Speak(const std::string& text, const fs::path& out, int speed = 140, int pitch = 50) {
+inline bool Speak(const std::string& text, const fs::path& out, int speed = 140, int pitch = 50,
+                  const std::string& voice = "en") {
     const std::string raw = out.string() + ".raw.wav";
-    const std::string cmd = "espeak-ng -v en -s " + std::to_string(speed) + " -p " + std::to_string(pitch) +
+    const std::string cmd = "espeak-ng -v " + voice + " -s " + std::to_string(speed) + " -p " + std::to_string(pitch) +
                             " -w '" + raw + "' '" + text + "' && sox '" + raw +
                             "' -r 22050 -c 1 -b 16 -e signed-integer '" + out.string() + "' && rm -f '" + raw + "'";
     return std::system(cmd.c_str()) == 0;

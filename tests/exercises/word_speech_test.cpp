@@ -2,8 +2,9 @@
 // audio backend's microphone. The first word becomes the etalon, the
 // exercise goes into say mode by itself, and each later word is marked
 // against it: the same word said faster and higher is marked clearly better
-// than another word, and "say.wav" holds the last say. The marks are those
-// of the bundled settings.
+// than another word, and "say.wav" holds the last say. In a course word, a
+// teacher's own etalon keeps the trained sound marked and is what Teacher
+// plays. The marks are those of the bundled settings.
 
 #include "word_fixture.h"
 
@@ -104,4 +105,55 @@ TEST_F(WordFixture, SpokenWordsBecomeTheEtalonAndAreMarked) {
     }
     ASSERT_FALSE(said.empty());
     EXPECT_EQ(written, said);
+}
+
+TEST_F(WordFixture, ATeachersOwnEtalonKeepsTheTrainedSoundAndIsPlayed) {
+    if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0)
+        GTEST_SKIP() << "needs espeak-ng and sox";
+    // The course's etalons are the "en" voice; the teacher and the pupil are others.
+    ASSERT_TRUE(Speak("sea", dir / "teacher_sea.wav", 120, 70, "en-us"));
+    ASSERT_TRUE(Speak("sea", dir / "pupil_sea.wav", 150, 40, "en-gb-x-rp"));
+    const std::string inputs = (dir / "teacher_sea.wav").string() + ":" + (dir / "pupil_sea.wav").string();
+    setenv("LORVANO_AUDIO_IN", inputs.c_str(), 1);
+    setenv("LORVANO_AUDIO_GAP_MS", "900", 1);
+    UseBundledSettings();
+    fs::copy(fs::path(LORVANO_SOURCE_DIR) / "data/english/Words", dir / "Words", fs::copy_options::recursive);
+    StandInApp app;
+    SetAppServices(&app);
+
+    auto* e = ShowFile<vTrWordExercise_c>("Words/S/Sea.exc");
+    ASSERT_NE(e, nullptr);
+    ASSERT_FALSE(e->EtalonMode());
+    const size_t shippedMarkers = e->Etalon().Markers().Count();
+    ASSERT_GE(shippedMarkers, 2u);
+    // Say -> Etalon: her word becomes the example, then the pupil's is marked.
+    e->SetEtalonMode(true);
+    ASSERT_TRUE(PumpUntil([&] { return !app.marks.empty(); })) << "no say marked";
+
+    const vRecording_c& etalon = e->Etalon();
+    ASSERT_EQ(etalon.Markers().Count(), shippedMarkers);
+    int32_t previous = -1;
+    for (size_t i = 0; i < shippedMarkers; ++i) {
+        const int32_t at = etalon.Markers()[i].GetPos(true);
+        EXPECT_GT(at, previous);
+        EXPECT_LT(at, etalon.RecPos());
+        previous = at;
+    }
+    std::printf("own etalon: mark %d, sound %s mark %d, distance %.0f\n", app.marks[0].mark,
+                app.marks[0].sound.c_str(), app.marks[0].soundMark, app.marks[0].score);
+    EXPECT_EQ(app.marks[0].sound, "s");
+    EXPECT_GT(app.marks[0].soundMark, 0);
+
+    // Teacher plays her word, not the course's.
+    fs::remove(dir / "played.wav");
+    e->StopRecording();
+    e->StartPlayback();
+    ASSERT_TRUE(PumpUntil([&] { return e->SuspendCount() == 0 && fs::exists(dir / "played.wav"); }));
+    const std::vector<int16_t> played = WavSamples(dir / "played.wav");
+    std::vector<int16_t> hers;
+    for (int p = 0; p < etalon.RecPos(); ++p)
+        hers.insert(hers.end(), etalon.Frame(p).Samples(), etalon.Frame(p).Samples() + etalon.Frame(p).SampleCount());
+    ASSERT_FALSE(hers.empty());
+    EXPECT_EQ(played, hers);
+    EXPECT_NE(played, WavSamples(dir / "Words/S/Sea.wav"));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/markers.h"
 #include "analysis/recording.h"
 #include "analysis/sound_limits.h"
 
@@ -38,4 +39,12 @@ vWordJudgment_c vWordJudge_c::Judge(const vRecording_c& etalon, vRecording_c& sa
     j.mark = j.soundMark > 0 ? j.soundMark : j.wordMark;
     mLast = j;
     return j;
+}
+
+void vWordJudge_c::CarryMarkers(const vRecording_c& from, vRecording_c& to) const {
+    Prepare(to);
+    vWarpData_c warp;
+    warp.SetDeviationLimit(mSettings.deviationLimit);
+    warp.Warp(from, to, mSettings.dontCareLevel);
+    to.Markers() = CarriedMarkers(from, to, warp);
 }

@@ -63,6 +63,12 @@ public:
     // marks it.
     vWordJudgment_c Judge(const vRecording_c& etalon, vRecording_c& say);
 
+    // Replaces the markers of to (a new etalon) by those of from (an
+    // analysed etalon of the same word), carried along a warp of to onto
+    // from made with the judge's settings; to is prepared first. The last
+    // say's warp stays as it was.
+    void CarryMarkers(const vRecording_c& from, vRecording_c& to) const;
+
     // The warp of the last say (null before any).
     const vWarpData_c* Warp() const { return mJudged ? &mWarp : nullptr; }
     const vWordJudgment_c& Last() const { return mLast; }
