@@ -75,8 +75,6 @@ public:
     // The level a frame must exceed to be loud: TrigLevel, or with noise
     // tracking the larger of it and the noise floor plus NoiseMargin.
     int32_t Threshold() const;
-    // The tracked noise floor; meaningful once a frame was seen with noise tracking on.
-    int32_t NoiseFloor() const { return mFloor; }
 
     int32_t LHCnt() const { return mLHCnt; }
     bool IsWord() const { return mIsWord; }
