@@ -1,6 +1,7 @@
 #include "analysis/word_detector.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
@@ -8,6 +9,14 @@
 #include "settings/settings.h"
 
 namespace {
+// The floor follows a quieter room within a few frames but a louder one only
+// by this much per frame (about 2 dB a second at 100 frames a second), so
+// that it settles at the lower edge of the noise and is hardly moved by the
+// few loud frames before a word starts.
+constexpr int32_t kFloorRise = 2;
+// Margins beyond 60 dB would never let a frame be loud.
+constexpr int32_t kMaxNoiseMargin = 6000;
+
 // Zero block counts or steps from a damaged settings file would divide by
 // zero or analyse nothing; they mean the defaults.
 vWordDetectorSettings_c Sanitised(vWordDetectorSettings_c s) {
@@ -25,6 +34,13 @@ vWordDetectorSettings_c vWordDetectorSettings_c::Read() {
     s.windowNum = gSettings.GetUnsigned("WordDetector/WindowNum", s.windowNum);
     s.interLeave = gSettings.GetUnsigned("WordDetector/InterLeave", s.interLeave);
     s.trigLevel = gSettings.GetInt("WordDetector/TrigLevel", s.trigLevel);
+    s.noiseTracking = gSettings.GetBool("WordDetector/NoiseTracking", s.noiseTracking);
+    const int32_t margin = gSettings.GetInt("WordDetector/NoiseMargin", s.noiseMargin);
+    if (margin >= 0 && margin <= kMaxNoiseMargin)
+        s.noiseMargin = margin;
+    else
+        std::fprintf(stderr, "Lorvano: WordDetector/NoiseMargin=%d is outside 0..%d; using %d.\n", margin,
+                     kMaxNoiseMargin, s.noiseMargin);
     s.trigHoldStart = gSettings.GetInt("WordDetector/TrigHoldStart", s.trigHoldStart);
     s.trigHoldEnd = gSettings.GetInt("WordDetector/TrigHoldEnd", s.trigHoldEnd);
     s.increment = gSettings.GetInt("WordDetector/Increment", s.increment);
@@ -46,13 +62,42 @@ void vWordDetector_c::StartListening(vRecording_c& recording) {
     mQueue.Clear();
     mPushed = 0;
     mFirstIndex = mLastIndex = -1;
+    mFloorKnown = false;
     recording.SetFrameSize(static_cast<int32_t>(std::min<uint32_t>(mSettings.windowSize, INT32_MAX)));
     recording.Rewind();
 }
 
+int32_t vWordDetector_c::Threshold() const {
+    if (!mSettings.noiseTracking || !mFloorKnown) return mSettings.trigLevel;
+    return static_cast<int32_t>(std::max<int64_t>(mSettings.trigLevel, int64_t{mFloor} + mSettings.noiseMargin));
+}
+
+void vWordDetector_c::TrackNoiseFloor(int32_t fullBand, bool wasWord, bool endedFull) {
+    // Digital silence reads far below the scale; the scale's zero stands for it.
+    const int32_t level = std::max(fullBand, 0);
+    if (!mFloorKnown) {
+        mFloor = level;
+        mFloorKnown = true;
+    }
+    if (mIsWord) {
+        mWordMin = wasWord ? std::min(mWordMin, level) : level;
+        return;  // a word's own frames never raise its floor
+    }
+    if (wasWord && endedFull) {
+        // A "word" that never fell quiet until the recording was full was the
+        // room getting louder: its quietest frame is the room's new floor.
+        mFloor = std::max(mFloor, std::min(mWordMin, level));
+    } else if (level < mFloor) {
+        mFloor -= (mFloor - level + 3) / 4;
+    } else {
+        mFloor += std::min(level - mFloor, kFloorRise);
+    }
+}
+
 bool vWordDetector_c::TriggerStep(int32_t fullBand, const vRecording_c& recording) {
+    const bool wasWord = mIsWord;
     int64_t count = std::clamp(mLHCnt, -30000, 30000);
-    if (fullBand > mSettings.trigLevel) {
+    if (fullBand > Threshold()) {
         if (count < 0) count = 0;
         count += mSettings.increment;
     } else {
@@ -62,7 +107,9 @@ bool vWordDetector_c::TriggerStep(int32_t fullBand, const vRecording_c& recordin
     mLHCnt = static_cast<int32_t>(std::clamp<int64_t>(count, INT32_MIN, INT32_MAX));
     if (!mIsWord && mLHCnt >= mSettings.trigHoldStart) mIsWord = true;
     if (mIsWord && mLHCnt <= -static_cast<int64_t>(mSettings.trigHoldEnd)) mIsWord = false;
-    if (recording.RecPos() >= recording.Size()) mIsWord = false;
+    const bool full = recording.RecPos() >= recording.Size();
+    if (full) mIsWord = false;
+    if (mSettings.noiseTracking) TrackNoiseFloor(fullBand, wasWord, full);
     return mIsWord && mLHCnt > -static_cast<int64_t>(mSettings.trigHoldEnd);
 }
 

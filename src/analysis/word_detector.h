@@ -20,6 +20,12 @@ struct vWordDetectorSettings_c {
     uint32_t windowNum = 1;      // "WordDetector/WindowNum": blocks per capture buffer
     uint32_t interLeave = 1;     // "WordDetector/InterLeave": every n-th block is analysed
     int32_t trigLevel = 3000;    // "WordDetector/TrigLevel"
+    // "WordDetector/NoiseTracking": a frame must also rise NoiseMargin above
+    // the room's noise floor to be loud; off, TrigLevel alone decides.
+    bool noiseTracking = false;
+    // "WordDetector/NoiseMargin": on the log scale, 600 units per doubling of
+    // the peak amplitude, so about 100 units per dB: 600 is 6 dB.
+    int32_t noiseMargin = 600;
     int32_t trigHoldStart = 8;   // "WordDetector/TrigHoldStart"
     int32_t trigHoldEnd = 40;    // "WordDetector/TrigHoldEnd"
     int32_t increment = 1;       // "WordDetector/Increment"
@@ -62,8 +68,13 @@ public:
     void ProcessFrame(const vAllHmData_c& frame, vRecording_c& recording, vWordListener_i& listener);
 
     // The trigger step for a frame of full-band energy fullBand: whether the
-    // frame belongs to the word.
+    // frame belongs to the word. With noise tracking it also follows the
+    // noise floor.
     bool TriggerStep(int32_t fullBand, const vRecording_c& recording);
+
+    // The level a frame must exceed to be loud: TrigLevel, or with noise
+    // tracking the larger of it and the noise floor plus NoiseMargin.
+    int32_t Threshold() const;
 
     int32_t LHCnt() const { return mLHCnt; }
     bool IsWord() const { return mIsWord; }
@@ -77,6 +88,8 @@ public:
     int64_t LastFrameIndex() const { return mLastIndex; }
 
 private:
+    void TrackNoiseFloor(int32_t fullBand, bool wasWord, bool endedFull);
+
     vWordDetectorSettings_c mSettings;
     int32_t mLHCnt = 0;
     bool mIsWord = false;
@@ -85,4 +98,7 @@ private:
     int64_t mPushed = 0;
     int64_t mFirstIndex = -1;
     int64_t mLastIndex = -1;
+    bool mFloorKnown = false;
+    int32_t mFloor = 0;
+    int32_t mWordMin = 0;  // quietest frame of the word in progress
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -197,6 +198,33 @@ TEST(WordDetector, FullRecordingEndsTheWord) {
     EXPECT_GT(run.recording.RecPos(), 0);
 }
 
+TEST(WordDetector, NoiseTrackingFollowsARoomThatGetsLouder) {
+    // The room jumps above TrigLevel: the first "word" lasts until the
+    // recording is full, then the floor stands at the new noise and only
+    // speech above it makes a word. The fixed trigger makes word after word.
+    for (bool tracking : {true, false}) {
+        vWordDetectorSettings_c s;
+        s.noiseTracking = tracking;
+        Stream run(s, 100);
+        run.Feed(kQuiet, 10);
+        run.Feed(4000, 500);
+        const auto words = std::count(run.listener.calls.begin(), run.listener.calls.end(), 'W');
+        if (tracking)
+            EXPECT_EQ(words, 1);
+        else
+            EXPECT_GT(words, 2);
+        EXPECT_EQ(run.detector.IsWord(), !tracking);
+        if (!tracking) continue;
+        EXPECT_EQ(run.detector.Threshold(), 4000 + s.noiseMargin);
+        run.Feed(4700, 20);
+        run.Feed(4000, 45);
+        EXPECT_EQ(run.listener.calls, "SWRSWR");
+        // Ended by the quiet, not by a full recording: lead-in, the rest of
+        // the loud frames and 39 quiet ones.
+        EXPECT_EQ(run.listener.lengths[1], 25 + 12 + 39);
+    }
+}
+
 TEST(WordDetector, ZeroSettingsFallBackToDefaults) {
     vWordDetectorSettings_c s;
     s.windowSize = 0;
@@ -273,4 +301,26 @@ TEST(DetectorSettings, ReadFromTheLanguageFile) {
     EXPECT_EQ(s.limitsFile, "Limits.ini");
     // Without a language file: the defaults.
     EXPECT_EQ(vWordDetectorSettings_c::Read().trigLevel, 3000);
+}
+
+TEST(DetectorSettings, NoiseTrackingIsOffUnlessSwitchedOnAndItsMarginIsChecked) {
+    const std::string path = ::testing::TempDir() + "/lorvano_detector_noise.ini";
+    auto read = [&](const char* text) {
+        std::FILE* f = std::fopen(path.c_str(), "w");
+        std::fputs(text, f);
+        std::fclose(f);
+        gSettings.SetFileName(path.c_str());
+        const vWordDetectorSettings_c d = vWordDetectorSettings_c::Read();
+        gSettings.SetFileName(nullptr);
+        std::remove(path.c_str());
+        return d;
+    };
+    EXPECT_FALSE(read("[WordDetector]\nTrigLevel=3000\n").noiseTracking);
+    const vWordDetectorSettings_c on = read("[WordDetector]\nNoiseTracking=TRUE\nNoiseMargin=900\n");
+    EXPECT_TRUE(on.noiseTracking);
+    EXPECT_EQ(on.noiseMargin, 900);
+    for (const char* bad : {"-1", "6001", "99999999999"})
+        EXPECT_EQ(read(("[WordDetector]\nNoiseMargin=" + std::string(bad) + "\n").c_str()).noiseMargin,
+                  vWordDetectorSettings_c{}.noiseMargin)
+            << bad;
 }
