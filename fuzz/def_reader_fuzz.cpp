@@ -51,6 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const std::string first = LoadAndWrite("fuzz.def", text, false);
     const std::string second = LoadAndWrite("first.def", first, true);
+    // Reading is deterministic: when the first text already wrote back to
+    // itself, the next round would too. Most inputs end here, which saves a
+    // third of the work per input.
+    if (second == first) return 0;
     const std::string third = LoadAndWrite("second.def", second, true);
     if (second != third) std::abort();
     return 0;
