@@ -5,8 +5,6 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "objects/def_writer.h"
@@ -14,6 +12,7 @@
 #include "objects/prop_strm.h"
 #include "objects/token_stream.h"
 #include "platform/exception.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -23,14 +22,9 @@ void InstallIncludeHook() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    static const std::string dir = [] {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "lorvano-fuzz-XXXXXX").string();
-        if (mkdtemp(tmpl.data()) == nullptr) std::abort();
-        std::ofstream(tmpl + "/common.def") << "GuidePage = \"common\";\nCardPos = (1, 2);\n";
-        return tmpl;
-    }();
+    static const vScratchFolder_c dir("lorvano-fuzz", {{"common.def", "GuidePage = \"common\";\nCardPos = (1, 2);\n"}});
     SetDataPathHook([](const std::string& name) {
-        return dir + (name == "common.def" ? "/common.def" : "/missing.def");
+        return dir.Path() + (name == "common.def" ? "/common.def" : "/missing.def");
     });
 }
 
