@@ -2,6 +2,8 @@
 // changes the one value written and nothing else that could be read before.
 #include "platform/profile.h"
 
+#include "scratch_folder.h"
+
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -16,11 +18,8 @@
 namespace {
 
 const std::string& ScratchFile() {
-    static const std::string path = [] {
-        char pattern[] = "/tmp/lorvano-profile-fuzz-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        return std::string(pattern) + "/fuzz.ini";
-    }();
+    static const vScratchFolder_c dir("lorvano-profile-fuzz", {});
+    static const std::string path = dir.Path() + "/fuzz.ini";
     return path;
 }
 

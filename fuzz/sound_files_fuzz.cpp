@@ -1,7 +1,5 @@
 // The limits and models readers on arbitrary text: the first byte chooses
 // which, the rest is the file. Problems must end in a message, never a crash.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -10,9 +8,11 @@
 #include "analysis/sound_marks.h"
 #include "platform/exception.h"
 #include "platform/message_box.h"
+#include "scratch_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/lorvano_sound_fuzz_" + std::to_string(::getpid()) + ".ini";
+    static const vScratchFolder_c dir("lorvano-fuzz-sound-files", {});
+    static const std::string path = dir.Path() + "/sounds.ini";
     static const bool quiet = [] {
         platform::SetMessageBoxHook([](const platform::MessageBoxRecord&) { return platform::BoxAnswer::Ok; });
         return true;

@@ -8,20 +8,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "audio/sound_file.h"
 #include "platform/exception.h"
+#include "scratch_folder.h"
 
 namespace {
 
 const std::string& InputPath() {
-    static const std::string path = [] {
-        std::string dir = (std::filesystem::temp_directory_path() / "lorvano-fuzz-sound-XXXXXX").string();
-        if (mkdtemp(dir.data()) == nullptr) std::abort();
-        return dir + "/in.wav";
-    }();
+    static const vScratchFolder_c dir("lorvano-fuzz-sound", {});
+    static const std::string path = dir.Path() + "/in.wav";
     return path;
 }
 

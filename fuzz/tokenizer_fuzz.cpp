@@ -4,12 +4,11 @@
 // input cannot reach anything else on the machine.
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "objects/token_stream.h"
 #include "platform/exception.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -18,28 +17,14 @@ public:
     vFuzzReader_c() { SetTokenSyntax(gDBTokenSyntax); }
 };
 
-// The scratch folder goes when the program ends.
-struct vScratch_c {
-    std::string path;
-    ~vScratch_c() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-};
-
 std::string MakeScratch() {
-    static vScratch_c scratch;
-    std::string dir = (std::filesystem::temp_directory_path() / "lorvano-fuzz-tok-XXXXXX").string();
-    if (mkdtemp(dir.data()) == nullptr) std::abort();
-    scratch.path = dir;
-    const std::pair<const char*, const char*> files[] = {
+    static const vScratchFolder_c scratch("lorvano-fuzz-tok", {
         {"a.def", "<vColor_c> PenColor = (255, 0, 0, 0);\n// tail comment"},
         {"b.def", "#include \"a.def\" X = \"\\t\\d065\";"},
         {"self.def", "S #include self.def"},
         {"empty.def", ""},
-    };
-    for (const auto& [name, text] : files) std::ofstream(dir + "/" + name, std::ios::binary) << text;
-    return dir;
+    });
+    return scratch.Path();
 }
 
 // Every name maps to one file of the scratch folder: separators are flattened.

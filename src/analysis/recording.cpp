@@ -183,6 +183,16 @@ void vRecording_c::LoadWave(const std::string& given) {
                                     platform::OpenFailureText(errno).c_str());
         throw vPrintException_c(0, "Cannot open wave file %s!", given.c_str());
     }
+    LoadWaveFrom(file, given);
+}
+
+void vRecording_c::LoadWaveBytes(std::string_view bytes, const std::string& name) {
+    platform::RiffReader file;
+    if (!file.OpenBytes(bytes)) throw vPrintException_c(0, "Cannot open wave file %s!", name.c_str());
+    LoadWaveFrom(file, name);
+}
+
+void vRecording_c::LoadWaveFrom(platform::RiffReader& file, const std::string& given) {
     platform::RiffChunk riff, fmt, data;
     if (!file.FindForm(platform::FourCC("WAVE"), riff) || !file.FindChunk(riff, platform::FourCC("fmt "), fmt))
         throw vPrintException_c(0, "%s is not a valid wave file.", given.c_str());
@@ -268,10 +278,15 @@ void WriteWhole(const std::string& given, const std::vector<unsigned char>& byte
 }  // namespace
 
 void vRecording_c::SaveWave(const std::string& path, bool remember) {
+    WriteWhole(path, WaveBytes(path));
+    if (remember) mWavFileName = path;
+}
+
+std::vector<unsigned char> vRecording_c::WaveBytes(const std::string& name) const {
     uint64_t dataBytes = 0;
     for (int32_t i = 0; i < std::min(mRecPos, Capacity()); ++i)
         if (mData[static_cast<size_t>(i)].Samples()) dataBytes += 2u * static_cast<uint64_t>(mData[static_cast<size_t>(i)].SampleCount());
-    if (dataBytes + 38 > UINT32_MAX) throw vPrintException_c(0, "Cannot write %s", path.c_str());
+    if (dataBytes + 38 > UINT32_MAX) throw vPrintException_c(0, "Cannot write %s", name.c_str());
 
     std::vector<unsigned char> out;
     out.reserve(static_cast<size_t>(dataBytes) + 46);
@@ -293,8 +308,7 @@ void vRecording_c::SaveWave(const std::string& path, bool remember) {
         const vAllHmData_c& frame = mData[static_cast<size_t>(i)];
         if (frame.Samples()) PutSamples(out, frame.Samples(), frame.SampleCount());
     }
-    WriteWhole(path, out);
-    if (remember) mWavFileName = path;
+    return out;
 }
 
 int64_t vRecording_c::SaveWordRaw(const std::string& path, bool remember) {

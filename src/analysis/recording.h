@@ -9,12 +9,16 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/hm_data.h"
 #include "analysis/markers.h"
 
 class vHMBlockProcessor_c;
+namespace platform {
+class RiffReader;
+}
 
 class vRecording_c : public vPropCntnr_c {
     V_RTTI_CLASS(vRecording_c, vPropCntnr_c)
@@ -51,9 +55,14 @@ public:
     // vTextException_c/vPrintException_c with the reason on refusal; on a
     // failure the recording keeps the frames read so far.
     void LoadWave(const std::string& path);
+    // As LoadWave, from a WAV file image in memory; name stands for it in
+    // messages.
+    void LoadWaveBytes(std::string_view bytes, const std::string& name);
     // Writes frames 0..recPos-1 that hold samples as a WAV file, whole or not
     // at all. With remember, the path becomes the recording's WavFileName.
     void SaveWave(const std::string& path, bool remember);
+    // The bytes SaveWave writes; name stands for the file in messages.
+    std::vector<unsigned char> WaveBytes(const std::string& name) const;
     // Writes the samples of the word section without a header; returns the
     // number of samples written.
     int64_t SaveWordRaw(const std::string& path, bool remember);
@@ -114,6 +123,8 @@ private:
     // Gives one block to the processor (all analysis on, samples stored), or
     // only stores the samples when no processor is attached.
     void AnalyseBlock(vAllHmData_c& frame, const int16_t* samples);
+    // The body of LoadWave once the file is open; given names it in messages.
+    void LoadWaveFrom(platform::RiffReader& file, const std::string& given);
 
     // Frames that exist: the smaller of Size and the frames allocated.
     int32_t Capacity() const { return static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(std::max(mSize, 0)), mData.size())); }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -38,6 +39,9 @@ public:
     // False (errno set, see OpenRegularFile) when the file cannot be opened
     // for reading, is no regular file or is larger than maxBytes.
     bool Open(const std::string& path, uint64_t maxBytes = UINT64_MAX);
+    // Reads a file image held in memory instead; the bytes must outlive the
+    // reader. False (errno set) when no stream can be made for them.
+    bool OpenBytes(std::string_view bytes);
     void Close();
 
     // The top-level "RIFF" chunk of the given form type.

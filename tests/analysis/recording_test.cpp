@@ -296,12 +296,20 @@ TEST_F(RecordingFiles, SaveWaveWritesTheEighteenByteFormAndRoundTrips) {
     EXPECT_EQ(std::string(bytes.begin() + 38, bytes.begin() + 42), "data");
     EXPECT_EQ(le32(42), 3u * 448);
 
-    // Reading it back gives the full frames; the remainder was dropped.
-    vRecording_c back;
+    // Reading it back, from the file or from its image in memory, gives the
+    // full frames; the remainder was dropped.
+    vRecording_c back, image;
     back.LoadWave(Path("out.wav"));
+    image.LoadWaveBytes({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, "out.wav");
     EXPECT_EQ(back.RecPos(), 3);
+    EXPECT_EQ(image.RecPos(), 3);
     for (int f = 0; f < 3; ++f)
-        for (int i = 0; i < 224; ++i) ASSERT_EQ(back.Frame(f).Samples()[i], samples[static_cast<size_t>(f * 224 + i)]);
+        for (int i = 0; i < 224; ++i) {
+            ASSERT_EQ(back.Frame(f).Samples()[i], samples[static_cast<size_t>(f * 224 + i)]);
+            ASSERT_EQ(image.Frame(f).Samples()[i], samples[static_cast<size_t>(f * 224 + i)]);
+        }
+    EXPECT_EQ(rec.WaveBytes("out.wav"), bytes);
+    EXPECT_THROW(image.LoadWaveBytes({}, "empty.wav"), vException_c);
 }
 
 TEST_F(RecordingFiles, FramesWithoutSamplesAreSkipped) {

@@ -30,6 +30,18 @@ bool RiffReader::Open(const std::string& path, uint64_t maxBytes) {
     return true;
 }
 
+bool RiffReader::OpenBytes(std::string_view bytes) {
+    Close();
+    // Without a buffer fmemopen would make its own; an empty image has no
+    // pointer of its own. The stream is read-only.
+    static char none = 0;
+    char* data = bytes.data() != nullptr ? const_cast<char*>(bytes.data()) : &none;
+    mFile = fmemopen(data, bytes.size(), "r");
+    if (!mFile) return false;
+    mFileSize = bytes.size();
+    return true;
+}
+
 void RiffReader::Close() {
     if (mFile) std::fclose(mFile);
     mFile = nullptr;
