@@ -56,7 +56,8 @@ void ClampTransposed(const int32_t* const* frames, int32_t count, int32_t level,
         for (int k = 0; k < kBands; ++k) sum += std::max(frames[i][k], level);
         const int64_t mean = meanRemoval ? sum / kBands : 0;
         for (int k = 0; k < kBands; ++k)
-            out[static_cast<size_t>(k) * count + i] = static_cast<int32_t>(std::max(frames[i][k], level) - mean);
+            out[static_cast<size_t>(k) * count + i] =
+                static_cast<int32_t>(std::clamp<int64_t>(std::max(frames[i][k], level) - mean, INT32_MIN, INT32_MAX));
     }
 }
 
