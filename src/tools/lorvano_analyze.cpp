@@ -15,8 +15,11 @@
 // its segment markers divide the etalon into sounds, and score prints one
 // line per sound (code, frames, mark) after the word line; --target names
 // the exercise's trained sound, whose mark (the one the word exercise shows
-// with per-sound marks) ends the output. A refused WAV
-// file prints the reason and exits with code 2.
+// with per-sound marks) ends the output. With ResDisplay/CohortSize K the
+// word line adds cohort=K cohort_score=N: the say warped onto K other
+// etalons of the language's Words folder (the etalon itself left out), N =
+// 1000 * distance / their median distance, from which the mark comes. A
+// refused WAV file prints the reason and exits with code 2.
 //
 // models reads labelled recordings, etalon definition files whose WAV file
 // names are relative to the language directory, and writes the sound models
