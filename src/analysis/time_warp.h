@@ -25,10 +25,24 @@ struct vWordScoreSettings_c {
     bool newCalculation = false;                 // "ResDisplay/NewCalculation"
     std::string modelsFile = "Models.ini";       // "ResDisplay/Models"
     std::string limitsFile = "Limits.ini";       // "HM1_Processor/MaxRes"
+    // Before the warp: each frame's bands less their mean, so that a voice's
+    // overall level and colour weigh less than the spectral shape.
+    bool meanRemoval = false;                    // "TimeWarp/MeanRemoval"
+    // The band floor of the frame distance (0: dontCareLevel, which always
+    // finds the word section).
+    int32_t frameFloor = 0;                      // "TimeWarp/FrameFloor"
+    // The path takes no two horizontal or two vertical steps in a row.
+    bool slopeLimit = false;                     // "TimeWarp/SlopeLimit"
+    // Other etalons the say is also warped onto; its mark comes from its
+    // distance relative to theirs (0: the distance itself).
+    int32_t cohortSize = 0;                      // "ResDisplay/CohortSize"
     // Frames of the first voiced stretch averaged for the mean pitch.
     static constexpr int32_t kPitchFrames = 10;
+    // The most cohort etalons a say is warped onto (each costs one warp).
+    static constexpr int32_t kMaxCohort = 64;
 
     static vWordScoreSettings_c Read();
+    int32_t FrameLevel() const { return frameFloor > 0 ? frameFloor : dontCareLevel; }
 };
 
 inline constexpr int32_t kWarpInfinite = 2147483647;
@@ -41,7 +55,9 @@ public:
 
     // Aligns the word sections of say onto etalon; bands below level count as
     // level. distance becomes the mean cost per path step (0 when either
-    // recording has no data).
+    // recording has no data). With the slope limit a path exists only for
+    // lengths within a factor 2 (and inside the deviation band); otherwise
+    // the unconstrained path is taken (SlopeLimited() tells which).
     void Warp(const vRecording_c& etalon, const vRecording_c& say, int32_t level);
 
     // The same on bare band arrays: etalon[i] and say[j] point at 20 values.
@@ -64,9 +80,18 @@ public:
 
     void SetDeviationLimit(int32_t limit) { deviationLimit = limit; }
     int32_t DeviationLimit() const { return deviationLimit; }
+    // The options of the settings: mean removal, slope limit, deviation band.
+    void Configure(const vWordScoreSettings_c& settings);
+    void SetMeanRemoval(bool on) { meanRemoval = on; }
+    void SetSlopeLimit(bool on) { slopeLimit = on; }
+    // Whether the last path kept the slope limit.
+    bool SlopeLimited() const { return slopeLimited; }
 
 private:
     void Backtrack();
+    // The slope-limited accumulation and its backtrack; false when no path
+    // reaches the last cell.
+    bool AccumulateLimited(const int32_t* distances);
 
     int32_t cols = 0;
     int32_t rows = 0;
@@ -74,6 +99,9 @@ private:
     int32_t distance = 0;
     int32_t deviationLimit = kWarpInfinite;
     int32_t steps = 0;
+    bool meanRemoval = false;
+    bool slopeLimit = false;
+    bool slopeLimited = false;
 };
 
 // The mark 1..5 for a warp distance: 1 above minResult, 5 below maxResult,

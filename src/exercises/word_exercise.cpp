@@ -12,6 +12,7 @@
 #include "objects/prop_strm.h"
 #include "platform/atomic_file.h"
 #include "platform/path_case.h"
+#include "platform/regular_file.h"
 #include "settings/settings.h"
 
 namespace {
@@ -138,6 +139,14 @@ void vTrWordExercise_c::DrawBackground(bool load) {
 }
 
 void vTrWordExercise_c::PrepareEtalon() {
+    // The cohort: the language's word etalons but this exercise's own; a
+    // teacher's recorded etalon keeps the one of the exercise's file.
+    if (mScore.cohortSize > 0 && !mCohortChosen) {
+        mCohortChosen = true;
+        const std::string own = platform::ToForwardSlashes(mEtalonFile);
+        mJudge.SetCohort(ChooseCohort(platform::ListRegularFiles("Words", ".wav"), own, mScore.cohortSize),
+                         [](const std::string& file, vRecording_c& into) { into.LoadWave(file); });
+    }
     mJudge.SetEtalon(mEtalon);
     DrawEtalon();
 }

@@ -161,6 +161,7 @@ private:
     vWordJudge_c mJudge;
     std::unique_ptr<vSoundLimits> mLimits;
     bool mEtalonMode = true;
+    bool mCohortChosen = false;  // the judge's cohort, once per exercise
     bool mLockMarkers = false;
     int32_t mLastMark = 0;
 };

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -40,5 +41,11 @@ bool IsNotRegularFileError(int error);
 // Why an open of OpenRegularFile failed, for messages: "is a folder, not a
 // file", "is not a regular file", "is too large", or strerror's text.
 std::string OpenFailureText(int error);
+
+// The regular files at any depth under dir whose names end in extension
+// (".wav"; letter case ignored), as dir + "/" + relative path with "/",
+// sorted bytewise. Empty when dir cannot be read; unreadable subfolders are
+// skipped.
+std::vector<std::string> ListRegularFiles(const std::string& dir, const std::string& extension);
 
 }  // namespace platform

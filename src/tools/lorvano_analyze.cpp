@@ -15,8 +15,11 @@
 // its segment markers divide the etalon into sounds, and score prints one
 // line per sound (code, frames, mark) after the word line; --target names
 // the exercise's trained sound, whose mark (the one the word exercise shows
-// with per-sound marks) ends the output. A refused WAV
-// file prints the reason and exits with code 2.
+// with per-sound marks) ends the output. With ResDisplay/CohortSize K the
+// word line adds cohort=K cohort_score=N: the say warped onto K other
+// etalons of the language's Words folder (the etalon itself left out), N =
+// 1000 * distance / their median distance, from which the mark comes. A
+// refused WAV file prints the reason and exits with code 2.
 //
 // models reads labelled recordings, etalon definition files whose WAV file
 // names are relative to the language directory, and writes the sound models
@@ -59,6 +62,7 @@
 #include "objects/prop_strm.h"
 #include "objects/token_stream.h"
 #include "platform/exception.h"
+#include "platform/regular_file.h"
 #include "settings/settings.h"
 
 namespace fs = std::filesystem;
@@ -250,10 +254,21 @@ int Score(const Options& o) {
     say.SetProcessor(processor.get());
     Load(*etalon, o.files[0]);
     Load(say, o.files[1]);
+    if (s.cohortSize > 0) {
+        // Both sides canonical, so that the etalon is found among the words
+        // however its path was written.
+        std::error_code ec;
+        const std::string words = fs::weakly_canonical(fs::path(DataDir(o)) / "Words", ec).string();
+        const std::string own = fs::weakly_canonical(o.files[0], ec).string();
+        judge.SetCohort(ChooseCohort(platform::ListRegularFiles(words, ".wav"), own, s.cohortSize),
+                        [](const std::string& file, vRecording_c& into) { into.LoadWave(file); });
+    }
     judge.SetEtalon(*etalon);
     const vWordJudgment_c judgment = judge.Judge(*etalon, say);
-    std::printf("distance=%d mark=%d etalon_frames=%d say_frames=%d\n", judgment.distance, judgment.wordMark,
+    std::printf("distance=%d mark=%d etalon_frames=%d say_frames=%d", judgment.distance, judgment.wordMark,
                 etalon->RecSize(), say.RecSize());
+    if (judgment.cohortScore >= 0) std::printf(" cohort=%d cohort_score=%d", judge.CohortCount(), judgment.cohortScore);
+    std::printf("\n");
     if (judge.PerSound()) PrintSoundMarks(o, judge.SoundFrames(), judgment);
     return 0;
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "analysis/recording.h"
@@ -171,4 +173,72 @@ TEST(MarkFromDistance, Boundaries) {
     EXPECT_EQ(MarkFromDistance(1500, 1500, 1500), 3);
     EXPECT_EQ(MarkFromDistance(INT32_MIN, INT32_MAX, INT32_MIN), 4);
     EXPECT_EQ(MarkFromDistance(nullptr, 2000, 1000), -1);
+}
+
+// The cheapest path cost with no two horizontal or two vertical steps in a
+// row, by plain recursion over (cell, last step): the reference for the
+// slope-limited warp.
+namespace {
+
+int64_t LimitedOptimum(const Frames& e, const Frames& s) {
+    const int n = e.Count(), m = s.Count();
+    const int64_t inf = INT64_MAX / 4;
+    std::vector<int64_t> memo(static_cast<size_t>(n * m * 3), -1);
+    // Best cost from (0, 0) to (i, j) arriving by step `last` (0 diagonal/start, 1 i+1, 2 j+1).
+    std::function<int64_t(int, int, int)> best = [&](int i, int j, int last) -> int64_t {
+        if (i < 0 || j < 0) return inf;
+        int64_t& slot = memo[static_cast<size_t>((j * n + i) * 3 + last)];
+        if (slot >= 0) return slot;
+        const int64_t here = 20 * std::llabs(int64_t{e.data[i][0]} - s.data[j][0]);
+        int64_t before = inf;
+        if (i == 0 && j == 0) before = last == 0 ? 0 : inf;
+        else if (last == 0) before = std::min({best(i - 1, j - 1, 0), best(i - 1, j - 1, 1), best(i - 1, j - 1, 2)});
+        else if (last == 1) before = std::min(best(i - 1, j, 0), best(i - 1, j, 2));
+        else before = std::min(best(i, j - 1, 0), best(i, j - 1, 1));
+        return slot = std::min(inf, before + here);
+    };
+    return std::min({best(n - 1, m - 1, 0), best(n - 1, m - 1, 1), best(n - 1, m - 1, 2)});
+}
+
+}  // namespace
+
+TEST(Warp, SlopeLimitedPathIsLegalOptimalAndFallsBackBeyondTwiceTheLength) {
+    std::vector<int32_t> el, sl;
+    for (int i = 0; i < 30; ++i) el.push_back((i * 7919) % 3001);
+    for (int j = 0; j < 20; ++j) sl.push_back((j * 104729) % 2999);
+    Frames e(el), s(sl);
+    vWarpData_c w;
+    w.SetSlopeLimit(true);
+    w.Warp(e.ptrs.data(), 30, s.ptrs.data(), 20, 0);
+    ASSERT_TRUE(w.SlopeLimited());
+    // A monotone path's cells in (i, j) order are its steps in order.
+    auto cells = Path(w);
+    std::sort(cells.begin(), cells.end());
+    ASSERT_EQ(cells.front(), std::make_pair(0, 0));
+    ASSERT_EQ(cells.back(), std::make_pair(29, 19));
+    EXPECT_EQ(static_cast<int>(cells.size()) - 1, w.Steps());
+    int64_t cost = 20 * std::llabs(int64_t{el[0]} - sl[0]);
+    int lastStep = 0;  // 0 diagonal, 1 horizontal, 2 vertical
+    for (size_t k = 1; k < cells.size(); ++k) {
+        const int di = cells[k].first - cells[k - 1].first, dj = cells[k].second - cells[k - 1].second;
+        ASSERT_TRUE((di == 1 || di == 0) && (dj == 1 || dj == 0) && di + dj > 0) << k;
+        const int step = di && dj ? 0 : di ? 1 : 2;
+        EXPECT_FALSE(step != 0 && step == lastStep) << "two like steps at " << k;
+        lastStep = step;
+        cost += 20 * std::llabs(int64_t{el[cells[k].first]} - sl[cells[k].second]);
+    }
+    EXPECT_EQ(cost, LimitedOptimum(e, s));
+    EXPECT_EQ(w.Distance(), cost / w.Steps());
+    for (int j = 0; j < 20; ++j) EXPECT_NO_THROW(w.ColumnForRow(j));
+
+    // Three times the length has no such path: the unconstrained one, cell for cell.
+    Frames shortSay({sl.begin(), sl.begin() + 10});
+    vWarpData_c plain;
+    plain.Warp(e.ptrs.data(), 30, shortSay.ptrs.data(), 10, 0);
+    w.Warp(e.ptrs.data(), 30, shortSay.ptrs.data(), 10, 0);
+    EXPECT_FALSE(w.SlopeLimited());
+    EXPECT_EQ(w.Distance(), plain.Distance());
+    EXPECT_EQ(w.Steps(), plain.Steps());
+    for (int j = 0; j < 10; ++j)
+        for (int i = 0; i < 30; ++i) ASSERT_EQ(w.Cell(i, j), plain.Cell(i, j)) << i << "," << j;
 }

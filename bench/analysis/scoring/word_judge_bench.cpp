@@ -2,8 +2,10 @@
 // and lorvano-analyze score do it through the word judge: the say's filter
 // bank and pitch from a fresh state, levels and word section, the warp onto
 // the etalon and the word's mark; with per-sound marks (argument 1) also the
-// aligned measurements and the marks of the etalon's sounds. The etalon is
-// prepared once (its sound table, models and limits too), as an exercise does.
+// aligned measurements and the marks of the etalon's sounds; with argument 2
+// the warp removes each frame's mean and keeps to the slope limit. The etalon
+// is prepared once (its sound table, models and limits too), as an exercise
+// does.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -29,13 +31,15 @@ vRecording_c Unanalysed(const std::string& path) {
 }
 
 void BM_WordJudge(benchmark::State& state) {
-    const bool perSound = state.range(0) != 0;
+    const bool perSound = state.range(0) == 1;
     vHMProcessorSetup_c setup;
     setup.coefficients = kLanguage + "coef.dat";
     setup.calibration = kLanguage + "calib.txt";
     vHMBlockProcessor_c processor(setup);
     vWordScoreSettings_c settings;
     settings.newCalculation = perSound;
+    settings.meanRemoval = settings.slopeLimit = state.range(0) == 2;
+    if (settings.slopeLimit) settings.frameFloor = 1000;
     vWordJudge_c judge(settings, processor);
     vSoundLimits limits("s", kLanguage + "Limits.ini");
     judge.SetLimits(&limits);
@@ -66,6 +70,6 @@ void BM_WordJudge(benchmark::State& state) {
     state.counters["sounds"] = perSound ? judge.SoundFrames().Count() : 0;
     state.counters["mark"] = mark;
 }
-BENCHMARK(BM_WordJudge)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WordJudge)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

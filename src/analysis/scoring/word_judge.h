@@ -9,12 +9,25 @@
 // models from the caller's loader, and marks each sound of the say against
 // the limits of the trained sound.
 //
+// With a cohort ("cohortSize" K > 0) the word's mark comes not from the
+// distance d0 to the etalon alone but from d0 relative to the say's
+// distances to K other etalons of the language: score = 1000 * d0 / median
+// of the cohort distances (1000: as near as a typical other word), mapped by
+// minResult/maxResult. A distance's scale differs from etalon to etalon and
+// from speaker to speaker; the ratio does far less, so one mapping serves
+// them all. The cohort is chosen by ChooseCohort from the language's word
+// etalons (a teacher's own etalon is just another one of them) and analysed
+// once per etalon; with fewer than K usable the plain distance is mapped.
+//
 // Knows no screen, file or current directory: the settings arrive as a
-// struct, the processor, the limits and the models through the caller. Owns
-// the warp of the last say and the sound table. One thread at a time.
+// struct, the processor, the limits, the models and the cohort's recordings
+// through the caller. Owns the warp of the last say, the sound table and the
+// cohort. One thread at a time.
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "analysis/sound_marks.h"
 #include "analysis/time_warp.h"
@@ -27,6 +40,9 @@ class vSoundLimits;
 struct vWordJudgment_c {
     int32_t distance = kWarpInfinite;
     int32_t wordMark = -1;  // from the distance (-1 before any say)
+    // 1000 * distance / median cohort distance (-1 without a cohort); the
+    // word's mark comes from it when present.
+    int32_t cohortScore = -1;
     int32_t soundMark = 0;  // the trained sound's mean mark (0: not marked)
     // The mark shown: the trained sound's when it was marked, else the
     // word's (an exercise without a trained sound, or an etalon without it
@@ -40,6 +56,9 @@ public:
     // Fills the coded frames of a sound table with their models; false
     // when some frame got none.
     using ModelLoader = std::function<bool(vSoundFrames_c&)>;
+    // Loads a recording's samples (or frames) from a file; throws
+    // vException_c when it cannot.
+    using RecordingLoader = std::function<void(const std::string& file, vRecording_c& into)>;
 
     // processor analyses the recordings whose frames lack it (not owned;
     // it must outlive the judge).
@@ -59,6 +78,12 @@ public:
     void Prepare(vRecording_c& recording) const;
     // Prepares the etalon and, with per-sound marks, its sound table.
     void SetEtalon(vRecording_c& etalon);
+    // Loads and prepares the cohort etalons (K = cohortSize files from
+    // ChooseCohort); a file that fails to load is left out. With fewer than
+    // K usable ones the word's mark falls back to the plain distance, said
+    // once on stderr. Returns the cohort's size in use (0: none).
+    int32_t SetCohort(const std::vector<std::string>& files, const RecordingLoader& load);
+    int32_t CohortCount() const { return static_cast<int32_t>(mCohort.size()); }
     // Prepares the say, warps it onto the etalon (given to SetEtalon) and
     // marks it.
     vWordJudgment_c Judge(const vRecording_c& etalon, vRecording_c& say);
@@ -78,6 +103,7 @@ public:
 
 private:
     vWordScoreSettings_c mSettings;
+    std::vector<vRecording_c> mCohort;
     vHMBlockProcessor_c* mProcessor;
     vSoundLimits* mLimits = nullptr;
     ModelLoader mLoadModels;
@@ -86,3 +112,10 @@ private:
     bool mJudged = false;
     vWordJudgment_c mLast;
 };
+
+// The cohort of an etalon: of the language's word etalons (files), sorted
+// bytewise, less the etalon itself (any file with its path and name before
+// the extension), the k spread evenly over the list: entries q * N / k for
+// q = 0..k-1 of the N left, so the cohort spans the course's sound groups.
+// Fewer than k left: all of them.
+std::vector<std::string> ChooseCohort(std::vector<std::string> files, const std::string& etalon, int32_t k);

@@ -1,7 +1,10 @@
 #include "platform/regular_file.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <strings.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,6 +80,25 @@ std::string OpenFailureText(int error) {
     case EFBIG: return "is too large";
     default: return std::strerror(error);
     }
+}
+
+std::vector<std::string> ListRegularFiles(const std::string& dir, const std::string& extension) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> files;
+    std::error_code error;
+    fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, error), end;
+    for (; !error && it != end; it.increment(error)) {
+        std::error_code kind;
+        if (!it->is_regular_file(kind)) continue;
+        const std::string name = it->path().filename().string();
+        if (name.size() <= extension.size() ||
+            ::strcasecmp(name.c_str() + name.size() - extension.size(), extension.c_str()) != 0)
+            continue;
+        std::string relative = it->path().lexically_relative(dir).generic_string();
+        files.push_back(dir + "/" + relative);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 }  // namespace platform

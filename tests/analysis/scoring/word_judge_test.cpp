@@ -4,16 +4,28 @@
 // voice's word onto another voice's land where that voice's sounds begin.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
 
 #include "../espeak_speech.h"
 #include "analysis/hm_block_processor.h"
 #include "analysis/markers.h"
 #include "analysis/recording.h"
 #include "analysis/scoring/word_judge.h"
+#include "platform/regular_file.h"
+#include "settings/settings.h"
 
 namespace {
+
+const std::string kLanguage = std::string(LORVANO_SOURCE_DIR) + "/data/english";
 
 std::unique_ptr<vHMBlockProcessor_c> BundledProcessor() {
     vHMProcessorSetup_c setup;
@@ -60,6 +72,67 @@ std::vector<int32_t> HissEdges(const vRecording_c& rec) {
 std::vector<int16_t> Voice(const std::string& text, const std::string& voice, int speed, int pitch) {
     return RawFromShell("espeak-ng -v " + voice + " -s " + std::to_string(speed) + " -p " + std::to_string(pitch) +
                         " -w speech.wav '" + text + "' && sox speech.wav" + kToRaw + " gain -n -1");
+}
+
+// The bundled settings without the warp's and the cohort's newer keys, plus
+// the lines given after their sections' headers; the settings store reads it.
+class LanguageSettings {
+public:
+    LanguageSettings(const std::string& timeWarp, const std::string& resDisplay)
+        : path((std::filesystem::temp_directory_path() / ("lorvano_judge_" + std::to_string(::getpid()) + ".ini")).string()) {
+        std::ifstream in(kLanguage + "/trainer.ini");
+        std::ostringstream out;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("MeanRemoval", 0) == 0 || line.rfind("FrameFloor", 0) == 0 ||
+                line.rfind("SlopeLimit", 0) == 0 || line.rfind("CohortSize", 0) == 0)
+                continue;
+            out << line << "\n";
+            if (line.rfind("[TimeWarp]", 0) == 0) out << timeWarp;
+            if (line.rfind("[ResDisplay]", 0) == 0) out << resDisplay;
+        }
+        std::ofstream(path) << out.str();
+        gSettings.SetFileName(path.c_str());
+    }
+    ~LanguageSettings() {
+        gSettings.SetFileName(nullptr);
+        std::filesystem::remove(path);
+    }
+    const std::string path;
+};
+
+// The warp as it has always been: every cell adds its distance (bands below
+// the floor count as the floor) to the cheapest of its three predecessors;
+// the path goes back left when that is strictly cheapest, down when not
+// dearer than left and cheaper than the diagonal, else diagonally.
+int32_t PlainDistance(const vRecording_c& etalon, const vRecording_c& say, int32_t floor) {
+    const int n = etalon.RecSize(), m = say.RecSize();
+    const int64_t inf = INT64_MAX / 4;
+    std::vector<int64_t> D(static_cast<size_t>(n) * m);
+    auto at = [&](int i, int j) { return i < 0 || j < 0 ? (i < 0 && j < 0 ? 0 : inf) : D[static_cast<size_t>(j) * n + i]; };
+    for (int j = 0; j < m; ++j)
+        for (int i = 0; i < n; ++i) {
+            int64_t d = 0;
+            for (int k = 0; k < kBandCount; ++k)
+                d += std::llabs(int64_t{std::max(etalon.WordFrame(i).channels[k], floor)} -
+                                std::max(say.WordFrame(j).channels[k], floor));
+            D[static_cast<size_t>(j) * n + i] = d + std::min({at(i - 1, j), at(i, j - 1), at(i - 1, j - 1)});
+        }
+    int i = n - 1, j = m - 1, steps = 0;
+    for (; i > 0 || j > 0; ++steps) {
+        const int64_t A = at(i - 1, j), B = at(i, j - 1), C = at(i - 1, j - 1);
+        if (i == 0) --j;
+        else if (j == 0) --i;
+        else if (A < B && A < C) --i;
+        else if (A >= B && B < C) --j;
+        else --i, --j;
+    }
+    return static_cast<int32_t>(D.back() / std::max(steps, 1));
+}
+
+vRecording_c Bundled(const std::string& word) {
+    vRecording_c rec;
+    rec.LoadWave(kLanguage + "/Words/" + word + ".wav");
+    return rec;
 }
 
 }  // namespace
@@ -132,4 +205,59 @@ TEST(WordJudge, AWordIsJudgedFromItsOwnSamplesAlone) {
     for (int32_t i = 0; i < quiet.RecPos(); ++i)
         for (int k = 0; k < kBandCount; ++k) ASSERT_EQ(quiet.Frame(i).channels[k], quietAgain.Frame(i).channels[k]) << i;
     EXPECT_EQ(newJudge.Judge(etalon, quietAgain).distance, down.distance);
+}
+
+TEST(WordJudge, ALanguageWithoutTheNewSettingsMarksAsThePlainWarp) {
+    const std::vector<int16_t> sea = Speech("sea", -1), fish = Speech("fish", -1);
+    if (sea.empty() || fish.empty()) GTEST_SKIP() << "espeak-ng or sox missing";
+    LanguageSettings language("", "");
+    const vWordScoreSettings_c s = vWordScoreSettings_c::Read();
+    ASSERT_EQ(s.FrameLevel(), s.dontCareLevel);
+    auto processor = BundledProcessor();
+    vWordJudge_c judge(s, *processor);
+    EXPECT_EQ(judge.SetCohort({kLanguage + "/Words/Fish.wav"}, [](const std::string& f, vRecording_c& r) { r.LoadWave(f); }), 0);
+    for (const char* word : {"S/Sea", "Fish"}) {
+        vRecording_c etalon = Bundled(word);
+        judge.SetEtalon(etalon);
+        for (const auto* samples : {&sea, &fish}) {
+            vRecording_c say = RecordingOf(*samples);
+            const vWordJudgment_c j = judge.Judge(etalon, say);
+            const int32_t plain = PlainDistance(etalon, say, s.dontCareLevel);
+            EXPECT_EQ(j.distance, plain) << word;
+            EXPECT_EQ(j.wordMark, MarkFromDistance(plain, s.minResult, s.maxResult)) << word;
+            EXPECT_EQ(j.cohortScore, -1);
+        }
+    }
+}
+
+TEST(WordJudge, NormalisedWarpAndCohortRankTheSameWordFirst) {
+    const std::vector<int16_t> sea = Speech("sea", -1);
+    if (sea.empty()) GTEST_SKIP() << "espeak-ng or sox missing";
+    LanguageSettings language("MeanRemoval=TRUE\nFrameFloor=1000\nSlopeLimit=TRUE\n", "CohortSize=8\n");
+    const vWordScoreSettings_c s = vWordScoreSettings_c::Read();
+    ASSERT_TRUE(s.meanRemoval && s.slopeLimit);
+    ASSERT_EQ(s.FrameLevel(), 1000);
+    ASSERT_EQ(s.cohortSize, 8);
+    auto processor = BundledProcessor();
+    vWordJudge_c judge(s, *processor);
+    const std::string own = kLanguage + "/Words/S/Sea.wav";
+    const std::vector<std::string> cohort = ChooseCohort(platform::ListRegularFiles(kLanguage + "/Words", ".wav"), own, 8);
+    ASSERT_EQ(cohort.size(), 8u);
+    EXPECT_EQ(std::count(cohort.begin(), cohort.end(), own), 0);
+    const auto load = [](const std::string& f, vRecording_c& r) { r.LoadWave(f); };
+    // Too few etalons: the plain distance, no failure.
+    EXPECT_EQ(judge.SetCohort({cohort.begin(), cohort.begin() + 3}, load), 0);
+    ASSERT_EQ(judge.SetCohort(cohort, load), 8);
+
+    vRecording_c etalon = Bundled("S/Sea");
+    judge.SetEtalon(etalon);
+    vRecording_c same = RecordingOf(sea);
+    const vWordJudgment_c right = judge.Judge(etalon, same);
+    ASSERT_GT(right.cohortScore, 0);
+    for (const char* other : {"shoe", "moon", "fish", "key"}) {
+        vRecording_c say = RecordingOf(Speech(other, -1));
+        const vWordJudgment_c wrong = judge.Judge(etalon, say);
+        EXPECT_LT(right.cohortScore, wrong.cohortScore) << other;
+        EXPECT_GE(right.wordMark, wrong.wordMark) << other;
+    }
 }
