@@ -38,7 +38,8 @@ import wave
 
 from PIL import Image, ImageDraw, ImageFont
 
-RATE = 22050
+from voices import RATE, speak
+
 FRAME = 224          # samples per analysis frame
 ONSET = 600          # |sample| from which a sound is heard
 MIN_FRAMES = 2       # the shortest sound, in frames
@@ -108,15 +109,6 @@ FOLDERS = [
 # espeak-ng's English phonemes written with more than one letter; the others
 # are one letter, followed by a length mark where there is one.
 MULTI = ["tS", "dZ", "oU", "aU", "aI", "eI", "OI", "e@", "i@", "U@", "O@", "@L"]
-
-
-def speak(text, out, voice, phonemes=False):
-    raw = out + ".raw.wav"
-    arg = "[[" + text + "]]" if phonemes else text
-    name, speed, pitch = voice
-    subprocess.run(["espeak-ng", "-v", name, "-s", str(speed), "-p", str(pitch), "-w", raw, arg], check=True)
-    subprocess.run(["sox", raw, "-r", str(RATE), "-c", "1", "-b", "16", "-e", "signed-integer", out], check=True)
-    os.remove(raw)
 
 
 def samples(path):
