@@ -17,7 +17,7 @@ calibration:
 
     scripts/make_sound_corridors.py [--analyze build/bin/lorvano-analyze]
 
-Needs espeak-ng, sox and a built lorvano-analyze.
+Needs espeak-ng, festival, flite, sox and a built lorvano-analyze.
 """
 
 import argparse
@@ -27,7 +27,7 @@ import sys
 import tempfile
 import wave
 
-from voices import TUNE, hold
+from voices import TUNE, cache_folder, cached, hold
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DATA = os.path.join(ROOT, "data", "english")
@@ -52,11 +52,10 @@ WEIGHT = {1: 60, 2: 80, 3: 100}
 MAX_LEVEL = 5500
 
 
-def record(voice, mnemonic, folder):
-    """The sound held for about two seconds (voices.hold)."""
-    pcm = os.path.join(folder, "pcm.wav")
-    hold(mnemonic, pcm, voice)
-    return pcm
+def record(voice, mnemonic):
+    """The sound held for about two seconds (voices.hold), kept in the
+    voice cache that scripts/mark_tables.py shares."""
+    return cached("hold", mnemonic, voice, lambda path: hold(mnemonic, path, voice), cache_folder())
 
 
 def analysed_windows(pcm, folder):
@@ -147,7 +146,7 @@ def main():
         frames = []
         with tempfile.TemporaryDirectory() as folder:
             for voice in TUNE:
-                frames += levels(args.analyze, analysed_windows(record(voice, mnemonic, folder), folder))
+                frames += levels(args.analyze, analysed_windows(record(voice, mnemonic), folder))
         lo = [percentile([f[k] for f in frames], 10) for k in range(20)]
         hi = [percentile([f[k] for f in frames], 90) for k in range(20)]
         for k in range(20):

@@ -14,7 +14,7 @@ Right says are the word itself (the held sound itself); wrong says are the
 word with its trained sound replaced (REPLACED, e.g. "tea" for "sea") and
 one other word without the trained sound. Figures: area under the ROC curve
 of the continuous score (the distance: the trained sound's with per-sound
-marks, the word's otherwise; the mean mark of a held sound), the mean mark,
+marks, the word's otherwise; a held sound's mean distance to the corridor), the mean mark,
 the share of right says marked 4-5 and of wrong says marked 4-5 ("false
 praise"), with 95 % bootstrap intervals over voices and words (seeded).
 
@@ -163,7 +163,7 @@ def measure(groups, data, cache):
             out = analyze(["sustained", what[1], "--exercise", "Sounds/%s.exc" % what[0], "--level",
                            str(SUSTAINED_LEVEL)], lang)
             mark = float(re.search(r"mean_mark=([\d.]+)", out).group(1))
-            score = -mark
+            score = float(re.search(r"mean_distance=([-\d.]+)", out).group(1))
         return dict(base, setting=setting, score=score, mark=mark, raw=out)
 
     with ThreadPoolExecutor(JOBS) as pool:
