@@ -4,7 +4,7 @@ Markdown tables, for the tuning and the held-out voices of scripts/voices.py
 apart and per synthesiser group (the child voice krb its own):
 
 - teacher -> pupil: one voice's word is the etalon (no markers), another
-  voice of the same group says it; the whole-word mark;
+  speaker of the same set (tuning or held-out) says it; the whole-word mark;
 - course -> pupil: the bundled etalon; the mark the exercise shows (its
   trained sound's mark when "ResDisplay/NewCalculation" asks for per-sound
   marks, else the word's);
@@ -127,9 +127,10 @@ def measure(groups, data, cache):
         held = list(pool.map(lambda x: held_of(x[2], cache), all_voices))
     jobs = []
     for n, (s, g, voice) in enumerate(all_voices):
-        # The teacher: the next voice of the same set and group.
-        peers = [m for m, (s2, g2, _) in enumerate(all_voices) if (s2, g2) == (s, g)]
-        teacher = peers[(peers.index(n) + 1) % len(peers)]
+        # The teacher: the next voice of the same set that is another
+        # speaker (the child krb's is an adult's).
+        peers = [m for m, (s2, _, v) in enumerate(all_voices) if s2 == s and v[:2] != voice[:2]]
+        teacher = next((m for m in peers if m > n), peers[0])
         for i, w in enumerate(WORDS):
             says = [(said[n][w[2]], True), (said[n][REPLACED[w[2]][0]], False),
                     (said[n][WORDS[other_word(i, n)][2]], False)]
@@ -296,6 +297,10 @@ def main():
         with open(args.save, "w") as f:
             json.dump(stats, f)
     before = json.load(open(args.before)) if args.before else None
+    print("# Marks of the bundled English course on synthetic voices\n")
+    print("Made by `scripts/mark_tables.py%s` (figures [95 %% bootstrap interval]%s).\n" % (
+        " --before " + os.path.relpath(args.before, ROOT) if args.before else "",
+        "; before -> after" if before else ""))
     print("Voices: " + "; ".join("%s tuning %s, held out %s" % (g, ", ".join(map(voices.label, t)),
                                                                ", ".join(map(voices.label, h)))
                                  for g, t, h in voices.GROUPS) + ".")
