@@ -126,7 +126,7 @@ def sound_end(s):
 
 
 def phonemes(word, voice):
-    out = subprocess.run(["espeak-ng", "-q", "-x", "-v", voice[0], word], check=True, capture_output=True, text=True)
+    out = subprocess.run(["espeak-ng", "-q", "-x", "-v", voice[-3], word], check=True, capture_output=True, text=True)
     return out.stdout.strip()
 
 
