@@ -161,14 +161,19 @@ def measure(groups, data, cache):
             word = re.search(r"^distance=(-?\d+) mark=(\d+)", out, re.M)
             score, mark = int(word.group(1)), int(word.group(2))
         else:
-            out = analyze(["sustained", what[1], "--exercise", "Sounds/%s.exc" % what[0], "--level",
-                           str(SUSTAINED_LEVEL)], lang)
+            try:
+                out = analyze(["sustained", what[1], "--exercise", "Sounds/%s.exc" % what[0], "--level",
+                               str(SUSTAINED_LEVEL)], lang)
+            except subprocess.CalledProcessError as e:
+                # A held sound too short to mark: said, and left out.
+                print("%s: %s" % (what[1], e.stderr.strip()), file=sys.stderr)
+                return None
             mark = float(re.search(r"mean_mark=([\d.]+)", out).group(1))
             score = float(re.search(r"mean_distance=([-\d.]+)", out).group(1))
         return dict(base, setting=setting, score=score, mark=mark, raw=out)
 
     with ThreadPoolExecutor(JOBS) as pool:
-        return list(pool.map(run, jobs))
+        return [r for r in pool.map(run, jobs) if r is not None]
 
 
 def auc(right, wrong):

@@ -15,10 +15,12 @@ A voice is (synthesiser, voice name, rate, pitch):
 - espeak: rate in words per minute, pitch 0-99;
 - flite: rate is duration_stretch, pitch int_f0_target_mean (Hz);
 - festival: rate is Duration_Stretch, pitch the intonation model's f0 mean
-  (Hz); None keeps the voice's own (the HTS voice's f0 comes from its model).
+  (Hz); the HTS voice has both from its own model: its engine's speed rate
+  and half-tone shift stand in.
 A plain 3-tuple (name, speed, pitch) is an espeak-ng voice.
 """
 import hashlib
+import math
 import os
 import shutil
 import subprocess
@@ -52,9 +54,10 @@ TUNE_FESTIVAL = [
     ("festival", "kal_diphone", 0.85, 95),
 ]
 HELD_OUT_FESTIVAL = [
-    ("festival", "cmu_us_slt_arctic_hts", 1.0, None),
-    ("festival", "cmu_us_slt_arctic_hts", 1.3, None),
+    ("festival", "cmu_us_slt_arctic_hts", 1.0, 165),
+    ("festival", "cmu_us_slt_arctic_hts", 1.3, 185),
 ]
+HTS_F0 = 165  # the slt HTS voice's own mean f0
 TUNE_FLITE = [
     ("flite", "kal16", 1.0, 100),
     ("flite", "kal16", 1.3, 120),
@@ -144,7 +147,12 @@ def _festival_say(items, voice, stretch, tmp):
     takes seconds); returns each one's segments."""
     _, name, rate, pitch = voice
     lines = ["(voice_%s)" % name, "(Parameter.set 'Duration_Stretch %g)" % (rate * stretch)]
-    if pitch is not None and name == "czech_krb":
+    if name.endswith("_hts"):
+        # The HTS engine takes its own durations and f0: its speed rate and
+        # a shift in half-tones from the voice's mean f0.
+        lines.append('(set! hts_engine_params (append hts_engine_params (list (list "-r" %g) (list "-fm" %g))))'
+                     % (1 / (rate * stretch), 12 * math.log2(pitch / HTS_F0)))
+    elif pitch is not None and name == "czech_krb":
         lines.append("(set! int_general_params (list (list 'targ_func czech-int-targets) '(f0_mean %d) "
                      "'(f0_std 16)))" % pitch)
     elif pitch is not None:
