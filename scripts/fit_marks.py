@@ -59,9 +59,12 @@ def write_whole(path, text):
     os.replace(part, path)
 
 
-def set_keys(path, section, values):
+def set_keys(path, section, values, exact=False):
     """Replaces the values of keys of one section of an ini file in place,
-    comments and order kept; a key the section lacks is added at its end."""
+    comments and order kept; a key the section lacks is added at its end.
+    Keys match without regard to case, as the program reads trainer.ini,
+    or exactly (exact, the limits file's sound codes: "s" is not "S")."""
+    same = (lambda a, b: a == b) if exact else (lambda a, b: a.lower() == b.lower())
     lines = open(path).read().split("\n")
     inside, done, end = False, set(), None
     for n, line in enumerate(lines):
@@ -74,15 +77,15 @@ def set_keys(path, section, values):
         key = re.match(r"\s*([^;=\s][^=]*?)\s*=", line)
         if inside and key:
             for k, v in values.items():
-                if key.group(1).lower() == k.lower():
+                if same(key.group(1), str(k)):
                     lines[n] = "%s=%s" % (key.group(1), v)
                     done.add(k)
     missing = ["%s=%s" % (k, v) for k, v in values.items() if k not in done]
     if missing:
-        if end is None:
-            end = len(lines)
-            while end > 0 and lines[end - 1] == "":
-                end -= 1
+        end = len(lines) if end is None else end
+        # Before the blank lines and the next section's comment.
+        while end > 0 and (lines[end - 1].strip() == "" or lines[end - 1].lstrip().startswith(";")):
+            end -= 1
         lines[end:end] = missing
     write_whole(path, "\n".join(lines))
 
@@ -130,7 +133,7 @@ def limits_step(data, rows):
     mark2 = max(mark4 + 2, int(np.percentile(ratios, 40)))
     mark3 = (mark4 + mark2) // 2
     path = os.path.join(data, "Limits.ini")
-    set_keys(path, "Sounds", limits)
+    set_keys(path, "Sounds", limits, exact=True)
     set_keys(path, "OtherMarks", {"Mark4": mark4, "Mark3": mark3, "Mark2": mark2})
     return "limits: %d sounds, Mark4/3/2 = %d/%d/%d %%" % (len(limits), mark4, mark3, mark2)
 
