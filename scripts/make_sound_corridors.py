@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Derives the corridors of the sustained-sound exercises in data/english/Sounds.
 
-For every sound, espeak-ng speaks it held for about two seconds in each
-tuning voice of scripts/voices.py; sox makes 22050 Hz mono 16-bit of it. The live spectrum exercise
+For every sound, each tuning voice of scripts/voices.py (espeak-ng,
+festival, flite and the child krb) holds it for about two seconds; sox makes 22050 Hz mono 16-bit of it. The live spectrum exercise
 analyses one window of 224 samples out of every three and feeds only those
 windows through the filter bank, so the windows it analyses are cut out and
 joined, and lorvano-analyze gives their band levels (the same bank,
@@ -17,7 +17,7 @@ calibration:
 
     scripts/make_sound_corridors.py [--analyze build/bin/lorvano-analyze]
 
-Needs espeak-ng, sox and a built lorvano-analyze.
+Needs espeak-ng, festival, flite, sox and a built lorvano-analyze.
 """
 
 import argparse
@@ -27,8 +27,7 @@ import sys
 import tempfile
 import wave
 
-from make_word_etalons import speak
-from voices import TUNE
+from voices import TUNE, cache_folder, cached, hold
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DATA = os.path.join(ROOT, "data", "english")
@@ -53,12 +52,10 @@ WEIGHT = {1: 60, 2: 80, 3: 100}
 MAX_LEVEL = 5500
 
 
-def record(voice, mnemonic, folder):
-    """The sound held for about two seconds (eight times at speed 80)."""
-    pcm = os.path.join(folder, "pcm.wav")
-    name, _, pitch = voice
-    speak(mnemonic * 8, pcm, (name, 80, pitch), phonemes=True)
-    return pcm
+def record(voice, mnemonic):
+    """The sound held for about two seconds (voices.hold), kept in the
+    voice cache that scripts/mark_tables.py shares."""
+    return cached("hold", mnemonic, voice, lambda path: hold(mnemonic, path, voice), cache_folder())
 
 
 def analysed_windows(pcm, folder):
@@ -98,7 +95,7 @@ def definition(code, name, caption, lo, hi):
     lines = [
         "// Sustained \"%s\" (%s): hold the sound and keep the curve inside the" % (code, caption),
         "// corridor. Corridors derived by scripts/make_sound_corridors.py from",
-        "// espeak-ng recordings; level 1 is the widest.",
+        "// espeak-ng, festival and flite recordings; level 1 is the widest.",
         "<vTrRtHmExercise_c> Obj = {",
         "  VISound = \"%s\";" % code,
         "  GuidePage = \".Guide/Sounds.htm\";",
@@ -149,7 +146,7 @@ def main():
         frames = []
         with tempfile.TemporaryDirectory() as folder:
             for voice in TUNE:
-                frames += levels(args.analyze, analysed_windows(record(voice, mnemonic, folder), folder))
+                frames += levels(args.analyze, analysed_windows(record(voice, mnemonic), folder))
         lo = [percentile([f[k] for f in frames], 10) for k in range(20)]
         hi = [percentile([f[k] for f in frames], 90) for k in range(20)]
         for k in range(20):

@@ -38,7 +38,8 @@ import wave
 
 from PIL import Image, ImageDraw, ImageFont
 
-RATE = 22050
+from voices import RATE, czech, label, say, speak, synth
+
 FRAME = 224          # samples per analysis frame
 ONSET = 600          # |sample| from which a sound is heard
 MIN_FRAMES = 2       # the shortest sound, in frames
@@ -110,15 +111,6 @@ FOLDERS = [
 MULTI = ["tS", "dZ", "oU", "aU", "aI", "eI", "OI", "e@", "i@", "U@", "O@", "@L"]
 
 
-def speak(text, out, voice, phonemes=False):
-    raw = out + ".raw.wav"
-    arg = "[[" + text + "]]" if phonemes else text
-    name, speed, pitch = voice
-    subprocess.run(["espeak-ng", "-v", name, "-s", str(speed), "-p", str(pitch), "-w", raw, arg], check=True)
-    subprocess.run(["sox", raw, "-r", str(RATE), "-c", "1", "-b", "16", "-e", "signed-integer", out], check=True)
-    os.remove(raw)
-
-
 def samples(path):
     with wave.open(path, "rb") as w:
         data = w.readframes(w.getnframes())
@@ -134,7 +126,7 @@ def sound_end(s):
 
 
 def phonemes(word, voice):
-    out = subprocess.run(["espeak-ng", "-q", "-x", "-v", voice[0], word], check=True, capture_output=True, text=True)
+    out = subprocess.run(["espeak-ng", "-q", "-x", "-v", voice[-3], word], check=True, capture_output=True, text=True)
     return out.stdout.strip()
 
 
@@ -169,6 +161,33 @@ def boundaries(word, count, tmp, voice):
         speak("".join(units[:n]), path, voice, phonemes=True)
         ends.append(sound_end(samples(path)))
     return [0] + ends
+
+
+def segment_ends(word, codes, wav, voice):
+    """festival and flite: the word spoken, and where each sound after the
+    first starts by the synthesiser's own segment times (krb reads the
+    word's sounds in Czech letters)."""
+    krb = voice[1] == "czech_krb"
+    segments = say(czech(codes) if krb else word, wav, voice)
+    phones = [(p, e) for p, e in segments if p not in ("pau", "#", "h#")]
+    if len(phones) != len(codes):
+        raise ValueError("%s gave %r for %d sounds" % (label(voice), [p for p, _ in phones], len(codes)))
+    return [0] + [int(e * RATE) for _, e in phones[:-1]]
+
+
+def labelled_recordings(out, voice, analyze, lang):
+    """The course's words spoken by voice into out, each with its definition
+    file (WAV names absolute): labelled recordings for the sound models."""
+    out = os.path.abspath(out)
+    with tempfile.TemporaryDirectory() as tmp:
+        for folder, name, word, codes, labels, _, _ in WORDS:
+            os.makedirs(os.path.join(out, folder), exist_ok=True)
+            try:
+                labelled_word(folder, name, word, codes, labels, voice,
+                              os.path.join(out, folder, name + ".wav"), out, analyze, lang, tmp)
+            except ValueError as e:
+                # Another accent may speak the word with other sounds.
+                print("%s skipped: %s" % (word, e), file=sys.stderr)
 
 
 def word_section(wav, analyze, lang):
@@ -407,11 +426,14 @@ def labelled_word(folder, name, word, codes, labels, voice, wav_name, out, analy
     file beside it, whose markers divide it into its sounds; returns the
     markers' frames."""
     base = os.path.join(out, folder, name)
-    speak(word, base + ".wav", voice)
+    if synth(voice) == "espeak":
+        speak(word, base + ".wav", voice)
+        # Sample positions in the recording: espeak-ng's silence before the
+        # word is the same whether it speaks the word or a prefix.
+        ends = boundaries(word, len(codes), tmp, voice)
+    else:
+        ends = segment_ends(word, codes, base + ".wav", voice)
     begin, end, levels, centroids = word_section(base + ".wav", analyze, lang)
-    # Sample positions in the recording: espeak-ng's silence before the
-    # word is the same whether it speaks the word or a prefix.
-    ends = boundaries(word, len(codes), tmp, voice)
     positions = hiss_ends(closures(sounds_at(ends, begin, end - begin), codes, levels), codes, centroids)
     markers = ""
     for pos, code, label in zip(positions, codes, labels):
@@ -436,16 +458,7 @@ def main():
     if not os.access(analyze, os.X_OK):
         raise SystemExit("%s is missing: build the project first (README), or name it in LORVANO_ANALYZE" % analyze)
     if args.recordings:
-        out = os.path.abspath(args.recordings)
-        with tempfile.TemporaryDirectory() as tmp:
-            for folder, name, word, codes, labels, _, _ in WORDS:
-                os.makedirs(os.path.join(out, folder), exist_ok=True)
-                try:
-                    labelled_word(folder, name, word, codes, labels, voice,
-                                  os.path.join(out, folder, name + ".wav"), out, analyze, lang, tmp)
-                except ValueError as e:
-                    # Another accent may speak the word with other sounds.
-                    print("%s skipped: %s" % (word, e), file=sys.stderr)
+        labelled_recordings(args.recordings, voice, analyze, lang)
         return
     out = args.out
     os.makedirs(out, exist_ok=True)

@@ -1,163 +1,317 @@
 #!/usr/bin/python3
-"""Prints the marks the bundled English course gives, as tables (Markdown):
+"""Prints the marks the bundled English course gives synthetic voices, as
+Markdown tables, for the tuning and the held-out voices of scripts/voices.py
+apart and per synthesiser group (the child voice krb its own):
 
-- Words: every word exercise hears the same word and three different words
-  (words without the exercise's trained sound) from each voice; the mark is
-  the one the exercise shows, its trained sound's mark when the settings
-  ask for per-sound marks ("ResDisplay/NewCalculation"), the word's mark
-  otherwise.
-- Sustained sounds: every sound exercise, at each of its levels, hears every
-  sound held by each voice; the mark is the mean of what it shows while the
-  sound is held.
+- teacher -> pupil: one voice's word is the etalon (no markers), another
+  speaker of the same set (tuning or held-out) says it; the whole-word mark;
+- course -> pupil: the bundled etalon; the mark the exercise shows (its
+  trained sound's mark when "ResDisplay/NewCalculation" asks for per-sound
+  marks, else the word's);
+- sustained sounds: every sound exercise at level 2 hears every held sound.
 
-Both for the tuning voices and, apart, for the held-out voices of
-scripts/voices.py.
+Right says are the word itself (the held sound itself); wrong says are the
+word with its trained sound replaced (REPLACED, e.g. "tea" for "sea") and
+one other word without the trained sound. Figures: area under the ROC curve
+of the continuous score (the distance: the trained sound's with per-sound
+marks, the word's otherwise; a held sound's mean distance to the corridor), the mean mark,
+the share of right says marked 4-5 and of wrong says marked 4-5 ("false
+praise"), with 95 % bootstrap intervals over voices and words (seeded).
 
-    scripts/mark_tables.py [--words-only | --sounds-only]
+    scripts/mark_tables.py [--data DIR] [--save FILE.json] [--before FILE.json]
 
-Needs espeak-ng, sox and a built lorvano-analyze (build/bin, or the one
-named in LORVANO_ANALYZE).
+--before adds the figures saved by an earlier run (e.g. on the data before a
+refit) as "before -> after". Synthesised says are kept in
+$LORVANO_VOICE_CACHE (default /tmp/lorvano-voice-cache). Needs espeak-ng,
+festival (+ its voices), flite, sox and a built lorvano-analyze (build/bin,
+or the one named in LORVANO_ANALYZE).
 """
 import argparse
 import configparser
+import json
 import os
 import re
 import subprocess
 import sys
-import tempfile
 from concurrent.futures import ThreadPoolExecutor
 
-from make_word_etalons import WORDS, speak
-from voices import HELD_OUT, TUNE
+import numpy as np
+
+import voices
+from make_word_etalons import WORDS
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-LANG = os.path.join(ROOT, "data", "english")
 ANALYZE = os.environ.get("LORVANO_ANALYZE", os.path.join(ROOT, "build", "bin", "lorvano-analyze"))
 # Sound exercises: file, espeak-ng mnemonic of the sound held.
 SOUNDS = [("S_s", "s"), ("S_sh", "S"), ("S_z", "z"), ("S_f", "f"), ("V_a", "a"), ("V_i", "i"), ("V_u", "u")]
-DIFFERENT = 3
+SUSTAINED_LEVEL = 2
+JOBS = 3
+BOOTSTRAP = 300
+# Each word with its trained sound replaced: (word, SAMPA codes).
+REPLACED = {
+    "fish": ("fesh", ["f", "e", "S"]), "sun": ("sin", ["s", "I", "n"]), "cat": ("cut", ["k", "V", "t"]),
+    "moon": ("mean", ["m", "i:", "n"]), "sea": ("tea", ["t", "i:"]), "soap": ("hope", ["h", "@U", "p"]),
+    "sock": ("shock", ["S", "Q", "k"]), "spoon": ("boon", ["b", "u:", "n"]), "bus": ("buzz", ["b", "V", "z"]),
+    "house": ("how", ["h", "aU"]), "ship": ("chip", ["tS", "I", "p"]), "shoe": ("chew", ["tS", "u:"]),
+    "sheep": ("cheap", ["tS", "i:", "p"]), "shell": ("sell", ["s", "e", "l"]),
+    "brush": ("brunch", ["b", "r", "V", "n", "tS"]), "zebra": ("debra", ["d", "e", "b", "r", "@"]),
+    "nose": ("note", ["n", "@U", "t"]), "rose": ("rope", ["r", "@U", "p"]), "eyes": ("ice", ["aI", "s"]),
+    "fox": ("box", ["b", "Q", "k", "s"]), "foot": ("put", ["p", "U", "t"]), "leaf": ("leave", ["l", "i:", "v"]),
+    "phone": ("bone", ["b", "@U", "n"]), "fork": ("pork", ["p", "O:", "k"]), "chair": ("share", ["S", "e@"]),
+    "cheese": ("keys", ["k", "i:", "z"]), "chick": ("sick", ["s", "I", "k"]),
+    "cherry": ("sherry", ["S", "e", "r", "i"]), "watch": ("wash", ["w", "Q", "S"]), "key": ("Kay", ["k", "eI"]),
+    "bee": ("boo", ["b", "u:"]), "pig": ("peg", ["p", "e", "g"]), "bat": ("but", ["b", "V", "t"]),
+    "duck": ("dock", ["d", "Q", "k"]), "book": ("back", ["b", "{", "k"]), "boat": ("beat", ["b", "i:", "t"]),
+}
 
 
-def run(args):
-    return subprocess.run([ANALYZE] + args + ["--data", LANG], check=True, capture_output=True, text=True).stdout
+def analyze(args, data):
+    return subprocess.run([ANALYZE] + args + ["--data", data], check=True, capture_output=True, text=True).stdout
 
 
-def per_sound_marks():
+def per_sound_marks(data):
     ini = configparser.ConfigParser(strict=False, inline_comment_prefixes=None, comment_prefixes=(";", "//"))
     ini.optionxform = str.lower
-    ini.read(os.path.join(LANG, "trainer.ini"))
+    ini.read(os.path.join(data, "trainer.ini"))
     return ini.get("ResDisplay", "newcalculation", fallback="FALSE").upper() == "TRUE"
-
-
-def word_mark(word, say, per_sound):
-    folder, name, target = word[0], word[1], word[5]
-    base = os.path.join(LANG, "Words", folder, name)
-    args = ["score", base + ".wav", say]
-    if per_sound:
-        args += ["--sounds", base + ".dat", "--target", target]
-    out = run(args)
-    key = r"target=\S+ mark=(\d+)" if per_sound else r"^distance=-?\d+ mark=(\d+)"
-    return int(re.search(key, out, re.M).group(1))
 
 
 def bare(code):
     return code.replace(":", "")
 
 
-def different_words(index):
-    """Words without the trained sound of word index, in a fixed order."""
+def other_word(index, v):
+    """A word without the trained sound of word index, another per voice."""
     target = bare(WORDS[index][5])
     others = [j for j, w in enumerate(WORDS) if target not in (bare(c) for c in w[3])]
-    return others[index % len(others):] + others[:index % len(others)]
+    return others[(index + v) % len(others)]
 
 
-def words_table(voices, tmp, per_sound):
-    says = {}
+def words_of(voice, cache):
+    """{text: WAV} of every course word and replaced word in the voice,
+    synthesised once (festival in one run per voice)."""
+    items = [(w[2], w[3]) for w in WORDS] + [REPLACED[w[2]] for w in WORDS]
+    paths, todo = {}, []
+    for text, codes in items:
+        spoken = voices.czech(codes) if voice[1] == "czech_krb" else text
+        path = os.path.join(cache, voices.cache_name("word", spoken, voice))
+        paths[text] = path
+        if not os.path.exists(path):
+            todo.append((spoken, path))
+    if todo:
+        if voices.synth(voice) == "espeak":
+            for spoken, path in todo:
+                voices.speak(spoken, path, voice)
+        else:
+            voices.say_all(todo, voice)
+    return paths
+
+
+def held_of(voice, cache):
+    paths = {}
+    for _, mnemonic in SOUNDS:
+        paths[mnemonic] = voices.cached("hold", mnemonic, voice, lambda p, m=mnemonic: voices.hold(m, p, voice),
+                                        cache)
+    return paths
+
+
+def measure(groups, data, cache, settings=("teacher", "course", "sustained")):
+    """Every say's score and mark: a list of dicts (setting, set, group,
+    voice, item, right, score, mark); score is lower for a better say."""
+    per_sound = per_sound_marks(data)
+    lang = os.path.abspath(data)
+    all_voices = [(s, g, v) for g, tune, held in groups for s, vs in (("tuning", tune), ("held-out", held))
+                  for v in vs]
+    with ThreadPoolExecutor(JOBS) as pool:
+        said = list(pool.map(lambda x: words_of(x[2], cache), all_voices))
+        held = list(pool.map(lambda x: held_of(x[2], cache), all_voices))
     jobs = []
-    for v, voice in enumerate(voices):
-        for j, w in enumerate(WORDS):
-            path = os.path.join(tmp, "w%d_%d.wav" % (v, j))
-            jobs.append((voice, w[2], path))
-            says[v, j] = path
-    with ThreadPoolExecutor(os.cpu_count()) as pool:
-        list(pool.map(lambda job: speak(job[1], job[2], job[0]), jobs))
+    for n, (s, g, voice) in enumerate(all_voices):
+        # The teacher: the next voice of the same set that is another
+        # speaker (the child krb's is an adult's).
+        peers = [m for m, (s2, _, v) in enumerate(all_voices) if s2 == s and v[:2] != voice[:2]]
+        teacher = next((m for m in peers if m > n), peers[0])
+        for i, w in enumerate(WORDS):
+            says = [(said[n][w[2]], True), (said[n][REPLACED[w[2]][0]], False),
+                    (said[n][WORDS[other_word(i, n)][2]], False)]
+            for path, right in says:
+                base = dict(set=s, group=g, voice=n, item=w[1], right=right)
+                jobs.append(("course", base, (w, path)))
+                jobs.append(("teacher", base, (said[teacher][w[2]], path)))
+        for exercise, right in SOUNDS:
+            for _, m in SOUNDS:
+                base = dict(set=s, group=g, voice=n, item=exercise, right=m == right)
+                jobs.append(("sustained", base, (exercise, held[n][m])))
 
-    def marks(i):
-        others = different_words(i)
-        same = [word_mark(WORDS[i], says[v, i], per_sound) for v in range(len(voices))]
-        diff = [word_mark(WORDS[i], says[v, others[(v * DIFFERENT + d) % len(others)]], per_sound)
-                for v in range(len(voices)) for d in range(DIFFERENT)]
-        return same, diff
+    def run(job):
+        setting, base, what = job
+        if setting == "course":
+            w, path = what
+            etalon = os.path.join(lang, "Words", w[0], w[1])
+            out = analyze(["score", etalon + ".wav", path, "--sounds", etalon + ".dat", "--target", w[5]], lang)
+            word = re.search(r"^distance=(-?\d+) mark=(\d+)", out, re.M)
+            sound = re.search(r"^sound=%s frames=\d+ mark=(\d+) distance=(-?\d+)" % re.escape(w[5]), out, re.M)
+            target = re.search(r"target=\S+ mark=(\d+)", out)
+            if per_sound:
+                score, mark = (int(sound.group(2)) if sound else 1 << 30), int(target.group(1))
+            else:
+                score, mark = int(word.group(1)), int(word.group(2))
+        elif setting == "teacher":
+            out = analyze(["score", what[0], what[1]], lang)
+            word = re.search(r"^distance=(-?\d+) mark=(\d+)", out, re.M)
+            score, mark = int(word.group(1)), int(word.group(2))
+        else:
+            try:
+                out = analyze(["sustained", what[1], "--exercise", "Sounds/%s.exc" % what[0], "--level",
+                               str(SUSTAINED_LEVEL)], lang)
+            except subprocess.CalledProcessError as e:
+                # A held sound too short to mark: said, and left out.
+                print("%s: %s" % (what[1], e.stderr.strip()), file=sys.stderr)
+                return None
+            mark = float(re.search(r"mean_mark=([\d.]+)", out).group(1))
+            score = float(re.search(r"mean_distance=([-\d.]+)", out).group(1))
+        return dict(base, setting=setting, score=score, mark=mark, raw=out)
 
-    with ThreadPoolExecutor(os.cpu_count()) as pool:
-        results = list(pool.map(marks, range(len(WORDS))))
-    rows = ["| Word | Trained sound | Same word | Different words |", "|---|---|---|---|"]
-    all_same, all_diff = [], []
-    for w, (same, diff) in zip(WORDS, results):
-        rows.append("| %s | %s | %.2f | %.2f |" % (w[2], w[5], mean(same), mean(diff)))
-        all_same += same
-        all_diff += diff
-    rows.append("| **all %d words** | | **%.2f** | **%.2f** |" % (len(WORDS), mean(all_same), mean(all_diff)))
-    return rows
-
-
-def sounds_table(voices, tmp):
-    held = {}
-    jobs = []
-    for v, (voice, _, pitch) in enumerate(voices):
-        for _, mnemonic in SOUNDS:
-            path = os.path.join(tmp, "s%d_%s.wav" % (v, mnemonic))
-            jobs.append(((voice, 80, pitch), mnemonic * 8, path))
-            held[v, mnemonic] = path
-    with ThreadPoolExecutor(os.cpu_count()) as pool:
-        list(pool.map(lambda job: speak(job[1], job[2], job[0], phonemes=True), jobs))
-
-    def mark(job):
-        exercise, level, path = job
-        out = run(["sustained", path, "--exercise", "Sounds/%s.exc" % exercise, "--level", str(level)])
-        return float(re.search(r"mean_mark=([\d.]+)", out).group(1))
-
-    rows = ["| Exercise | Level | Right sound | Wrong sounds |", "|---|---|---|---|"]
-    totals = {}
-    for exercise, right in SOUNDS:
-        for level in (1, 2, 3):
-            jobs = [(exercise, level, held[v, m]) for v in range(len(voices)) for _, m in SOUNDS]
-            with ThreadPoolExecutor(os.cpu_count()) as pool:
-                got = list(pool.map(mark, jobs))
-            same = [g for (e, l, p), g in zip(jobs, got) if p.endswith("_%s.wav" % right)]
-            wrong = [g for (e, l, p), g in zip(jobs, got) if not p.endswith("_%s.wav" % right)]
-            rows.append("| %s | %d | %.2f | %.2f |" % (exercise, level, mean(same), mean(wrong)))
-            totals.setdefault(level, ([], []))
-            totals[level][0].extend(same)
-            totals[level][1].extend(wrong)
-    for level, (same, wrong) in sorted(totals.items()):
-        rows.append("| **all sounds** | %d | **%.2f** | **%.2f** |" % (level, mean(same), mean(wrong)))
-    return rows
+    jobs = [job for job in jobs if job[0] in settings]
+    with ThreadPoolExecutor(JOBS) as pool:
+        return [r for r in pool.map(run, jobs) if r is not None]
 
 
-def mean(values):
-    return sum(values) / len(values) if values else float("nan")
+def auc(right, wrong):
+    """P(a right say scores lower than a wrong one), ties half."""
+    if len(right) == 0 or len(wrong) == 0:
+        return float("nan")
+    both = np.concatenate([right, wrong])
+    order = both.argsort(kind="mergesort")
+    ranks = np.empty(len(both))
+    ranks[order] = np.arange(1, len(both) + 1)
+    # Average ranks of ties.
+    _, inverse, counts = np.unique(both, return_inverse=True, return_counts=True)
+    sums = np.bincount(inverse, weights=ranks)
+    ranks = (sums / counts)[inverse]
+    r = ranks[len(right):].sum() - len(wrong) * (len(wrong) + 1) / 2
+    return r / (len(right) * len(wrong))
+
+
+FIGURES = ["AUC", "right: mean mark", "right: 4-5", "wrong: mean mark", "wrong: 4-5 (false praise)"]
+
+
+def figures(rows):
+    score = np.array([r["score"] for r in rows], float)
+    mark = np.array([r["mark"] for r in rows], float)
+    right = np.array([r["right"] for r in rows], bool)
+    return [auc(score[right], score[~right]), mark[right].mean() if right.any() else np.nan,
+            (mark[right] >= 3.5).mean() if right.any() else np.nan,
+            mark[~right].mean() if (~right).any() else np.nan, (mark[~right] >= 3.5).mean() if (~right).any() else np.nan]
+
+
+def bootstrap(rows, seed=26):
+    """95 % intervals of figures(), voices and items resampled together."""
+    rng = np.random.default_rng(seed)
+    vs = sorted({r["voice"] for r in rows})
+    items = sorted({r["item"] for r in rows})
+    by = {}
+    for r in rows:
+        by.setdefault((r["voice"], r["item"]), []).append(r)
+    got = []
+    for _ in range(BOOTSTRAP):
+        sample = []
+        for v in rng.choice(len(vs), len(vs)):
+            for i in rng.choice(len(items), len(items)):
+                sample += by.get((vs[v], items[i]), [])
+        got.append(figures(sample))
+    got = np.array(got)
+    return np.nanpercentile(got, 2.5, axis=0), np.nanpercentile(got, 97.5, axis=0)
+
+
+def fmt(value, share):
+    return ("%.0f %%" % (100 * value)) if share else ("%.2f" % value)
+
+
+SETTINGS = [("teacher", "Teacher -> pupil (etalon by another voice, whole-word mark)"),
+            ("course", "Course -> pupil (bundled etalon, the mark the exercise shows)"),
+            ("sustained", "Sustained sounds (level %d, every held sound)" % SUSTAINED_LEVEL)]
+
+
+def summary(rows, groups):
+    """{setting|set|group: [figures, low, high]}, group "adults" = all but krb."""
+    out = {}
+    for setting, _ in SETTINGS:
+        for s in ("tuning", "held-out"):
+            pick = [r for r in rows if r["setting"] == setting and r["set"] == s]
+            for g in [g for g, _, _ in groups] + ["adults"]:
+                sel = [r for r in pick if (r["group"] == g if g != "adults" else not r["group"].startswith("krb"))]
+                if sel:
+                    lo, hi = bootstrap(sel)
+                    out["%s|%s|%s" % (setting, s, g)] = [figures(sel), list(lo), list(hi)]
+    return out
+
+
+def tables(rows, groups, stats, before):
+    lines = []
+    for setting, title in SETTINGS:
+        lines += ["", "### %s" % title, ""]
+        lines += ["| Voices | Group | " + " | ".join(FIGURES) + " |", "|---|---|" + "---|" * len(FIGURES)]
+        for s in ("tuning", "held-out"):
+            for g in ["adults"] + [g for g, _, _ in groups]:
+                key = "%s|%s|%s" % (setting, s, g)
+                if key not in stats:
+                    continue
+                now, lo, hi = stats[key]
+                cells = []
+                for k in range(len(FIGURES)):
+                    share = FIGURES[k].endswith("4-5") or "praise" in FIGURES[k]
+                    cell = "%s [%s-%s]" % (fmt(now[k], share), fmt(lo[k], share), fmt(hi[k], share))
+                    if before and key in before:
+                        cell = "%s -> %s" % (fmt(before[key][0][k], share), cell)
+                    cells.append(cell)
+                name = "**%s**" % g if g == "adults" else g
+                lines.append("| %s | %s | %s |" % (s, name, " | ".join(cells)))
+        # Per exercise: adults and krb, tuning and held-out.
+        lines += ["", "Per exercise (AUC / right mean / wrong mean / false praise):", ""]
+        cols = [(s, a) for s in ("tuning", "held-out") for a in (True, False)]
+        lines += ["| Exercise | " + " | ".join("%s %s" % (s, "adults" if a else "krb") for s, a in cols) + " |",
+                  "|---|" + "---|" * len(cols)]
+        items = []
+        for r in rows:
+            if r["setting"] == setting and r["item"] not in items:
+                items.append(r["item"])
+        for item in items:
+            cells = []
+            for s, adult in cols:
+                sel = [r for r in rows if r["setting"] == setting and r["item"] == item and r["set"] == s
+                       and r["group"].startswith("krb") != adult]
+                f = figures(sel) if sel else [np.nan] * 5
+                cells.append("%.2f / %.2f / %.2f / %.0f %%" % (f[0], f[1], f[3], 100 * f[4]))
+            lines.append("| %s | %s |" % (item, " | ".join(cells)))
+    return lines
 
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--words-only", action="store_true")
-    parser.add_argument("--sounds-only", action="store_true")
+    parser.add_argument("--data", default=os.path.join(ROOT, "data", "english"))
+    parser.add_argument("--save", help="write the summary figures to this JSON file")
+    parser.add_argument("--before", help="a summary saved by an earlier run, shown as before -> after")
     args = parser.parse_args()
     if not os.access(ANALYZE, os.X_OK):
         raise SystemExit("%s is missing: build the project first (README), or name it in LORVANO_ANALYZE" % ANALYZE)
-    per_sound = per_sound_marks()
-    with tempfile.TemporaryDirectory() as tmp:
-        for title, voices in (("tuning voices", TUNE), ("held-out voices", HELD_OUT)):
-            names = ", ".join("%s %d/%d" % v for v in voices)
-            if not args.sounds_only:
-                print("\n### Words, %s (%s)\n" % (title, names))
-                print("Mark: %s.\n" % ("the trained sound's" if per_sound else "the word's"))
-                print("\n".join(words_table(voices, tmp, per_sound)))
-            if not args.words_only:
-                print("\n### Sustained sounds, %s (%s)\n" % (title, names))
-                print("\n".join(sounds_table(voices, tmp)))
-            sys.stdout.flush()
+    if voices.missing_synthesisers():
+        raise SystemExit("missing: %s (scripts/setup.sh installs them)" % ", ".join(voices.missing_synthesisers()))
+    rows = measure(voices.GROUPS, args.data, voices.cache_folder())
+    stats = summary(rows, voices.GROUPS)
+    if args.save:
+        with open(args.save, "w") as f:
+            json.dump(stats, f)
+    before = json.load(open(args.before)) if args.before else None
+    print("# Marks of the bundled English course on synthetic voices\n")
+    print("Made by `scripts/mark_tables.py%s` (figures [95 %% bootstrap interval]%s).\n" % (
+        " --before " + os.path.relpath(args.before, ROOT) if args.before else "",
+        "; before -> after" if before else ""))
+    print("Voices: " + "; ".join("%s tuning %s, held out %s" % (g, ", ".join(map(voices.label, t)),
+                                                               ", ".join(map(voices.label, h)))
+                                 for g, t, h in voices.GROUPS) + ".")
+    print("\n".join(tables(rows, voices.GROUPS, stats, before)))
+    sys.stdout.flush()
 
 
 if __name__ == "__main__":

@@ -16,6 +16,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   # tests: a real display, clicks, screenshots, synthetic speech
   xvfb xauth xdotool imagemagick espeak-ng sox libx11-dev
+  # scripts (voices, mark tables, fitting): festival and flite voices beside espeak-ng
+  festival flite festvox-kallpc16k festvox-us-slt-hts festvox-czech-krb
   # tests: the window tests beside a busy processor (stress-ng --cpu 2)
   stress-ng
   # tests: printed pages (PDF) turned back into pictures

@@ -447,6 +447,7 @@ int Sustained(const Options& o) {
         for (size_t i = b * length; i < (b + 1) * length; ++i) power[b] += static_cast<double>(samples[i]) * samples[i];
     const double loud = (buffers ? *std::max_element(power.begin(), power.end()) : 0) / 100;
     std::vector<int32_t> marks;
+    double distances = 0;  // of the marked buffers: the continuous score behind the marks
     vAllHmData_c frame;
     size_t held = 0;
     for (size_t b = 0; b < buffers; ++b) {
@@ -458,15 +459,18 @@ int Sustained(const Options& o) {
         }
         const int64_t distance = judge.Distance(corridor, settings, penalty);
         held = power[b] >= loud && power[b] > 0 ? held + 1 : 0;
-        if (held >= shadows)
+        if (held >= shadows) {
+            distances += static_cast<double>(distance);
             marks.push_back(vSpectrumJudge_c::Mark(distance, settings, limits ? &limits->MarkLimits() : nullptr));
+        }
     }
     if (marks.empty()) throw vPrintException_c(0, "%s is too short to be held.", o.files[0].c_str());
     double mean = 0;
     for (int32_t m : marks) mean += m;
     mean /= static_cast<double>(marks.size());
     std::nth_element(marks.begin(), marks.begin() + static_cast<std::ptrdiff_t>(marks.size() / 2), marks.end());
-    std::printf("buffers=%zu mean_mark=%.2f median_mark=%d\n", buffers, mean, marks[marks.size() / 2]);
+    std::printf("buffers=%zu mean_mark=%.2f median_mark=%d mean_distance=%.1f\n", buffers, mean, marks[marks.size() / 2],
+                distances / static_cast<double>(marks.size()));
     return 0;
 }
 
