@@ -11,20 +11,23 @@ before wrote:
    sound, from its mean distance to the corridor (level 2);
 3. Limits.ini: per sound, mark 5 up to the 90th percentile of the sound's
    distances in right says of the course's words (every sound of every
-   word, bundled etalon); the marks below it (OtherMarks, percent of that
-   limit) from the trained sound's distances in wrong says, relative to its
-   limit: mark 4 up to their 10th percentile, mark 2 up to their 40th,
-   mark 3 half-way;
+   word, bundled etalon), lowered for a trained sound until mark 4 (115 %
+   of the limit) lets at most 12 % of its wrong says through; mark 2 up to
+   the wrong says' 40th percentile relative to their limits, mark 3
+   half-way;
 4. ResDisplay/MinResult, MaxResult: the whole-word mark of a teacher's own
-   etalon (another voice's word, teacher -> pupil);
+   etalon (another voice's word, teacher -> pupil) from the distance, and
+   CohortMinResult, CohortMaxResult from the relative score where the
+   language has a cohort;
 5. Editor/Recorder/MinResult, MaxResult: two takes of one voice (its prosody
    variants), the recorder's comparison.
 
-A word mapping (steps 2, 4, 5) puts mark 5 below the median distance of
-right says and the edge between marks 3 and 4 at the distance that best
+A word mapping (steps 2, 4, 5) puts mark 5 below the better half of the
+right says that get mark 4 or 5, and the edge between marks 3 and 4 at the distance that best
 parts right from wrong says (largest share of right says above it less
-share of wrong says); MinResult follows, as the marks are linear between
-the two limits.
+share of wrong says), but no further than lets 12 % of the wrong says
+through; MinResult follows, as the marks are linear between the two
+limits.
 
 Every distance comes from lorvano-analyze with the language folder's current
 settings (warp, normalisation, cohort), so after a change of the word
@@ -50,6 +53,10 @@ import voices
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DATA = os.path.join(ROOT, "data", "english")
 SOUND_PERCENTILE = 90
+# The share of wrong says a mapping may mark 4 or 5 on the tuning voices.
+PRAISE_PERCENT = 12
+# Mark 4 reaches this far beyond a sound's limit (percent).
+MARK4_PERCENT = 115
 
 
 def write_whole(path, text):
@@ -95,7 +102,11 @@ def word_mapping(right, wrong):
     right, wrong = np.sort(np.asarray(right, float)), np.asarray(wrong, float)
     cuts = np.unique(np.concatenate([right, wrong]))
     best = max(cuts, key=lambda c: (right < c).mean() - (wrong < c).mean())
-    high = float(np.percentile(right, 50))
+    # Praise for a wrong say teaches the wrong sound: the edge of mark 4
+    # never lets more than PRAISE_PERCENT of the wrong says through.
+    best = min(best, float(np.percentile(wrong, PRAISE_PERCENT)))
+    # Mark 5 for the better half of the right says at 4 or 5.
+    high = float(np.percentile(right, 50 * max((right < best).mean(), 0.02)))
     high = min(high, best - 1)
     # Mark 4 and up below high + (min - high) / 3.
     return int(round(high + 3 * (best - high))), int(round(high))
@@ -124,12 +135,18 @@ def limits_step(data, rows):
             for code, d in re.findall(r"^sound=(\S+) frames=\d+ mark=\d+ distance=(-?\d+)", r["raw"], re.M):
                 per_code.setdefault(code, []).append(int(d))
     limits = {code: max(50, int(np.percentile(d, SOUND_PERCENTILE))) for code, d in per_code.items()}
-    ratios = []
+    # A trained sound's limit also keeps the wrong says (the sound replaced,
+    # another word) below mark 4 but for PRAISE_PERCENT of them.
+    wrong = {}
     for r in sel:
         target = next(w[5] for w in mark_tables.WORDS if w[1] == r["item"])
-        if not r["right"] and r["score"] < (1 << 30) and target in limits:
-            ratios.append(100.0 * r["score"] / limits[target])
-    mark4 = max(101, int(np.percentile(ratios, 10)))
+        if not r["right"] and r["score"] < (1 << 30):
+            wrong.setdefault(target, []).append(r["score"])
+    for code, d in wrong.items():
+        if code in limits:
+            limits[code] = max(50, min(limits[code], int(np.percentile(d, PRAISE_PERCENT) * 100 / MARK4_PERCENT)))
+    ratios = [100.0 * d / limits[code] for code, ds in wrong.items() if code in limits for d in ds]
+    mark4 = MARK4_PERCENT
     mark2 = max(mark4 + 2, int(np.percentile(ratios, 40)))
     mark3 = (mark4 + mark2) // 2
     path = os.path.join(data, "Limits.ini")
@@ -139,10 +156,18 @@ def limits_step(data, rows):
 
 
 def teacher_step(data, rows):
+    """The plain distance's mapping (a language without its cohort) and,
+    where the language judges by a cohort, the relative score's."""
     sel = [r for r in rows if r["setting"] == "teacher"]
-    lo, hi = word_mapping([r["score"] for r in sel if r["right"]], [r["score"] for r in sel if not r["right"]])
-    set_keys(os.path.join(data, "trainer.ini"), "ResDisplay", {"MinResult": lo, "MaxResult": hi})
-    return "word: MinResult=%d MaxResult=%d" % (lo, hi)
+    distance = [int(re.search(r"^distance=(-?\d+)", r["raw"], re.M).group(1)) for r in sel]
+    right = [r["right"] for r in sel]
+    lo, hi = word_mapping([d for d, ok in zip(distance, right) if ok], [d for d, ok in zip(distance, right) if not ok])
+    values = {"MinResult": lo, "MaxResult": hi}
+    if any("cohort_score=" in r["raw"] for r in sel):
+        clo, chi = word_mapping([r["score"] for r in sel if r["right"]], [r["score"] for r in sel if not r["right"]])
+        values.update(CohortMinResult=clo, CohortMaxResult=chi)
+    set_keys(os.path.join(data, "trainer.ini"), "ResDisplay", values)
+    return "word: " + " ".join("%s=%d" % kv for kv in values.items())
 
 
 def recorder_step(data, cache):

@@ -143,23 +143,29 @@ def measure(groups, data, cache, settings=("teacher", "course", "sustained")):
                 base = dict(set=s, group=g, voice=n, item=exercise, right=m == right)
                 jobs.append(("sustained", base, (exercise, held[n][m])))
 
+    def word_score(out):
+        """The word's score and mark: the cohort score where the language
+        judges by a cohort (the mark comes from it), else the distance."""
+        word = re.search(r"^distance=(-?\d+) mark=(\d+)", out, re.M)
+        cohort = re.search(r"cohort_score=(-?\d+)", out)
+        return int((cohort or word).group(1)), int(word.group(2))
+
     def run(job):
         setting, base, what = job
         if setting == "course":
             w, path = what
             etalon = os.path.join(lang, "Words", w[0], w[1])
             out = analyze(["score", etalon + ".wav", path, "--sounds", etalon + ".dat", "--target", w[5]], lang)
-            word = re.search(r"^distance=(-?\d+) mark=(\d+)", out, re.M)
+            word = word_score(out)
             sound = re.search(r"^sound=%s frames=\d+ mark=(\d+) distance=(-?\d+)" % re.escape(w[5]), out, re.M)
             target = re.search(r"target=\S+ mark=(\d+)", out)
             if per_sound:
                 score, mark = (int(sound.group(2)) if sound else 1 << 30), int(target.group(1))
             else:
-                score, mark = int(word.group(1)), int(word.group(2))
+                score, mark = word
         elif setting == "teacher":
             out = analyze(["score", what[0], what[1]], lang)
-            word = re.search(r"^distance=(-?\d+) mark=(\d+)", out, re.M)
-            score, mark = int(word.group(1)), int(word.group(2))
+            score, mark = word_score(out)
         else:
             try:
                 out = analyze(["sustained", what[1], "--exercise", "Sounds/%s.exc" % what[0], "--level",

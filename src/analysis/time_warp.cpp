@@ -34,6 +34,8 @@ vWordScoreSettings_c vWordScoreSettings_c::Read() {
         s.frameFloor = 0;
     }
     s.cohortSize = gSettings.GetInt("ResDisplay/CohortSize", s.cohortSize);
+    s.cohortMinResult = gSettings.GetInt("ResDisplay/CohortMinResult", s.cohortMinResult);
+    s.cohortMaxResult = gSettings.GetInt("ResDisplay/CohortMaxResult", s.cohortMaxResult);
     if (s.cohortSize < 0 || s.cohortSize > kMaxCohort) {
         std::fprintf(stderr, "ResDisplay/CohortSize %d is outside 0..%d; no cohort is used.\n", s.cohortSize, kMaxCohort);
         s.cohortSize = 0;

@@ -36,6 +36,11 @@ struct vWordScoreSettings_c {
     // Other etalons the say is also warped onto; its mark comes from its
     // distance relative to theirs (0: the distance itself).
     int32_t cohortSize = 0;                      // "ResDisplay/CohortSize"
+    // The mark's limits for that relative score (1000: as far as the median
+    // other etalon); minResult/maxResult keep marking the distance itself
+    // when no cohort could be built.
+    int32_t cohortMinResult = 1000;              // "ResDisplay/CohortMinResult"
+    int32_t cohortMaxResult = 500;               // "ResDisplay/CohortMaxResult"
     // Frames of the first voiced stretch averaged for the mean pitch.
     static constexpr int32_t kPitchFrames = 10;
     // The most cohort etalons a say is warped onto (each costs one warp).

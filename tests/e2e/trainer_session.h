@@ -29,7 +29,9 @@ namespace lorvano_test {
 
 namespace fs = std::filesystem;
 
-// One thing said into the microphone: espeak-ng's text, voice, words a minute and pitch.
+// One thing said into the microphone: the synthesiser's text, voice, words a
+// minute and pitch. A voice "flite:NAME" is one of flite's, at its own speed
+// and pitch; any other is espeak-ng's.
 struct Utterance {
     std::string text;
     std::string voice;
@@ -38,17 +40,23 @@ struct Utterance {
 };
 
 // Writes the utterance as the program records (22050 Hz, mono, 16 bits)
-// after lead seconds of silence; false when espeak-ng or sox failed.
+// after lead seconds of silence; false when the synthesiser or sox failed.
 inline bool Speak(const Utterance& u, double lead, const fs::path& wav) {
     const std::string raw = wav.string() + ".raw.wav";
-    return RunCommand("espeak-ng -v " + u.voice + " -s " + std::to_string(u.speed) + " -p " +
-                      std::to_string(u.pitch) + " -w '" + raw + "' '" + u.text + "' && sox '" + raw +
-                      "' -r 22050 -c 1 -b 16 '" + wav.string() + "' pad " + std::to_string(lead) + " 0")
+    const std::string flite = "flite:";
+    const std::string synth =
+        u.voice.rfind(flite, 0) == 0
+            ? "flite -voice " + u.voice.substr(flite.size()) + " -t '" + u.text + "' -o '" + raw + "'"
+            : "espeak-ng -v " + u.voice + " -s " + std::to_string(u.speed) + " -p " + std::to_string(u.pitch) +
+                  " -w '" + raw + "' '" + u.text + "'";
+    return RunCommand(synth + " && sox '" + raw + "' -r 22050 -c 1 -b 16 '" + wav.string() + "' pad " +
+                      std::to_string(lead) + " 0")
                .exitCode == 0;
 }
 
 inline bool HaveSpeech() {
-    return !CommandOutput("command -v espeak-ng").empty() && !CommandOutput("command -v sox").empty();
+    return !CommandOutput("command -v espeak-ng").empty() && !CommandOutput("command -v flite").empty() &&
+           !CommandOutput("command -v sox").empty();
 }
 
 // A file's identity and time: changes whenever the file is written again.

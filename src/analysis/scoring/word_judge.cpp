@@ -61,16 +61,15 @@ vWordJudgment_c vWordJudge_c::Judge(const vRecording_c& etalon, vRecording_c& sa
     mJudged = true;
     vWordJudgment_c j;
     j.distance = mWarp.Distance();
-    int32_t score = j.distance;
+    j.wordMark = MarkFromDistance(j.distance, mSettings.minResult, mSettings.maxResult);
     if (!others.empty()) {
         std::sort(others.begin(), others.end());
         const size_t half = others.size() / 2;
         const int64_t median = others.size() % 2 ? others[half] : (others[half - 1] + others[half]) / 2;
         j.cohortScore = static_cast<int32_t>(
             std::min<int64_t>(static_cast<int64_t>(j.distance) * 1000 / std::max<int64_t>(median, 1), kWarpInfinite));
-        score = j.cohortScore;
+        j.wordMark = MarkFromDistance(j.cohortScore, mSettings.cohortMinResult, mSettings.cohortMaxResult);
     }
-    j.wordMark = MarkFromDistance(score, mSettings.minResult, mSettings.maxResult);
     if (PerSound() && mLimits && mSoundFrames.Count() > 0) {
         mSoundFrames.FillMeasured(say, mWarp);
         j.sounds = mSoundFrames.ComputeSoundMarks(*mLimits);

@@ -13,11 +13,12 @@
 // distance d0 to the etalon alone but from d0 relative to the say's
 // distances to K other etalons of the language: score = 1000 * d0 / median
 // of the cohort distances (1000: as near as a typical other word), mapped by
-// minResult/maxResult. A distance's scale differs from etalon to etalon and
+// cohortMinResult/cohortMaxResult. A distance's scale differs from etalon to etalon and
 // from speaker to speaker; the ratio does far less, so one mapping serves
 // them all. The cohort is chosen by ChooseCohort from the language's word
 // etalons (a teacher's own etalon is just another one of them) and analysed
-// once per etalon; with fewer than K usable the plain distance is mapped.
+// once per etalon; with fewer than K usable the plain distance is mapped
+// by minResult/maxResult.
 //
 // Knows no screen, file or current directory: the settings arrive as a
 // struct, the processor, the limits, the models and the cohort's recordings
