@@ -158,7 +158,7 @@ def measure(groups, data, cache, settings=("teacher", "course", "sustained")):
             out = analyze(["score", etalon + ".wav", path, "--sounds", etalon + ".dat", "--target", w[5]], lang)
             word = word_score(out)
             sound = re.search(r"^sound=%s frames=\d+ mark=(\d+) distance=(-?\d+)" % re.escape(w[5]), out, re.M)
-            target = re.search(r"target=\S+ mark=(\d+)", out)
+            target = re.search(r"target=\S+ mark=\d+ shown=(\d+)", out)
             if per_sound:
                 score, mark = (int(sound.group(2)) if sound else 1 << 30), int(target.group(1))
             else:

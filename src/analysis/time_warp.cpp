@@ -36,6 +36,7 @@ vWordScoreSettings_c vWordScoreSettings_c::Read() {
     s.cohortSize = gSettings.GetInt("ResDisplay/CohortSize", s.cohortSize);
     s.cohortMinResult = gSettings.GetInt("ResDisplay/CohortMinResult", s.cohortMinResult);
     s.cohortMaxResult = gSettings.GetInt("ResDisplay/CohortMaxResult", s.cohortMaxResult);
+    s.wordGate = std::max(gSettings.GetInt("ResDisplay/WordGate", s.wordGate), 0);
     if (s.cohortSize < 0 || s.cohortSize > kMaxCohort) {
         std::fprintf(stderr, "ResDisplay/CohortSize %d is outside 0..%d; no cohort is used.\n", s.cohortSize, kMaxCohort);
         s.cohortSize = 0;

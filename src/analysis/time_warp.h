@@ -41,6 +41,10 @@ struct vWordScoreSettings_c {
     // when no cohort could be built.
     int32_t cohortMinResult = 1000;              // "ResDisplay/CohortMinResult"
     int32_t cohortMaxResult = 500;               // "ResDisplay/CohortMaxResult"
+    // With per-sound marks and a cohort: a say whose relative score reaches
+    // wordGate (0: never) is another word, and shows the word's mark rather
+    // than its trained sound's (which a wrong word can still earn).
+    int32_t wordGate = 0;                        // "ResDisplay/WordGate"
     // Frames of the first voiced stretch averaged for the mean pitch.
     static constexpr int32_t kPitchFrames = 10;
     // The most cohort etalons a say is warped onto (each costs one warp).

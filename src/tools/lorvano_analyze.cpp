@@ -231,7 +231,8 @@ void PrintSoundMarks(const Options& o, const vSoundFrames_c& table, const vWordJ
         std::printf("sound=%s frames=%d mark=%d distance=%d\n", table[r].code.c_str(), end - r, table[r].mark,
                     table[r].distance);
     }
-    if (!o.target.empty()) std::printf("target=%s mark=%d\n", o.target.c_str(), judgment.sounds.viMark);
+    if (!o.target.empty())
+        std::printf("target=%s mark=%d shown=%d\n", o.target.c_str(), judgment.sounds.viMark, judgment.mark);
 }
 
 int Score(const Options& o) {

@@ -1,7 +1,7 @@
 // A lesson with the real program, start to end: the Words card leads to a
 // word whose etalon is played; the same word in another voice (espeak-ng's,
-// and flite's rms, which no mark was fitted on) earns a good mark and a
-// different word a poor one; the drawer's Back returns to the
+// and flite's slt, another synthesiser's) earns a good mark and a different
+// word a poor one; the drawer's Back returns to the
 // cards and its Settings opens the settings sheet, which Escape cancels.
 // The loudness exercise draws its trace while speech is heard, and a held
 // "s" earns a good mark in its sound exercise. A teacher logs in and keeps a
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 
 #include "trainer_session.h"
 
@@ -27,8 +28,9 @@ const std::string kWordExercise = "Fish.exc";
 struct Pupil {
     Utterance same, other;
 };
+void PrintTo(const Pupil& pupil, std::ostream* out) { *out << pupil.same.voice; }
 const Pupil kEspeakPupil{{"fish", "en-us", 120, 35}, {"moon", "en-us", 120, 35}};
-const Pupil kFlitePupil{{"fish", "flite:rms", 0, 0}, {"moon", "flite:rms", 0, 0}};
+const Pupil kFlitePupil{{"fish", "flite:slt", 0, 0}, {"moon", "flite:slt", 0, 0}};
 const std::string kSoundFolder = "Sounds";
 const std::string kSoundExercise = "S_s.exc";
 const Utterance kHeldSound{"[[ssssssssssssssssssss]]", "en", 80, 50};  // held long enough to be seen on a busy machine

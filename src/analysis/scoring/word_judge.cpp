@@ -76,6 +76,7 @@ vWordJudgment_c vWordJudge_c::Judge(const vRecording_c& etalon, vRecording_c& sa
         j.soundMark = j.sounds.viMark;
     }
     j.mark = j.soundMark > 0 ? j.soundMark : j.wordMark;
+    if (mSettings.wordGate > 0 && j.cohortScore >= mSettings.wordGate) j.mark = j.wordMark;
     mLast = j;
     return j;
 }
