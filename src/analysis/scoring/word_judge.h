@@ -30,11 +30,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/recording.h"
 #include "analysis/sound_marks.h"
 #include "analysis/time_warp.h"
 
 class vHMBlockProcessor_c;
-class vRecording_c;
 class vSoundLimits;
 
 // What the judge found for one say.
