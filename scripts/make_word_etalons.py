@@ -398,17 +398,23 @@ def card_picture(path, draw_middle, caption):
     im.save(path, "BMP")
 
 
+def emoji_glyph(codepoint, size):
+    """The emoji as an RGBA picture that fits a size x size square."""
+    # Noto Color Emoji holds its bitmaps at 109 pixels only.
+    glyph = Image.new("RGBA", (160, 160), (255, 255, 255, 0))
+    ImageDraw.Draw(glyph).text((8, 8), chr(codepoint), font=ImageFont.truetype(EMOJI_FONT, 109),
+                               embedded_color=True)
+    box = glyph.getbbox()
+    if box is None:
+        raise SystemExit("no emoji U+%X in %s" % (codepoint, EMOJI_FONT))
+    glyph = glyph.crop(box)
+    glyph.thumbnail((size, size), Image.LANCZOS)
+    return glyph
+
+
 def emoji_picture(path, codepoint, caption):
     def middle(im):
-        # Noto Color Emoji holds its bitmaps at 109 pixels only.
-        glyph = Image.new("RGBA", (160, 160), (255, 255, 255, 0))
-        ImageDraw.Draw(glyph).text((8, 8), chr(codepoint), font=ImageFont.truetype(EMOJI_FONT, 109),
-                                   embedded_color=True)
-        box = glyph.getbbox()
-        if box is None:
-            raise SystemExit("no emoji U+%X in %s" % (codepoint, EMOJI_FONT))
-        glyph = glyph.crop(box)
-        glyph.thumbnail((76, 76), Image.LANCZOS)
+        glyph = emoji_glyph(codepoint, 76)
         im.paste(glyph, ((104 - glyph.width) // 2, 4 + (76 - glyph.height) // 2), glyph)
     card_picture(path, middle, caption)
 

@@ -318,4 +318,22 @@ TEST_F(BundledData, TheHomeCardsAreTheFoldersThatHoldExercises) {
     if (fs::is_directory(dir.Path() / "Teacher")) EXPECT_EQ(targets.count("Teacher"), 1u);
     EXPECT_EQ(targets.count("Pictures"), 0u);
     ExpectQuiet("home");
+
+    // A child picks by the picture: no card of any folder falls back to
+    // showing its file name.
+    std::vector<std::string> folders{""};  // the root first
+    for (size_t i = 0; i < folders.size(); ++i) {
+        if (i > 0) app->ShowFolder(folders[i]);
+        auto* shown = dynamic_cast<vTrMenu_c*>(app->GetExercise());
+        ASSERT_NE(shown, nullptr) << folders[i];
+        for (const auto& card : shown->Cards()) {
+            const fs::path target = fs::relative(fs::path(card->Path()), dir.Path());
+            EXPECT_EQ(card->Text(), "") << target << " shows its name instead of a picture";
+            // Down into subfolders only (a back card leads up).
+            if (fs::is_directory(dir.Path() / target) && target.parent_path() == fs::path(folders[i]))
+                folders.push_back(target.generic_string());
+        }
+        ExpectQuiet(folders[i]);
+    }
+    EXPECT_GE(folders.size(), 4u);
 }
