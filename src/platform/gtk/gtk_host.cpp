@@ -8,7 +8,16 @@
 namespace platform::gtk {
 
 bool Start() {
-    static bool started = gtk_init_check(nullptr, nullptr);
+    // An X server that is busy accepting other clients now and then refuses
+    // a connection it accepts a moment later (as the video start knows);
+    // gtk_init_check opens the display afresh on each call until one works.
+    static const bool started = [] {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (attempt > 0) g_usleep(200 * 1000);
+            if (gtk_init_check(nullptr, nullptr)) return true;
+        }
+        return false;
+    }();
     return started;
 }
 
