@@ -21,6 +21,7 @@
 #include "platform/message.h"
 #include "platform/message_box.h"
 #include "platform/path_case.h"
+#include "platform/regular_file.h"
 #include "settings/settings.h"
 
 namespace {
@@ -507,6 +508,21 @@ bool vEdRecordExercise_c::SaveExercise() {
             Report(e, vWindow_c::kError);
         }
     }
+    if (saved) {
+        // The card: a picture the teacher chooses, else the word's name
+        // written on it.
+        dialogs::FileChoice pictureChoice;
+        pictureChoice.title = "A picture for the new card (Cancel: the card shows the word's name)";
+        pictureChoice.filters = {{"Pictures (*.bmp, *.jpg)", "*.bmp;*.jpg"}};
+        pictureChoice.folderKey = "editor-card";
+        if (const std::optional<std::string> picture = dialogs::ChooseOpenFile(pictureChoice)) {
+            try {
+                SaveCardPicture(*file, *picture);
+            } catch (const vException_c& e) {
+                Report(e, vWindow_c::kError);
+            }
+        }
+    }
     Resume();
     return saved;
 }
@@ -560,14 +576,36 @@ void vEdRecordExercise_c::SaveExerciseAs(const std::string& excPath) {
 
     std::string text = "// Word exercise \"" + stem + "\", made in the editor.\n<vTrWordExercise_c> Obj = {\n";
     text += "  ExerciseType = 3;\n";
+    // The course's layout of a word exercise (buttons, result pictures,
+    // card place), so that the new exercise is used like the shipped ones.
+    const std::string& layout = mWordLayout;
+    if (!layout.empty()) text += "  #include " + Quoted(layout) + "\n";
     text += "  EtalonFile = " + Quoted(DefinitionName(datPath)) + ";\n";
     text += "  WavFileName = " + Quoted(wavName) + ";\n";
     for (int i = 0; i < kSlots; ++i)
         text += "  EditorWavFileName" + std::to_string(i + 1) + " = " + Quoted(takeNames[static_cast<size_t>(i)]) +
                 ";\n";
-    text += "  EtalonPos = { x = 40; y = 40; }\n  SayPos = { x = 40; y = 230; }\n";
-    text += "  ResDisplay = { PosX = 660; PosY = 80; }\n}\n";
+    if (layout.empty()) {
+        text += "  EtalonPos = { x = 40; y = 40; }\n  SayPos = { x = 40; y = 230; }\n";
+        text += "  ResDisplay = { PosX = 660; PosY = 80; }\n";
+    }
+    text += "}\n";
     WriteWhole(exc.string(), text);
+}
+
+void vEdRecordExercise_c::SaveCardPicture(const std::string& excPath, const std::string& picture) {
+    namespace fs = std::filesystem;
+    std::string extension = fs::path(picture).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension != ".bmp" && extension != ".jpg")
+        throw vPrintException_c(0, "%s is not a card picture: a card takes a .bmp or .jpg file.", picture.c_str());
+    std::string bytes;
+    if (!platform::ReadRegularFile(picture, bytes, kMaxCardPictureBytes))
+        throw vPrintException_c(0, "Cannot read %s: it %s", picture.c_str(), platform::OpenFailureText(errno).c_str());
+    fs::path target(platform::ToForwardSlashes(excPath));
+    target.replace_extension(extension);
+    WriteWhole(target.string(), bytes);
 }
 
 void vEdRecordExercise_c::OnDeclare(const char* path, const char* className, const vPropDesc_c& prop,

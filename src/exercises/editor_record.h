@@ -108,6 +108,14 @@ public:
     // exercise excPath naming them (its WavFileName the active take's). Each file whole or not at all; raises
     // on the first failure.
     void SaveExerciseAs(const std::string& excPath);
+    // Copies a .bmp or .jpg picture beside the exercise under its name, as
+    // its card picture; raises when it is neither or cannot be read.
+    void SaveCardPicture(const std::string& excPath, const std::string& picture);
+    // The definition file a saved exercise includes for its layout
+    // (definition property "WordLayout"; empty: a bare layout of its own).
+    void SetWordLayout(const std::string& name) { mWordLayout = name; }
+    // A card picture is a small picture; anything bigger is refused.
+    static constexpr uint64_t kMaxCardPictureBytes = 16u << 20;
 
     // --- state ---
     int Active() const { return mActive; }
@@ -145,6 +153,7 @@ private:
     std::unique_ptr<vTrResultView_c> mResDisplay2;
     vStrTmpl_c mEtalonFile;
     vStrTmpl_c mWavFileName;
+    vStrTmpl_c mWordLayout;
     int32_t mMinValues[kBandCount] = {};
     int32_t mMaxValues[kBandCount] = {};
     int32_t mMinWeight[kBandCount] = {};

@@ -234,7 +234,14 @@ TEST_F(EditorFixture, SpokenTakesBecomeAWordExerciseForThePupil) {
     UseBundledSettings();
     app.teacher = true;
 
+    // The course's word layout, which the bundled recorder names.
+    const fs::path english = fs::path(LORVANO_SOURCE_DIR) / "data/english";
+    fs::create_directories(dir / "Words");
+    fs::copy_file(english / "Words/.Word.def", dir / "Words/.Word.def");
+    fs::copy(english / "Words/.Pic", dir / "Words/.Pic", fs::copy_options::recursive);
+
     CountingEditor& ed = MakeEditor();
+    ed.SetWordLayout("Words/.Word.def");
     ed.Show();
     ASSERT_TRUE(PumpUntil([&] { return ed.words >= 3; })) << ed.words << " takes heard";
     ed.StopRecording();
@@ -273,9 +280,14 @@ TEST_F(EditorFixture, SpokenTakesBecomeAWordExerciseForThePupil) {
     // Saved as a new exercise; an existing name is asked about first.
     fs::create_directories(dir / "Teacher");
     toolkit.Add(dialogs::FileAnswer{(dir / "Teacher" / "Sunshine").string()});
+    // Then a picture for its card.
+    toolkit.Add(dialogs::FileAnswer{(english / "Words/Sun.bmp").string()});
     ASSERT_TRUE(ed.SaveExercise());
-    for (const char* f : {"Sunshine.exc", "Sunshine.dat", "Sunshine_1.wav", "Sunshine_2.wav", "Sunshine_3.wav"})
+    for (const char* f :
+         {"Sunshine.exc", "Sunshine.dat", "Sunshine_1.wav", "Sunshine_2.wav", "Sunshine_3.wav", "Sunshine.bmp"})
         EXPECT_TRUE(fs::is_regular_file(dir / "Teacher" / f)) << f;
+    EXPECT_THROW(ed.SaveCardPicture((dir / "Teacher/Sunshine.exc").string(), (dir / "played.wav").string()),
+                 vException_c);
 
     // The editor reopens the session from it, slot 0 active.
     const int32_t size3 = ed.Take(2).RecSize();
@@ -289,6 +301,13 @@ TEST_F(EditorFixture, SpokenTakesBecomeAWordExerciseForThePupil) {
     app.teacher = false;
     auto* word = ShowFile<vTrWordExercise_c>("Teacher/Sunshine.exc");
     ASSERT_NE(word, nullptr);
+    // Used like a shipped word: its buttons, its result picture, its card
+    // beside the displays.
+    EXPECT_NE(word->StartBtn(), nullptr);
+    EXPECT_NE(word->PlaybackBtn(), nullptr);
+    EXPECT_NE(word->ResDisplay(), nullptr);
+    EXPECT_EQ(word->CardPos().x, 660);
+    EXPECT_TRUE(boxes.empty()) << boxes.front().text;
     word->StopRecording();
     ASSERT_FALSE(word->EtalonMode());
     ASSERT_EQ(word->Etalon().Markers().Count(), before);
