@@ -261,7 +261,7 @@ public:
         Settle();
     }
     // The drawer's buttons, as .Drawer.dat lists them bottom up, when open.
-    static constexpr int kStartY = 516, kBackY = 460, kSettingsY = 348;
+    static constexpr int kStartY = 516, kBackY = 460, kPrintY = 404, kSettingsY = 348;
     void Drawer(int y) const {
         OpenDrawer();
         Click(48, y);
