@@ -1,5 +1,5 @@
 // The entry points of libRoster.so, the only names the library exports: the
-// seven of user management, then RecordTry and ChoosePupil. Each forwards
+// seven of user management, then RecordTry, ChoosePupil and ShowProgress. Each forwards
 // to the one session of the process; nothing thrown inside may cross into
 // the program.
 
@@ -103,5 +103,12 @@ LORVANO_EXPORT int ChoosePupil(LorvanoParentWindow parent) {
         if (!Session().ChoosePupil(parent)) return 0;
         Progress().PupilChosen();
         return 1;
+    });
+}
+
+LORVANO_EXPORT void ShowProgress(LorvanoParentWindow parent) {
+    Guarded([&] {
+        Progress().ShowProgress(parent);
+        return 0;
     });
 }
