@@ -262,11 +262,16 @@ public:
         return PixelOf(mWindow, 8, 50) == PictureColour((Language() / ".Pic/Drawer/Menu0.bmp").string(), 8, 22);
     }
     // Opens the drawer with its "Menu" button, unless it stands open already.
+    // A click that comes while the program still ends a dialog (the login's)
+    // can go unseen on a busy machine: it is given once more then.
     void OpenDrawer() const {
         MouseAway();
-        if (!DrawerOpen()) Click(48, 572);
-        MouseAway();
-        WaitUntil([&] { return DrawerOpen(); }, 45);
+        Settle();
+        for (int attempt = 0; attempt < 2 && !DrawerOpen(); ++attempt) {
+            Click(48, 572);
+            MouseAway();
+            WaitUntil([&] { return DrawerOpen(); }, attempt == 0 ? 15 : 45);
+        }
         Settle();
     }
     // The drawer's buttons, as .Drawer.dat lists them bottom up, when open.

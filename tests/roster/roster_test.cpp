@@ -527,6 +527,10 @@ TEST_F(RosterTest, DamagedRecordsAreShownOnceAndLeftAlone) {
     }
     ASSERT_EQ(mUi.errors.size(), 1u);
     EXPECT_NE(mUi.errors[0].find("are damaged"), std::string::npos) << mUi.errors[0];
+    progress.ShowProgress(0);  // no chart, the reason in a box
+    EXPECT_TRUE(mUi.charts.empty());
+    ASSERT_EQ(mUi.errors.size(), 2u);
+    EXPECT_NE(mUi.errors[1].find("damaged"), std::string::npos) << mUi.errors[1];
     progress.Initialize("");
     EXPECT_EQ(ReadFile(database), "not a database at all");
 }
