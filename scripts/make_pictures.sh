@@ -10,21 +10,31 @@ font=DejaVu-Sans-Bold
 
 bmp() { convert "$@" -type truecolor "BMP3:${@: -1}" 2>/dev/null || true; }
 
-# Four states of a drawer button: normal, hover, pressed, disabled.
-button() {  # name label colour
-    local name=$1 label=$2 colour=$3
+# Four states of a drawer button: normal, hover, pressed, disabled. 96 x 52,
+# so that eleven buttons stand in the 600 points of the screen's height.
+# An icon (chart: a line over two axes) goes left of the label.
+button() {  # name label colour [icon]
+    local name=$1 label=$2 colour=$3 icon=${4:-}
     local -a states=(normal hover pressed disabled)
     local -a fills=("$colour" "$colour" "$colour" "#9a9a9a")
     local -a mods=(100 125 75 100)
     for i in 0 1 2 3; do
         local out="$pic/Drawer/$name$i.bmp"
-        local bevel1=white bevel2="#404040"
+        local bevel1=white bevel2="#404040" ink
         [ $i -eq 2 ] && { bevel1="#404040"; bevel2=white; }
-        convert -size 96x56 "xc:${fills[$i]}" -modulate "${mods[$i]}" \
-            -fill none -stroke "$bevel1" -strokewidth 2 -draw "line 1,1 94,1" -draw "line 1,1 1,54" \
-            -stroke "$bevel2" -draw "line 1,54 94,54" -draw "line 94,1 94,54" \
-            -stroke none -fill "$([ $i -eq 3 ] && echo '#d0d0d0' || echo white)" -font $font -pointsize 15 \
-            -gravity center -annotate +0+0 "$label" \
+        ink=$([ $i -eq 3 ] && echo '#d0d0d0' || echo white)
+        local -a drawing=() at=+0+0
+        if [ "$icon" = chart ]; then
+            drawing=(-fill none -stroke "$ink" -strokewidth 1 -draw "polyline 10,14 10,38 32,38"
+                     -strokewidth 2 -draw "polyline 13,33 19,27 24,30 31,18")
+            at=+14+0
+        fi
+        convert -size 96x52 "xc:${fills[$i]}" -modulate "${mods[$i]}" \
+            -fill none -stroke "$bevel1" -strokewidth 2 -draw "line 1,1 94,1" -draw "line 1,1 1,50" \
+            -stroke "$bevel2" -draw "line 1,50 94,50" -draw "line 94,1 94,50" \
+            "${drawing[@]}" \
+            -stroke none -fill "$ink" -font $font -pointsize 15 \
+            -gravity center -annotate "$at" "$label" \
             -type truecolor "BMP3:$out"
     done
 }
@@ -38,6 +48,7 @@ button Print "Print" "#6a4fa0"
 button Settings "Settings" "#a03c3c"
 button Guide "Guide" "#2a8f8f"
 button Pupil "Pupil" "#4a6a8a"
+button Chart "Chart" "#2a7a5a" chart
 button Words "Words" "#b0902a"
 button Sounds "Sounds" "#8a5a2a"
 button Tone "Tone" "#5a7a2a"

@@ -37,7 +37,8 @@ typedef int (*CreateStudentFileNameFn)(char* fileName, int size, int exerciseTyp
                                        int reserved1, int reserved2);
 
 // libRoster.so, later additions: a library without them still loads, and
-// the program then records no progress and offers no choice of pupil.
+// the program then records no progress, offers no choice of pupil and shows
+// no progress chart.
 
 // One mark an exercise showed. size is sizeof(LorvanoTry) as the program
 // knows it, so that fields can be added at the end.
@@ -56,4 +57,7 @@ typedef struct LorvanoTry {
 typedef void (*RecordTryFn)(const LorvanoTry* t);
 // Lets a logged-in teacher choose the current pupil; 1 when one was chosen.
 typedef int (*ChoosePupilFn)(LorvanoParentWindow parent);
+// Shows a logged-in teacher the current pupil's progress chart and returns
+// when it is closed (anyone else is told why there is none).
+typedef void (*ShowProgressFn)(LorvanoParentWindow parent);
 }

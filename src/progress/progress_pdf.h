@@ -1,8 +1,6 @@
 #pragma once
-// The progress report as a PDF (cairo): a page per trained sound and kind of
-// exercise, with the mean mark shown per session as a chart over the
-// sessions, the teacher's mean mark beside it where given, and the number of
-// tries per session as bars. Any thread.
+// The progress report as a PDF (cairo): the pages of progress_chart.h, one
+// after another. Any thread.
 
 #include "progress/progress_store.h"
 

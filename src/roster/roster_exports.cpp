@@ -1,7 +1,7 @@
 // The entry points of libRoster.so, the only names the library exports: the
-// seven of user management, then RecordTry and ChoosePupil. Each forwards
-// to the one session of the process; nothing thrown inside may cross into
-// the program.
+// seven of user management, then RecordTry, ChoosePupil and ShowProgress.
+// Each forwards to the one session of the process; nothing thrown inside may
+// cross into the program.
 
 #include "platform/companion_abi.h"
 #include "roster/roster_gtk.h"
@@ -103,5 +103,12 @@ LORVANO_EXPORT int ChoosePupil(LorvanoParentWindow parent) {
         if (!Session().ChoosePupil(parent)) return 0;
         Progress().PupilChosen();
         return 1;
+    });
+}
+
+LORVANO_EXPORT void ShowProgress(LorvanoParentWindow parent) {
+    Guarded([&] {
+        Progress().ShowProgress(parent);
+        return 0;
     });
 }

@@ -1,9 +1,11 @@
 #include "roster/roster_gtk.h"
 
 #include "platform/gtk/gtk_host.h"
+#include "progress/progress_chart.h"
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace roster {
@@ -117,6 +119,30 @@ void OnPupilChanged(GtkComboBox* combo, gpointer data) {
 void OnRowActivated(GtkTreeView* view, GtkTreePath*, GtkTreeViewColumn*, gpointer) {
     gtk_dialog_response(GTK_DIALOG(gtk_widget_get_toplevel(GTK_WIDGET(view))), GTK_RESPONSE_OK);
 }
+
+struct ChartState {
+    std::string title;
+    std::vector<progress::vChartPage_c> pages;  // at least one
+    GtkWidget* combo;
+};
+
+// The chosen page on white, as large as the area allows at the page's
+// proportions.
+gboolean OnDrawChart(GtkWidget* area, cairo_t* cr, gpointer data) {
+    const auto* state = static_cast<const ChartState*>(data);
+    const double width = gtk_widget_get_allocated_width(area), height = gtk_widget_get_allocated_height(area);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    const double scale = std::min(width / progress::kChartPageWidth, height / progress::kChartPageHeight);
+    cairo_translate(cr, (width - progress::kChartPageWidth * scale) / 2,
+                    (height - progress::kChartPageHeight * scale) / 2);
+    cairo_scale(cr, scale, scale);
+    const int page = std::max(0, gtk_combo_box_get_active(GTK_COMBO_BOX(state->combo)));
+    progress::DrawChartPage(cr, state->title, state->pages[static_cast<std::size_t>(page)]);
+    return TRUE;
+}
+
+void OnPageChosen(GtkComboBox*, gpointer area) { gtk_widget_queue_draw(GTK_WIDGET(area)); }
 
 }  // namespace
 
@@ -243,6 +269,38 @@ bool vRosterGtkUi_c::ChooseRecording(const std::vector<std::string>& pupils, con
     // The signals point at state: they go with the dialog, before it does.
     Close(dialog);
     return ok;
+}
+
+void vRosterGtkUi_c::ShowProgress(const std::string& title, const std::vector<progress::vStoredTry_c>& tries) {
+    if (!platform::gtk::Start()) {
+        std::fprintf(stderr, "Lorvano progress: %s, %zu tries (no display for the chart)\n", title.c_str(),
+                     tries.size());
+        return;
+    }
+    ChartState state{title, progress::ChartPages(tries), gtk_combo_box_text_new()};
+    if (state.pages.empty()) state.pages.emplace_back();  // says there are no tries
+    GtkWidget* dialog = gtk_dialog_new_with_buttons("Progress", nullptr, GTK_DIALOG_MODAL, "_Close",
+                                                    GTK_RESPONSE_CLOSE, nullptr);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_CLOSE);
+    GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    gtk_container_set_border_width(GTK_CONTAINER(content), kBorder);
+    gtk_box_set_spacing(GTK_BOX(content), 8);
+    for (const progress::vChartPage_c& page : state.pages)
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(state.combo),
+                                       page.heading.empty() ? "no tries" : page.heading.c_str());
+    gtk_combo_box_set_active(GTK_COMBO_BOX(state.combo), 0);
+    gtk_widget_set_sensitive(state.combo, state.pages.size() > 1);
+    gtk_box_pack_start(GTK_BOX(content), state.combo, FALSE, FALSE, 0);
+    // The page at 0.85 of its size in points: beside the program's 800 x 600 window.
+    GtkWidget* area = gtk_drawing_area_new();
+    gtk_widget_set_size_request(area, 716, 506);
+    gtk_box_pack_start(GTK_BOX(content), area, TRUE, TRUE, 0);
+    g_signal_connect(area, "draw", G_CALLBACK(OnDrawChart), &state);
+    g_signal_connect(state.combo, "changed", G_CALLBACK(OnPageChosen), area);
+    gtk_widget_show_all(dialog);
+    platform::gtk::RunDialog(GTK_DIALOG(dialog), mParent);
+    // The signals point at state: they go with the dialog, before it does.
+    Close(dialog);
 }
 
 }  // namespace roster

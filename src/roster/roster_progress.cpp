@@ -16,7 +16,8 @@ vRosterProgress_c::vRosterProgress_c(const vRosterSession_c& session, vRosterUi_
 void vRosterProgress_c::Initialize(const std::string& usersFile) {
     mRecorder.reset();
     mProblem.clear();
-    if (!usersFile.empty()) mRecorder = std::make_unique<progress::vProgressRecorder_c>(ProgressDatabaseFor(usersFile));
+    mDatabase = usersFile.empty() ? std::string() : ProgressDatabaseFor(usersFile);
+    if (!mDatabase.empty()) mRecorder = std::make_unique<progress::vProgressRecorder_c>(mDatabase);
 }
 
 void vRosterProgress_c::RecordTry(const LorvanoTry* t) {
@@ -49,6 +50,32 @@ void vRosterProgress_c::Kept(const std::string& recording) {
     ShowProblem();
 }
 
+void vRosterProgress_c::ShowProgress(LorvanoParentWindow parent) {
+    mUi.SetParent(parent);
+    if (!mRecorder || mSession.Teacher().empty()) {
+        mUi.ShowError("Only a logged-in teacher can see a pupil's progress.");
+        return;
+    }
+    const std::string pupil = mSession.CurrentPupil();
+    if (pupil.empty()) {
+        mUi.ShowError("Choose a pupil first (Pupil in the drawer); the chart shows that pupil's progress.");
+        return;
+    }
+    // The tries of the moment before are in the chart too; records that
+    // cannot be used are said once, as when a pupil is chosen.
+    mRecorder->Start();
+    mRecorder->Flush();
+    if (ShowProblem()) return;
+    std::vector<progress::vStoredTry_c> tries;
+    try {
+        tries = progress::vProgressStore_c(mDatabase, progress::vProgressStore_c::Open::Existing).Tries(pupil);
+    } catch (const progress::vProgressUnavailable_c& e) {
+        mUi.ShowError(e.ShortText());
+        return;
+    }
+    mUi.ShowProgress(pupil + " \u2014 all tries", tries);
+}
+
 void vRosterProgress_c::TakeProblem() {
     const std::string problem = mRecorder->TakeProblem();
     if (problem.empty()) return;
@@ -56,11 +83,12 @@ void vRosterProgress_c::TakeProblem() {
     mProblem = problem;
 }
 
-void vRosterProgress_c::ShowProblem() {
+bool vRosterProgress_c::ShowProblem() {
     TakeProblem();
-    if (mProblem.empty()) return;
+    if (mProblem.empty()) return false;
     mUi.ShowError(mProblem);
     mProblem.clear();
+    return true;
 }
 
 }  // namespace roster

@@ -5,8 +5,8 @@
 // pupil chosen nothing is recorded. A problem with the records goes to
 // standard error when it is found and is shown once in a box at the next
 // moment the library shows a dialog anyway (a pupil chosen, a recording
-// kept), never in the
-// middle of an exercise. User-interface thread only.
+// kept, the chart asked for), never
+// in the middle of an exercise. User-interface thread only.
 
 #include "platform/companion_abi.h"
 #include "progress/progress_recorder.h"
@@ -38,13 +38,20 @@ public:
     // The current pupil's last try was kept as recording.
     void Kept(const std::string& recording);
 
+    // Shows a logged-in teacher the current pupil's chart, the tries just
+    // made included; anyone else, or a teacher without a chosen pupil, is
+    // told so in a box.
+    void ShowProgress(LorvanoParentWindow parent);
+
 private:
     void TakeProblem();
-    void ShowProblem();
+    // True when a problem was shown.
+    bool ShowProblem();
 
     const vRosterSession_c& mSession;
     vRosterUi_i& mUi;
     std::unique_ptr<progress::vProgressRecorder_c> mRecorder;
+    std::string mDatabase;
     std::string mProblem;  // found, not shown yet
 };
 

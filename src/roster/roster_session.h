@@ -13,6 +13,7 @@
 // pupil the current one. User-interface thread only.
 
 #include "platform/companion_abi.h"
+#include "progress/progress_store.h"
 #include "roster/pupils.h"
 #include "roster/users_file.h"
 
@@ -52,6 +53,10 @@ public:
     using RecordingLister = std::function<std::vector<vRecordingInfo_c>(const std::string& pupil)>;
     virtual bool ChooseRecording(const std::vector<std::string>& pupils, const RecordingLister& recordings,
                                  bool needExercise, std::string& pupil, std::string& wavPath) = 0;
+
+    // The chart of a pupil's tries (oldest first) under title, until the
+    // teacher closes it.
+    virtual void ShowProgress(const std::string& title, const std::vector<progress::vStoredTry_c>& tries) = 0;
 };
 
 class vRosterSession_c {

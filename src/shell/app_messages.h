@@ -1,5 +1,5 @@
 #pragma once
-// The application commands the main window answers (user messages 1..11),
+// The application commands the main window answers (user messages 1..13),
 // and the heap texts that carry an exercise or folder name in the second
 // parameter of 1025 and 1027: the poster allocates, the receiver frees.
 // The texts may be made on any thread; they are taken on the user-interface
@@ -24,6 +24,7 @@ inline constexpr platform::MessageId kSettings = platform::msg::kUser + 9;      
 inline constexpr platform::MessageId kGuide = platform::msg::kUser + 10;        // 1034
 inline constexpr platform::MessageId kQuit = platform::msg::kUser + 11;         // 1035, asks first
 inline constexpr platform::MessageId kChoosePupil = platform::msg::kUser + 12;  // 1036
+inline constexpr platform::MessageId kShowProgress = platform::msg::kUser + 13;  // 1037
 }  // namespace app_msg
 
 // A heap copy of text for a message parameter; 0 (no text) when it is empty.

@@ -67,6 +67,7 @@ int vUsersDll_c::LoadEntryPoints() {
     mCreateStudentFileName = nullptr;
     mRecordTry = nullptr;
     mChoosePupil = nullptr;
+    mShowProgress = nullptr;
     if (LoadFile("libRoster.so") != 0) return 1;
     // Logout is never called but is part of a complete library.
     if (!Resolve(mInitialize, "Initialize") || !Resolve(mLogin, "Login") || !Resolve(mLogout, "Logout") ||
@@ -78,6 +79,7 @@ int vUsersDll_c::LoadEntryPoints() {
     // Optional: older libraries keep no progress records.
     Resolve(mRecordTry, "RecordTry");
     Resolve(mChoosePupil, "ChoosePupil");
+    Resolve(mShowProgress, "ShowProgress");
     SetLoaded();
     return 0;
 }
@@ -88,6 +90,10 @@ void vUsersDll_c::RecordTry(const LorvanoTry& t) const {
 
 int vUsersDll_c::ChoosePupil(LorvanoParentWindow parent) const {
     return IsLoaded() && mChoosePupil ? mChoosePupil(parent) : 0;
+}
+
+void vUsersDll_c::ShowProgress(LorvanoParentWindow parent) const {
+    if (IsLoaded() && mShowProgress) mShowProgress(parent);
 }
 
 void vUsersDll_c::Initialize(const char* usersFile, const char* programDir) const {

@@ -7,7 +7,8 @@
 //   vUsersDll_c  "libRoster.so"  Initialize, Login, Logout, IsTeacherLoggedIn,
 //                                SelectStudentFileName, SelectStudentExercise,
 //                                CreateStudentFileName; and, when the library
-//                                has them, RecordTry and ChoosePupil
+//                                has them, RecordTry, ChoosePupil and
+//                                ShowProgress
 //
 // Each handler owns its library: LoadEntryPoints loads the file (from the
 // handler's folder, by default the program's own, then the system's search)
@@ -106,6 +107,7 @@ public:
     // that lacks them.
     void RecordTry(const LorvanoTry& t) const;
     int ChoosePupil(LorvanoParentWindow parent) const;
+    void ShowProgress(LorvanoParentWindow parent) const;
 
 private:
     InitializeFn mInitialize = nullptr;
@@ -117,6 +119,7 @@ private:
     CreateStudentFileNameFn mCreateStudentFileName = nullptr;
     RecordTryFn mRecordTry = nullptr;
     ChoosePupilFn mChoosePupil = nullptr;
+    ShowProgressFn mShowProgress = nullptr;
 };
 
 // The users file of the account that runs the program:

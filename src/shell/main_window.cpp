@@ -120,6 +120,12 @@ vCmdTarget_c::Result vTrMainWin_c::OnUserMessage(platform::MessageId id, std::ui
             mUsers.ChoosePupil(ParentWindow());
             return 0;
         }
+        case app_msg::kShowProgress: {
+            // The current pupil's progress chart, for a teacher.
+            dialogs::ModalScope modal;
+            mUsers.ShowProgress(ParentWindow());
+            return 0;
+        }
     }
     return vTrApp_c::OnUserMessage(id, p1, p2);
 }

@@ -10,8 +10,8 @@
 //
 // Besides the navigation of vTrApp_c it answers 1032 print, 1033 settings
 // (libPrefs.so), 1034 (and F1) the guide (libGuide.so), 1035 (and Ctrl+Q)
-// quit, which asks first, and 1036 the choice of the current pupil
-// (libRoster.so, teachers only); Escape closes the open drawer. Like every dialog
+// quit, which asks first, 1036 the choice of the current pupil and 1037 the
+// current pupil's progress chart (libRoster.so, teachers only); Escape closes the open drawer. Like every dialog
 // of the program, these and the user-management library's dialogs suspend
 // the running exercise while they are open. It owns the user-management
 // library (libRoster.so) from construction to destruction: started with the

@@ -47,13 +47,6 @@ const std::string kTeacher = "Anna Berg";
 const std::string kPassword = "lesson one";
 const std::string kPupil = "Tom";
 
-// How many pixels of a picture region have about that colour.
-long PixelsOfColour(const std::string& region, const std::string& colour) {
-    return std::atol(CommandOutput("convert '" + region + "' -alpha off -fuzz 12% -fill white -opaque '" + colour +
-                                   "' -fill black +opaque white -format '%[fx:round(mean*w*h)]' info:")
-                         .c_str());
-}
-
 // The card at index looks as in an earlier shot of the same menu.
 bool SameCard(const std::string& shot, const std::string& earlier, int index) {
     const auto [x, y] = CardCentre(index);

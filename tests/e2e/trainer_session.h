@@ -131,6 +131,15 @@ inline long DifferingPixels(const std::string& a, const std::string& b) {
     return out.empty() || !std::isdigit(static_cast<unsigned char>(out[0])) ? -1 : std::atol(out.c_str());
 }
 
+// How many pixels of a picture region have about that colour (on any
+// background: the matching ones are marked magenta, then counted).
+inline long PixelsOfColour(const std::string& region, const std::string& colour) {
+    return std::atol(CommandOutput("convert '" + region + "' -alpha off -fuzz 12% -fill '#ff00ff' -opaque '" + colour +
+                                   "' -fill black +opaque '#ff00ff' -fill white -opaque '#ff00ff' "
+                                   "-format '%[fx:round(mean*w*h)]' info:")
+                         .c_str());
+}
+
 // "<file>[WxH+X+Y]": ImageMagick reads only that region of the file.
 inline std::string Region(const std::string& file, int x, int y, int w, int h) {
     return file + "[" + std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x) + "+" +
@@ -250,18 +259,23 @@ public:
 
     // The drawer stands open: its "Menu" button has risen to the top.
     bool DrawerOpen() const {
-        return PixelOf(mWindow, 8, 62) == PictureColour((Language() / ".Pic/Drawer/Menu0.bmp").string(), 8, 22);
+        return PixelOf(mWindow, 8, 50) == PictureColour((Language() / ".Pic/Drawer/Menu0.bmp").string(), 8, 22);
     }
     // Opens the drawer with its "Menu" button, unless it stands open already.
+    // A click that comes while the program still ends a dialog (the login's)
+    // can go unseen on a busy machine: it is given once more then.
     void OpenDrawer() const {
         MouseAway();
-        if (!DrawerOpen()) Click(48, 572);
-        MouseAway();
-        WaitUntil([&] { return DrawerOpen(); }, 45);
+        Settle();
+        for (int attempt = 0; attempt < 2 && !DrawerOpen(); ++attempt) {
+            Click(48, 572);
+            MouseAway();
+            WaitUntil([&] { return DrawerOpen(); }, attempt == 0 ? 15 : 45);
+        }
         Settle();
     }
     // The drawer's buttons, as .Drawer.dat lists them bottom up, when open.
-    static constexpr int kStartY = 516, kBackY = 460, kPrintY = 404, kSettingsY = 348;
+    static constexpr int kStartY = 522, kBackY = 470, kPrintY = 418, kSettingsY = 366, kPupilY = 210, kChartY = 158;
     void Drawer(int y) const {
         OpenDrawer();
         Click(48, y);

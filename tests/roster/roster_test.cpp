@@ -44,6 +44,11 @@ public:
     int loginQuestions = 0, firstTeacherQuestions = 0, pupilQuestions = 0;
     std::string startPupil, startWav;  // what ChooseRecording started from
     std::vector<vRecordingInfo_c> offered;
+    struct Chart {
+        std::string title;
+        std::vector<progress::vStoredTry_c> tries;
+    };
+    std::vector<Chart> charts;  // every chart shown
 
     void SetParent(LorvanoParentWindow) override {}
     void ShowError(const std::string& text) override { errors.push_back(text); }
@@ -72,6 +77,9 @@ public:
         if (choose < 0 || choose >= static_cast<int>(offered.size())) return false;
         wavPath = offered[static_cast<std::size_t>(choose)].wavPath;
         return true;
+    }
+    void ShowProgress(const std::string& title, const std::vector<progress::vStoredTry_c>& tries) override {
+        charts.push_back({title, tries});
     }
 
 private:
@@ -472,6 +480,37 @@ TEST_F(RosterTest, OnlyATeacherChoosesThePupilAndDecliningKeepsTheOldOne) {
     EXPECT_EQ(mSession.CurrentPupil(), "eve");
 }
 
+TEST_F(RosterTest, OnlyATeacherSeesTheChartOfTheCurrentPupilWithItsLatestTries) {
+    vRosterProgress_c progress(mSession, mUi);
+    MakeAnna();
+    mSession.Initialize(mUsers.c_str());
+    progress.Initialize(mUsers);
+    progress.ShowProgress(0);  // pupil mode
+    ASSERT_EQ(mUi.errors.size(), 1u);
+    EXPECT_NE(mUi.errors[0].find("teacher"), std::string::npos) << mUi.errors[0];
+    mUi.logins.push_back({"Anna", "correct horse 42"});
+    mSession.Login(0);
+    progress.ShowProgress(0);  // no pupil chosen
+    ASSERT_EQ(mUi.errors.size(), 2u);
+    EXPECT_NE(mUi.errors[1].find("pupil"), std::string::npos) << mUi.errors[1];
+    for (const auto& [pupil, marks] : {std::pair{"Tom", std::vector{4, 5}}, std::pair{"Eve", std::vector{1}}}) {
+        mUi.pupils = {pupil};
+        ASSERT_EQ(mSession.ChoosePupil(0), 1);
+        progress.PupilChosen();
+        for (int mark : marks) {
+            const LorvanoTry t = WordTry(mark);
+            progress.RecordTry(&t);
+        }
+    }
+    progress.ShowProgress(0);  // Eve's one try, written just before
+    ASSERT_EQ(mUi.charts.size(), 1u);
+    EXPECT_EQ(mUi.charts[0].title.rfind("Eve", 0), 0u) << mUi.charts[0].title;
+    ASSERT_EQ(mUi.charts[0].tries.size(), 1u);
+    EXPECT_EQ(mUi.charts[0].tries[0].pupil, "Eve");
+    EXPECT_EQ(mUi.charts[0].tries[0].mark, 1);
+    EXPECT_EQ(mUi.errors.size(), 2u);
+}
+
 TEST_F(RosterTest, DamagedRecordsAreShownOnceAndLeftAlone) {
     vRosterProgress_c progress(mSession, mUi);
     LogInAnna();
@@ -488,6 +527,10 @@ TEST_F(RosterTest, DamagedRecordsAreShownOnceAndLeftAlone) {
     }
     ASSERT_EQ(mUi.errors.size(), 1u);
     EXPECT_NE(mUi.errors[0].find("are damaged"), std::string::npos) << mUi.errors[0];
+    progress.ShowProgress(0);  // no chart, the reason in a box
+    EXPECT_TRUE(mUi.charts.empty());
+    ASSERT_EQ(mUi.errors.size(), 2u);
+    EXPECT_NE(mUi.errors[1].find("damaged"), std::string::npos) << mUi.errors[1];
     progress.Initialize("");
     EXPECT_EQ(ReadFile(database), "not a database at all");
 }

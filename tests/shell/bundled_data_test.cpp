@@ -182,12 +182,12 @@ TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens
     } catch (const vException_c& e) {
         FAIL() << e.Message();
     }
-    ASSERT_EQ(drawer.Buttons().size(), 10u);
+    ASSERT_EQ(drawer.Buttons().size(), 11u);
     EXPECT_TRUE(drawer.IsDefault());
     EXPECT_FALSE(drawer.Horizontal());
     EXPECT_EQ(drawer.GetWidth(), 96);
-    EXPECT_EQ(drawer.GetHeight(), 10 * 56);
-    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 544}));
+    EXPECT_EQ(drawer.GetHeight(), 11 * 52);
+    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 548}));
     EXPECT_NE(dynamic_cast<vDxActMenuBtn_c*>(drawer.Buttons().back().get()), nullptr);
     // Open, the button where "Menu" rested closes the drawer again: quick
     // clicks on "Menu" never land on a command.
@@ -208,7 +208,7 @@ TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens
     menu0.SetFileName(".Pic/Drawer/Menu0.bmp");
     menu0.SetRequestedSize(0, 0, 32);
     menu0.Loaded();
-    EXPECT_EQ(dx_test::PixelAt(screen, 8, 580), dx_test::PixelAt(menu0, 8, 36));
+    EXPECT_EQ(dx_test::PixelAt(screen, 8, 580), dx_test::PixelAt(menu0, 8, 32));
     EXPECT_EQ(dx_test::PixelAt(screen, 8, 540), screen.MakeColor(128, 128, 128));
 
     auto* words = dynamic_cast<vDxSubMenuBtn_c*>(drawer.Buttons()[6].get());
@@ -218,11 +218,11 @@ TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens
     ASSERT_EQ(row->Buttons().size(), 3u);
     for (const auto& button : row->Buttons()) EXPECT_NE(dynamic_cast<vDxExLoadMenuBtn_c*>(button.get()), nullptr);
     EXPECT_EQ(row->GetParent(), &screen);
-    EXPECT_EQ(row->OpenPos(), (vDxPoint{100, 208}));  // beside "Words"
+    EXPECT_EQ(row->OpenPos(), (vDxPoint{100, 236}));  // beside "Words"
     EXPECT_FALSE(row->IsShown());
     drawer.Open();
-    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 40}));
-    EXPECT_EQ(drawer.GetPos().y + words->GetPos().y, 208);
+    EXPECT_EQ(drawer.GetPos(), (vDxPoint{0, 28}));
+    EXPECT_EQ(drawer.GetPos().y + words->GetPos().y, 236);
     words->OnClick();
     EXPECT_TRUE(row->IsShown());
     drawer.Close();

@@ -49,7 +49,7 @@ void OpenDrawer(const std::string& window) {
     static const std::string menu = PictureColour(LORVANO_SOURCE_DIR "/data/english/.Pic/Drawer/Menu0.bmp", 8, 22);
     ClickAt(window, 48, 572);
     MouseAway(window);
-    WaitForPixel(window, 8, 62, menu, true);
+    WaitForPixel(window, 8, 50, menu, true);
 }
 
 void Shot(const std::string& window, const std::string& name) {
@@ -122,14 +122,14 @@ TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
                                              ClickAt(w, 80, 80);
                                              WaitForPixel(w, 300, 250, kBlack, true);
                                              OpenDrawer(w);
-                                             ClickAt(w, 48, 460);  // "Back"
+                                             ClickAt(w, 48, 470);  // "Back"
                                              MouseAway(w);
                                              drawerBackDisplay = WaitForPixel(w, 300, 250, kBlack, false);
                                              drawerBackCard = WaitForPixel(w, 662, 462, kFolderGreen, true);
                                              Shot(w, "drawer_back");
                                              // The drawer's Start: the language's cards again.
                                              OpenDrawer(w);
-                                             ClickAt(w, 48, 516);  // "Start", above "Close"
+                                             ClickAt(w, 48, 522);  // "Start", above "Close"
                                              MouseAway(w);
                                              startCorner = WaitForPixel(w, 662, 462, kFolderGreen, false);
                                              startFirst = WaitForPixel(w, 22, 22, kFolderGreen, true);
@@ -177,9 +177,9 @@ TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
     ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
         WaitForPixel(w, 400, 300, "#808080", true);
         OpenDrawer(w);
-        ClickAt(w, 48, 348);  // "Settings"
+        ClickAt(w, 48, 366);  // "Settings"
         settingsBox = AnswerInitializationBox();
-        ClickAt(w, 48, 292);  // "Guide"
+        ClickAt(w, 48, 314);  // "Guide"
         guideBox = AnswerInitializationBox();
         // F1 from the keyboard, with the window focused.
         CommandOutput("xdotool mousemove --window " + w + " 400 300 windowfocus " + w);
@@ -225,7 +225,7 @@ TEST(CardNavigation, TheWordsCardLeadsToAWordAndTheSoundsCardToASound) {
         Shot(w, "word");
         // Start, then the sounds.
         OpenDrawer(w);
-        ClickAt(w, 48, 516);  // "Start"
+        ClickAt(w, 48, 522);  // "Start"
         MouseAway(w);
         homeAgain = WaitForPixel(w, 22, 22, kFolderGreen, true);
         ClickAt(w, soundsX, soundsY);
@@ -255,7 +255,7 @@ TEST(CardNavigation, TheDrawersPrintButtonOpensThePrintDialogAboveTheProgram) {
     ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
         WaitForPixel(w, 22, 22, kFolderGreen, true);
         OpenDrawer(w);
-        ClickAt(w, 48, 404);  // "Print"
+        ClickAt(w, 48, 418);  // "Print"
         dialog = WaitForWindow("Print");
         if (dialog.empty()) return;
         size = CommandOutput("import -window " + dialog + " " LORVANO_BINARY_DIR

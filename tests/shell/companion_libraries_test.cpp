@@ -218,7 +218,7 @@ TEST(CompanionLibraries, OursExportTheirEntryPointsOnly) {
     };
     EXPECT_EQ(exported("libRoster.so"),
               "ChoosePupil\nCreateStudentFileName\nInitialize\nIsTeacherLoggedIn\nLogin\nLogout\nRecordTry\n"
-              "SelectStudentExercise\nSelectStudentFileName\n");
+              "SelectStudentExercise\nSelectStudentFileName\nShowProgress\n");
     EXPECT_EQ(exported("libGuide.so"), "DoGuide\n");
     EXPECT_EQ(exported("libPrefs.so"), "DoPrefs\n");
 }

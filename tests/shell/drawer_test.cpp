@@ -66,7 +66,7 @@ TEST(Drawer, AClickOnMenuOpensTheDrawer) {
                                              closedMenu = WaitForPixel(w, 8, 580, kGrey, false);
                                              CommandOutput("xdotool mousemove --window " + w +
                                                            " 48 572 click 1");
-                                             // Open: the column of ten buttons fills 40..599.
+                                             // Open: the column of eleven buttons fills 28..599.
                                              openAbove = WaitForPixel(w, 8, 400, kGrey, false);
                                              openTop = PixelOf(w, 8, 100);
                                              openBottom = PixelOf(w, 8, 560);
@@ -122,7 +122,7 @@ TEST(Drawer, QuitAndCtrlQAskBeforeTheProgramEnds) {
         WaitForPixel(w, 48, 400, kGrey);
         Click(w, 48, 572);                      // "Menu"
         WaitForPixel(w, 8, 400, kGrey, false);  // open
-        Click(w, 48, 124);                      // "Quit"
+        Click(w, 48, 106);                      // "Quit"
         firstBox = QuitBox(3);
         if (!firstBox.empty()) CommandOutput("xdotool key --window " + firstBox + " Escape");  // "No"
         usleep(800 * 1000);
@@ -161,7 +161,7 @@ TEST(Drawer, PrintLeavesTheDrawerOffThePageAndWritesIntoTheHomeFolder) {
         WaitForPixel(w, 48, 400, kGrey);
         Click(w, 48, 572);                      // "Menu"
         WaitForPixel(w, 8, 400, kGrey, false);  // open
-        Click(w, 48, 404);                      // "Print"
+        Click(w, 48, 418);                      // "Print"
         for (int attempt = 0; attempt < 100 && dialog.empty(); ++attempt) {
             usleep(100 * 1000);
             dialog = CommandOutput("xdotool search --onlyvisible --name '^Print$'");
