@@ -56,4 +56,11 @@ typedef struct LorvanoTry {
 typedef void (*RecordTryFn)(const LorvanoTry* t);
 // Lets a logged-in teacher choose the current pupil; 1 when one was chosen.
 typedef int (*ChoosePupilFn)(LorvanoParentWindow parent);
+// Lets a logged-in teacher give her own mark to the current pupil's last
+// recorded try: 1..5, or 0 "not a try"; -1 when none was given (declined, or
+// no teacher, pupil or try). The mark the program showed stays as it was.
+typedef int (*TeacherMarkFn)(LorvanoParentWindow parent);
+// Copies the current pupil's name into name: 1 when a pupil is chosen, 0
+// (name empty where there is room) when none is.
+typedef int (*CurrentPupilFn)(char* name, int size);
 }

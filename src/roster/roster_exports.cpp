@@ -1,5 +1,6 @@
 // The entry points of libRoster.so, the only names the library exports: the
-// seven of user management, then RecordTry and ChoosePupil. Each forwards
+// seven of user management, then RecordTry, ChoosePupil, TeacherMark and
+// CurrentPupil. Each forwards
 // to the one session of the process; nothing thrown inside may cross into
 // the program.
 
@@ -103,5 +104,26 @@ LORVANO_EXPORT int ChoosePupil(LorvanoParentWindow parent) {
         if (!Session().ChoosePupil(parent)) return 0;
         Progress().PupilChosen();
         return 1;
+    });
+}
+
+// -1, not Guarded's 0 ("not a try"), when the call failed.
+LORVANO_EXPORT int TeacherMark(LorvanoParentWindow parent) {
+    int mark = -1;
+    Guarded([&] {
+        mark = Progress().TeacherMark(parent);
+        return 0;
+    });
+    return mark;
+}
+
+LORVANO_EXPORT int CurrentPupil(char* name, int size) {
+    return Guarded([&] {
+        const std::string& pupil = Session().CurrentPupil();
+        if (pupil.empty()) {
+            roster::CopyOut({}, name, size);
+            return 0;
+        }
+        return roster::CopyOut(pupil, name, size) ? 1 : 0;
     });
 }

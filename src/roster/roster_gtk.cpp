@@ -245,4 +245,31 @@ bool vRosterGtkUi_c::ChooseRecording(const std::vector<std::string>& pupils, con
     return ok;
 }
 
+bool vRosterGtkUi_c::AskTeacherMark(const std::string& pupil, int shown, int& mark) {
+    if (!platform::gtk::Start()) return false;
+    // One button per answer: a click gives the mark, Escape cancels.
+    GtkWidget* dialog = gtk_dialog_new();
+    gtk_window_set_title(GTK_WINDOW(dialog), "Teacher's mark");
+    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+    gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
+    GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    gtk_container_set_border_width(GTK_CONTAINER(content), kBorder);
+    gtk_box_set_spacing(GTK_BOX(content), 8);
+    AddText(dialog, "Your mark for " + pupil + "'s last try" +
+                        (shown > 0 ? " (the program showed " + std::to_string(shown) + ")" : std::string()) +
+                        ". The program's mark stays as it is.");
+    for (int m = 1; m <= 5; ++m) {
+        const std::string caption = "_" + std::to_string(m);
+        gtk_dialog_add_button(GTK_DIALOG(dialog), caption.c_str(), m);
+    }
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Not a try", 0);
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
+    gtk_widget_show_all(dialog);
+    const int answer = platform::gtk::RunDialog(GTK_DIALOG(dialog), mParent);
+    Close(dialog);
+    if (answer < 0 || answer > 5) return false;
+    mark = answer;
+    return true;
+}
+
 }  // namespace roster

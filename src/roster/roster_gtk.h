@@ -17,6 +17,7 @@ public:
     bool AskPupil(const std::vector<std::string>& pupils, std::string& pupil, const std::string& message) override;
     bool ChooseRecording(const std::vector<std::string>& pupils, const RecordingLister& recordings, bool needExercise,
                          std::string& pupil, std::string& wavPath) override;
+    bool AskTeacherMark(const std::string& pupil, int shown, int& mark) override;
 
 private:
     // The login form, with a second password field for a new teacher.

@@ -38,6 +38,12 @@ public:
     // The current pupil's last try was kept as recording.
     void Kept(const std::string& recording);
 
+    // Asks the logged-in teacher for her own mark of the current pupil's
+    // last try in this session and stores it beside the program's; the
+    // mark, or -1 when none was given (or there was nobody or nothing to
+    // mark: then nothing is asked).
+    int TeacherMark(LorvanoParentWindow parent);
+
 private:
     void TakeProblem();
     void ShowProblem();

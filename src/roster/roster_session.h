@@ -52,6 +52,10 @@ public:
     using RecordingLister = std::function<std::vector<vRecordingInfo_c>(const std::string& pupil)>;
     virtual bool ChooseRecording(const std::vector<std::string>& pupils, const RecordingLister& recordings,
                                  bool needExercise, std::string& pupil, std::string& wavPath) = 0;
+
+    // The teacher's own mark of the pupil's last try, whose shown mark
+    // (1..5, 0 none) is given: 1..5, or 0 "not a try".
+    virtual bool AskTeacherMark(const std::string& pupil, int shown, int& mark) = 0;
 };
 
 class vRosterSession_c {

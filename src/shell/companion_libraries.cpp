@@ -67,6 +67,8 @@ int vUsersDll_c::LoadEntryPoints() {
     mCreateStudentFileName = nullptr;
     mRecordTry = nullptr;
     mChoosePupil = nullptr;
+    mTeacherMark = nullptr;
+    mCurrentPupil = nullptr;
     if (LoadFile("libRoster.so") != 0) return 1;
     // Logout is never called but is part of a complete library.
     if (!Resolve(mInitialize, "Initialize") || !Resolve(mLogin, "Login") || !Resolve(mLogout, "Logout") ||
@@ -78,6 +80,8 @@ int vUsersDll_c::LoadEntryPoints() {
     // Optional: older libraries keep no progress records.
     Resolve(mRecordTry, "RecordTry");
     Resolve(mChoosePupil, "ChoosePupil");
+    Resolve(mTeacherMark, "TeacherMark");
+    Resolve(mCurrentPupil, "CurrentPupil");
     SetLoaded();
     return 0;
 }
@@ -88,6 +92,19 @@ void vUsersDll_c::RecordTry(const LorvanoTry& t) const {
 
 int vUsersDll_c::ChoosePupil(LorvanoParentWindow parent) const {
     return IsLoaded() && mChoosePupil ? mChoosePupil(parent) : 0;
+}
+
+int vUsersDll_c::TeacherMark(LorvanoParentWindow parent) const {
+    return IsLoaded() && mTeacherMark ? mTeacherMark(parent) : -1;
+}
+
+std::string vUsersDll_c::CurrentPupil() const {
+    if (!IsLoaded() || !mCurrentPupil) return {};
+    // A pupil's name is a folder's name: at most 255 bytes.
+    char name[256] = {};
+    if (mCurrentPupil(name, sizeof name) != 1) return {};
+    name[sizeof name - 1] = '\0';
+    return name;
 }
 
 void vUsersDll_c::Initialize(const char* usersFile, const char* programDir) const {
