@@ -1,8 +1,7 @@
 // The entry points of libRoster.so, the only names the library exports: the
 // seven of user management, then RecordTry, ChoosePupil, TeacherMark and
-// CurrentPupil. Each forwards
-// to the one session of the process; nothing thrown inside may cross into
-// the program.
+// CurrentPupil. Each forwards to the one session of the process; nothing
+// thrown inside may cross into the program.
 
 #include "platform/companion_abi.h"
 #include "roster/roster_gtk.h"

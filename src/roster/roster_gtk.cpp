@@ -247,7 +247,7 @@ bool vRosterGtkUi_c::ChooseRecording(const std::vector<std::string>& pupils, con
 
 bool vRosterGtkUi_c::AskTeacherMark(const std::string& pupil, int shown, int& mark) {
     if (!platform::gtk::Start()) return false;
-    // One button per answer: a click gives the mark, Escape cancels.
+    // One button per answer (Alt and the digit), Escape cancels.
     GtkWidget* dialog = gtk_dialog_new();
     gtk_window_set_title(GTK_WINDOW(dialog), "Teacher's mark");
     gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
@@ -263,8 +263,10 @@ bool vRosterGtkUi_c::AskTeacherMark(const std::string& pupil, int shown, int& ma
         gtk_dialog_add_button(GTK_DIALOG(dialog), caption.c_str(), m);
     }
     gtk_dialog_add_button(GTK_DIALOG(dialog), "_Not a try", 0);
-    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
+    GtkWidget* cancel = gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
     gtk_widget_show_all(dialog);
+    // A stray Return stores nothing.
+    gtk_widget_grab_focus(cancel);
     const int answer = platform::gtk::RunDialog(GTK_DIALOG(dialog), mParent);
     Close(dialog);
     if (answer < 0 || answer > 5) return false;

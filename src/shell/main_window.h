@@ -13,9 +13,9 @@
 // quit, which asks first, and 1036 the choice of the current pupil
 // (libRoster.so, teachers only); Escape closes the open drawer. While a pupil
 // is chosen, her name stands small in the top right corner, over every
-// exercise. A teacher's click on a shown mark asks for her own mark. Like every dialog
-// of the program, these and the user-management library's dialogs suspend
-// the running exercise while they are open. It owns the user-management
+// exercise; a teacher's click on a shown mark asks for her own mark. Like
+// every dialog of the program, these and the user-management library's
+// dialogs suspend the running exercise while they are open. It owns the user-management
 // library (libRoster.so) from construction to destruction: started with the
 // program, asked to log the teacher in once the cards are shown, and behind
 // the program-wide user-management functions of the exercises.
