@@ -255,13 +255,13 @@ bool vRosterGtkUi_c::AskTeacherMark(const std::string& pupil, int shown, int& ma
     GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
     gtk_container_set_border_width(GTK_CONTAINER(content), kBorder);
     gtk_box_set_spacing(GTK_BOX(content), 8);
+    // Marks are single digits; spelled by hand, as std::to_string would make
+    // the library export a symbol of the standard library's.
+    const auto digit = [](int mark) { return std::string(1, static_cast<char>('0' + mark)); };
     AddText(dialog, "Your mark for " + pupil + "'s last try" +
-                        (shown > 0 ? " (the program showed " + std::to_string(shown) + ")" : std::string()) +
+                        (shown > 0 && shown <= 5 ? " (the program showed " + digit(shown) + ")" : std::string()) +
                         ". The program's mark stays as it is.");
-    for (int m = 1; m <= 5; ++m) {
-        const std::string caption = "_" + std::to_string(m);
-        gtk_dialog_add_button(GTK_DIALOG(dialog), caption.c_str(), m);
-    }
+    for (int m = 1; m <= 5; ++m) gtk_dialog_add_button(GTK_DIALOG(dialog), ("_" + digit(m)).c_str(), m);
     gtk_dialog_add_button(GTK_DIALOG(dialog), "_Not a try", 0);
     GtkWidget* cancel = gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
     gtk_widget_show_all(dialog);
