@@ -51,6 +51,10 @@ public:
         (void)exercise;
         (void)mark;
     }
+    // Lets a logged-in teacher give her own mark to the current pupil's last
+    // recorded try (a modal dialog; the exercise is suspended meanwhile):
+    // 1..5, 0 "not a try", -1 when none was given (nothing here).
+    virtual int AskTeacherMark() { return -1; }
 };
 
 vTrAppServices_i* AppServices();

@@ -399,3 +399,14 @@ std::string vTrExercise_c::CardText() const {
 void vTrExercise_c::ReportMark(int mark, const std::string& sound, int soundMark, double score, bool held) {
     if (vTrAppServices_i* app = AppServices()) app->RecordMark(*this, {mark, sound, soundMark, score, held});
 }
+
+bool vTrExercise_c::MarkPictureClicked(vTrResultView_c* picture, int x, int y) {
+    vTrAppServices_i* app = AppServices();
+    if (!picture || !app || picture->GetEntry() < 0 || !picture->GetSurface()) return false;
+    const vDxPoint origin = DxScreenOrigin(*picture);
+    const int px = x - origin.x, py = y - origin.y;
+    if (px < 0 || py < 0 || px >= picture->GetWidth() || py >= picture->GetHeight()) return false;
+    if (app->TeacherLoggedIn() == 0) return false;  // a pupil's click does nothing
+    app->AskTeacherMark();
+    return true;
+}

@@ -24,6 +24,7 @@
 #include <string>
 
 class vTrBgEditBtn_c;
+class vTrResultView_c;
 class vTrStartBtn_c;
 class vTrStopBtn_c;
 class vTrOscBtn_c;
@@ -104,6 +105,10 @@ public:
     // and its mark (0 none), the distance or score behind the mark, and
     // whether it is one of the many marks of a held sound.
     void ReportMark(int mark, const std::string& sound, int soundMark, double score, bool held);
+    // A click (screen pixels) on the picture the reported marks are shown
+    // in, while it shows one, lets a logged-in teacher give her own mark of
+    // the try (AskTeacherMark): true. false for any other click.
+    bool MarkPictureClicked(vTrResultView_c* picture, int x, int y);
     // Re-reads the INI keys (initial: when the exercise is built).
     virtual void ReadSettings(bool initial) { (void)initial; }
     virtual std::string GetGuidePage() { return mGuidePage; }

@@ -361,6 +361,10 @@ vTrRtHmExercise_c::Result vTrRtHmExercise_c::OnLeftDown(int x, int y, std::uintp
     return Press(x, y) ? 0 : vCmdTarget_c::OnLeftDown(x, y, keyFlags);
 }
 
+vTrRtHmExercise_c::Result vTrRtHmExercise_c::OnLeftUp(int x, int y, std::uintptr_t keyFlags) {
+    return MarkPictureClicked(mResDisplay.get(), x, y) ? 0 : vCmdTarget_c::OnLeftUp(x, y, keyFlags);
+}
+
 vTrRtHmExercise_c::Result vTrRtHmExercise_c::OnRightDown(int x, int y, std::uintptr_t keyFlags) {
     return Press(x, y) ? 0 : vCmdTarget_c::OnRightDown(x, y, keyFlags);
 }

@@ -101,6 +101,8 @@ public:
 
     Result OnMouseMove(int x, int y, std::uintptr_t keyFlags) override;
     Result OnLeftDown(int x, int y, std::uintptr_t keyFlags) override;
+    // A teacher's click on the shown mark asks for her own mark.
+    Result OnLeftUp(int x, int y, std::uintptr_t keyFlags) override;
     Result OnRightDown(int x, int y, std::uintptr_t keyFlags) override;
     Result OnKeyDown(std::uintptr_t key, unsigned repeat, unsigned flags) override;
 

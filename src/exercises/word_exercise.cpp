@@ -82,6 +82,10 @@ void vTrWordExercise_c::DrawControls() {
     RedrawResults();
 }
 
+vTrWordExercise_c::Result vTrWordExercise_c::OnLeftUp(int x, int y, std::uintptr_t keyFlags) {
+    return MarkPictureClicked(mResDisplay.get(), x, y) ? 0 : vCmdTarget_c::OnLeftUp(x, y, keyFlags);
+}
+
 void vTrWordExercise_c::RedrawResults() { RedrawResultViews({mResDisplay.get(), mResDisplay2.get()}); }
 
 void vTrWordExercise_c::LoadEtalonFile() {

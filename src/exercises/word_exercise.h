@@ -89,6 +89,8 @@ public:
     int32_t LastMark() const { return mLastMark; }
     vTrResultView_c* ResDisplay() const { return mResDisplay.get(); }
     vTrResultView_c* ResDisplay2() const { return mResDisplay2.get(); }
+    // A teacher's click on the shown mark asks for her own mark.
+    Result OnLeftUp(int x, int y, std::uintptr_t keyFlags) override;
     vTrDispErrBtn_c* DispErrBtn() const { return mDispErrBtn.get(); }
     vTrChActBtn_c* ChActBtn() const { return mChActBtn.get(); }
     vTrLockMarkersBtn_c* LockMarkersBtn() const { return mLockMarkersBtn.get(); }

@@ -60,4 +60,11 @@ typedef int (*ChoosePupilFn)(LorvanoParentWindow parent);
 // Shows a logged-in teacher the current pupil's progress chart and returns
 // when it is closed (anyone else is told why there is none).
 typedef void (*ShowProgressFn)(LorvanoParentWindow parent);
+// Lets a logged-in teacher give her own mark to the current pupil's last
+// recorded try: 1..5, or 0 "not a try"; -1 when none was given (declined, or
+// no teacher, pupil or try). The mark the program showed stays as it was.
+typedef int (*TeacherMarkFn)(LorvanoParentWindow parent);
+// Copies the current pupil's name into name: 1 when a pupil is chosen, 0
+// (name empty where there is room) when none is.
+typedef int (*CurrentPupilFn)(char* name, int size);
 }

@@ -65,7 +65,10 @@ void vProgressRecorder_c::Start() {
     if (!mWriter) mWriter = std::make_unique<vProgressWriter_c>(mPath);
 }
 
-void vProgressRecorder_c::Add(vTry_c t) { mWriter->AddTry(std::move(t)); }
+void vProgressRecorder_c::Add(vTry_c t) {
+    mLastMark = t.mark;
+    mWriter->AddTry(std::move(t));
+}
 
 void vProgressRecorder_c::CloseHeld() {
     if (!mHeld) return;
@@ -81,6 +84,7 @@ void vProgressRecorder_c::EndSession() {
     if (mPupil.empty()) return;
     CloseHeld();
     mWriter->EndSession(LocalTimeNow());
+    mLastMark = -1;
     mPupil.clear();
     mTeacher.clear();
 }
@@ -89,6 +93,17 @@ void vProgressRecorder_c::Kept(const std::string& pupil, const std::string& reco
     if (pupil.empty() || pupil != mPupil) return;
     CloseHeld();
     mWriter->KeepRecording(recording);
+}
+
+int vProgressRecorder_c::LastTry(const std::string& pupil) {
+    if (pupil.empty() || pupil != mPupil) return -1;
+    CloseHeld();
+    return mLastMark;
+}
+
+void vProgressRecorder_c::TeacherMark(const std::string& pupil, int mark) {
+    if (LastTry(pupil) < 0 || mark < 0 || mark > 5) return;
+    mWriter->TeacherMark(mark);
 }
 
 std::string vProgressRecorder_c::TakeProblem() { return mWriter ? mWriter->TakeProblem() : std::string(); }

@@ -39,6 +39,13 @@ public:
     // The pupil's last try was kept as recording.
     void Kept(const std::string& pupil, const std::string& recording);
 
+    // The mark shown at the pupil's last try in the open session (a held
+    // sound's try is closed now), -1 when the session has no try of hers.
+    int LastTry(const std::string& pupil);
+    // The teacher's own mark of that try: 1..5, 0 "not a try". Nothing
+    // when LastTry would be -1.
+    void TeacherMark(const std::string& pupil, int mark);
+
     // Why nothing is recorded, once (see vProgressWriter_c::TakeProblem).
     std::string TakeProblem();
 
@@ -64,6 +71,7 @@ private:
     std::unique_ptr<vProgressWriter_c> mWriter;
     std::string mTeacher, mPupil;  // of the open session; empty pupil: none open
     std::optional<Held> mHeld;
+    int mLastMark = -1;  // shown at the open session's last try; -1: none yet
 };
 
 // The local time now, "YYYY-MM-DD HH:MM:SS".

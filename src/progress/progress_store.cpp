@@ -262,6 +262,15 @@ void vProgressStore_c::SetRecording(int64_t tryId, const std::string& recording)
     s.Bind(recording).Bind(tryId).Step();
 }
 
+void vProgressStore_c::SetTeacherMark(int64_t tryId, int mark) {
+    Statement s(mDb, mPath, "UPDATE tries SET teacher_mark = ? WHERE id = ?");
+    if (mark < 0)
+        s.BindNull();
+    else
+        s.Bind(int64_t{mark});
+    s.Bind(tryId).Step();
+}
+
 std::vector<vStoredTry_c> vProgressStore_c::Tries(const std::string& pupil, const std::string& from,
                                                   const std::string& to) {
     Statement s(mDb, mPath,

@@ -87,6 +87,8 @@ public:
     void EndSession(int64_t session, const std::string& end);
     int64_t AddTry(int64_t session, const vTry_c& t);
     void SetRecording(int64_t tryId, const std::string& recording);
+    // The teacher's own mark of a try: 1..5, 0 "not a try", -1 none.
+    void SetTeacherMark(int64_t tryId, int mark);
 
     // The pupil's tries (every pupil's when pupil is empty) whose day lies
     // in [from, to] ("YYYY-MM-DD"; empty: open end), oldest first.

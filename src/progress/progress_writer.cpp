@@ -34,6 +34,8 @@ void vProgressWriter_c::AddTry(vTry_c t) { Push(std::move(t)); }
 
 void vProgressWriter_c::KeepRecording(std::string recording) { Push(Keep{std::move(recording)}); }
 
+void vProgressWriter_c::TeacherMark(int mark) { Push(Mark{mark}); }
+
 void vProgressWriter_c::EndSession(std::string end) { Push(End{std::move(end)}); }
 
 void vProgressWriter_c::Flush() {
@@ -105,6 +107,8 @@ void vProgressWriter_c::Write(vProgressStore_c& store, std::deque<Job>& jobs) {
                 if (mSession) mLastTry = store.AddTry(mSession, *t);
             } else if (auto* k = std::get_if<Keep>(&job)) {
                 if (mLastTry) store.SetRecording(mLastTry, k->recording);
+            } else if (auto* m = std::get_if<Mark>(&job)) {
+                if (mLastTry) store.SetTeacherMark(mLastTry, m->mark);
             } else if (auto* e = std::get_if<End>(&job)) {
                 if (mSession) store.EndSession(mSession, e->end);
                 mSession = mLastTry = 0;

@@ -34,6 +34,8 @@ public:
     void AddTry(vTry_c t);
     // Names the kept recording of the session's last try.
     void KeepRecording(std::string recording);
+    // The teacher's own mark of the session's last try (see vTry_c).
+    void TeacherMark(int mark);
     void EndSession(std::string end);
 
     // Waits until the database was opened (or found unusable) and every job
@@ -51,10 +53,13 @@ private:
     struct Keep {
         std::string recording;
     };
+    struct Mark {
+        int mark;
+    };
     struct End {
         std::string end;
     };
-    using Job = std::variant<Begin, vTry_c, Keep, End>;
+    using Job = std::variant<Begin, vTry_c, Keep, Mark, End>;
 
     void Push(Job job);
     void Run();

@@ -1,7 +1,7 @@
 // The entry points of libRoster.so, the only names the library exports: the
-// seven of user management, then RecordTry, ChoosePupil and ShowProgress.
-// Each forwards to the one session of the process; nothing thrown inside may
-// cross into the program.
+// seven of user management, then RecordTry, ChoosePupil, ShowProgress,
+// TeacherMark and CurrentPupil. Each forwards to the one session of the
+// process; nothing thrown inside may cross into the program.
 
 #include "platform/companion_abi.h"
 #include "roster/roster_gtk.h"
@@ -110,5 +110,26 @@ LORVANO_EXPORT void ShowProgress(LorvanoParentWindow parent) {
     Guarded([&] {
         Progress().ShowProgress(parent);
         return 0;
+    });
+}
+
+// -1, not Guarded's 0 ("not a try"), when the call failed.
+LORVANO_EXPORT int TeacherMark(LorvanoParentWindow parent) {
+    int mark = -1;
+    Guarded([&] {
+        mark = Progress().TeacherMark(parent);
+        return 0;
+    });
+    return mark;
+}
+
+LORVANO_EXPORT int CurrentPupil(char* name, int size) {
+    return Guarded([&] {
+        const std::string& pupil = Session().CurrentPupil();
+        if (pupil.empty()) {
+            roster::CopyOut({}, name, size);
+            return 0;
+        }
+        return roster::CopyOut(pupil, name, size) ? 1 : 0;
     });
 }

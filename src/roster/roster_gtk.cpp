@@ -303,4 +303,33 @@ void vRosterGtkUi_c::ShowProgress(const std::string& title, const std::vector<pr
     Close(dialog);
 }
 
+bool vRosterGtkUi_c::AskTeacherMark(const std::string& pupil, int shown, int& mark) {
+    if (!platform::gtk::Start()) return false;
+    // One button per answer (Alt and the digit), Escape cancels.
+    GtkWidget* dialog = gtk_dialog_new();
+    gtk_window_set_title(GTK_WINDOW(dialog), "Teacher's mark");
+    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+    gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
+    GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    gtk_container_set_border_width(GTK_CONTAINER(content), kBorder);
+    gtk_box_set_spacing(GTK_BOX(content), 8);
+    // Marks are single digits; spelled by hand, as std::to_string would make
+    // the library export a symbol of the standard library's.
+    const auto digit = [](int mark) { return std::string(1, static_cast<char>('0' + mark)); };
+    AddText(dialog, "Your mark for " + pupil + "'s last try" +
+                        (shown > 0 && shown <= 5 ? " (the program showed " + digit(shown) + ")" : std::string()) +
+                        ". The program's mark stays as it is.");
+    for (int m = 1; m <= 5; ++m) gtk_dialog_add_button(GTK_DIALOG(dialog), ("_" + digit(m)).c_str(), m);
+    gtk_dialog_add_button(GTK_DIALOG(dialog), "_Not a try", 0);
+    GtkWidget* cancel = gtk_dialog_add_button(GTK_DIALOG(dialog), "_Cancel", GTK_RESPONSE_CANCEL);
+    gtk_widget_show_all(dialog);
+    // A stray Return stores nothing.
+    gtk_widget_grab_focus(cancel);
+    const int answer = platform::gtk::RunDialog(GTK_DIALOG(dialog), mParent);
+    Close(dialog);
+    if (answer < 0 || answer > 5) return false;
+    mark = answer;
+    return true;
+}
+
 }  // namespace roster

@@ -18,6 +18,7 @@ public:
     bool ChooseRecording(const std::vector<std::string>& pupils, const RecordingLister& recordings, bool needExercise,
                          std::string& pupil, std::string& wavPath) override;
     void ShowProgress(const std::string& title, const std::vector<progress::vStoredTry_c>& tries) override;
+    bool AskTeacherMark(const std::string& pupil, int shown, int& mark) override;
 
 private:
     // The login form, with a second password field for a new teacher.

@@ -76,6 +76,21 @@ void vRosterProgress_c::ShowProgress(LorvanoParentWindow parent) {
     mUi.ShowProgress(pupil + " \u2014 all tries", tries);
 }
 
+int vRosterProgress_c::TeacherMark(LorvanoParentWindow parent) {
+    const std::string& pupil = mSession.CurrentPupil();
+    if (!mRecorder || mSession.Teacher().empty() || pupil.empty()) return -1;
+    const int shown = mRecorder->LastTry(pupil);
+    if (shown < 0) return -1;
+    mUi.SetParent(parent);
+    int mark = -1;
+    if (!mUi.AskTeacherMark(pupil, shown, mark)) return -1;
+    mRecorder->TeacherMark(pupil, mark);
+    // As after Keep: the teacher has just answered a dialog.
+    mRecorder->Flush();
+    ShowProblem();
+    return mark;
+}
+
 void vRosterProgress_c::TakeProblem() {
     const std::string problem = mRecorder->TakeProblem();
     if (problem.empty()) return;

@@ -42,6 +42,11 @@ public:
     // made included; anyone else, or a teacher without a chosen pupil, is
     // told so in a box.
     void ShowProgress(LorvanoParentWindow parent);
+    // Asks the logged-in teacher for her own mark of the current pupil's
+    // last try in this session and stores it beside the program's; the
+    // mark, or -1 when none was given (or there was nobody or nothing to
+    // mark: then nothing is asked).
+    int TeacherMark(LorvanoParentWindow parent);
 
 private:
     void TakeProblem();

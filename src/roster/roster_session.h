@@ -57,6 +57,9 @@ public:
     // The chart of a pupil's tries (oldest first) under title, until the
     // teacher closes it.
     virtual void ShowProgress(const std::string& title, const std::vector<progress::vStoredTry_c>& tries) = 0;
+    // The teacher's own mark of the pupil's last try, whose shown mark
+    // (1..5, 0 none) is given: 1..5, or 0 "not a try".
+    virtual bool AskTeacherMark(const std::string& pupil, int shown, int& mark) = 0;
 };
 
 class vRosterSession_c {

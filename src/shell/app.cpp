@@ -12,6 +12,7 @@ V_REGISTER_CLASS(vTrApp_c);
 
 vTrApp_c::ScreenChange::ScreenChange(vTrApp_c& app) : mApp(app) {
     mApp.SuspendDrawing();
+    if (mApp.mScreenChanges == 0) mApp.TakeOverlaysOff();
     if (mApp.mScreenChanges++ == 0 && mApp.mMenu && mApp.mMenu->IsLaidOut()) {
         // Closing an open drawer resumes the exercise it paused; hiding it
         // gives the screen back the pixels under it.
@@ -21,8 +22,11 @@ vTrApp_c::ScreenChange::ScreenChange(vTrApp_c& app) : mApp(app) {
 }
 
 vTrApp_c::ScreenChange::~ScreenChange() {
-    // Closed again, the drawer saves what the new exercise drew under it.
-    if (--mApp.mScreenChanges == 0 && mApp.mMenu && mApp.mMenu->IsLaidOut()) mApp.mMenu->Close();
+    if (--mApp.mScreenChanges == 0) {
+        mApp.PutOverlaysOn();
+        // Closed again, the drawer saves what the new exercise drew under it.
+        if (mApp.mMenu && mApp.mMenu->IsLaidOut()) mApp.mMenu->Close();
+    }
     mApp.ResumeDrawing();
 }
 

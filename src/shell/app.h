@@ -85,6 +85,10 @@ public:
 protected:
     // A paint request waits while drawing is suspended.
     void Changed() override;
+    // What stands over every exercise is taken off the screen before the
+    // exercise on screen changes and put back on the new one (nothing here).
+    virtual void TakeOverlaysOff() {}
+    virtual void PutOverlaysOn() {}
 
     // Holds painting back and keeps the drawer off the screen while the
     // exercise on screen changes.

@@ -68,6 +68,8 @@ int vUsersDll_c::LoadEntryPoints() {
     mRecordTry = nullptr;
     mChoosePupil = nullptr;
     mShowProgress = nullptr;
+    mTeacherMark = nullptr;
+    mCurrentPupil = nullptr;
     if (LoadFile("libRoster.so") != 0) return 1;
     // Logout is never called but is part of a complete library.
     if (!Resolve(mInitialize, "Initialize") || !Resolve(mLogin, "Login") || !Resolve(mLogout, "Logout") ||
@@ -80,6 +82,8 @@ int vUsersDll_c::LoadEntryPoints() {
     Resolve(mRecordTry, "RecordTry");
     Resolve(mChoosePupil, "ChoosePupil");
     Resolve(mShowProgress, "ShowProgress");
+    Resolve(mTeacherMark, "TeacherMark");
+    Resolve(mCurrentPupil, "CurrentPupil");
     SetLoaded();
     return 0;
 }
@@ -94,6 +98,19 @@ int vUsersDll_c::ChoosePupil(LorvanoParentWindow parent) const {
 
 void vUsersDll_c::ShowProgress(LorvanoParentWindow parent) const {
     if (IsLoaded() && mShowProgress) mShowProgress(parent);
+}
+
+int vUsersDll_c::TeacherMark(LorvanoParentWindow parent) const {
+    return IsLoaded() && mTeacherMark ? mTeacherMark(parent) : -1;
+}
+
+std::string vUsersDll_c::CurrentPupil() const {
+    if (!IsLoaded() || !mCurrentPupil) return {};
+    // A pupil's name is a folder's name: at most 255 bytes.
+    char name[256] = {};
+    if (mCurrentPupil(name, sizeof name) != 1) return {};
+    name[sizeof name - 1] = '\0';
+    return name;
 }
 
 void vUsersDll_c::Initialize(const char* usersFile, const char* programDir) const {

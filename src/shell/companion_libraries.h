@@ -7,8 +7,8 @@
 //   vUsersDll_c  "libRoster.so"  Initialize, Login, Logout, IsTeacherLoggedIn,
 //                                SelectStudentFileName, SelectStudentExercise,
 //                                CreateStudentFileName; and, when the library
-//                                has them, RecordTry, ChoosePupil and
-//                                ShowProgress
+//                                has them, RecordTry, ChoosePupil,
+//                                ShowProgress, TeacherMark and CurrentPupil
 //
 // Each handler owns its library: LoadEntryPoints loads the file (from the
 // handler's folder, by default the program's own, then the system's search)
@@ -108,6 +108,12 @@ public:
     void RecordTry(const LorvanoTry& t) const;
     int ChoosePupil(LorvanoParentWindow parent) const;
     void ShowProgress(LorvanoParentWindow parent) const;
+    // The teacher's own mark of the current pupil's last try (a dialog):
+    // 1..5, 0 "not a try"; -1 when none was given or the library cannot.
+    int TeacherMark(LorvanoParentWindow parent) const;
+    // The current pupil's name; empty when none is chosen or the library
+    // cannot tell.
+    std::string CurrentPupil() const;
 
 private:
     InitializeFn mInitialize = nullptr;
@@ -120,6 +126,8 @@ private:
     RecordTryFn mRecordTry = nullptr;
     ChoosePupilFn mChoosePupil = nullptr;
     ShowProgressFn mShowProgress = nullptr;
+    TeacherMarkFn mTeacherMark = nullptr;
+    CurrentPupilFn mCurrentPupil = nullptr;
 };
 
 // The users file of the account that runs the program:

@@ -8,9 +8,12 @@
 #include "platform/message_box.h"
 #include "platform/message_queue.h"
 #include "platform/module.h"
+#include "platform/text.h"
 #include "settings/settings.h"
 #include "shell/app_messages.h"
 #include "shell/files/dir_entry_link.h"
+
+#include <algorithm>
 
 vTrMainWin_c* gApp = nullptr;
 
@@ -66,8 +69,11 @@ void vTrMainWin_c::Init() {
     if (mUsers.IsLoaded()) {
         // The login dialog runs its own loop: the cards show behind it.
         Present();
-        dialogs::ModalScope modal;
-        mUsers.Login(ParentWindow());
+        {
+            dialogs::ModalScope modal;
+            mUsers.Login(ParentWindow());
+        }
+        ShowPupilName();
     }
 }
 
@@ -116,8 +122,11 @@ vCmdTarget_c::Result vTrMainWin_c::OnUserMessage(platform::MessageId id, std::ui
             return 0;
         case app_msg::kChoosePupil: {
             // A teacher's choice of the pupil whose tries are recorded.
-            dialogs::ModalScope modal;
-            mUsers.ChoosePupil(ParentWindow());
+            {
+                dialogs::ModalScope modal;
+                mUsers.ChoosePupil(ParentWindow());
+            }
+            ShowPupilName();
             return 0;
         }
         case app_msg::kShowProgress: {
@@ -220,23 +229,84 @@ void vTrMainWin_c::PrintScreen() {
 }
 
 int vTrMainWin_c::SaveSayForStudent(int exerciseType, const std::string& cardText, const std::string& exerciseFile) {
-    dialogs::ModalScope modal;
-    return ::SaveSayForStudent(&mUsers, exerciseType, cardText, exerciseFile);
+    int saved;
+    {
+        dialogs::ModalScope modal;
+        saved = ::SaveSayForStudent(&mUsers, exerciseType, cardText, exerciseFile);
+    }
+    ShowPupilName();
+    return saved;
 }
 
 int vTrMainWin_c::TeacherLoggedIn() { return ::TeacherLoggedIn(&mUsers); }
 
 int vTrMainWin_c::SelectStudentFile(std::string& fileName, const std::string& startName) {
-    dialogs::ModalScope modal;
-    return ::SelectStudentFile(&mUsers, fileName, startName);
+    int chosen;
+    {
+        dialogs::ModalScope modal;
+        chosen = ::SelectStudentFile(&mUsers, fileName, startName);
+    }
+    ShowPupilName();
+    return chosen;
 }
 
 int vTrMainWin_c::SelectStudentExerciseFile(std::string& exercise, std::string& recording) {
-    dialogs::ModalScope modal;
-    return ::SelectStudentExerciseFile(&mUsers, exercise, recording);
+    int chosen;
+    {
+        dialogs::ModalScope modal;
+        chosen = ::SelectStudentExerciseFile(&mUsers, exercise, recording);
+    }
+    ShowPupilName();
+    return chosen;
 }
 
 void vTrMainWin_c::RecordMark(vTrExercise_c& exercise, const vTrShownMark_c& mark) {
     ::RecordTry(&mUsers, exercise.GetKind(), vDirEntryLink_c(exercise.FileName()).FullPath(), exercise.CardText(),
                 mark.mark, mark.sound, mark.soundMark, mark.score, mark.held);
+}
+
+int vTrMainWin_c::AskTeacherMark() {
+    dialogs::ModalScope modal;
+    return mUsers.TeacherMark(ParentWindow());
+}
+
+namespace {
+
+// The pupil's name: small dark text on the background's grey.
+const platform::FontChoice kPupilFont{"Arial", false, 9};
+constexpr platform::TextColour kPupilColour{60, 60, 60};
+constexpr int kPupilPadding = 4;
+
+}  // namespace
+
+void vTrMainWin_c::ShowPupilName() {
+    const std::string pupil = mUsers.CurrentPupil();
+    if (pupil == mPupilShown) return;
+    mPupilShown = pupil;
+    if (mPupilLabel) {
+        mPupilLabel->Hide();
+        mPupilLabel.reset();
+        Changed();
+    }
+    if (pupil.empty() || !GetSurface()) return;
+    // At most a third of the screen wide: a long name ends in "...".
+    const int width = std::min(platform::TextWidth(kPupilFont, pupil) + 2 * kPupilPadding, GetWidth() / 3);
+    const int height = platform::LayoutText(kPupilFont, pupil, width).lineHeight + kPupilPadding;
+    auto label = std::make_unique<vDxSprite_c>();
+    label->Create(width, height, GetBPP());
+    label->FillRect({0, 0, width, height}, label->MakeColor(kBackgroundColour));
+    label->DrawTextBox({kPupilPadding, kPupilPadding / 2, width - 2 * kPupilPadding, height - kPupilPadding / 2},
+                       pupil, kPupilFont, kPupilColour);
+    label->SetParent(this);
+    label->Show({GetWidth() - width, 0});
+    mPupilLabel = std::move(label);
+    Changed();
+}
+
+void vTrMainWin_c::TakeOverlaysOff() {
+    if (mPupilLabel) mPupilLabel->Hide();
+}
+
+void vTrMainWin_c::PutOverlaysOn() {
+    if (mPupilLabel) mPupilLabel->Show({GetWidth() - mPupilLabel->GetWidth(), 0});
 }

@@ -11,9 +11,12 @@
 // Besides the navigation of vTrApp_c it answers 1032 print, 1033 settings
 // (libPrefs.so), 1034 (and F1) the guide (libGuide.so), 1035 (and Ctrl+Q)
 // quit, which asks first, 1036 the choice of the current pupil and 1037 the
-// current pupil's progress chart (libRoster.so, teachers only); Escape closes the open drawer. Like every dialog
-// of the program, these and the user-management library's dialogs suspend
-// the running exercise while they are open. It owns the user-management
+// current pupil's progress chart (libRoster.so, teachers only); Escape closes
+// the open drawer. While a pupil is chosen, her name stands small in the top
+// right corner, over every exercise; a teacher's click on a shown mark asks
+// for her own mark. Like every dialog of the program, these and the
+// user-management library's dialogs suspend the running exercise while they
+// are open. It owns the user-management
 // library (libRoster.so) from construction to destruction: started with the
 // program, asked to log the teacher in once the cards are shown, and behind
 // the program-wide user-management functions of the exercises.
@@ -23,6 +26,7 @@
 // User-interface thread only.
 
 #include "display/dx_image_array.h"
+#include "display/dx_sprite.h"
 #include "shell/app.h"
 #include "shell/command_line.h"
 #include "shell/companion_libraries.h"
@@ -55,6 +59,7 @@ public:
     int SelectStudentFile(std::string& fileName, const std::string& startName) override;
     int SelectStudentExerciseFile(std::string& exercise, std::string& recording) override;
     void RecordMark(vTrExercise_c& exercise, const vTrShownMark_c& mark) override;
+    int AskTeacherMark() override;
 
 protected:
     // Brings the application up once its window exists; a vException_c from
@@ -70,6 +75,8 @@ protected:
     virtual void OpenGuide();
     // Asks whether to end the program; on yes the window closes.
     virtual void AskToQuit();
+    void TakeOverlaysOff() override;
+    void PutOverlaysOn() override;
 
 private:
     // "Application/CacheName": pictures that "name?index" file names refer to.
@@ -78,7 +85,14 @@ private:
     // The handle the companion libraries' dialogs stay above.
     LorvanoParentWindow ParentWindow() const;
 
+    // Shows the current pupil's name (the library's), or takes it away when
+    // there is none; after every call that may change her.
+    void ShowPupilName();
+
     vUsersDll_c mUsers;
+    // The pupil's name over the exercises (null: no pupil chosen).
+    std::unique_ptr<vDxSprite_c> mPupilLabel;
+    std::string mPupilShown;
     std::unique_ptr<vDxSimpleImageArray_c> mCache;
     bool mControlDown = false;  // the key messages carry no modifier state
 };

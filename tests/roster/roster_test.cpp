@@ -68,6 +68,16 @@ public:
         pupils.pop_front();
         return true;
     }
+    // AskTeacherMark: the teacher's answers; empty: cancel. The shown marks asked about.
+    std::deque<int> teacherMarks;
+    std::vector<int> shownAsked;
+    bool AskTeacherMark(const std::string&, int shown, int& mark) override {
+        shownAsked.push_back(shown);
+        if (teacherMarks.empty()) return false;
+        mark = teacherMarks.front();
+        teacherMarks.pop_front();
+        return true;
+    }
     bool ChooseRecording(const std::vector<std::string>&, const RecordingLister& recordings, bool,
                          std::string& pupil, std::string& wavPath) override {
         startPupil = pupil;
@@ -460,6 +470,43 @@ TEST_F(RosterTest, TriesAreRecordedForTheCurrentPupilOnly) {
     EXPECT_EQ(tries[0].sound, "b");
     EXPECT_EQ(tries[1].recording, wav);
     EXPECT_TRUE(mUi.errors.empty());
+}
+
+TEST_F(RosterTest, TheTeachersMarkGoesBesideTheLastTryOfTheCurrentPupil) {
+    vRosterProgress_c progress(mSession, mUi);
+    LogInAnna();
+    progress.Initialize(mUsers);
+    mUi.teacherMarks = {2, 0, 4};
+    EXPECT_EQ(progress.TeacherMark(0), -1);  // no pupil: nothing asked
+    mUi.pupils = {"Tom"};
+    ASSERT_EQ(mSession.ChoosePupil(0), 1);
+    EXPECT_EQ(progress.TeacherMark(0), -1);  // no try yet: nothing asked
+    EXPECT_TRUE(mUi.shownAsked.empty());
+    for (int mark : {5, 3}) {
+        const LorvanoTry t = WordTry(mark);
+        progress.RecordTry(&t);
+    }
+    EXPECT_EQ(progress.TeacherMark(0), 2);
+    LorvanoTry held = WordTry(4);
+    held.held = 1;
+    progress.RecordTry(&held);
+    EXPECT_EQ(progress.TeacherMark(0), 0);  // the held sound's try, closed by the question
+    const LorvanoTry next = WordTry(1);
+    progress.RecordTry(&next);
+    mUi.pupils = {"Eve"};
+    ASSERT_EQ(mSession.ChoosePupil(0), 1);
+    EXPECT_EQ(progress.TeacherMark(0), -1);  // Tom's try is not Eve's
+    EXPECT_EQ(mUi.shownAsked, (std::vector<int>{3, 4}));
+    progress.Initialize("");
+
+    const auto tries = progress::vProgressStore_c(mDir.File("lorvano/progress.sqlite"),
+                                                  progress::vProgressStore_c::Open::Existing)
+                           .Tries({});
+    ASSERT_EQ(tries.size(), 4u);
+    std::vector<int> marks, teacher;
+    for (const auto& t : tries) marks.push_back(t.mark), teacher.push_back(t.teacherMark);
+    EXPECT_EQ(marks, (std::vector<int>{5, 3, 4, 1}));  // the program's marks stay
+    EXPECT_EQ(teacher, (std::vector<int>{-1, 2, 0, -1}));
 }
 
 TEST_F(RosterTest, OnlyATeacherChoosesThePupilAndDecliningKeepsTheOldOne) {

@@ -217,8 +217,8 @@ TEST(CompanionLibraries, OursExportTheirEntryPointsOnly) {
             .out;
     };
     EXPECT_EQ(exported("libRoster.so"),
-              "ChoosePupil\nCreateStudentFileName\nInitialize\nIsTeacherLoggedIn\nLogin\nLogout\nRecordTry\n"
-              "SelectStudentExercise\nSelectStudentFileName\nShowProgress\n");
+              "ChoosePupil\nCreateStudentFileName\nCurrentPupil\nInitialize\nIsTeacherLoggedIn\nLogin\nLogout\n"
+              "RecordTry\nSelectStudentExercise\nSelectStudentFileName\nShowProgress\nTeacherMark\n");
     EXPECT_EQ(exported("libGuide.so"), "DoGuide\n");
     EXPECT_EQ(exported("libPrefs.so"), "DoPrefs\n");
 }
