@@ -24,24 +24,6 @@ const std::string kPupil = "Tom";
 const std::string kWords = "Words";
 const std::string kFish = "Fish.exc";
 
-// The y of the drawer's button that sends message, the buttons of
-// .Drawer.dat counted bottom up from its "Close" where "Menu" rests.
-int DrawerButtonY(const fs::path& drawer, int message) {
-    const std::string text = ReadFile(drawer.string());
-    const std::string wanted = "Msg = " + std::to_string(message) + ";";
-    int depth = 0, index = -1;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '{') {
-            if (depth++ == 1) ++index;
-        } else if (text[i] == '}') {
-            --depth;
-        } else if (depth == 2 && text.compare(i, wanted.size(), wanted) == 0) {
-            return 572 - 56 * index;
-        }
-    }
-    return -1;
-}
-
 // The CSV report's rows below its header, split into cells (no cell of
 // this lesson holds a comma or quote).
 std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
@@ -87,8 +69,6 @@ TEST(ProgressLesson, ATeachersMarkStandsBesideTheProgramsAndTheReportShowsIt) {
     TrainerSession trainer(says, 1500);
     const std::string roster = (trainer.Root() / "bin/lorvano-roster").string();
     ASSERT_EQ(RunCommand("echo '" + kPassword + "' | '" + roster + "' add-teacher '" + kTeacher + "'").exitCode, 0);
-    const int pupilY = DrawerButtonY(trainer.Language() / ".Drawer.dat", 1036);
-    ASSERT_GT(pupilY, 0) << "no Pupil button in the drawer";
     const ResultView view = ResultViewOf(trainer.Language(), kWords + "/" + kFish);
     ASSERT_GE(view.pictures.size(), 5u);
 
@@ -104,14 +84,14 @@ TEST(ProgressLesson, ATeachersMarkStandsBesideTheProgramsAndTheReportShowsIt) {
     trainer.Settle();
     const std::string before = trainer.Shot("no_pupil");
     auto corner = [](const std::string& shot) { return Region(shot, 600, 0, 200, 30); };
-    trainer.Drawer(pupilY);
+    trainer.Drawer(TrainerSession::kPupilY);
     const std::string ask = trainer.WindowNamed("Pupil", kWindowSeconds);
     ASSERT_FALSE(ask.empty()) << trainer.Errors();
     TrainerSession::Type(ask, kPupil);
     TrainerSession::Keys(ask, "Return");
     EXPECT_TRUE(WaitUntil([&] { return trainer.Dialog("Pupil").empty(); }, kWindowSeconds));
     // The drawer stays open behind the dialog: its Close, where Menu rests.
-    trainer.Click(48, 572);
+    trainer.Click(48, TrainerSession::kCloseY);
     trainer.MouseAway();
     EXPECT_TRUE(WaitUntil([&] { return !trainer.DrawerOpen(); }, kWindowSeconds));
     EXPECT_TRUE(WaitUntil([&] { return DifferingPixels(corner(trainer.Shot("pupil_name")), corner(before)) > 30; },

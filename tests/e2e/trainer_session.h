@@ -268,13 +268,15 @@ public:
         MouseAway();
         Settle();
         for (int attempt = 0; attempt < 2 && !DrawerOpen(); ++attempt) {
-            Click(48, 572);
+            Click(48, kMenuY);
             MouseAway();
             WaitUntil([&] { return DrawerOpen(); }, attempt == 0 ? 15 : 45);
         }
         Settle();
     }
-    // The drawer's buttons, as .Drawer.dat lists them bottom up, when open.
+    // The drawer's buttons, as .Drawer.dat lists them bottom up, when open
+    // ("Close" where "Menu" rests when closed).
+    static constexpr int kMenuY = 572, kCloseY = 572;
     static constexpr int kStartY = 522, kBackY = 470, kPrintY = 418, kSettingsY = 366, kPupilY = 210, kChartY = 158;
     void Drawer(int y) const {
         OpenDrawer();
