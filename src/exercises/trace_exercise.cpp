@@ -63,6 +63,11 @@ void vTrTraceExercise_c::MoveHead(int x, int y) {
     };
     if (mHeadImage->IsVisible()) Changed(area());
     mHeadImage->Hide();
+    // The rider stays inside its display: at the lowest or highest pen it
+    // sits on the edge instead of hanging over the picture around it.
+    const vDxRect display = DisplayRect();
+    const int top = y - mHeadImage->GetHotSpot().y, height = mHeadImage->GetHeight();
+    if (height <= display.h) y += std::clamp(top, display.y, display.y + display.h - height) - top;
     mHeadImage->Show({x, y});
     Changed(area());
 }

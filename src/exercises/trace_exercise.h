@@ -36,7 +36,8 @@ protected:
     void DrawPen(int x, int y);
     // Erases the strip TailLength columns behind col.
     void EraseBehind(int col);
-    // Moves the head sprite, if any, to (x, y).
+    // Moves the head sprite, if any, to (x, y), or as near as keeps it
+    // inside the display from top to bottom.
     void MoveHead(int x, int y);
 
     std::unique_ptr<vDxFileSprite_c> mHeadImage;

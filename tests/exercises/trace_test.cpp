@@ -354,6 +354,13 @@ TEST_F(Traces, TheBundledHeadsRideOnThePenInTheWindow) {
             }
         EXPECT_GT(drawn, 20) << file;
         EXPECT_EQ(differ, 0) << file;
+        // Silence puts the pen on the bottom line: the head sits on the
+        // display's edge, not below it.
+        BufferFeeder(*ex).Feed(std::vector<std::int16_t>(22050, 0));
+        const vDxRect display = ex->DisplayRect();
+        const int top = head.Position().y - head.GetHotSpot().y;
+        EXPECT_GE(top, display.y) << file;
+        EXPECT_LE(top + head.GetHeight(), display.y + display.h) << file;
     }
     exercise.reset();
 }
