@@ -1,0 +1,57 @@
+#include "exercises/feedback_schedule.h"
+
+#include "settings/settings.h"
+
+#include <cmath>
+
+vTrFeedbackSchedule_c vTrFeedbackSchedule_c::Resolve(const std::string& schedule, std::optional<int32_t> count,
+                                                     std::string& problem) {
+    problem.clear();
+    const bool settings = gSettings.FileName() != nullptr;
+    std::string name = schedule;
+    if (name.empty()) {
+        char text[32] = "every";
+        if (settings) gSettings.GetString("Feedback/Schedule", text, sizeof text, "every");
+        name = text;
+    }
+    if (!count) count = settings ? gSettings.GetInt("Feedback/Count", kDefaultCount) : kDefaultCount;
+    Kind kind;
+    if (name == "every") {
+        return {};
+    } else if (name == "nth") {
+        kind = Kind::Nth;
+    } else if (name == "block") {
+        kind = Kind::Block;
+    } else {
+        problem = "Unknown feedback schedule \"" + name + "\" (every, nth or block): marks are shown after every try.";
+        return {};
+    }
+    if (*count < 1) {
+        problem = "Feedback count " + std::to_string(*count) + " is not a number of tries of 1 or more: marks are "
+                  "shown after every try.";
+        return {};
+    }
+    return {kind, *count};
+}
+
+bool vTrFeedbackSchedule_c::ShowsTry() const {
+    switch (mKind) {
+        case Kind::Every:
+            return true;
+        case Kind::Nth:
+            return mTries + 1 == mCount;
+        case Kind::Block:
+            break;
+    }
+    return false;
+}
+
+std::optional<int> vTrFeedbackSchedule_c::Tried(int mark) {
+    if (mKind == Kind::Every) return std::nullopt;
+    if (mark > 0) ++mMarks, mMarkSum += mark;
+    if (++mTries < mCount) return std::nullopt;
+    const int mean = mMarks ? static_cast<int>(std::lround(static_cast<double>(mMarkSum) / mMarks)) : 0;
+    mTries = mMarks = mMarkSum = 0;
+    if (mKind == Kind::Nth) return std::nullopt;
+    return mean;
+}
