@@ -2,6 +2,7 @@
 
 #include "settings/settings.h"
 
+#include <cctype>
 #include <cmath>
 
 vTrFeedbackSchedule_c vTrFeedbackSchedule_c::Resolve(const std::string& schedule, std::optional<int32_t> count,
@@ -14,9 +15,10 @@ vTrFeedbackSchedule_c vTrFeedbackSchedule_c::Resolve(const std::string& schedule
         if (settings) gSettings.GetString("Feedback/Schedule", text, sizeof text, "every");
         name = text;
     }
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (!count) count = settings ? gSettings.GetInt("Feedback/Count", kDefaultCount) : kDefaultCount;
     Kind kind;
-    if (name == "every") {
+    if (name.empty() || name == "every") {
         return {};
     } else if (name == "nth") {
         kind = Kind::Nth;

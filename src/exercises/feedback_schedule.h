@@ -9,7 +9,7 @@
 //   block   no try shows its own mark; after each Count tries the block's
 //           mean mark (rounded; tries without a mark left out) is shown
 //
-// The schedule comes from the exercise definition's FeedbackSchedule and
+// Names are read without regard to case. The schedule comes from the exercise definition's FeedbackSchedule and
 // FeedbackCount where given (a folder's exercises give them through one
 // shared #include file), else from "[Feedback] Schedule=" and "Count=" of
 // the settings. User-interface thread only.
