@@ -48,12 +48,17 @@ bool vTrFeedbackSchedule_c::ShowsTry() const {
     return false;
 }
 
+int vTrMarkMean_c::Mean() const {
+    return count ? static_cast<int>(std::lround(static_cast<double>(sum) / count)) : 0;
+}
+
 std::optional<int> vTrFeedbackSchedule_c::Tried(int mark) {
     if (mKind == Kind::Every) return std::nullopt;
-    if (mark > 0) ++mMarks, mMarkSum += mark;
+    mBlock.Add(mark);
     if (++mTries < mCount) return std::nullopt;
-    const int mean = mMarks ? static_cast<int>(std::lround(static_cast<double>(mMarkSum) / mMarks)) : 0;
-    mTries = mMarks = mMarkSum = 0;
+    const int mean = mBlock.Mean();
+    mTries = 0;
+    mBlock = {};
     if (mKind == Kind::Nth) return std::nullopt;
     return mean;
 }

@@ -9,14 +9,25 @@
 //   block   no try shows its own mark; after each Count tries the block's
 //           mean mark (rounded; tries without a mark left out) is shown
 //
-// Names are read without regard to case. The schedule comes from the exercise definition's FeedbackSchedule and
+// The schedule comes from the exercise definition's FeedbackSchedule and
 // FeedbackCount where given (a folder's exercises give them through one
 // shared #include file), else from "[Feedback] Schedule=" and "Count=" of
-// the settings. User-interface thread only.
+// the settings; names are read without regard to case.
+// User-interface thread only.
 
 #include <cstdint>
 #include <optional>
 #include <string>
+
+// The mean of marks 1..5, rounded; marks of 0 or less (none) left out.
+struct vTrMarkMean_c {
+    int count = 0, sum = 0;
+    void Add(int mark) {
+        if (mark > 0) ++count, sum += mark;
+    }
+    // 0 without a mark.
+    int Mean() const;
+};
 
 class vTrFeedbackSchedule_c {
 public:
@@ -46,5 +57,5 @@ private:
     Kind mKind = Kind::Every;
     int32_t mCount = 1;
     int32_t mTries = 0;  // of the current block or round of Count
-    int mMarks = 0, mMarkSum = 0;
+    vTrMarkMean_c mBlock;
 };

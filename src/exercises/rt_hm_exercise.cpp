@@ -11,7 +11,6 @@
 #include "settings/settings.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -282,7 +281,7 @@ void vTrRtHmExercise_c::ShowMark() {
         mTry->shows = Feedback().ShowsTry();
         if (!mTry->shows && mResDisplay) ClearResultView(*mResDisplay);
     }
-    if (mMark > 0) ++mTry->marks, mTry->markSum += mMark;
+    mTry->marks.Add(mMark);
     if (mTry->shows) mShownMark = mMark;
     if (mResDisplay && mTry->shows) mResDisplay->ShowEntry(mMark - 1);
     if (mResDisplay)
@@ -291,7 +290,7 @@ void vTrRtHmExercise_c::ShowMark() {
 }
 
 void vTrRtHmExercise_c::EndTry() {
-    const int mean = mTry->marks ? static_cast<int>(std::lround(static_cast<double>(mTry->markSum) / mTry->marks)) : 0;
+    const int mean = mTry->marks.Mean();
     mTry.reset();
     mPauseSamples = 0;
     const std::optional<int> summary = Feedback().Tried(mean);

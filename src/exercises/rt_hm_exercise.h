@@ -193,7 +193,7 @@ private:
     // its marks; the samples since its last mark.
     struct Try {
         bool shows = true;
-        int marks = 0, markSum = 0;
+        vTrMarkMean_c marks;
     };
     std::optional<Try> mTry;
     int64_t mPauseSamples = 0;
