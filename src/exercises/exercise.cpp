@@ -1,6 +1,7 @@
 #include "exercises/exercise.h"
 
 #include "display/dx_screen.h"
+#include "events/window.h"
 #include "exercises/app_services.h"
 #include "exercises/amp_exercise.h"
 #include "exercises/control_buttons.h"
@@ -77,6 +78,12 @@ void vTrExercise_c::Show() {
         // The INI can switch feedback off for a type, never on.
         if (mEnableResDisplay) mEnableResDisplay = gSettings.GetBool(key, true);
     }
+    std::string problem;
+    mFeedback = vTrFeedbackSchedule_c::Resolve(
+        mFeedbackSchedule,
+        mFeedbackCount == kFeedbackCountUnset ? std::nullopt : std::optional<int32_t>(mFeedbackCount), problem);
+    if (vWindow_c* window = DxMainWindow(); window && !problem.empty())
+        window->ShowException(vTextException_c(problem), vWindow_c::kWarning);
     if (mCard) {
         mCard->SetPos(CardScreenPos());
         mCard->ShowDisabled();
@@ -167,6 +174,17 @@ std::string vTrExercise_c::GetArtExName() {
 }
 
 void vTrExercise_c::SetBgImage(std::unique_ptr<vDxImage_i> image) { mBgImage = std::move(image); }
+
+void vTrExercise_c::ClearResultView(vTrResultView_c& view) {
+    view.SetEntry(vTrResultView_c::kNoMark);
+    if (!GetSurface() || view.GetParent() != this) return;
+    const vDxRect area{view.GetPos().x, view.GetPos().y, view.GetWidth(), view.GetHeight()};
+    if (mBgImage)
+        BltClipped({area.x, area.y}, *mBgImage, area);
+    else
+        FillRect(area, MakeColor(kTrGreyPaletteIndex));
+    Changed(area);
+}
 
 void vTrExercise_c::SubscribeButton(vDxFileButton_c* button) {
     vWindow_c* window = DxMainWindow();
@@ -278,7 +296,9 @@ V_REGISTER_CLASS(vTrExercise_c,
     V_PROP("GuidePage", mGuidePage),
     V_PROP_FIXED("BgEditBtn", mBgEditBtn),
     V_PROP("ExerciseType", mExerciseType),
-    V_PROP("EnableResDisplay", mEnableResDisplay));
+    V_PROP("EnableResDisplay", mEnableResDisplay),
+    V_PROP("FeedbackSchedule", mFeedbackSchedule),
+    V_PROP("FeedbackCount", mFeedbackCount));
 
 V_REGISTER_CLASS(vTrContExercise_c,
     V_PROP("DispPos", mDispPos),

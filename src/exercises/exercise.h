@@ -15,6 +15,7 @@
 
 #include "display/dx_button.h"
 #include "display/dx_images.h"
+#include "exercises/feedback_schedule.h"
 #include "objects/point_color.h"
 #include "objects/str_tmpl.h"
 
@@ -32,6 +33,7 @@ class vTrFreqUpBtn_c;
 class vTrFreqDownBtn_c;
 class vTrAmpUpBtn_c;
 class vTrAmpDownBtn_c;
+class vTrResultView_c;
 
 // Messages between an exercise and the main window.
 inline constexpr platform::MessageId kTrCardClickMessage = platform::msg::kUser + 5;     // 1029
@@ -68,7 +70,8 @@ public:
     // --- operations every exercise answers ---
     // Joins the owner's image tree (the screen).
     virtual void Attach(vDxImage_i* owner);
-    // Feedback switch, card position, background and controls.
+    // Feedback switch and schedule (a bad schedule is reported and every try
+    // shown), card position, background and controls.
     virtual void Show();
     // BgImage at (0, 0), or the whole exercise grey.
     virtual void DrawBackground(bool withControls);
@@ -135,8 +138,14 @@ public:
     vDxPoint CardScreenPos() const;
     const std::string& VISound() const { return mVISound; }
     bool NewCalc() const { return mNewCalc; }
+    const vTrFeedbackSchedule_c& FeedbackSchedule() const { return mFeedback; }
 
 protected:
+    // The feedback schedule as Show resolved it; its count moves with the tries.
+    vTrFeedbackSchedule_c& Feedback() { return mFeedback; }
+    // For a try whose mark is not shown: the background takes the place of
+    // the view's picture, and the view holds no mark (nothing stale stays).
+    void ClearResultView(vTrResultView_c& view);
     // Subclasses keep the recording flag through this, so that a change
     // during a suspension is what the last Resume restores.
     void SetRecording(bool on);
@@ -171,8 +180,14 @@ protected:
     std::unique_ptr<vTrBgEditBtn_c> mBgEditBtn;
     uint32_t mExerciseType = 0;
     bool mEnableResDisplay = true;
+    // "every", "nth" or "block" (empty: the settings'), and the count of
+    // tries (unset: the settings').
+    vStrTmpl_c mFeedbackSchedule;
+    int32_t mFeedbackCount = kFeedbackCountUnset;
+    static constexpr int32_t kFeedbackCountUnset = INT32_MIN;
 
 private:
+    vTrFeedbackSchedule_c mFeedback;
     std::unique_ptr<vDxFileButton_c> mCard;
     std::string mFileName;
     bool mRecording = false;

@@ -7,6 +7,7 @@
 #include "exercises/app_services.h"
 #include "exercises/result_view.h"
 #include "platform/atomic_file.h"
+#include "progress/held_try.h"
 #include "settings/settings.h"
 
 #include <algorithm>
@@ -19,6 +20,9 @@
 namespace {
 
 bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.name, name) == 0; }
+
+// Samples of the pause that ends a held try (capture runs at 22050 Hz).
+constexpr int64_t kHeldPauseSamples = 22050 * progress::kHeldPause.count() / 1000;
 
 // The level (0..2) a property name such as "Level2Btn" ends in, or -1.
 int LevelOf(const vPropDesc_c& prop, const char* prefix, const char* suffix) {
@@ -175,7 +179,7 @@ void vTrRtHmExercise_c::DrawBackground(bool full) {
     vTrHmContExercise_c::DrawBackground(full);
     const vDxRect inner = InnerRect();
     mGeometry.Set(inner.x, inner.y, inner.w, inner.h, mOldDBFormat);
-    if (full && mDoResults && mResDisplay) mResDisplay->ShowEntry(mMark - 1);
+    if (full && mDoResults && mResDisplay) mResDisplay->ShowEntry(mShownMark - 1);
 }
 
 void vTrRtHmExercise_c::DrawControls() {
@@ -223,7 +227,13 @@ void vTrRtHmExercise_c::AnalyseWindow(const int32_t* input, int steps) {
 
 void vTrRtHmExercise_c::ProcessBuffer(platform::AudioBuffer* header) {
     vTrHmContExercise_c::ProcessBuffer(header);
-    if (mShown && GetSurface()) Redraw(true);
+    if (!mShown || !GetSurface()) return;
+    const bool marked = Holding();
+    Redraw(true);
+    if (marked)
+        mPauseSamples = 0;
+    else if (mTry && (mPauseSamples += SampleCountOf(header)) > kHeldPauseSamples)
+        EndTry();
 }
 
 void vTrRtHmExercise_c::RedrawIdle() {
@@ -263,13 +273,34 @@ void vTrRtHmExercise_c::DrawCurves() {
 }
 
 void vTrRtHmExercise_c::ShowMark() {
-    if (mHeld < mSpectrum.Shadows()) return;
+    if (!Holding()) return;
     mMark = vSpectrumJudge_c::Mark(mDistance, Options().Judging(mScore.minResult, mScore.maxResult),
                                    mLimits ? &mLimits->MarkLimits() : nullptr);
-    if (mResDisplay) mResDisplay->ShowEntry(mMark - 1);
+    if (!mTry) {
+        mTry.emplace();
+        mTry->shows = Feedback().ShowsTry();
+        if (!mTry->shows && mResDisplay) ClearResultView(*mResDisplay);
+    }
+    mTry->marks.Add(mMark);
+    if (mTry->shows) mShownMark = mMark;
+    if (mResDisplay && mTry->shows) mResDisplay->ShowEntry(mMark - 1);
     if (mResDisplay)
         ReportMark(mMark, mLimits ? mLimits->TargetSound() : std::string(), mNewCalculation ? mMark : 0,
                    static_cast<double>(mDistance), true);
+}
+
+void vTrRtHmExercise_c::EndTry() {
+    const int mean = mTry->marks.Mean();
+    mTry.reset();
+    mPauseSamples = 0;
+    const std::optional<int> summary = Feedback().Tried(mean);
+    if (!summary) return;
+    mShownMark = *summary;
+    if (!mResDisplay) return;
+    if (mShownMark > 0)
+        mResDisplay->ShowEntry(mShownMark - 1);
+    else
+        ClearResultView(*mResDisplay);
 }
 
 // --- the corridor editor ---

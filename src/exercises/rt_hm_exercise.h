@@ -11,6 +11,11 @@
 // word detector's trigger level is drawn but not marked, and a mark is only
 // formed once the whole ring holds the sound; meanwhile the last mark stays
 // (none before the first).
+// A try is one stretch of holding: it ends after a pause of over a second
+// (as the progress records count it), and its mark is the mean of its
+// marks. Under a feedback schedule, a try that does not show its mark
+// shows no mark while it lasts; a block's summary is shown as its last
+// try ends.
 // Three levels bring their own picture, corridor and weights; the level
 // buttons (vTrChPicBtn_c) switch between them.
 //
@@ -28,6 +33,7 @@
 #include "exercises/rt_hm_spectrum.h"
 
 #include <memory>
+#include <optional>
 
 class vSoundLimits;
 class vTrResultView_c;
@@ -109,6 +115,8 @@ public:
     // --- state read by tests ---
     int Level() const { return mLevel; }
     int32_t Mark() const { return mMark; }
+    // The mark the result view shows under the feedback schedule (0 none).
+    int32_t ShownMark() const { return mShownMark; }
     int64_t Distance() const { return mDistance; }
     int Bands() const { return mGeometry.bands; }
     const vRtHmGeometry_c& Geometry() const { return mGeometry; }
@@ -136,6 +144,10 @@ private:
     void Redraw(bool withMark);
     void DrawCurves();
     void ShowMark();
+    // The ring holds the sound throughout: the next drawing forms a mark.
+    bool Holding() const { return mHeld >= mSpectrum.Shadows(); }
+    // The held try ended: counted by the feedback schedule, whose summary shows.
+    void EndTry();
     void CheckLevel(int n) const;
     std::unique_ptr<vDxImage_i>& Pic(int n);
     std::unique_ptr<vTrChPicBtn_c>& Btn(int n);
@@ -178,6 +190,15 @@ private:
     bool mShown = false;
     int64_t mDistance = 0;
     int32_t mMark = 0;
+    int32_t mShownMark = 0;
+    // The stretch of holding being heard: whether it shows its marks, and
+    // its marks; the samples since its last mark.
+    struct Try {
+        bool shows = true;
+        vTrMarkMean_c marks;
+    };
+    std::optional<Try> mTry;
+    int64_t mPauseSamples = 0;
     // "WordDetector/TrigLevel": the full-band level above which a window is sound.
     int32_t mSoundLevel = 0;
     // Windows of sound in a row, the latest included.

@@ -220,9 +220,8 @@ void vTrWordExercise_c::DrawSay() {
         mSay.SaveWave("say.wav", false);
         if (!mJudge.Warp()) throw vTextException_c("Cannot display a valid say if _WarpData == NULL!");
     }
-    if (!mJudge.PerSound()) mLastMark = mJudge.Last().wordMark;
     if (!GetSurface()) return;
-    if (!mJudge.PerSound() && mResDisplay) mResDisplay->ShowEntry(mLastMark - 1);
+    if (mResDisplay) mResDisplay->ShowEntry(mShownMark - 1);
     DrawRecording(DisplayArgs(SayPos(), mSay, &mEtalon, mJudge.Warp()), mErrorLevel);
     MarkActiveDisplay();
 }
@@ -242,14 +241,15 @@ void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
     }
     mSay = recording;
     const vWordJudgment_c judgment = mJudge.Judge(mEtalon, mSay);
+    mLastMark = mJudge.PerSound() ? judgment.mark : judgment.wordMark;
+    const bool shows = Feedback().ShowsTry();
+    const std::optional<int> summary = Feedback().Tried(mLastMark);
+    mShownMark = shows ? mLastMark : summary.value_or(0);
+    if (mResDisplay && !shows && mShownMark <= 0) ClearResultView(*mResDisplay);
     DrawSay();
     // "say.wav" now holds this say: a teacher may keep it for the pupil.
     if (mSaveSayBtn) mSaveSayBtn->ShowNormal();
-    if (mResDisplay) mResDisplay->ShowEntry(mResDisplay->GetEntry());
-    if (mJudge.PerSound()) {
-        mLastMark = judgment.mark;
-        if (mResDisplay) mResDisplay->ShowEntry(mLastMark - 1);
-    }
+    if (mResDisplay) mResDisplay->ShowEntry(mShownMark - 1);
     ReportMark(mLastMark, mLimits ? mLimits->TargetSound() : std::string(), judgment.soundMark, judgment.distance, false);
 }
 

@@ -87,6 +87,9 @@ public:
     vSoundFrames_c& SoundFrames() { return mJudge.SoundFrames(); }
     // The mark of the last say drawn (1..5; -1 without warp data; 0 before any).
     int32_t LastMark() const { return mLastMark; }
+    // The mark the result view shows under the feedback schedule (the last
+    // say's, a block's mean; 0 none; -1 as LastMark).
+    int32_t ShownMark() const { return mShownMark; }
     vTrResultView_c* ResDisplay() const { return mResDisplay.get(); }
     vTrResultView_c* ResDisplay2() const { return mResDisplay2.get(); }
     // A teacher's click on the shown mark asks for her own mark.
@@ -166,4 +169,5 @@ private:
     bool mCohortChosen = false;  // the judge's cohort, once per exercise
     bool mLockMarkers = false;
     int32_t mLastMark = 0;
+    int32_t mShownMark = 0;
 };

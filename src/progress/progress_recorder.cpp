@@ -1,13 +1,12 @@
 #include "progress/progress_recorder.h"
 
+#include "progress/held_try.h"
+
 #include <cmath>
 #include <ctime>
 
 namespace progress {
 namespace {
-
-// A held sound's marks further apart than this belong to two tries.
-constexpr auto kHeldPause = std::chrono::seconds(1);
 
 bool SameExercise(const vTry_c& a, const vTry_c& b) {
     return a.exerciseFile == b.exerciseFile && a.cardText == b.cardText && a.kind == b.kind && a.sound == b.sound;

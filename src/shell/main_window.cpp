@@ -261,8 +261,13 @@ int vTrMainWin_c::SelectStudentExerciseFile(std::string& exercise, std::string& 
 }
 
 void vTrMainWin_c::RecordMark(vTrExercise_c& exercise, const vTrShownMark_c& mark) {
-    ::RecordTry(&mUsers, exercise.GetKind(), vDirEntryLink_c(exercise.FileName()).FullPath(), exercise.CardText(),
-                mark.mark, mark.sound, mark.soundMark, mark.score, mark.held);
+    if (&exercise != mMarkExercise || exercise.FileName() != mMarkFile) {
+        mMarkExercise = &exercise;
+        mMarkFile = exercise.FileName();
+        mMarkPath = vDirEntryLink_c(mMarkFile).FullPath();
+    }
+    ::RecordTry(&mUsers, exercise.GetKind(), mMarkPath, exercise.CardText(), mark.mark, mark.sound, mark.soundMark,
+                mark.score, mark.held);
 }
 
 int vTrMainWin_c::AskTeacherMark() {

@@ -95,6 +95,11 @@ private:
     std::string mPupilShown;
     std::unique_ptr<vDxSimpleImageArray_c> mCache;
     bool mControlDown = false;  // the key messages carry no modifier state
+    // The exercise whose marks were recorded last, its file name and that
+    // file's full path: a held sound reports a mark per capture buffer, and
+    // resolving the path reads the link files on the way.
+    const vTrExercise_c* mMarkExercise = nullptr;
+    std::string mMarkFile, mMarkPath;
 };
 
 // The name a definition file is opened under: with a primary source folder,

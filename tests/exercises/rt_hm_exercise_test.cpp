@@ -12,6 +12,7 @@
 #include "platform/atomic_file.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -457,6 +458,55 @@ TEST_F(RtHmSpeech, APauseAfterAHeldSoundKeepsItsMark) {
     EXPECT_GE(inPause.front(), 4);
     EXPECT_EQ(std::count(inPause.begin(), inPause.end(), inPause.front()), static_cast<long>(inPause.size()));
     EXPECT_EQ(ex()->ResDisplay()->GetEntry(), inPause.front() - 1);
+}
+
+// A held sound under blocks of two tries: while the pupil holds "s", then
+// "a" after a pause, no mark shows; a second after the second hold ends the
+// block's mean mark shows, and every mark of both holds was handed over.
+TEST_F(RtHmSpeech, ABlockOfHeldTriesShowsItsMeanMarkAfterward) {
+    const std::string s = Sound("s", "en-gb-x-rp"), a = Sound("a", "en-gb-x-rp");
+    const std::string once = (dir / "once.wav").string(), sound = (dir / "twice.wav").string();
+    ASSERT_EQ(system(("sox " + s + " " + once + " pad 0 1.5 && sox " + once + " " + a + " " + sound + " pad 0 2").c_str()), 0);
+    std::ifstream in(LORVANO_SOURCE_DIR "/data/english/Sounds/S_s.exc");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t body = text.find("Obj = {\n");
+    ASSERT_NE(body, std::string::npos);
+    text.insert(body + 8, "FeedbackSchedule = \"block\";\nFeedbackCount = 2;\n");
+    std::ofstream((dir / "S_block.exc").string()) << text;
+    Teacher app;
+    SetAppServices(&app);
+    setenv("LORVANO_AUDIO_IN", sound.c_str(), 1);
+    ShowFile<vTrRtHmExercise_c>((dir / "S_block.exc").string());
+
+    const int held = static_cast<int>(fs::file_size(s) / 2 / 672), pause = static_cast<int>(1.5 * 22050 / 672);
+    const int heldA = static_cast<int>(fs::file_size(a) / 2 / 672);
+    const int total = static_cast<int>(fs::file_size(sound) / 2 / 672);
+    size_t firstTry = 0;
+    std::vector<int32_t> entries;
+    RunBuffers(total - 6, [&](int i) {
+        entries.push_back(ex()->ResDisplay()->GetEntry());
+        if (i == held + pause / 2) firstTry = app.marks.size();
+    });
+    ASSERT_GT(firstTry, 0u);
+    ASSERT_GT(app.marks.size(), firstTry);
+    auto mean = [](auto from, auto to) {
+        double sum = 0;
+        for (auto m = from; m != to; ++m) sum += m->mark;
+        return static_cast<int>(std::lround(sum / static_cast<double>(to - from)));
+    };
+    const int first = mean(app.marks.begin(), app.marks.begin() + static_cast<long>(firstTry));
+    const int second = mean(app.marks.begin() + static_cast<long>(firstTry), app.marks.end());
+    const int block = static_cast<int>(std::lround((first + second) / 2.0));
+    std::printf("held tries: mean marks %d and %d, block %d, %zu marks handed over\n", first, second, block,
+                app.marks.size());
+    for (const vTrShownMark_c& m : app.marks) EXPECT_TRUE(m.held);
+    // Nothing shows until the second hold has been over for a second.
+    const int secondEnds = held + pause + heldA;
+    ASSERT_GT(static_cast<int>(entries.size()), secondEnds + 40);
+    for (int i = 0; i < secondEnds; ++i) ASSERT_EQ(entries[static_cast<size_t>(i)], vTrResultView_c::kNoMark) << "buffer " << i;
+    EXPECT_GE(first, second + 2);
+    EXPECT_EQ(entries.back(), block - 1);
+    EXPECT_EQ(ex()->ShownMark(), block);
 }
 
 }  // namespace

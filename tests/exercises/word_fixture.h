@@ -62,14 +62,18 @@ protected:
     // The settings file: the given [ResDisplay] lines after AutoPlayback off.
     void WriteSettings(const std::string& lines) { ExerciseFixture::WriteSettings("[ResDisplay]\nAutoPlayback=0\n" + lines); }
 
-    // The bundled settings file, the etalon not played at the start.
-    void UseBundledSettings() {
+    // The bundled settings file, the etalon not played at the start, with
+    // the lines given at the top of its [Feedback] section.
+    void UseBundledSettings(const std::string& feedback = "") {
         std::ifstream in(fs::path(LORVANO_SOURCE_DIR) / "data/english/trainer.ini");
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         const std::string on = "AutoPlayback=TRUE";
         const size_t at = text.find(on);
         ASSERT_NE(at, std::string::npos);
         text.replace(at, on.size(), "AutoPlayback=FALSE");
+        const size_t section = text.find("[Feedback]\n");
+        ASSERT_NE(section, std::string::npos);
+        text.insert(section + 11, feedback);
         ExerciseFixture::WriteSettings(text);
     }
 
