@@ -277,7 +277,7 @@ void vTrRtHmExercise_c::ShowMark() {
     mMark = vSpectrumJudge_c::Mark(mDistance, Options().Judging(mScore.minResult, mScore.maxResult),
                                    mLimits ? &mLimits->MarkLimits() : nullptr);
     if (!mTry) {
-        mTry.emplace();
+        mTry = Try{};
         mTry->shows = Feedback().ShowsTry();
         if (!mTry->shows && mResDisplay) ClearResultView(*mResDisplay);
     }

@@ -48,7 +48,7 @@ void vProgressRecorder_c::Shown(const std::string& teacher, const std::string& p
         return;
     }
     if (!mHeld) {
-        mHeld.emplace();
+        mHeld = Held{};
         t.time = LocalTimeNow();
         mHeld->first = t;
     }
