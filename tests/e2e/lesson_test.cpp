@@ -186,12 +186,7 @@ TEST(Lesson, ATeacherKeepsTheSayInThePupilsFolder) {
     const std::string normal = (trainer.Language() / (button + "0.bmp")).string();
     const std::string disabled = (trainer.Language() / (button + "3.bmp")).string();
 
-    ASSERT_TRUE(trainer.Start([](const std::string& login) {
-        TrainerSession::Type(login, kTeacher);
-        TrainerSession::Keys(login, "Tab");
-        TrainerSession::Type(login, kPassword);
-        TrainerSession::Keys(login, "Return");
-    })) << trainer.Errors();
+    ASSERT_TRUE(trainer.Start(TrainerSession::LoginAs(kTeacher, kPassword))) << trainer.Errors();
     ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), kWordFolder)));
     ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language() / kWordFolder, kWordExercise)));
     auto buttonIs = [&](const std::string& picture) {

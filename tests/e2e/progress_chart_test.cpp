@@ -65,18 +65,8 @@ TEST(ProgressChart, ATeacherOpensTheCurrentPupilsChartFromTheDrawer) {
     ASSERT_EQ(RunCommand("echo '" + kPassword + "' | '" + roster + "' add-teacher '" + kTeacher + "'").exitCode, 0);
     SeedTries(trainer.UserData() / "progress.sqlite");
 
-    ASSERT_TRUE(trainer.Start([](const std::string& login) {
-        TrainerSession::Type(login, kTeacher);
-        TrainerSession::Keys(login, "Tab");
-        TrainerSession::Type(login, kPassword);
-        TrainerSession::Keys(login, "Return");
-    })) << trainer.Errors();
-    trainer.Drawer(TrainerSession::kPupilY);
-    const std::string ask = trainer.WindowNamed("Pupil", kWindowSeconds);
-    ASSERT_FALSE(ask.empty()) << "no choice of pupil; " << trainer.Errors();
-    TrainerSession::Type(ask, kPupil);
-    TrainerSession::Keys(ask, "Return");
-    ASSERT_TRUE(WaitUntil([&] { return trainer.Dialog("Pupil").empty(); }, kWindowSeconds));
+    ASSERT_TRUE(trainer.Start(TrainerSession::LoginAs(kTeacher, kPassword))) << trainer.Errors();
+    ASSERT_TRUE(trainer.ChoosePupil(kPupil)) << "no choice of pupil; " << trainer.Errors();
 
     trainer.Drawer(TrainerSession::kChartY);
     const std::string chart = trainer.WindowNamed("Progress", kWindowSeconds);

@@ -72,24 +72,14 @@ TEST(ProgressLesson, ATeachersMarkStandsBesideTheProgramsAndTheReportShowsIt) {
     const ResultView view = ResultViewOf(trainer.Language(), kWords + "/" + kFish);
     ASSERT_GE(view.pictures.size(), 5u);
 
-    ASSERT_TRUE(trainer.Start([](const std::string& login) {
-        TrainerSession::Type(login, kTeacher);
-        TrainerSession::Keys(login, "Tab");
-        TrainerSession::Type(login, kPassword);
-        TrainerSession::Keys(login, "Return");
-    })) << trainer.Errors();
+    ASSERT_TRUE(trainer.Start(TrainerSession::LoginAs(kTeacher, kPassword))) << trainer.Errors();
 
     // The pupil, chosen once; her name shows in the top right corner.
     trainer.MouseAway();
     trainer.Settle();
     const std::string before = trainer.Shot("no_pupil");
     auto corner = [](const std::string& shot) { return Region(shot, 600, 0, 200, 30); };
-    trainer.Drawer(TrainerSession::kPupilY);
-    const std::string ask = trainer.WindowNamed("Pupil", kWindowSeconds);
-    ASSERT_FALSE(ask.empty()) << trainer.Errors();
-    TrainerSession::Type(ask, kPupil);
-    TrainerSession::Keys(ask, "Return");
-    EXPECT_TRUE(WaitUntil([&] { return trainer.Dialog("Pupil").empty(); }, kWindowSeconds));
+    ASSERT_TRUE(trainer.ChoosePupil(kPupil)) << trainer.Errors();
     // The drawer stays open behind the dialog: its Close, where Menu rests.
     trainer.Click(48, TrainerSession::kCloseY);
     trainer.MouseAway();

@@ -200,6 +200,25 @@ public:
 
     // Goes on without a teacher.
     static void WithoutLogin(const std::string& dialog) { Keys(dialog, "Escape"); }
+    // Logs a teacher in.
+    static std::function<void(const std::string&)> LoginAs(const std::string& name, const std::string& password) {
+        return [=](const std::string& login) {
+            Type(login, name);
+            Keys(login, "Tab");
+            Type(login, password);
+            Keys(login, "Return");
+        };
+    }
+    // The drawer's Pupil: the logged-in teacher names the pupil whose tries
+    // are recorded; false when the dialog did not come or did not go.
+    bool ChoosePupil(const std::string& pupil) const {
+        Drawer(kPupilY);
+        const std::string ask = WindowNamed("Pupil", kWindowSeconds);
+        if (ask.empty()) return false;
+        Type(ask, pupil);
+        Keys(ask, "Return");
+        return WaitUntil([&] { return Dialog("Pupil").empty(); }, kWindowSeconds);
+    }
 
     // A visible window of the program with that title (a regular
     // expression), waited for; empty when none came.
