@@ -15,7 +15,7 @@ packages=(
   # fonts the bundled data names ("Arial", "Times New Roman") map onto
   fonts-liberation fonts-dejavu-core
   # tests: a real display, clicks, screenshots, synthetic speech
-  xvfb xauth xdotool x11-xserver-utils imagemagick espeak-ng sox libx11-dev
+  xvfb xauth xdotool x11-xserver-utils x11-utils xfonts-base imagemagick espeak-ng sox libx11-dev
   # scripts (voices, mark tables, fitting): festival and flite voices beside espeak-ng
   festival flite festvox-kallpc16k festvox-us-slt-hts festvox-czech-krb
   # tests: the window tests beside a busy processor (stress-ng --cpu 2)

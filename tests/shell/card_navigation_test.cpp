@@ -186,7 +186,7 @@ TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
         usleep(300 * 1000);
         CommandOutput("xdotool key F1");
         helpBox = AnswerInitializationBox();
-        afterBoxes = CommandOutput("xdotool search --onlyvisible --name '^Initialization error$'");
+        afterBoxes = VisibleWindowTitled("Initialization error");
     });
     ASSERT_FALSE(r.window.empty()) << r.err;
     // Either way, one box per request, with the text of its library.

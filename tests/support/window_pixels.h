@@ -6,6 +6,8 @@
 
 #include "run_program.h"
 
+#include <regex>
+#include <sstream>
 #include <string>
 
 namespace lorvano_test {
@@ -44,12 +46,29 @@ inline std::string WaitForPixel(const std::string& window, int x, int y, const s
     return seen;
 }
 
-// A visible window titled title (a regular expression, whole), waited for
-// kWindowSeconds at most; empty when none showed.
+// A visible top-level window titled title (a regular expression, whole), or
+// empty. xdotool cannot read the title of SDL's own message box (its name is
+// typed "UTF-8"), so without a hit the root's children are read with
+// xwininfo, which can.
+inline std::string VisibleWindowTitled(const std::string& title) {
+    const std::string id = CommandOutput("xdotool search --onlyvisible --name " + Quoted("^" + title + "$"));
+    if (!id.empty()) return id;
+    std::istringstream children(RunCommand("xwininfo -root -children 2>/dev/null").out);
+    const std::regex child(R"re(^\s*(0x[0-9a-f]+) "(.*)":)re");
+    const std::regex wanted(title);
+    std::smatch m;
+    for (std::string line; std::getline(children, line);) {
+        if (!std::regex_search(line, m, child) || !std::regex_match(m[2].str(), wanted)) continue;
+        if (CommandOutput("xwininfo -id " + m[1].str() + " | grep -c IsViewable") == "1") return m[1].str();
+    }
+    return {};
+}
+
+// A visible window titled title, waited for kWindowSeconds at most; empty
+// when none showed.
 inline std::string WaitForWindow(const std::string& title) {
     std::string id;
-    const std::string search = "xdotool search --onlyvisible --name " + Quoted("^" + title + "$");
-    WaitUntil([&] { return !(id = CommandOutput(search)).empty(); }, kWindowSeconds);
+    WaitUntil([&] { return !(id = VisibleWindowTitled(title)).empty(); }, kWindowSeconds);
     return id;
 }
 
@@ -60,7 +79,7 @@ inline bool AnswerUntilGone(const std::string& title, const std::function<void()
     return WaitUntil(
         [&, n = 0]() mutable {
             if (n++ % 30 == 0) answer();
-            return CommandOutput("xdotool search --onlyvisible --name " + Quoted("^" + title + "$")).empty();
+            return VisibleWindowTitled(title).empty();
         },
         kWindowSeconds);
 }
