@@ -53,6 +53,25 @@ ModeAvailability AvailableModes(const std::optional<std::vector<platform::Displa
     return available;
 }
 
+ShownModes ModesToShow(const std::optional<std::vector<platform::DisplayMode>>& displayModes,
+                       std::optional<int> fileMode) {
+    ShownModes shown;
+    shown.rows.fill(!displayModes);
+    shown.columns.fill(!displayModes);
+    if (displayModes)
+        for (const platform::DisplayMode& m : *displayModes) {
+            for (int row = 0; row < kModeRows; ++row)
+                if (kModeSizes[row].width == m.width && kModeSizes[row].height == m.height) shown.rows[row] = true;
+            for (int column = 0; column < kModeColumns; ++column)
+                if (kModeBits[column] == m.bits) shown.columns[column] = true;
+        }
+    if (fileMode) {
+        shown.rows[ModeRow(*fileMode)] = true;
+        shown.columns[ModeColumn(*fileMode)] = true;
+    }
+    return shown;
+}
+
 namespace {
 
 // The five analysis keys of a machine speed.

@@ -61,6 +61,18 @@ std::optional<int> FindMode(int width, int height, int bits);
 using ModeAvailability = std::array<bool, kModeCount>;
 ModeAvailability AvailableModes(const std::optional<std::vector<platform::DisplayMode>>& displayModes);
 
+// Which rows (resolutions) and columns (depths) of the grid are shown. A
+// grid of modes the display cannot show (320x200, 8 bits) only puzzles a
+// teacher, so a row is shown when the display has its resolution, a column
+// when it has its depth at any resolution; the file's own mode always is.
+// Without a mode list everything is shown.
+struct ShownModes {
+    std::array<bool, kModeRows> rows{};
+    std::array<bool, kModeColumns> columns{};
+};
+ShownModes ModesToShow(const std::optional<std::vector<platform::DisplayMode>>& displayModes,
+                       std::optional<int> fileMode);
+
 // The three speeds of the sheet each stand for five analysis keys; Custom is
 // any other combination (a course's own analysis), shown and kept as it is.
 enum class MachineSpeed { Fast, Normal, Slow, Custom };

@@ -46,6 +46,19 @@ GtkWidget* PageBox(int resourceId) {
     return box;
 }
 
+// A line of small grey text that says what the controls above it do.
+GtkWidget* Explanation(const std::string& text) {
+    GtkWidget* label = gtk_label_new(text.c_str());
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), 70);
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    gtk_style_context_add_class(gtk_widget_get_style_context(label), "dim-label");
+    gtk_widget_set_margin_start(label, 6);
+    gtk_widget_set_margin_end(label, 6);
+    gtk_widget_set_margin_bottom(label, 6);
+    return label;
+}
+
 // "Disable visual feedback" where a page keeps it out of sight.
 void HiddenCheckBox(GtkWidget* box, bool active) {
     GtkWidget* check = CheckBox(box, 2006, "Disable visual feedback", active);
@@ -87,6 +100,11 @@ public:
         }
         gtk_box_pack_start(GTK_BOX(row), updown, FALSE, FALSE, 0);
         gtk_box_pack_start(GTK_BOX(page), row, FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(page),
+                           Explanation("How many columns of the line stay drawn behind the pen before they are "
+                                       "wiped, from " + std::to_string(kMinLineLength) + " to " +
+                                       std::to_string(kMaxLineLength) + "."),
+                           FALSE, FALSE, 0);
     }
     std::optional<int> Value() const { return ParseLineLength(gtk_entry_get_text(GTK_ENTRY(mEntry))); }
     GtkWidget* Entry() const { return mEntry; }
@@ -105,8 +123,10 @@ private:
 class Sheet {
 public:
     Sheet(const std::string& iniPath, std::uintptr_t parent) : mIniPath(iniPath), mParent(parent) {
-        mAvailable = AvailableModes(platform::ListDisplayModes());
         mValues.Read(gSettings);
+        const auto displayModes = platform::ListDisplayModes();
+        mAvailable = AvailableModes(displayModes);
+        mShown = ModesToShow(displayModes, mValues.screen.mode);
         mOpeningVolume = mMixer.Get();
     }
     ~Sheet() {
@@ -144,6 +164,7 @@ private:
     std::string mIniPath;
     std::uintptr_t mParent;
     ModeAvailability mAvailable{};
+    ShownModes mShown;
     SheetValues mValues;
     GtkWidget* mDialog = nullptr;
     GtkWidget* mNotebook = nullptr;
@@ -190,15 +211,23 @@ GtkWidget* Sheet::BuildScreenPage() {
     gtk_container_set_border_width(GTK_CONTAINER(grid), 6);
     // A mode off the grid is shown as it is and kept unless another is chosen.
     mNoMode = Named(gtk_radio_button_new_with_label(nullptr, ("Custom: " + v.modeText).c_str()), 2042);
+    // Rows and columns the display cannot show stay out of sight, their radios kept.
+    const auto hideUnless = [](GtkWidget* w, bool shown) {
+        gtk_widget_set_no_show_all(w, !shown);
+        return w;
+    };
     for (int column = 0; column < kModeColumns; ++column)
-        gtk_grid_attach(GTK_GRID(grid), gtk_label_new((std::to_string(kModeBits[column]) + " bits").c_str()),
+        gtk_grid_attach(GTK_GRID(grid),
+                        hideUnless(gtk_label_new((std::to_string(kModeBits[column]) + " bits").c_str()),
+                                   mShown.columns[column]),
                         column + 1, 0, 1, 1);
     for (int row = 0; row < kModeRows; ++row) {
         const std::string size = std::to_string(kModeSizes[row].width) + "x" + std::to_string(kModeSizes[row].height);
-        gtk_grid_attach(GTK_GRID(grid), gtk_label_new(size.c_str()), 0, row + 1, 1, 1);
+        gtk_grid_attach(GTK_GRID(grid), hideUnless(gtk_label_new(size.c_str()), mShown.rows[row]), 0, row + 1, 1, 1);
         for (int column = 0; column < kModeColumns; ++column) {
             const int index = ModeIndex(column, row);
             GtkWidget* radio = Named(gtk_radio_button_new_from_widget(GTK_RADIO_BUTTON(mNoMode)), kFirstModeId + index);
+            hideUnless(radio, mShown.rows[row] && mShown.columns[column]);
             gtk_widget_set_sensitive(radio, mAvailable[index]);
             gtk_widget_set_halign(radio, GTK_ALIGN_CENTER);
             gtk_grid_attach(GTK_GRID(grid), radio, column + 1, row + 1, 1, 1);
@@ -208,7 +237,12 @@ GtkWidget* Sheet::BuildScreenPage() {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(v.mode ? mModes[static_cast<std::size_t>(*v.mode)] : mNoMode), TRUE);
     gtk_grid_attach(GTK_GRID(grid), mNoMode, 0, kModeRows + 1, kModeColumns + 1, 1);
     gtk_widget_set_no_show_all(mNoMode, v.mode.has_value());
-    gtk_container_add(GTK_CONTAINER(modeFrame), grid);
+    GtkWidget* modeBox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_box_pack_start(GTK_BOX(modeBox), grid, FALSE, FALSE, 0);
+    GtkWidget* modeText = Explanation("The size the pictures are drawn in. In full screen they are scaled to fill "
+                                      "the screen; only modes this display offers can be chosen.");
+    gtk_box_pack_start(GTK_BOX(modeBox), modeText, FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(modeFrame), modeBox);
     gtk_box_pack_start(GTK_BOX(page), modeFrame, FALSE, FALSE, 0);
 
     mFullScreen = CheckBox(page, 2032, "Use Fullscreen visualisation", v.fullScreen);
@@ -229,7 +263,13 @@ GtkWidget* Sheet::BuildScreenPage() {
                        : v.speed == MachineSpeed::Fast   ? mFast
                                                          : mCustomSpeed;
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(speed), TRUE);
-    gtk_container_add(GTK_CONTAINER(speedFrame), speeds);
+    GtkWidget* speedBox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    gtk_box_pack_start(GTK_BOX(speedBox), speeds, FALSE, FALSE, 0);
+    GtkWidget* speedText = Explanation("How much is analysed while the child speaks. Fast: the spectrum and the "
+                                       "voice's tone at once. Normal: the spectrum at once, the tone after the "
+                                       "word. Slow: both after the word, for an old computer.");
+    gtk_box_pack_start(GTK_BOX(speedBox), speedText, FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(speedFrame), speedBox);
     gtk_box_pack_start(GTK_BOX(page), speedFrame, FALSE, FALSE, 0);
     return page;
 }

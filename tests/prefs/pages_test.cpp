@@ -68,6 +68,18 @@ TEST_F(Pages, ResolutionsOfTheDisplayEnableEveryDepthOfTheirRow) {
             EXPECT_EQ(some[ModeIndex(column, row)], row == kRow800 || row == kRow640) << column << " " << row;
 }
 
+TEST_F(Pages, OnlyModesTheDisplayOffersOrTheFileHoldsAreShown) {
+    // A usual display: 24 bits at 800x600 and larger; the file's mode is 640x480 at 8 bits.
+    const ShownModes shown = ModesToShow(std::vector<platform::DisplayMode>{{1920, 1080, 24}, {800, 600, 24}},
+                                         ModeIndex(kColumn8, kRow640));
+    for (int row = 0; row < kModeRows; ++row) EXPECT_EQ(shown.rows[row], row == kRow800 || row == kRow640) << row;
+    for (int column = 0; column < kModeColumns; ++column)
+        EXPECT_EQ(shown.columns[column], column == kColumn24 || column == kColumn8) << column;
+    const ShownModes unlisted = ModesToShow(std::nullopt, std::nullopt);
+    EXPECT_EQ(std::count(unlisted.rows.begin(), unlisted.rows.end(), true), kModeRows);
+    EXPECT_EQ(std::count(unlisted.columns.begin(), unlisted.columns.end(), true), kModeColumns);
+}
+
 TEST_F(Pages, TheFilesModeIsShownAsItIsOnTheGridOrOffIt) {
     ScreenPage page;
     page.Read(settings);
