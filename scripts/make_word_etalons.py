@@ -309,11 +309,19 @@ def pictures(out):
     # Result pictures: a face from sad (mark 1) to happy (mark 5).
     colours = ["#c03030", "#d07020", "#d0b020", "#80b030", "#30a040"]
     for mark in range(1, 6):
+        # The mouth: a curve bent up or down, drawn as a row of overlapping
+        # dots (ImageMagick's stroked curves close on themselves and fray).
         smile = (mark - 3) * 12
+        end, control = 84 - smile / 2, 84 + smile
+        mouth = []
+        for i in range(49):
+            t = i / 48
+            x = (1 - t) ** 2 * 36 + 2 * t * (1 - t) * 60 + t * t * 84
+            y = (1 - t) ** 2 * end + 2 * t * (1 - t) * control + t * t * end
+            mouth += ["-draw", "circle %.1f,%.1f %.1f,%.1f" % (x, y, x + 3, y)]
         subprocess.run(["convert", "-size", "120x120", "xc:#202020", "-fill", colours[mark - 1],
                         "-draw", "circle 60,60 60,8", "-fill", "black", "-draw", "circle 42,48 42,40",
-                        "-draw", "circle 78,48 78,40", "-fill", "none", "-stroke", "black", "-strokewidth", "5",
-                        "-draw", "bezier 34,%d 60,%d 86,%d" % (82 - smile // 2, 82 + smile, 82 - smile // 2),
+                        "-draw", "circle 78,48 78,40"] + mouth + [
                         "-stroke", "none", "-fill", "white", "-font", "DejaVu-Sans-Bold", "-pointsize", "16",
                         "-gravity", "southeast", "-annotate", "+4+2", str(mark),
                         "-type", "truecolor", "BMP3:" + os.path.join(pic, "Mark%d.bmp" % mark)], check=True)
