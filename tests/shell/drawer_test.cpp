@@ -41,7 +41,7 @@ std::string QuitBox(int seconds) {
     std::string id;
     for (int attempt = 0; attempt < seconds * 10 && id.empty(); ++attempt) {
         if (attempt) usleep(100 * 1000);
-        id = CommandOutput("xdotool search --onlyvisible --name '^Quit Lorvano$'");
+        id = VisibleWindowTitled("Quit Lorvano");
     }
     return id;
 }
