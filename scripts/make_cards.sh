@@ -56,3 +56,36 @@ folder_picture Words "Words" -fill "#c07a20" -stroke none -font $font -pointsize
 folder_picture Teacher "Teacher" -fill "#3f9b4b" -stroke "#404040" -draw "rectangle 14,14 90,64" \
     -fill white -stroke none -font $font -pointsize 14 -gravity north -annotate +0+24 "a b c" \
     -stroke "#8a5a18" -strokewidth 4 -draw "line 40,66 30,82" -draw "line 64,66 74,82"
+
+# The card menus' background: a sky with the sun and clouds over green
+# hills, 800 x 600. The cards stand on the sky, the drawer and the folder's
+# own card on the hills.
+convert -size 800x600 gradient:"#a8dcff"-"#eef9ff" \
+    -fill "#fff3b0" -draw "circle 724,84 724,24" -fill "#ffd84a" -draw "circle 724,84 724,40" \
+    -fill white -draw "ellipse 560,70 46,18 0,360" -draw "ellipse 600,58 36,20 0,360" \
+    -draw "ellipse 530,78 30,12 0,360" -draw "ellipse 250,40 40,14 0,360" -draw "ellipse 284,32 30,16 0,360" \
+    -fill "#9fd98f" -draw "ellipse 180,640 420,150 0,360" \
+    -fill "#7cc873" -draw "ellipse 640,660 380,170 0,360" \
+    -quality 90 "$cards/MenuBg.jpg"
+
+# The language's own cards on the home screen are larger (180 x 180): the
+# folder's picture, half as large again, in a green frame. Each has a card
+# file beside its folder (Name.crd) that names its four pictures.
+home=$cards/Home
+mkdir -p "$home"
+for name in Mouth Sounds Teacher Voice Words; do
+    fills=("#3f9b4b" "#f0c020" "#3f9b4b" "#a0a0a0")
+    mods=(100 100 70 100)
+    for i in 0 1 2 3; do
+        convert -size 180x180 "xc:${fills[$i]}" -modulate "${mods[$i]}" \
+            -fill white -stroke "#404040" -strokewidth 1 -draw "roundrectangle 9,9 170,170 8,8" \
+            \( "$lang/$name.bmp" -filter Lanczos -resize 156x156 \) -gravity center -compose over -composite \
+            -type truecolor "BMP3:$home/$name$i.bmp"
+    done
+    {
+        echo "// The home screen's card of the $name folder (scripts/make_cards.sh)."
+        echo "<vTrExLoadBtn_c> Obj = {"
+        for i in 0 1 2 3; do echo "    _Images[$i] = { FileName = \".Pic/Cards/Home/$name$i.bmp\"; }"; done
+        echo "}"
+    } > "$lang/$name.crd"
+done

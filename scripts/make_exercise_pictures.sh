@@ -181,3 +181,14 @@ for mark in 1 2 3 4 5; do
     bmp "$pic/Result/StarsMark$mark.bmp" "$root/data/english/Words/.Pic/StarsMark$mark.bmp"
     bmp "$pic/Result/StarsMark$mark.bmp" -resize 100x100 "$root/data/english/.Pic/Sounds/StarsMark$mark.bmp"
 done
+
+# The word and sustained-sound exercises' background: the card menus' sky,
+# paler and without sun or clouds, so that the dark displays stand out, over
+# a strip of hills under the drawer. A small plate at (696, 403) names the
+# microphone's overload lamp, which both kinds place at (760, 410).
+convert -size 800x600 gradient:"#c4e6fa"-"#f2fafe" \
+    -fill "#a9dc9c" -draw "ellipse 160,660 360,120 0,360" \
+    -fill "#8fd184" -draw "ellipse 660,680 360,130 0,360" \
+    -fill "#ffffff" -stroke "#9ab4c4" -draw "roundrectangle 696,403 776,426 6,6" \
+    -stroke none -fill "#3c5a6c" -font DejaVu-Sans -pointsize 10 -annotate +701+419 "too loud" \
+    -quality 90 "$pic/ExerciseBg.jpg"

@@ -100,8 +100,9 @@ def definition(code, name, caption, lo, hi):
         "  VISound = \"%s\";" % code,
         "  GuidePage = \".Guide/Sounds.htm\";",
         "  DispPos = { x = 40; y = 70; }",
-        "  OverloadPos = { x = 760; y = 30; }",
+        "  OverloadPos = { x = 760; y = 410; }",
         "  CardPos = (660, 460);",
+        "  <vDxFileImage_c> BgImage = { FileName = \".Pic/Exercises/ExerciseBg.jpg\"; }",
         "  // Listen and Stop: the pupil's hold is heard from the start; Stop pauses",
         "  // listening (nothing is marked meanwhile), Listen resumes it.",
     ]

@@ -363,6 +363,7 @@ EXERCISE = """// Word exercise "{word}": the pupil imitates the teacher's word.
   EtalonPos = {{ x = 40; y = 40; }}
   SayPos = {{ x = 40; y = 230; }}
   CardPos = (660, 240);
+  <vDxFileImage_c> BgImage = { FileName = ".Pic/Exercises/ExerciseBg.jpg"; }
   <vDxFileImage_c> ExImage = {{ FileName = "Words/.Pic/Bands.bmp"; }}
   <vDxFileImage_c> VolExImage = {{ FileName = "Words/.Pic/Volume.bmp"; }}
   <vDxFileImage_c> PitchExImage = {{ FileName = "Words/.Pic/Pitch.bmp"; }}

@@ -72,10 +72,10 @@ TEST(Gallery, EveryFolderAndAnExerciseOfEveryKindWithSpeech) {
 
     // Every folder of the home screen, and one level down for the words.
     for (const char* folder : {"Voice", "Sounds", "Words", "Mouth", "Teacher"}) {
-        ASSERT_TRUE(trainer.ClickCard(CardIndex(language, folder))) << folder;
+        ASSERT_TRUE(trainer.ClickCard(language, folder)) << folder;
         Keep(trainer, std::string("folder_") + folder);
         if (std::string(folder) == "Words") {
-            ASSERT_TRUE(trainer.ClickCard(CardIndex(language / folder, "S")));
+            ASSERT_TRUE(trainer.ClickCard(language / folder, "S"));
             Keep(trainer, "folder_Words_S");
         }
         trainer.Drawer(TrainerSession::kStartY);
@@ -95,8 +95,8 @@ TEST(Gallery, EveryFolderAndAnExerciseOfEveryKindWithSpeech) {
         {"Teacher", "Recorder.exc", "recorder", nullptr},
     };
     for (const Visit& v : visits) {
-        ASSERT_TRUE(trainer.ClickCard(CardIndex(language, v.folder))) << v.folder;
-        ASSERT_TRUE(trainer.ClickCard(CardIndex(language / v.folder, v.exercise))) << v.exercise;
+        ASSERT_TRUE(trainer.ClickCard(language, v.folder)) << v.folder;
+        ASSERT_TRUE(trainer.ClickCard(language / v.folder, v.exercise)) << v.exercise;
         if (v.marked) {
             EXPECT_TRUE(WaitUntil([&] { return trainer.MarkShown(*v.marked) > 0; }, 60)) << v.exercise;
             Linger(2);  // the rest of the sound, before the next exercise

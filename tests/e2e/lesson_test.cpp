@@ -47,12 +47,10 @@ const std::string kTeacher = "Anna Berg";
 const std::string kPassword = "lesson one";
 const std::string kPupil = "Tom";
 
-// The card at index looks as in an earlier shot of the same menu.
-bool SameCard(const std::string& shot, const std::string& earlier, int index) {
-    const auto [x, y] = CardCentre(index);
-    const int left = x - kCardSize / 2, top = y - kCardSize / 2;
-    return DifferingPixels(Region(shot, left, top, kCardSize, kCardSize),
-                           Region(earlier, left, top, kCardSize, kCardSize)) == 0;
+// The card looks as in an earlier shot of the same menu.
+bool SameCard(const std::string& shot, const std::string& earlier, const CardPlace& card) {
+    return DifferingPixels(Region(shot, card.left, card.top, card.size, card.size),
+                           Region(earlier, card.left, card.top, card.size, card.size)) == 0;
 }
 
 }  // namespace
@@ -76,11 +74,11 @@ TEST_P(LessonWithPupil, AWordIsPlayedMarkedAndLeftByTheDrawer) {
     ASSERT_TRUE(trainer.Start(TrainerSession::WithoutLogin)) << trainer.Errors();
     trainer.MouseAway();
     const std::string root = trainer.Shot("home");
-    const int folderCard = CardIndex(trainer.Language(), kWordFolder), card = CardIndex(words, kWordExercise);
-    ASSERT_GE(card, 0);
-    ASSERT_TRUE(trainer.ClickCard(folderCard));
+    const CardPlace folderCard = CardOf(trainer.Language(), kWordFolder), card = CardOf(words, kWordExercise);
+    ASSERT_GT(card.size, 0);
+    ASSERT_TRUE(trainer.ClickCard(trainer.Language(), kWordFolder));
     const std::string menu = trainer.Shot("words");
-    ASSERT_TRUE(trainer.ClickCard(card));
+    ASSERT_TRUE(trainer.ClickCard(words, kWordExercise));
 
     // The etalon is played as the exercise opens: its samples reach the speaker.
     const fs::path etalon = words / (fs::path(kWordExercise).stem().string() + ".wav");
@@ -148,8 +146,8 @@ TEST(Lesson, TheLoudnessTraceFollowsTheVoiceAndAHeldSoundIsMarked) {
 
     // Loudness: quiet at first, then the trace rises into the upper part
     // of the display while the voice is heard.
-    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), kVoiceFolder)));
-    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language() / kVoiceFolder, kLoudnessExercise)));
+    ASSERT_TRUE(trainer.ClickCard(trainer.Language(), kVoiceFolder));
+    ASSERT_TRUE(trainer.ClickCard(trainer.Language() / kVoiceFolder, kLoudnessExercise));
     auto raised = [&](const std::string& name) {
         return PixelsOfColour(
             Region(trainer.Shot(name), kLoudnessUpper.x, kLoudnessUpper.y, kLoudnessUpper.w, kLoudnessUpper.h),
@@ -160,8 +158,8 @@ TEST(Lesson, TheLoudnessTraceFollowsTheVoiceAndAHeldSoundIsMarked) {
 
     // The held "s": the mark follows the sound as it is held; the best one seen counts.
     trainer.Drawer(TrainerSession::kStartY);
-    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), kSoundFolder)));
-    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language() / kSoundFolder, kSoundExercise)));
+    ASSERT_TRUE(trainer.ClickCard(trainer.Language(), kSoundFolder));
+    ASSERT_TRUE(trainer.ClickCard(trainer.Language() / kSoundFolder, kSoundExercise));
     int best = 0;
     WaitUntil([&] { return (best = std::max(best, trainer.MarkShown(view))) >= 4; }, 45);
     trainer.Shot("sound");
@@ -187,8 +185,8 @@ TEST(Lesson, ATeacherKeepsTheSayInThePupilsFolder) {
     const std::string disabled = (trainer.Language() / (button + "3.bmp")).string();
 
     ASSERT_TRUE(trainer.Start(TrainerSession::LoginAs(kTeacher, kPassword))) << trainer.Errors();
-    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), kWordFolder)));
-    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language() / kWordFolder, kWordExercise)));
+    ASSERT_TRUE(trainer.ClickCard(trainer.Language(), kWordFolder));
+    ASSERT_TRUE(trainer.ClickCard(trainer.Language() / kWordFolder, kWordExercise));
     auto buttonIs = [&](const std::string& picture) {
         return DifferingPixels(Region(trainer.Shot("teacher"), saveX, saveY, 72, 28), picture) == 0;  // its size
     };

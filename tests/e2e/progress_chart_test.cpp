@@ -87,6 +87,6 @@ TEST(ProgressChart, ATeacherOpensTheCurrentPupilsChartFromTheDrawer) {
     TrainerSession::Keys(chart, "Escape");
     ASSERT_TRUE(WaitUntil([&] { return trainer.Dialog("Progress").empty(); }, kWindowSeconds)) << "the chart stayed";
     // The program goes on: a card beside the open drawer leads into its folder.
-    EXPECT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), "Voice"))) << "the program stands still";
+    EXPECT_TRUE(trainer.ClickCard(trainer.Language(), "Voice")) << "the program stands still";
     EXPECT_EQ(trainer.Finish(), 0) << trainer.Errors();
 }

@@ -89,8 +89,8 @@ TEST(ProgressLesson, ATeachersMarkStandsBesideTheProgramsAndTheReportShowsIt) {
         << "the pupil's name does not show";
 
     // Three words, each a try of the pupil's.
-    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language(), kWords)));
-    ASSERT_TRUE(trainer.ClickCard(CardIndex(trainer.Language() / kWords, kFish)));
+    ASSERT_TRUE(trainer.ClickCard(trainer.Language(), kWords));
+    ASSERT_TRUE(trainer.ClickCard(trainer.Language() / kWords, kFish));
     const fs::path csv = trainer.Root() / "tries.csv";
     auto report = [&] {
         RunCommand("'" + roster + "' report '" + kPupil + "' --csv '" + csv.string() + "'");

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/menu_cards.h"
 #include "../support/scoped_env.h"
 #include "../support/temp_dir.h"
 #include "../support/window_pixels.h"
@@ -65,28 +66,6 @@ inline std::string FileStamp(const fs::path& path) {
     if (::stat(path.c_str(), &st) != 0) return {};
     return std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) +
            "." + std::to_string(st.st_mtim.tv_nsec);
-}
-
-// Where the card of an entry (an exercise file or a folder) stands in the
-// card menu of its folder: the menu sorts its entries by name, ignoring
-// letter case; names starting with "." are the program's own.
-inline int CardIndex(const fs::path& folder, const std::string& entry) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        const std::string name = e.path().filename().string();
-        if (name.front() != '.' && (e.is_directory() || e.path().extension() == ".exc")) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) < 0; });
-    const auto at = std::find(names.begin(), names.end(), entry);
-    return at == names.end() ? -1 : static_cast<int>(at - names.begin());
-}
-
-// The centre of the index-th card of a menu (the bundled cards: 120 x 120,
-// four to a row from (20, 20), 10 apart; see .DirExercise.exc).
-constexpr int kCardSize = 120;
-inline std::pair<int, int> CardCentre(int index) {
-    return {20 + index % 4 * (kCardSize + 10) + kCardSize / 2, 20 + index / 4 * (kCardSize + 10) + kCardSize / 2};
 }
 
 // The result view of an exercise file: where it stands and its pictures
@@ -259,15 +238,17 @@ public:
             3);
     }
 
-    // Clicks a card of the menu on screen and waits until the screen shows
-    // something else (the folder's cards, the exercise) and holds still;
-    // false when nothing changed.
-    bool ClickCard(int index) const {
+    // Clicks the card of entry in the menu of folder, on the screen, and
+    // waits until the screen shows something else (the folder's cards, the
+    // exercise) and holds still; false when there is no such card or nothing
+    // changed.
+    bool ClickCard(const fs::path& folder, const std::string& entry) const {
+        const CardPlace card = CardOf(folder, entry);
+        if (card.size == 0) return false;
         MouseAway();
         Settle();
         const std::string before = Shot("before_click");
-        const auto [x, y] = CardCentre(index);
-        Click(x, y);
+        Click(card.CentreX(), card.CentreY());
         MouseAway();
         const bool changed = WaitUntil([&] { return DifferingPixels(Shot("after_click"), before) > 2000; }, 45);
         Settle();

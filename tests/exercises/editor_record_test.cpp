@@ -239,6 +239,8 @@ TEST_F(EditorFixture, SpokenTakesBecomeAWordExerciseForThePupil) {
     fs::create_directories(dir / "Words");
     fs::copy_file(english / "Words/.Word.def", dir / "Words/.Word.def");
     fs::copy(english / "Words/.Pic", dir / "Words/.Pic", fs::copy_options::recursive);
+    fs::create_directories(dir / ".Pic/Exercises");
+    fs::copy_file(english / ".Pic/Exercises/ExerciseBg.jpg", dir / ".Pic/Exercises/ExerciseBg.jpg");
 
     CountingEditor& ed = MakeEditor();
     ed.SetWordLayout("Words/.Word.def");

@@ -59,7 +59,7 @@ void ExpectCardPicture(const fs::path& entry) {
 
 TEST_F(WordFixture, EveryBundledWordLoadsItsEtalonMarkersAndPicture) {
     UseBundledSettings();
-    fs::copy(fs::path(LORVANO_SOURCE_DIR) / "data/english/Words", dir / "Words", fs::copy_options::recursive);
+    CopyBundledWords();
 
     std::vector<fs::path> exercises;
     std::map<fs::path, int> cardsPerFolder;

@@ -77,6 +77,15 @@ protected:
         ExerciseFixture::WriteSettings(text);
     }
 
+    // The bundled Words folder and the background its exercises show, in the test's folder.
+    void CopyBundledWords() {
+        const fs::path data = fs::path(LORVANO_SOURCE_DIR) / "data/english";
+        fs::copy(data / "Words", dir / "Words", fs::copy_options::recursive);
+        fs::create_directories(dir / ".Pic/Exercises");
+        fs::copy_file(data / ".Pic/Exercises/ExerciseBg.jpg", dir / ".Pic/Exercises/ExerciseBg.jpg",
+                      fs::copy_options::overwrite_existing);
+    }
+
     // A word exercise from the body of its definition, attached to the screen.
     vTrWordExercise_c& Load(const std::string& body) {
         auto* word = ExerciseFixture::Load<vTrWordExercise_c>("<vTrWordExercise_c> Obj = {\n" + body + "\n}\n");

@@ -76,6 +76,8 @@ TEST(WordScreen, EtalonAndWarpedSayInEachDisplayMode) {
     for (const char* f : {"coef.dat", "calib.txt", "trainer.ini", "Models.ini", "Limits.ini"})
         fs::copy_file(data / f, dir / f);
     fs::copy(data / "Words", dir / "Words", fs::copy_options::recursive);
+    fs::create_directories(dir / ".Pic/Exercises");
+    fs::copy_file(data / ".Pic/Exercises/ExerciseBg.jpg", dir / ".Pic/Exercises/ExerciseBg.jpg");
     ASSERT_EQ(std::system(("espeak-ng -v en -s 115 -p 65 -w '" + (dir / "raw.wav").string() + "' fish && sox '" +
                            (dir / "raw.wav").string() + "' -r 22050 -c 1 -b 16 '" + (dir / "say.in.wav").string() +
                            "'").c_str()),

@@ -10,6 +10,7 @@
 // kept as <build>/cards_*.png for a look.
 
 #include "../support/temp_dir.h"
+#include "../support/menu_cards.h"
 #include "../support/window_pixels.h"
 
 #include <gtest/gtest.h>
@@ -64,22 +65,6 @@ std::string Install(const TempDir& root) {
     return (root.Path() / "bin/trainer").string();
 }
 
-// The centre of the index-th card of a menu (104 x 104, four to a row, from
-// (20, 20) with gaps of 10).
-std::pair<int, int> CardCentre(int index) { return {20 + index % 4 * 114 + 52, 20 + index / 4 * 114 + 52}; }
-
-// Where the card of a folder of the language stands among the language's
-// cards (visible folders, in the menu's order, which ignores letter case).
-int RootCardIndex(const fs::path& language, const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(language))
-        if (entry.is_directory() && entry.path().filename().string().front() != '.')
-            names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) < 0; });
-    return static_cast<int>(std::find(names.begin(), names.end(), folder) - names.begin());
-}
-
 }  // namespace
 
 TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
@@ -105,7 +90,7 @@ TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
                                              ClickAt(w, 80, 80);
                                              MouseAway(w);
                                              folderBack = WaitForPixel(w, 152, 22, kBackOrange, true);
-                                             folderCard = WaitForPixel(w, 662, 462, kDisabledGrey, true);
+                                             folderCard = WaitForPixel(w, 602, 402, kDisabledGrey, true);
                                              Shot(w, "folder");
                                              // The exercise: a black display, its own card bottom right.
                                              ClickAt(w, 80, 80);
@@ -117,7 +102,7 @@ TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
                                              ClickAt(w, 720, 520);
                                              MouseAway(w);
                                              backDisplay = WaitForPixel(w, 300, 250, kBlack, false);
-                                             backCard = WaitForPixel(w, 662, 462, kFolderGreen, true);
+                                             backCard = WaitForPixel(w, 602, 402, kFolderGreen, true);
                                              // Again into the exercise, then the drawer's Back.
                                              ClickAt(w, 80, 80);
                                              WaitForPixel(w, 300, 250, kBlack, true);
@@ -125,13 +110,13 @@ TEST(CardNavigation, CardsExerciseCardAndDrawerLeadAroundTheLanguage) {
                                              ClickAt(w, 48, 470);  // "Back"
                                              MouseAway(w);
                                              drawerBackDisplay = WaitForPixel(w, 300, 250, kBlack, false);
-                                             drawerBackCard = WaitForPixel(w, 662, 462, kFolderGreen, true);
+                                             drawerBackCard = WaitForPixel(w, 602, 402, kFolderGreen, true);
                                              Shot(w, "drawer_back");
                                              // The drawer's Start: the language's cards again.
                                              OpenDrawer(w);
                                              ClickAt(w, 48, 522);  // "Start", above "Close"
                                              MouseAway(w);
-                                             startCorner = WaitForPixel(w, 662, 462, kFolderGreen, false);
+                                             startCorner = WaitForPixel(w, 602, 402, kFolderGreen, false);
                                              startFirst = WaitForPixel(w, 22, 22, kFolderGreen, true);
                                              Shot(w, "start");
                                          });
@@ -175,7 +160,7 @@ TEST(CardNavigation, WithoutTheirLibrariesSettingsAndTheGuideSaySoInABox) {
     bool settingsBox = false, guideBox = false, helpBox = false;
     std::string afterBoxes;
     ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
-        WaitForPixel(w, 400, 300, "#808080", true);
+        WaitForPixel(w, 22, 22, kFolderGreen, true);
         OpenDrawer(w);
         ClickAt(w, 48, 366);  // "Settings"
         settingsBox = AnswerInitializationBox();
@@ -206,9 +191,8 @@ TEST(CardNavigation, TheWordsCardLeadsToAWordAndTheSoundsCardToASound) {
     setenv("LORVANO_AUDIO", "file", 1);
     setenv("LORVANO_AUDIO_PACE", "realtime", 1);
     setenv("LORVANO_AUDIO_OUT", played.c_str(), 1);
-    const auto [wordsX, wordsY] = CardCentre(RootCardIndex(language, "Words"));
-    const auto [soundsX, soundsY] = CardCentre(RootCardIndex(language, "Sounds"));
-    const auto [firstX, firstY] = CardCentre(0);
+    const CardPlace words = CardOf(language, "Words"), sounds = CardOf(language, "Sounds");
+    const CardPlace cat = CardOf(language / "Words", "Cat.exc"), firstSound = CardOf(language / "Sounds", "S_f.exc");
     // The sound exercise's first level button, as its picture shows it.
     const std::string levelButton = PictureColour((language / ".Pic/Sounds/Level1_0.bmp").string(), 20, 10);
     bool saidWord = false;
@@ -216,10 +200,10 @@ TEST(CardNavigation, TheWordsCardLeadsToAWordAndTheSoundsCardToASound) {
     ProgramResult r = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
         MouseAway(w);
         WaitForPixel(w, 22, 22, kFolderGreen, true);
-        ClickAt(w, wordsX, wordsY);
+        ClickAt(w, words.CentreX(), words.CentreY());
         MouseAway(w);
-        WaitForPixel(w, 22, 22, kFileBlue, true);  // the folder's exercises, Cat first
-        ClickAt(w, firstX, firstY);
+        WaitForPixel(w, cat.left + 2, cat.top + 2, kFileBlue, true);  // the folder's exercises
+        ClickAt(w, cat.CentreX(), cat.CentreY());
         MouseAway(w);
         // The output file is whole only when the speaker closes; while it plays, its part grows.
         saidWord = WaitUntil(
@@ -235,10 +219,10 @@ TEST(CardNavigation, TheWordsCardLeadsToAWordAndTheSoundsCardToASound) {
         ClickAt(w, 48, 522);  // "Start"
         MouseAway(w);
         homeAgain = WaitForPixel(w, 22, 22, kFolderGreen, true);
-        ClickAt(w, soundsX, soundsY);
+        ClickAt(w, sounds.CentreX(), sounds.CentreY());
         MouseAway(w);
-        WaitForPixel(w, 152, 22, kFileBlue, true);
-        ClickAt(w, firstX, firstY);
+        WaitForPixel(w, firstSound.left + 2, firstSound.top + 2, kFileBlue, true);
+        ClickAt(w, firstSound.CentreX(), firstSound.CentreY());
         MouseAway(w);
         soundLevel = WaitForPixel(w, 260, 36, levelButton, true);
         Shot(w, "sound");

@@ -48,7 +48,7 @@ TEST(SingleCopy, ASecondCopyOnTheSameLanguageSaysSoAndEnds) {
     ProgramResult second, other;
     std::string firstStillThere;
     ProgramResult first = RunProgramInWindow(program, {"english", "/WINDOW"}, [&](const std::string& w) {
-        WaitForPixel(w, 48, 400, "#808080");
+        WaitForPixel(w, 22, 22, "#3F9B4B");  // the home screen's first card
         second = RunFor(program, {"english", "/WINDOW"}, 20);
         other = RunFor(program, {"other", "/WINDOW"}, 3);
         firstStillThere = CommandOutput("xdotool search --onlyvisible --name '^Lorvano$'");

@@ -6,6 +6,7 @@
 
 #include "run_program.h"
 
+#include <cstdlib>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -35,6 +36,17 @@ inline std::string PixelOf(const std::string& window, int x, int y) {
 // One pixel of a picture file.
 inline std::string PictureColour(const std::string& path, int x, int y) {
     return PixelFrom("convert '" + path + "'", x, y);
+}
+
+// True when two colours as ImageMagick writes them ("#808080") differ by at
+// most tolerance in each of red, green and blue: pictures the program decodes
+// itself (JPEG) may come out a step apart from ImageMagick's reading.
+inline bool ColoursNear(const std::string& a, const std::string& b, int tolerance) {
+    if (a.size() != 7 || b.size() != 7 || a[0] != '#' || b[0] != '#') return false;
+    for (int at = 1; at < 7; at += 2)
+        if (std::abs(std::stoi(a.substr(at, 2), nullptr, 16) - std::stoi(b.substr(at, 2), nullptr, 16)) > tolerance)
+            return false;
+    return true;
 }
 
 // Looks until the pixel is (or, with equal false, is no longer) the colour
