@@ -16,10 +16,15 @@ key="#ff00ff"
 # bmp convert-arguments... output-file
 bmp() { convert "${@:1:$#-1}" -type truecolor "BMP3:${@: -1}"; }
 
-# Backgrounds: a title over a soft gradient, the display area left free.
+# Backgrounds: a title over a soft gradient, the display area left free. A
+# small plate right of the display holds the overload lamp, which every
+# voice exercise places at (720, 80) and makes 20 x 20, and names it.
 background() {  # file title top bottom
     convert -size 800x600 "gradient:$3-$4" -fill white -font $font -pointsize 26 \
-        -gravity north -annotate +0+8 "$2" -quality 88 "$pic/Voice/$1"
+        -gravity north -annotate +0+8 "$2" -gravity northwest \
+        -fill "#ffffff" -stroke "#9ab4c4" -draw "roundrectangle 706,74 754,118 6,6" \
+        -stroke none -fill "#3c5a6c" -font DejaVu-Sans -pointsize 9 -annotate +710+103 "too loud" \
+        -quality 88 "$pic/Voice/$1"
 }
 background AmpBg.jpg "Loud and quiet" "#3a6ea5" "#a9cbe8"
 background PitchBg.jpg "High and low" "#5a3a8a" "#c9b6e4"
