@@ -12,11 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <unistd.h>
 #include <filesystem>
+#include <functional>
 #include <future>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -58,6 +62,31 @@ bool Answer(const std::string& title, const std::string& shot, const std::vector
         kWindowSeconds);
     if (!gone) RequestWindowClose(window);
     return ok && gone;
+}
+
+// Runs answer on another thread while call runs the library's dialog loop on
+// this one, and returns what answer returned. When answer fails (a dialog
+// that did not show, a lost key, a box it did not expect), every window of
+// this process is asked to close until call returns, so that the test fails
+// instead of staying in a dialog for ever.
+bool AnsweredWhile(const std::function<bool()>& answer, const std::function<void()>& call) {
+    std::atomic<bool> returned{false};
+    auto helper = std::async(std::launch::async, [&] {
+        if (answer()) return true;
+        const std::string own = "xdotool search --onlyvisible --pid " + std::to_string(::getpid());
+        WaitUntil(
+            [&] {
+                std::istringstream windows(RunCommand(own).out);
+                for (std::string id; std::getline(windows, id);)
+                    if (!id.empty()) RequestWindowClose(id);
+                return returned.load();
+            },
+            2 * kWindowSeconds, 500);
+        return false;
+    });
+    call();
+    returned = true;
+    return helper.get();
 }
 
 // A key code with no symbols in the display's keyboard map; empty when none.
@@ -106,14 +135,14 @@ TEST_F(RosterDialog, ATeacherLogsInSavesASayAndReopensItsExercise) {
     ASSERT_TRUE(StartUserManagement(library, usersFile, LORVANO_BINARY_DIR "/bin/"));
 
     // Each dialog runs its own loop on this thread; the teacher acts from another.
-    auto teacher = std::async(std::launch::async, [] {
-        return Answer("Teacher login", "login_first.png",
-                      {"type --delay 20 Anna", "key Tab", "type --delay 20 wrong", "key Return"}) &&
-               // Asked again with the name kept and the password field focused.
-               Answer("Teacher login", "login_retry.png", {"type --delay 20 'secret 7'", "key Return"});
-    });
-    library.Login(0);
-    ASSERT_TRUE(teacher.get());
+    ASSERT_TRUE(AnsweredWhile(
+        [] {
+            return Answer("Teacher login", "login_first.png",
+                          {"type --delay 20 Anna", "key Tab", "type --delay 20 wrong", "key Return"}) &&
+                   // Asked again with the name kept and the password field focused.
+                   Answer("Teacher login", "login_retry.png", {"type --delay 20 'secret 7'", "key Return"});
+        },
+        [&] { library.Login(0); }));
     ASSERT_EQ(TeacherLoggedIn(&library), 1);
 
     WriteFile("say.wav", "the pupil's say");
@@ -124,20 +153,21 @@ TEST_F(RosterDialog, ATeacherLogsInSavesASayAndReopensItsExercise) {
     const std::string spare = FirstEmptyKeycode();
     ASSERT_FALSE(spare.empty()) << "no spare key in the keyboard map";
     ASSERT_EQ(RunCommand("xmodmap -e 'keycode " + spare + " = ediaeresis Ediaeresis'").exitCode, 0);
-    teacher = std::async(std::launch::async,
-                         [] { return Answer("Pupil", "pupil.png", {"type --delay 20 'Zoë'", "key Return"}); });
-    ASSERT_EQ(SaveSayForStudent(&library, 3, "Ball", "Words/ball.exc"), 1);
-    ASSERT_TRUE(teacher.get());
+    int saved = 0;
+    ASSERT_TRUE(AnsweredWhile([] { return Answer("Pupil", "pupil.png", {"type --delay 20 'Zoë'", "key Return"}); },
+                              [&] { saved = SaveSayForStudent(&library, 3, "Ball", "Words/ball.exc"); }));
+    ASSERT_EQ(saved, 1);
     const fs::path folder = mDir.Path() / "pupils" / "Zoë";
     std::string pupils;
     if (fs::is_directory(mDir.Path() / "pupils"))
         for (const auto& e : fs::directory_iterator(mDir.Path() / "pupils")) pupils += e.path().filename().string() + " ";
     ASSERT_TRUE(fs::is_directory(folder)) << "pupils: " << pupils;
 
-    teacher = std::async(std::launch::async, [] { return Answer("Pupil's exercise", "recordings.png", {"key Return"}); });
     std::string exercise, recording;
-    ASSERT_EQ(SelectStudentExerciseFile(&library, exercise, recording), 1);
-    ASSERT_TRUE(teacher.get());
+    int selected = 0;
+    ASSERT_TRUE(AnsweredWhile([] { return Answer("Pupil's exercise", "recordings.png", {"key Return"}); },
+                              [&] { selected = SelectStudentExerciseFile(&library, exercise, recording); }));
+    ASSERT_EQ(selected, 1);
     EXPECT_EQ(exercise, mDir.File("Words/ball.exc"));
     EXPECT_EQ(fs::path(recording).parent_path(), folder);
     EXPECT_EQ(ReadFile(recording), "the pupil's say");
