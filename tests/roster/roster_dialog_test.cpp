@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <future>
+#include <iostream>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -38,12 +39,26 @@ const std::string kShots = LORVANO_BINARY_DIR "/tests/roster/";
 // answer fails the test instead of keeping it in the dialog's loop for ever.
 bool Answer(const std::string& title, const std::string& shot, const std::vector<std::string>& commands) {
     const std::string window = WaitForWindow(title);
-    if (window.empty()) return false;
+    if (window.empty()) {
+        std::cerr << "Answer: no window titled \"" << title << "\"\n";
+        return false;
+    }
     // Keys that come before the dialog has drawn itself and taken input go
     // nowhere: a busy machine needs a moment more than a quiet one.
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     const std::string focus = "xdotool windowfocus --sync " + window;
-    bool ok = RunCommand(focus + " && import -window " + window + " " + kShots + shot).exitCode == 0;
+    // What failed is written out: a lost answer is otherwise hard to tell apart.
+    auto run = [&](const std::string& command) {
+        const ProgramResult r = RunCommand(command);
+        if (r.exitCode != 0)
+            std::cerr << "Answer \"" << title << "\" window " << window << ": `" << command << "` gave "
+                      << r.exitCode << ": " << r.err << r.out << "\n";
+        return r.exitCode == 0;
+    };
+    // A dialog just mapped on a busy machine may refuse the focus or the
+    // screenshot for a moment: asked again until it takes them.
+    bool ok = WaitUntil([&] { return run(focus + " && import -window " + window + " " + kShots + shot); },
+                        kWindowSeconds, 500);
     std::string line = focus;
     for (const std::string& c : commands) line += " && xdotool " + c;
     // This very window, not the next dialog of the same title (a retried login).
@@ -54,13 +69,16 @@ bool Answer(const std::string& title, const std::string& shot, const std::vector
     const bool gone = WaitUntil(
         [&, n = 0]() mutable {
             if (n++ == 0)
-                ok = RunCommand(line).exitCode == 0 && ok;
+                ok = run(line) && ok;
             else if (commands.size() == 1 && n % 30 == 0)
                 RunCommand(line);  // the dialog may go meanwhile: no failure
             return !shown();
         },
         kWindowSeconds);
-    if (!gone) RequestWindowClose(window);
+    if (!gone) {
+        std::cerr << "Answer \"" << title << "\": window " << window << " stayed\n";
+        RequestWindowClose(window);
+    }
     return ok && gone;
 }
 
