@@ -52,3 +52,4 @@ for m in 1 2 3 4 5; do
     convert -size 100x100 "xc:${colours[$((m - 1))]}" -fill white -font $font -pointsize 64 -gravity center \
         -annotate +0+0 "$m" -type truecolor "BMP3:$pic/Mark$m.bmp"
 done
+"$root/scripts/make_reward_frames.py" "$pic/Mark4.bmp" "$pic/Mark5.bmp"

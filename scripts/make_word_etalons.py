@@ -325,6 +325,8 @@ def pictures(out):
                         "-stroke", "none", "-fill", "white", "-font", "DejaVu-Sans-Bold", "-pointsize", "16",
                         "-gravity", "southeast", "-annotate", "+4+2", str(mark),
                         "-type", "truecolor", "BMP3:" + os.path.join(pic, "Mark%d.bmp" % mark)], check=True)
+    subprocess.run([os.path.join(os.path.dirname(os.path.abspath(__file__)), "make_reward_frames.py")] +
+                   [os.path.join(pic, "Mark%d.bmp" % mark) for mark in (4, 5)], check=True)
     buttons = os.path.join(pic, "Buttons")
     os.makedirs(buttons, exist_ok=True)
     button(os.path.join(buttons, "Listen"), "Listen", "#3f9b4b")

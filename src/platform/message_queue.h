@@ -35,6 +35,10 @@ inline void Post(WindowHandle window, MessageId id, std::uintptr_t p1 = 0, std::
     Post(Message{window, id, p1, p2});
 }
 
+// Any thread. Posts the message after about milliseconds (a one-shot timer);
+// nothing cancels it, so its receiver must recognise one that comes too late.
+void PostAfter(unsigned milliseconds, const Message& message);
+
 // Any thread. Posts the thread message kQuit with the exit code in p1; the
 // main loop ends when it takes it.
 void PostQuit(int exitCode);

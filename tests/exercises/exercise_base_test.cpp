@@ -3,6 +3,7 @@
 // exercise and the result view.
 
 #include "exercise_fixture.h"
+#include "../support/bmp_writer.h"
 
 #include "display/dx_images.h"
 #include "exercises/amp_exercise.h"
@@ -291,6 +292,62 @@ TEST_F(ExerciseBase, TheResultViewRedrawsOnlyForANewEntryOrAfterARestore) {
     view->ShowEntry(-2);
     EXPECT_EQ(view->GetEntry(), -2);
     EXPECT_EQ(view->SetEntry(1), -2);
+}
+
+TEST_F(ExerciseBase, ANewMarkWithFramesPlaysThemOnceAndEndsOnItsPicture) {
+    auto write = [&](const std::string& name, int side, testing_bmp::Rgb colour) {
+        const auto bytes = testing_bmp::Bmp24(side, side, std::vector<testing_bmp::Rgb>(side * side, colour));
+        std::ofstream((dir / name).string(), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+    // Mark 2 (green) has two frames, red and blue, the second in another
+    // letter case; a third of another size ends the series. Mark 1 has none.
+    write("Poor.bmp", 8, {255, 255, 0});
+    write("Good.bmp", 8, {0, 255, 0});
+    write("Good-1.bmp", 8, {255, 0, 0});
+    write("GOOD-2.BMP", 8, {0, 0, 255});
+    write("Good-3.bmp", 4, {255, 255, 255});
+    vTrResultView_c view;
+    view.SetParent(&screen);
+    view.SetCount(2);
+    view.Picture(0)->SetFileName((dir / "Poor.bmp").string());
+    view.Picture(1)->SetFileName((dir / "Good.bmp").string());
+    for (unsigned i = 0; i < 2; ++i) view.Picture(i)->LoadFile();
+    view.SetPos({10, 20});
+    ASSERT_TRUE(view.Loaded());
+    EXPECT_EQ(view.FrameCount(0), 0u);
+    EXPECT_EQ(view.FrameCount(1), 2u);
+    const uint32_t red = Colour(255, 0, 0), green = Colour(0, 255, 0), blue = Colour(0, 0, 255),
+                   yellow = Colour(255, 255, 0), white = Colour(255, 255, 255);
+
+    // Frame by frame, then the picture, and it stays.
+    view.ShowEntry(1);
+    EXPECT_EQ(Pixel(12, 22), red);
+    EXPECT_TRUE(view.NextFrame());
+    EXPECT_EQ(Pixel(12, 22), blue);
+    EXPECT_FALSE(view.NextFrame());
+    EXPECT_EQ(Pixel(12, 22), green);
+    EXPECT_FALSE(view.NextFrame());
+    EXPECT_EQ(Pixel(12, 22), green);
+    // The same mark again is no new greeting.
+    screen.FillRect({0, 0, 800, 600}, white);
+    view.ShowEntry(1);
+    EXPECT_EQ(Pixel(12, 22), white);
+    // A mark without frames is shown at once; a mark changed in the middle
+    // of an animation ends it.
+    view.ShowEntry(0);
+    EXPECT_EQ(Pixel(12, 22), yellow);
+    view.ShowEntry(1);
+    EXPECT_EQ(view.ShownFrame(), 1u);
+    view.ShowEntry(0);
+    EXPECT_FALSE(view.NextFrame());
+    EXPECT_EQ(Pixel(12, 22), yellow);
+
+    // Left to the main window's clock, the frames run to the picture by themselves.
+    view.ShowEntry(1);
+    EXPECT_EQ(Pixel(12, 22), red);
+    EXPECT_TRUE(PumpUntil([&] { return view.ShownFrame() == 0; }, 10));
+    EXPECT_EQ(Pixel(12, 22), green);
 }
 
 TEST_F(ExerciseBase, TheFeedbackSetReplacesPicturesWhereItHasThem) {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <map>
 #include <mutex>
 
 #include "platform/sdl/sdl_internal.h"
@@ -104,7 +105,54 @@ std::vector<Message> RemoveWhere(auto matches) {
     return removed;
 }
 
+// Messages waiting for their timer, by the key the timer carries. Never
+// destroyed: a timer may still fire while the process ends.
+struct Delayed {
+    std::mutex lock;
+    std::map<std::uintptr_t, Message> waiting;
+    std::uintptr_t nextKey = 1;
+};
+
+Delayed& TheDelayed() {
+    static Delayed& delayed = *new Delayed;
+    return delayed;
+}
+
+// On SDL's timer thread.
+Uint32 PostDelayed(Uint32, void* key) {
+    Delayed& d = TheDelayed();
+    Message message;
+    {
+        std::lock_guard guard(d.lock);
+        const auto it = d.waiting.find(reinterpret_cast<std::uintptr_t>(key));
+        if (it == d.waiting.end()) return 0;
+        message = it->second;
+        d.waiting.erase(it);
+    }
+    Post(message);
+    return 0;
+}
+
 }  // namespace
+
+void PostAfter(unsigned milliseconds, const Message& message) {
+    // Initialised as a subsystem, so that SDL_Quit stops the timer thread.
+    static const bool timers = SDL_InitSubSystem(SDL_INIT_TIMER) == 0;
+    Delayed& d = TheDelayed();
+    std::uintptr_t key = 0;
+    {
+        std::lock_guard guard(d.lock);
+        key = d.nextKey++;
+        d.waiting.emplace(key, message);
+    }
+    if (timers && SDL_AddTimer(std::max(1u, milliseconds), PostDelayed, reinterpret_cast<void*>(key)) != 0) return;
+    // Without a timer the message comes at once rather than never.
+    {
+        std::lock_guard guard(d.lock);
+        d.waiting.erase(key);
+    }
+    Post(message);
+}
 
 void Post(const Message& message) {
     Queue& q = TheQueue();
