@@ -221,9 +221,10 @@ vTrContExercise_c::vTrContExercise_c() = default;
 vTrContExercise_c::~vTrContExercise_c() = default;
 
 void vTrContExercise_c::Show() {
+    // Before the background is drawn: the display's inner rectangle uses them.
+    ScaleMargins();
     vTrExercise_c::Show();
     for (vDxFileButton_c* b : ControlButtons()) SubscribeButton(b);
-    ScaleMargins();
 }
 
 void vTrContExercise_c::ScaleMargins() {
