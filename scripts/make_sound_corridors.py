@@ -100,6 +100,8 @@ def definition(code, name, caption, lo, hi):
         "  VISound = \"%s\";" % code,
         "  GuidePage = \".Guide/Sounds.htm\";",
         "  DispPos = { x = 40; y = 70; }",
+        "  // The caption's band at the display's top stays free of curves.",
+        "  OfsTop = 40;",
         "  OverloadPos = { x = 760; y = 410; }",
         "  CardPos = (660, 460);",
         "  <vDxFileImage_c> BgImage = { FileName = \".Pic/Exercises/ExerciseBg.jpg\"; }",

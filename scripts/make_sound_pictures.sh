@@ -11,18 +11,23 @@ pic=$root/data/english/.Pic/Sounds
 mkdir -p "$pic"
 font=DejaVu-Sans-Bold
 
-# name caption: <name>1..3.bmp, 600 x 400; a line every 1000 level units
-# (the display's 5000 ceiling is the top row).
+# name caption: <name>1..3.bmp, 600 x 400. The caption stands in a band of
+# its own, the top `caption_band` rows, which the exercises keep free of
+# curves ("OfsTop"); below it a line every 1000 level units, where the
+# exercise draws those levels (the display's 5000 ceiling is the band's edge).
+caption_band=40
 level_pictures() {
     local name=$1 caption=$2
     local -a fields=("#10202c" "#1c1c30" "#2c1620")
+    local -a bands=("#1a3040" "#282844" "#402030")
     for level in 1 2 3; do
         local -a lines=()
         for v in 1000 2000 3000 4000; do
-            local y=$((399 - v * 398 / 5000))
+            local y=$((399 - v * (398 - caption_band) / 5000))
             lines+=(-draw "line 0,$y 599,$y")
         done
-        convert -size 600x400 "xc:${fields[$((level - 1))]}" -stroke "#3a4a58" -strokewidth 1 "${lines[@]}" \
+        convert -size 600x400 "xc:${fields[$((level - 1))]}" -fill "${bands[$((level - 1))]}" \
+            -draw "rectangle 0,0 599,$((caption_band - 1))" -stroke "#3a4a58" -strokewidth 1 "${lines[@]}" \
             -stroke none -fill "#c8d0d8" -font $font -pointsize 22 -gravity northwest \
             -annotate +12+8 "$caption" -pointsize 16 -gravity northeast -annotate +12+12 "level $level" \
             -type truecolor "BMP3:$pic/$name$level.bmp"

@@ -1,11 +1,12 @@
 // The live spectrum exercise in a real window on the X display: the bundled
 // "s" exercise hears a sustained "s", and a screenshot of the window shows
-// the live curves, the corridor and the mark picture. The screenshot is
+// the live curves, the corridor below the caption's band and the mark picture. The screenshot is
 // kept as <build>/rt_hm_live.png for a look.
 
 #include "display/dx_button.h"
 #include "display/dx_screen.h"
 #include "events/window.h"
+#include "exercises/result_view.h"
 #include "exercises/rt_hm_exercise.h"
 #include "objects/loader.h"
 #include "objects/prop_strm.h"
@@ -95,6 +96,17 @@ TEST(RtHmScreen, LiveCurvesCorridorAndMarkInARealWindow) {
     ex->StopRecording();
     EXPECT_EQ(buffers, 30);
     EXPECT_EQ(ex->Mark(), 5);
+    // A new 5 greets the pupil with a few frames before its picture stays.
+    ASSERT_NE(ex->ResDisplay(), nullptr);
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (ex->ResDisplay()->ShownFrame() != 0 && std::chrono::steady_clock::now() < settled) {
+        platform::Message m;
+        if (platform::TakePending(m) && m.id != platform::msg::kQuit)
+            platform::Dispatch(m);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(ex->ResDisplay()->ShownFrame(), 0u);
     screen.Present();
     platform::PumpPending();
 
@@ -108,6 +120,9 @@ TEST(RtHmScreen, LiveCurvesCorridorAndMarkInARealWindow) {
     // The display area (40, 70, 600 x 400): green curves and corridor; the
     // mark picture (670, 70, 100 x 100) is that of mark 5.
     EXPECT_GT(CountColour(shot, 40, 70, 600, 400, "#00FF00"), 500);
+    // The caption's band (the top 40 rows) keeps the curves and the corridor out.
+    EXPECT_EQ(CountColour(shot, 40, 70, 600, 40, "#00FF00"), 0);
+    EXPECT_EQ(CountColour(shot, 40, 70, 600, 40, "#FFDC00"), 0);
     EXPECT_GT(CountColour(shot, 675, 75, 90, 90, "#30A040"), 4000);
 
     ex.reset();
