@@ -21,6 +21,7 @@
 #include <functional>
 #include <future>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -32,22 +33,41 @@ namespace {
 
 const std::string kShots = LORVANO_BINARY_DIR "/tests/roster/";
 
-// Waits for the dialog with that title, takes its screenshot and runs the
-// xdotool commands on it (the keyboard goes to the dialog); a lone key is
-// pressed again until the dialog goes. False when the dialog did not show, a
-// command failed or the dialog stayed: it is then closed, so that a lost
-// answer fails the test instead of keeping it in the dialog's loop for ever.
+// True while that window exists and is mapped. Asked of the window itself:
+// a search over every window can come back empty when some other window
+// goes in the middle of it.
+bool Viewable(const std::string& window) {
+    return RunCommand("xwininfo -id " + window + " 2>/dev/null | grep -q IsViewable").exitCode == 0;
+}
+
+// Waits for a dialog with that title that was not answered before (one that
+// is going can still be listed while the next of the same title comes),
+// takes its screenshot and runs the xdotool commands on it (the keyboard
+// goes to the dialog); a lone key is pressed again until the dialog goes.
+// False when the dialog did not show, a command failed or the dialog stayed:
+// it is then closed, so that a lost answer fails the test instead of keeping
+// it in the dialog's loop for ever. What failed is written out.
 bool Answer(const std::string& title, const std::string& shot, const std::vector<std::string>& commands) {
-    const std::string window = WaitForWindow(title);
-    if (window.empty()) {
-        std::cerr << "Answer: no window titled \"" << title << "\"\n";
+    static std::set<std::string> answered;
+    std::string window;
+    const bool found = WaitUntil(
+        [&] {
+            std::istringstream ids(
+                RunCommand("xdotool search --onlyvisible --name " + Quoted("^" + title + "$") + " 2>/dev/null").out);
+            for (std::string id; std::getline(ids, id);)
+                if (!id.empty() && !answered.count(id)) window = id;
+            return !window.empty();
+        },
+        kWindowSeconds);
+    if (!found) {
+        std::cerr << "Answer: no new window titled \"" << title << "\"\n";
         return false;
     }
+    answered.insert(window);
     // Keys that come before the dialog has drawn itself and taken input go
     // nowhere: a busy machine needs a moment more than a quiet one.
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     const std::string focus = "xdotool windowfocus --sync " + window;
-    // What failed is written out: a lost answer is otherwise hard to tell apart.
     auto run = [&](const std::string& command) {
         const ProgramResult r = RunCommand(command);
         if (r.exitCode != 0)
@@ -56,23 +76,19 @@ bool Answer(const std::string& title, const std::string& shot, const std::vector
         return r.exitCode == 0;
     };
     // A dialog just mapped on a busy machine may refuse the focus or the
-    // screenshot for a moment: asked again until it takes them.
-    bool ok = WaitUntil([&] { return run(focus + " && import -window " + window + " " + kShots + shot); },
-                        kWindowSeconds, 500);
+    // screenshot for a moment: asked again while it is there.
+    bool ok = false;
+    WaitUntil([&] { return (ok = run(focus + " && import -window " + window + " " + kShots + shot)) || !Viewable(window); },
+              kWindowSeconds, 500);
     std::string line = focus;
     for (const std::string& c : commands) line += " && xdotool " + c;
-    // This very window, not the next dialog of the same title (a retried login).
-    auto shown = [&] {
-        const std::string all = RunCommand("xdotool search --onlyvisible --name " + Quoted("^" + title + "$")).out;
-        return ("\n" + all + "\n").find("\n" + window + "\n") != std::string::npos;
-    };
     const bool gone = WaitUntil(
         [&, n = 0]() mutable {
             if (n++ == 0)
                 ok = run(line) && ok;
             else if (commands.size() == 1 && n % 30 == 0)
                 RunCommand(line);  // the dialog may go meanwhile: no failure
-            return !shown();
+            return !Viewable(window);
         },
         kWindowSeconds);
     if (!gone) {
@@ -126,8 +142,9 @@ class RosterDialog : public testing::Test {
 protected:
     void SetUp() override {
         if (!HaveXDisplay() || CommandOutput("command -v xdotool").empty() ||
-            CommandOutput("command -v import").empty() || CommandOutput("command -v xmodmap").empty())
-            GTEST_SKIP() << "needs an X display, xdotool, xmodmap and ImageMagick";
+            CommandOutput("command -v import").empty() || CommandOutput("command -v xmodmap").empty() ||
+            CommandOutput("command -v xwininfo").empty())
+            GTEST_SKIP() << "needs an X display, xdotool, xmodmap, xwininfo and ImageMagick";
         mOldDir = fs::current_path();
         fs::current_path(mDir.Path());
     }
