@@ -35,6 +35,28 @@ void Keep(const TrainerSession& trainer, const std::string& name, const std::str
 // wants a picture, not a verdict).
 void Linger(double seconds) { WaitUntil([] { return false; }, seconds); }
 
+// Keeps, of the screens seen for that long, the one that differs most from
+// the first (a live display at its liveliest, whenever the voice comes).
+void KeepLiveliest(const TrainerSession& trainer, const std::string& name, double seconds) {
+    Linger(0.5);  // the exercise drawn whole
+    const fs::path first = GalleryDir() / (name + "_first.png");
+    fs::copy_file(trainer.Shot("gallery"), first, fs::copy_options::overwrite_existing);
+    fs::copy_file(first, GalleryDir() / (name + ".png"), fs::copy_options::overwrite_existing);
+    long most = 0;
+    WaitUntil(
+        [&] {
+            const std::string shot = trainer.Shot("gallery");
+            const long differing = DifferingPixels(shot, first.string());
+            if (differing > most) {
+                most = differing;
+                fs::copy_file(shot, GalleryDir() / (name + ".png"), fs::copy_options::overwrite_existing);
+            }
+            return false;
+        },
+        seconds, 250);
+    fs::remove(first);
+}
+
 }  // namespace
 
 TEST(Gallery, EveryFolderAndAnExerciseOfEveryKindWithSpeech) {
@@ -46,17 +68,23 @@ TEST(Gallery, EveryFolderAndAnExerciseOfEveryKindWithSpeech) {
     // not on a guess at how long the others take.
     TempDir speech;
     const std::vector<std::pair<std::string, Utterance>> said{
-        {"sound", {"[[ssssssssssssssssssss]]", "en", 80, 50}},
+        {"sound", {"[[ssssssssssssssssssssssssssssss]]", "en", 80, 50}},
         {"word", {"fish", "en-us", 120, 35}},
-        {"loudness", {"hello mama, one, two, three, hello anna", "en-us", 120, 45}},
-        {"pitch", {"la la la la la la", "en", 110, 80}},
-        {"pitch_head", {"mama mia, mama mia", "en", 110, 30}},
+        {"loudness", {"hello mama, one, two, three, hello anna, hello mama, one, two, three", "en-us", 120, 45}},
+        {"pitch", {"la la la la la la, la la la la la la, la la la la la la", "en", 110, 80}},
+        {"pitch_head", {"mama mia, mama mia, mama mia, mama mia, mama mia", "en", 110, 90}},
         {"recorder", {"fish", "en", 140, 50}},
     };
     std::vector<fs::path> inputs;
     for (const auto& [name, utterance] : said) {
         inputs.push_back(speech.Path() / (name + ".wav"));
-        ASSERT_TRUE(Speak(utterance, 2.0, inputs.back())) << name;
+        // The voice exercises hear speech about as long as each is visited
+        // (about 10 s), so that they hear a voice whenever the exercise
+        // before them stopped listening; the first of them after a silence
+        // long enough for the word exercise to hear on while its mark shows
+        // and its drawer opens.
+        const double lead = name == "loudness" ? 6.0 : name == "pitch" || name == "pitch_head" ? 1.0 : 2.0;
+        ASSERT_TRUE(Speak(utterance, lead, inputs.back())) << name;
     }
     TrainerSession trainer(inputs, 300);
     const fs::path language = trainer.Language();
@@ -98,12 +126,17 @@ TEST(Gallery, EveryFolderAndAnExerciseOfEveryKindWithSpeech) {
         ASSERT_TRUE(trainer.ClickCard(language, v.folder)) << v.folder;
         ASSERT_TRUE(trainer.ClickCard(language / v.folder, v.exercise)) << v.exercise;
         if (v.marked) {
+            // Kept as soon as the mark's picture stands (after its reward
+            // frames), while the sound is still heard.
             EXPECT_TRUE(WaitUntil([&] { return trainer.MarkShown(*v.marked) > 0; }, 60)) << v.exercise;
-            Linger(2);  // the rest of the sound, before the next exercise
-        } else {
+            Keep(trainer, "exercise_" + v.name);
+            if (v.name == "sound") Linger(2);  // the rest of the sound, before the next exercise
+        } else if (v.name == "mouth" || v.name == "recorder") {
             Linger(v.name == "mouth" ? 1 : 6);
+            Keep(trainer, "exercise_" + v.name);
+        } else {
+            KeepLiveliest(trainer, "exercise_" + v.name, 6);
         }
-        Keep(trainer, "exercise_" + v.name);
         if (v.name == "word") {
             // The drawer open over an exercise.
             trainer.OpenDrawer();
