@@ -18,8 +18,10 @@ struct Queue {
     std::deque<Message> messages;
 };
 
+// Never destroyed: an audio thread or a timer may still post while the
+// process ends.
 Queue& TheQueue() {
-    static Queue queue;
+    static Queue& queue = *new Queue;
     return queue;
 }
 
