@@ -162,7 +162,8 @@ public:
 
     // Starts the program and waits for its window; the user management's
     // first dialog (a login, or the offer to create the first teacher) goes
-    // to answer, which is given its window id. False when no window showed.
+    // to answer, which is given its window id. False when no window showed
+    // (the program is ended then, and Errors() holds what it wrote).
     bool Start(const std::function<void(const std::string&)>& answer) {
         mChild = StartProgram((mRoot.Path() / "bin/trainer").string(), {"english", "/WINDOW"}, Video::Display);
         if (mChild.pid <= 0) return false;
@@ -174,6 +175,8 @@ public:
             answer(dialog);
             WaitUntil([&] { return Dialog("(First teacher|Teacher login)").empty(); }, kWindowSeconds);
         }
+        // Without a window, the program's exit code and standard error say why.
+        if (mWindow.empty()) Finish();
         return !mWindow.empty();
     }
 
