@@ -118,8 +118,9 @@ TEST_F(WordFixture, ATeachersOwnEtalonKeepsTheTrainedSoundAndIsPlayed) {
     // The course's etalons are the "en" voice; the teacher and the pupil are others.
     ASSERT_TRUE(Speak("sea", dir / "teacher_sea.wav", 120, 70, "en-us"));
     ASSERT_TRUE(Speak("sea", dir / "pupil_sea.wav", 150, 40, "en-gb-x-rp"));
-    const std::string inputs = (dir / "teacher_sea.wav").string() + ":" + (dir / "pupil_sea.wav").string();
-    setenv("LORVANO_AUDIO_IN", inputs.c_str(), 1);
+    // The microphone hears nothing until the exercise listens for an etalon:
+    // switching reopens it, and only then do the words begin.
+    setenv("LORVANO_AUDIO_IN", "", 1);
     setenv("LORVANO_AUDIO_GAP_MS", "900", 1);
     UseBundledSettings();
     CopyBundledWords();
@@ -132,6 +133,8 @@ TEST_F(WordFixture, ATeachersOwnEtalonKeepsTheTrainedSoundAndIsPlayed) {
     const size_t shippedMarkers = e->Etalon().Markers().Count();
     ASSERT_GE(shippedMarkers, 2u);
     // Say -> Etalon: her word becomes the example, then the pupil's is marked.
+    const std::string inputs = (dir / "teacher_sea.wav").string() + ":" + (dir / "pupil_sea.wav").string();
+    setenv("LORVANO_AUDIO_IN", inputs.c_str(), 1);
     e->SetEtalonMode(true);
     ASSERT_TRUE(PumpUntil([&] { return !app.marks.empty(); })) << "no say marked";
 
