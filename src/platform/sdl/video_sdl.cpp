@@ -28,11 +28,12 @@ void StartVideo() {
     // window's memory instead of going through a graphics driver.
     if (!HaveDisplay()) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // An X server that has just been started, or is busy accepting other
-    // clients, now and then refuses a connection it accepts a moment later.
-    int attempts = HaveDisplay() ? 3 : 1;
-    while (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    // clients, now and then refuses a connection it accepts a moment later;
+    // on a loaded machine that moment can last a second or two.
+    int attempts = HaveDisplay() ? 5 : 1;
+    for (Uint32 pause = 200; SDL_InitSubSystem(SDL_INIT_VIDEO) != 0; pause *= 2)
         if (--attempts > 0)
-            SDL_Delay(200);
+            SDL_Delay(pause);
         else
             throw vTextException_c(std::string("Cannot start the display: ") + SDL_GetError());
     const Uint32 type = SDL_RegisterEvents(1);
