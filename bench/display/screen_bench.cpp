@@ -3,7 +3,7 @@
 // then present it through the window's renderer. Run with
 // SDL_VIDEODRIVER=offscreen for the software path.
 #include "display/dx_screen.h"
-#include "platform/window.h"
+#include "platform/native_window.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,7 +8,7 @@
 // with SDL_VIDEODRIVER=offscreen for the software path and LORVANO_AUDIO=file
 // so that listening exercises open the file microphone. The command line is
 // read once (it makes <build>/english the current directory).
-#include "platform/window.h"
+#include "platform/native_window.h"
 #include "shell/app_messages.h"
 #include "shell/card_menu.h"
 #include "shell/command_line.h"

@@ -2,7 +2,7 @@
 
 #include "display/dx_surface_registry.h"
 #include "platform/exception.h"
-#include "platform/window.h"
+#include "platform/native_window.h"
 #include "settings/settings.h"
 
 #include <algorithm>

@@ -15,7 +15,7 @@
 
 #include "events/list_item_array.h"
 #include "platform/message.h"
-#include "platform/window.h"
+#include "platform/native_window.h"
 
 // The chains, one per event operation, numbered as the lists of vListItemArray_c.
 enum class Chain : int {

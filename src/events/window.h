@@ -17,7 +17,7 @@
 
 #include "events/cmd_target.h"
 #include "platform/exception.h"
-#include "platform/window.h"
+#include "platform/native_window.h"
 
 class vWindow_c : public vCmdTarget_c {
 public:

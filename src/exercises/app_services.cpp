@@ -1,8 +1,8 @@
 #include "exercises/app_services.h"
 
 namespace {
-vTrAppServices_i* gApp = nullptr;
+vTrAppServices_i* gServices = nullptr;
 }
 
-vTrAppServices_i* AppServices() { return gApp; }
-void SetAppServices(vTrAppServices_i* app) { gApp = app; }
+vTrAppServices_i* AppServices() { return gServices; }
+void SetAppServices(vTrAppServices_i* app) { gServices = app; }

@@ -13,8 +13,8 @@
 #include "exercises/marker_buttons.h"
 #include "exercises/word_buttons.h"
 #include "exercises/word_exercise.h"
+#include "platform/native_window.h"
 #include "platform/path_case.h"
-#include "platform/window.h"
 #include "settings/settings.h"
 
 #include <cstdio>

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform/native_window.h"
 
 namespace platform {
 

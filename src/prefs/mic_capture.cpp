@@ -6,7 +6,7 @@
 
 #include "analysis/log_energy.h"
 #include "platform/message_queue.h"
-#include "platform/window.h"
+#include "platform/native_window.h"
 #include "prefs/bar_meter.h"
 
 vMeterFeed_c::vMeterFeed_c(vBarMeter_c& spectrum, vBarMeter_c& level, BufferDone done)

@@ -15,8 +15,6 @@
 
 #include <algorithm>
 
-vTrMainWin_c* gApp = nullptr;
-
 V_REGISTER_CLASS(vTrMainWin_c);
 
 namespace {
@@ -29,7 +27,6 @@ constexpr int kBackgroundColour = 248;
 vTrMainWin_c::vTrMainWin_c(const vTrStartup_c& startup) {
     SetScreenMode(startup.fullScreen ? platform::ScreenMode::FullScreen : platform::ScreenMode::Windowed);
     SetDebugPrompt(startup.debugPrompt);
-    gApp = this;
     // The companion libraries use GTK, which cannot be taken out of the
     // process cleanly once loaded (its type system keeps pointers into the
     // libraries that registered types). The program holds it for the whole
@@ -44,7 +41,6 @@ vTrMainWin_c::~vTrMainWin_c() {
     CloseExercise();
     SetDataPathHook({});
     SetImageCache({});
-    if (gApp == this) gApp = nullptr;
 }
 
 void vTrMainWin_c::Create() {

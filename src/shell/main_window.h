@@ -106,6 +106,3 @@ private:
 // the file of that name there (its link target for a link file) when it
 // exists and is no folder; else the name itself.
 std::string ResolveDataPath(const std::string& primarySrcPath, const std::string& name);
-
-// The one application object while it exists (null otherwise).
-extern vTrMainWin_c* gApp;

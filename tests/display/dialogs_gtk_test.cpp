@@ -8,7 +8,7 @@
 #include "display/dx_screen.h"
 #include "events/window.h"
 #include "platform/gtk/dialogs_gtk.h"
-#include "platform/window.h"
+#include "platform/native_window.h"
 
 #include "../support/run_program.h"
 #include "../support/temp_dir.h"

@@ -3,7 +3,7 @@
 #include "display/dx_surface_registry.h"
 #include "platform/exception.h"
 #include "platform/message_queue.h"
-#include "platform/window.h"
+#include "platform/native_window.h"
 #include "settings/settings.h"
 
 #include "../support/bmp_writer.h"

@@ -11,7 +11,7 @@
 #include "exercises/pitch_exercise.h"
 #include "exercises/rt_hm_exercise.h"
 #include "display/dx_screen.h"
-#include "platform/window.h"
+#include "platform/native_window.h"
 
 #include <SDL.h>
 

@@ -3,7 +3,7 @@
 // translation of SDL input, and posting while the user-interface thread
 // sleeps in SDL's event wait.
 
-#include "platform/window.h"
+#include "platform/native_window.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -19,7 +19,7 @@
 #include "platform/companion_abi.h"
 #include "platform/message_queue.h"
 #include "platform/mixer.h"
-#include "platform/window.h"
+#include "platform/native_window.h"
 #include "settings/settings.h"
 #include "sheet_driver.h"
 

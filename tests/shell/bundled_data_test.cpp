@@ -16,7 +16,7 @@
 #include "exercises/rt_hm_exercise.h"
 #include "exercises/word_exercise.h"
 #include "objects/prop_strm.h"
-#include "platform/window.h"
+#include "platform/native_window.h"
 #include "shell/card_button.h"
 #include "shell/card_menu.h"
 #include "shell/loaders.h"

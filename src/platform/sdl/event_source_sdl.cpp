@@ -2,8 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/native_window.h"
 #include "platform/sdl/sdl_internal.h"
-#include "platform/window.h"
 
 namespace platform::sdl {
 namespace {

@@ -1,6 +1,6 @@
 #include "platform/exception.h"
+#include "platform/native_window.h"
 #include "platform/presenter.h"
-#include "platform/window.h"
 
 #include <SDL.h>
 

@@ -1,4 +1,4 @@
-#include "platform/window.h"
+#include "platform/native_window.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
