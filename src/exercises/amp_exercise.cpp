@@ -30,3 +30,9 @@ void vTrAmpExercise_c::DisplayStep() {
     EraseBehind(Column());
     MoveHead(x, y);
 }
+
+V_REGISTER_CLASS(vTrAmpExercise_c,
+    V_PROP("PenColor", mPenColor),
+    V_PROP("OverloadPos", mOverloadPos),
+    V_PROP("OverloadSize", mOverloadSize),
+    V_PROP_DECLARED("HeadImage", mHeadImage));

@@ -628,3 +628,22 @@ void vEdRecordExercise_c::OnDeclare(const char* path, const char* className, con
         vTrWordBase_c::OnDeclare(path, className, prop, address);
     }
 }
+
+V_REGISTER_CLASS(vEdRecordExercise_c,
+    V_PROP_DECLARED("ExImage", mExImage),
+    V_PROP_FIXED("ChActBtn", mChActBtn),
+    V_PROP_FIXED("DispErrBtn", mDispErrBtn),
+    V_PROP_FIXED("SaveBtn", mSaveBtn),
+    V_PROP_FIXED("EditBtn", mEditBtn),
+    V_PROP_FIXED("AutoSegmentBtn", mAutoSegmentBtn),
+    V_PROP_FIXED("ResDisplay", mResDisplay),
+    V_PROP_FIXED("ResDisplay2", mResDisplay2),
+    V_PROP("ShowSpirant", mShowSpirant),
+    V_PROP("ShowVocal", mShowVocal),
+    V_PROP("EtalonFile", mEtalonFile),
+    V_PROP("WavFileName", mWavFileName),
+    V_PROP("WordLayout", mWordLayout),
+    V_PROP("MinValues", mMinValues),
+    V_PROP("MaxValues", mMaxValues),
+    V_PROP("MinWeight", mMinWeight),
+    V_PROP("MaxWeight", mMaxWeight));

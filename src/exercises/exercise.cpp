@@ -3,16 +3,8 @@
 #include "display/dx_screen.h"
 #include "events/window.h"
 #include "exercises/app_services.h"
-#include "exercises/amp_exercise.h"
 #include "exercises/control_buttons.h"
-#include "exercises/editor_buttons.h"
-#include "exercises/editor_record.h"
-#include "exercises/img_exercise.h"
-#include "exercises/pitch_exercise.h"
 #include "exercises/result_view.h"
-#include "exercises/marker_buttons.h"
-#include "exercises/word_buttons.h"
-#include "exercises/word_exercise.h"
 #include "platform/native_window.h"
 #include "platform/path_case.h"
 #include "settings/settings.h"
@@ -317,91 +309,6 @@ V_REGISTER_CLASS(vTrContExercise_c,
     V_PROP("OfsLeft", mOfsLeft),
     V_PROP("OfsBottom", mOfsBottom),
     V_PROP("OfsRight", mOfsRight));
-
-// The exercise classes are created by name only (from exercise files), so
-// nothing else would pull their code into a program: they are registered in
-// this file, which every program that shows exercises links.
-V_REGISTER_CLASS(vTrAmpExercise_c,
-    V_PROP("PenColor", mPenColor),
-    V_PROP("OverloadPos", mOverloadPos),
-    V_PROP("OverloadSize", mOverloadSize),
-    V_PROP_DECLARED("HeadImage", mHeadImage));
-
-V_REGISTER_CLASS(vTrPitchExercise_c,
-    V_PROP("PenColor", mPenColor),
-    V_PROP("OverloadPos", mOverloadPos),
-    V_PROP("OverloadSize", mOverloadSize),
-    V_PROP_DECLARED("HeadImage", mHeadImage));
-
-V_REGISTER_CLASS(vTrPitch2Exercise_c,
-    V_PROP("PenColor", mPenColor),
-    V_PROP("OverloadPos", mOverloadPos),
-    V_PROP("OverloadSize", mOverloadSize),
-    V_PROP("NeckPos", mNeckPos),
-    V_PROP("HeadX", mHeadX),
-    V_PROP("HeadMinY", mHeadMinY),
-    V_PROP("HeadMaxY", mHeadMaxY),
-    V_PROP("NeckOverlap", mNeckOverlap),
-    V_PROP_DECLARED("HeadImage", mHeadImage),
-    V_PROP_DECLARED("NeckImage", mNeckImage));
-
-V_REGISTER_CLASS(vTrResultView_c);
-
-V_REGISTER_CLASS(vTrImgExercise_c);
-
-// The word exercise, by the same rule.
-V_REGISTER_CLASS(vTrWordExercise_c,
-    V_PROP("EtalonPos", mEtalonPos),
-    V_PROP("SayPos", mSayPos),
-    V_PROP_DECLARED("ExImage", mExImage),
-    V_PROP_DECLARED("VolExImage", mVolExImage),
-    V_PROP_DECLARED("PitchExImage", mPitchExImage),
-    V_PROP_FIXED("DispErrBtn", mDispErrBtn),
-    V_PROP_FIXED("SaveBtn", mSaveBtn),
-    V_PROP_FIXED("EditBtn", mEditBtn),
-    V_PROP_FIXED("ChActBtn", mChActBtn),
-    V_PROP("DiffLineHeight", mDiffLineHeight),
-    V_PROP("DiffLinePos", mDiffLinePos),
-    V_PROP_FIXED("ResDisplay", mResDisplay),
-    V_PROP_FIXED("ResDisplay2", mResDisplay2),
-    V_PROP("ShowSpirant", mShowSpirant),
-    V_PROP("ShowVocal", mShowVocal),
-    V_PROP("DisplayDiffLine", mDisplayDiffLine),
-    V_PROP("EtalonFile", mEtalonFile),
-    V_PROP("WavFileName", mWavFileName),
-    V_PROP("MinValues", mMinValues),
-    V_PROP("MaxValues", mMaxValues),
-    V_PROP("MinWeight", mMinWeight),
-    V_PROP("MaxWeight", mMaxWeight),
-    V_PROP("EditorEtalonFile1", mEditorEtalonFile1),
-    V_PROP("EditorEtalonFile2", mEditorEtalonFile2),
-    V_PROP("EditorEtalonFile3", mEditorEtalonFile3),
-    V_PROP("EditorWavFileName1", mEditorWavFileName1),
-    V_PROP("EditorWavFileName2", mEditorWavFileName2),
-    V_PROP("EditorWavFileName3", mEditorWavFileName3),
-    V_PROP("LabelSize", mLabelSize),
-    V_PROP_FIXED("AutoSegmentBtn", mAutoSegmentBtn),
-    V_PROP_FIXED("LockMarkersBtn", mLockMarkersBtn));
-
-// The editor record exercise, by the same rule.
-V_REGISTER_CLASS(vEdRecordExercise_c,
-    V_PROP_DECLARED("ExImage", mExImage),
-    V_PROP_FIXED("ChActBtn", mChActBtn),
-    V_PROP_FIXED("DispErrBtn", mDispErrBtn),
-    V_PROP_FIXED("SaveBtn", mSaveBtn),
-    V_PROP_FIXED("EditBtn", mEditBtn),
-    V_PROP_FIXED("AutoSegmentBtn", mAutoSegmentBtn),
-    V_PROP_FIXED("ResDisplay", mResDisplay),
-    V_PROP_FIXED("ResDisplay2", mResDisplay2),
-    V_PROP("ShowSpirant", mShowSpirant),
-    V_PROP("ShowVocal", mShowVocal),
-    V_PROP("EtalonFile", mEtalonFile),
-    V_PROP("WavFileName", mWavFileName),
-    V_PROP("WordLayout", mWordLayout),
-    V_PROP("MinValues", mMinValues),
-    V_PROP("MaxValues", mMaxValues),
-    V_PROP("MinWeight", mMinWeight),
-    V_PROP("MaxWeight", mMaxWeight));
 
 std::string vTrExercise_c::CardText() const {
     if (!mCard) return {};

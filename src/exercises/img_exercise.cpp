@@ -4,3 +4,5 @@ void vTrImgExercise_c::Attach(vDxImage_i* owner) {
     vTrContExercise_c::Attach(owner);
     DrawBackground(false);
 }
+
+V_REGISTER_CLASS(vTrImgExercise_c);

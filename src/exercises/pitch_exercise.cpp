@@ -148,3 +148,21 @@ void vTrPitch2Exercise_c::DrawHead(int32_t y) {
     BltImage({mHeadX, y}, *mHeadImage);
     Changed(FigureRect(y));
 }
+
+V_REGISTER_CLASS(vTrPitchExercise_c,
+    V_PROP("PenColor", mPenColor),
+    V_PROP("OverloadPos", mOverloadPos),
+    V_PROP("OverloadSize", mOverloadSize),
+    V_PROP_DECLARED("HeadImage", mHeadImage));
+
+V_REGISTER_CLASS(vTrPitch2Exercise_c,
+    V_PROP("PenColor", mPenColor),
+    V_PROP("OverloadPos", mOverloadPos),
+    V_PROP("OverloadSize", mOverloadSize),
+    V_PROP("NeckPos", mNeckPos),
+    V_PROP("HeadX", mHeadX),
+    V_PROP("HeadMinY", mHeadMinY),
+    V_PROP("HeadMaxY", mHeadMaxY),
+    V_PROP("NeckOverlap", mNeckOverlap),
+    V_PROP_DECLARED("HeadImage", mHeadImage),
+    V_PROP_DECLARED("NeckImage", mNeckImage));

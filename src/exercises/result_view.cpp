@@ -184,3 +184,5 @@ bool vTrResultView_c::Blit() {
     mDirty = false;
     return true;
 }
+
+V_REGISTER_CLASS(vTrResultView_c);
