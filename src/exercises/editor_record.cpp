@@ -344,6 +344,10 @@ void vEdRecordExercise_c::RemoveMarker(size_t index) {
     DrawSlot(mActive);
 }
 
+void vEdRecordExercise_c::EditMarkerClicked() {
+    if (mSelected >= 0) EditMarker(static_cast<size_t>(mSelected));
+}
+
 bool vEdRecordExercise_c::EditMarker(size_t index) {
     vRecording_c& take = Take(mActive);
     if (index >= take.Markers().Count()) return false;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "analysis/time_warp.h"
+#include "exercises/marker_commands.h"
 #include "exercises/word_base.h"
 #include "objects/str_tmpl.h"
 
@@ -33,10 +34,10 @@ class vEdLoadBtn_c;
 class vTrEditBtn_c;
 class vHm1EdAutoSegmentBtn_c;
 
-class vEdRecordExercise_c : public vTrWordBase_c {
+class vEdRecordExercise_c : public vTrWordBase_c, public vTrMarkerCommands_i {
     V_RTTI_CLASS(vEdRecordExercise_c, vTrWordBase_c)
 public:
-    static constexpr int kSlots = 3;
+    static constexpr int kSlots = kEditorTakes;
     // Where a playback file goes: $TEMP, else $TMPDIR, else "/tmp"; empty
     // when the variable is 200 characters or longer.
     static std::string PlaybackFolder();
@@ -71,6 +72,14 @@ public:
     void DrawDisplayBackground(vDxImage_i& target, vDxPoint position) override;
     // The load button: the three takes of an exercise file.
     void LoadRecording() override { LoadExerciseFile(); }
+
+    // --- vTrMarkerCommands_i ---
+    void AutoSegmentClicked() override { AutoSegment(); }
+    // The marker editor on the selected marker, when there is one.
+    void EditMarkerClicked() override;
+    void SaveExerciseClicked() override { SaveExercise(); }
+    void ActiveTakeClicked(int take) override { SetActive(take); }
+    void EditorDisplayClicked(int mode) override { SetDisplayMode(mode); }
 
     // --- editor operations ---
     void SetActive(int slot);

@@ -9,6 +9,10 @@
 
 #include "display/dx_button.h"
 #include "exercises/control_buttons.h"
+#include "exercises/marker_commands.h"
+
+// The commands of the exercise a button is bound to; null when it answers none.
+vTrMarkerCommands_i* MarkerCommandsOf(const vTrExerciseBinding_c& binding);
 
 #define V_TR_MARKER_CHECKBOX(Name)                                        \
     class Name : public vDxFileCheckbox_c, public vTrExerciseBinding_c {  \

@@ -20,6 +20,7 @@
 
 #include "analysis/scoring/word_judge.h"
 #include "analysis/sound_limits.h"
+#include "exercises/marker_commands.h"
 #include "exercises/word_base.h"
 #include "objects/str_tmpl.h"
 
@@ -31,7 +32,7 @@ class vTrSaveBtn_c;
 class vTrEditBtn_c;
 class vHm1EdAutoSegmentBtn_c;
 
-class vTrWordExercise_c : public vTrWordBase_c {
+class vTrWordExercise_c : public vTrWordBase_c, public vTrMarkerCommands_i {
     V_RTTI_CLASS(vTrWordExercise_c, vTrWordBase_c)
 public:
     // Reads the settings; deletes a stale "Say.wav" and "etalon.wav" of the
@@ -70,6 +71,11 @@ public:
     void Goto() override;
     void WordRecorded(vRecording_c& recording) override;
     void DrawDisplayBackground(vDxImage_i& target, vDxPoint position) override;
+
+    // --- vTrMarkerCommands_i ---
+    void LockMarkersClicked(bool locked) override { SetLockMarkers(locked); }
+    void EtalonModeClicked(bool etalon) override { SetEtalonMode(etalon); }
+    void WordDisplayClicked(int mode) override { SetDisplayMode(mode); }
 
     // Etalon mode (true) or say mode; say mode needs an etalon.
     void SetEtalonMode(bool etalon);
