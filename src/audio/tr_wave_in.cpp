@@ -1,26 +1,13 @@
 #include "audio/tr_wave_in.h"
 
 #include <algorithm>
-#include <string>
 
-#include "analysis/filter_files.h"
-#include "analysis/hm_block_processor.h"
 #include "settings/settings.h"
 
 vTrWaveIn_c::vTrWaveIn_c(int bufferLength)
     : mBufferCount(std::min<unsigned>(gSettings.GetUnsigned("Preprocessor/PreAllocNum", 100),
                                       platform::audio::kMaxQueuedBuffers)),
-      mBufferLength(bufferLength),
-      mGain(PreAmp256(gSettings.GetDouble("Preprocessor/PreAmp", 1))) {
-    char path[260];
-    gSettings.GetString("Preprocessor/Window", path, sizeof path, "");
-    try {
-        ReadWindowFile(path, mWindow);
-    } catch (const vException_c&) {
-        // A bad window file means no window.
-        ReadWindowFile(std::string(), mWindow);
-    }
-}
+      mBufferLength(bufferLength) {}
 
 vTrWaveIn_c::~vTrWaveIn_c() {
     // The device must give the buffers back before they are freed.

@@ -3,9 +3,6 @@
 // exercise and of the real-time filter bank. The pool ("Preprocessor/PreAllocNum"
 // buffers, default 100, of the buffer length in samples) is allocated by the
 // first Start and recycled until destruction: nothing is allocated per buffer.
-// Also keeps the preprocessor's gain ("Preprocessor/PreAmp" x 256) and window
-// table ("Preprocessor/Window", 224 entries, 1024 = 1.0; a bad file means no
-// window) for the analysis.
 //
 // User-interface thread only.
 
@@ -17,8 +14,6 @@
 
 class vTrWaveIn_c : public vOscWaveIn_c {
 public:
-    static constexpr int kWindowSize = 224;
-
     explicit vTrWaveIn_c(int bufferLength);
     ~vTrWaveIn_c() override;  // closes the device, then frees the pool
 
@@ -31,8 +26,6 @@ public:
     int BufferLength() const { return mBufferLength; }
     unsigned BufferCount() const { return mBufferCount; }
     bool PoolAllocated() const { return mPoolAllocated; }
-    std::int32_t Gain() const { return mGain; }
-    const std::int32_t* WindowTable() const { return mWindow; }
 
 private:
     void FreePool();
@@ -41,6 +34,4 @@ private:
     bool mPoolAllocated = false;
     unsigned mBufferCount;
     int mBufferLength;
-    std::int32_t mGain;
-    std::int32_t mWindow[kWindowSize];
 };

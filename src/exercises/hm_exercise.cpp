@@ -12,7 +12,7 @@ std::string Key(const char* section, const char* name) { return std::string(sect
 
 // The window table changes nothing when every entry is 1.0.
 bool WindowIsOn(const std::int32_t* table) {
-    return std::any_of(table, table + vTrWaveIn_c::kWindowSize, [](std::int32_t w) { return w != 1024; });
+    return std::any_of(table, table + kWindowSize, [](std::int32_t w) { return w != 1024; });
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 
 #include "analysis/framing.h"
 #include "analysis/pitch_tracker.h"
-#include "audio/hm_processor.h"
+#include "listening/hm_processor.h"
 #include "display/dx_dc.h"
 #include "exercises/exercise.h"
 

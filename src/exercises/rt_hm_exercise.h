@@ -183,7 +183,7 @@ private:
     vRtHmCorridor_c mCorridor;
     std::unique_ptr<vSoundLimits> mLimits;
     std::vector<int32_t> mDecimated;
-    int32_t mWindow[vTrWaveIn_c::kWindowSize];  // "HM1_Processor/WindowFn"
+    int32_t mWindow[kWindowSize];  // "HM1_Processor/WindowFn"
     uint32_t mErrorPen = 0;
     uint32_t mCorridorPen = 0;
     int mLevel = 0;

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "audio/hm_processor.h"
+#include "listening/hm_processor.h"
 #include "events/window.h"
 
 class vBarMeter_c;

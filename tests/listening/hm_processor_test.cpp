@@ -1,8 +1,10 @@
-#include "audio/hm_processor.h"
+#include "listening/hm_processor.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -105,6 +107,19 @@ TEST_F(HMProcessor, ReadsTheCurrentBufferAndZeroPastItsEnd) {
     a.PreprocessBuffer(buffer.Header());
     a.Skip(9);
     EXPECT_EQ(a.NextSample(), 4 * 320);
+}
+
+TEST_F(HMProcessor, WithoutAUsableWindowFileEveryWindowEntryIsOne) {
+    const std::string bank = "Coeficients=" + kData + "coef.dat\n";
+    WriteSettings(bank);
+    Analyser plain(window);
+    EXPECT_EQ(plain.Gain(), 256);
+    std::ofstream((dir / "bad_window.txt").string()) << "not a window";
+    WriteSettings(bank + "PreAmp=1.5\nWindow=" + (dir / "bad_window.txt").string() + "\n");
+    Analyser damaged(window);
+    EXPECT_EQ(damaged.Gain(), 384);
+    for (const Analyser* a : {&plain, &damaged})
+        EXPECT_TRUE(std::all_of(a->WindowTable(), a->WindowTable() + kWindow, [](std::int32_t w) { return w == 1024; }));
 }
 
 TEST_F(HMProcessor, AMissingCoefficientFileIsAConstructionError) {

@@ -1,11 +1,19 @@
-#include "audio/hm_processor.h"
+#include "listening/hm_processor.h"
 
-#include "analysis/filter_files.h"
+#include "analysis/hm_block_processor.h"
 #include "analysis/log_energy.h"
 #include "settings/settings.h"
 
-vHMProcessor_c::vHMProcessor_c(int bufferLength) : vTrWaveIn_c(bufferLength) {
+vHMProcessor_c::vHMProcessor_c(int bufferLength)
+    : vTrWaveIn_c(bufferLength), mGain(PreAmp256(gSettings.GetDouble("Preprocessor/PreAmp", 1))) {
     char path[260];
+    gSettings.GetString("Preprocessor/Window", path, sizeof path, "");
+    try {
+        ReadWindowFile(path, mWindow);
+    } catch (const vException_c&) {
+        // A bad window file means no window.
+        ReadWindowFile(std::string(), mWindow);
+    }
     gSettings.GetString("Preprocessor/Coeficients", path, sizeof path, "coef.dat");
     LoadCoefficients(path);
     // The real-time processor's key (the block processor has its own).

@@ -7,9 +7,13 @@
 //
 // Built from "Preprocessor/Coeficients" (default "coef.dat"; a missing or
 // malformed file makes the constructor throw) and the calibration file
-// "Preprocessor/Equalize" (default "calib.txt"; missing is fine).
+// "Preprocessor/Equalize" (default "calib.txt"; missing is fine). Keeps the
+// preprocessor's gain ("Preprocessor/PreAmp" x 256) and window table
+// ("Preprocessor/Window", 224 entries, 1024 = 1.0; a bad file means no
+// window).
 // User-interface thread only.
 
+#include "analysis/filter_files.h"
 #include "analysis/hm_data.h"
 #include "analysis/hm_filter_bank.h"
 #include "audio/tr_wave_in.h"
@@ -30,6 +34,8 @@ public:
     void Skip(int count) { mReadPos += count; }
     int ReadPosition() const { return mReadPos; }
     platform::AudioBuffer* CurrentBuffer() const { return mBuffer; }
+    std::int32_t Gain() const { return mGain; }
+    const std::int32_t* WindowTable() const { return mWindow; }
 
     // LogEnergy of output k's peak energy times its gain, shifted right by 16.
     std::int32_t OutputLog(int k) const;
@@ -40,4 +46,6 @@ public:
 private:
     platform::AudioBuffer* mBuffer = nullptr;  // the buffer being processed
     int mReadPos = 0;
+    std::int32_t mGain;
+    std::int32_t mWindow[kWindowSize];
 };
