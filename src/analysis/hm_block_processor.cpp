@@ -6,22 +6,17 @@
 #include "analysis/log_energy.h"
 #include "platform/exception.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 vHMProcessorSetup_c vHMProcessorSetup_c::FromSettings() {
     vHMProcessorSetup_c setup;
-    char text[260];
-    gSettings.GetString("Preprocessor/Coeficients", text, sizeof text, "coef.dat");
-    setup.coefficients = text;
+    setup.coefficients = keys::kCoefficients.Read();
     // The block processor's own key, spelled this way.
-    gSettings.GetString("Preprocessor/Equlize", text, sizeof text, "calib.txt");
-    setup.calibration = text;
-    gSettings.GetString("Preprocessor/Window", text, sizeof text, "");
-    setup.window = text;
-    setup.preAmp = gSettings.GetDouble("Preprocessor/PreAmp", 1.0);
+    setup.calibration = vTextSetting_c{"Preprocessor/Equlize", "calib.txt"}.Read();
+    setup.window = keys::kWindowFile.Read();
+    setup.preAmp = keys::kPreAmp.Read();
     setup.overlap = gSettings.GetUnsigned("Pitch_Processor/Overlap", 3);
-    setup.pitch.sense = gSettings.GetUnsigned("Pitch/Sense", 400);
-    setup.pitch.trigHi = gSettings.GetDouble("Pitch/Trigger_hi", 1.0);
-    setup.pitch.trigLo = gSettings.GetDouble("Pitch/Trigger_lo", 0.6);
+    setup.pitch = vPitchSettings_c::Read();
     return setup;
 }
 

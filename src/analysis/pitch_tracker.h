@@ -6,13 +6,25 @@
 #include <cstdint>
 
 #include "analysis/hm_data.h"
+#include "settings/setting.h"
 
 inline constexpr int kPitchLags = 66;
 
+namespace keys {
+inline constexpr vUnsignedSetting_c kPitchSense{"Pitch/Sense", 400};
+inline constexpr vDoubleSetting_c kPitchTriggerHigh{"Pitch/Trigger_hi", 1.0};
+inline constexpr vDoubleSetting_c kPitchTriggerLow{"Pitch/Trigger_lo", 0.6};
+}  // namespace keys
+
 struct vPitchSettings_c {
-    uint32_t sense = 400;   // "Pitch/Sense": mean AMDF at or below it is silence
-    double trigHi = 1.0;    // "Pitch/Trigger_hi": leaving a valley, times the local mean
-    double trigLo = 0.6;    // "Pitch/Trigger_lo": entering a valley, times the local mean
+    uint32_t sense = keys::kPitchSense.def;         // mean AMDF at or below it is silence
+    double trigHi = keys::kPitchTriggerHigh.def;    // leaving a valley, times the local mean
+    double trigLo = keys::kPitchTriggerLow.def;     // entering a valley, times the local mean
+
+    // From the language's settings.
+    static vPitchSettings_c Read() {
+        return {keys::kPitchSense.Read(), keys::kPitchTriggerHigh.Read(), keys::kPitchTriggerLow.Read()};
+    }
 };
 
 class vPitchTracker_c {

@@ -11,21 +11,16 @@
 vWordScoreSettings_c vWordScoreSettings_c::Read() {
     vWordScoreSettings_c s;
     if (!gSettings.FileName()) return s;
-    s.dontCareLevel = gSettings.GetInt("TimeWarp/DontCareLevel", s.dontCareLevel);
+    s.dontCareLevel = keys::kDontCareLevel.Read();
     s.deviationLimit = gSettings.GetInt("TimeWarp/DeviationLimit", s.deviationLimit);
     s.minResult = gSettings.GetInt("ResDisplay/MinResult", s.minResult);
     s.maxResult = gSettings.GetInt("ResDisplay/MaxResult", s.maxResult);
     s.medianWidth = gSettings.GetInt("ResDisplay/MedianWidth", s.medianWidth);
-    s.spirantLimit = gSettings.GetInt("ResDisplay/SpirantLimit", s.spirantLimit);
+    s.spirantLimit = keys::kSpirantLimit.Read();
     s.normToMax = gSettings.GetBool("ResDisplay/NormToMax", s.normToMax);
-    s.newCalculation = gSettings.GetBool("ResDisplay/NewCalculation", s.newCalculation);
-    // Room for the longest names (20 and 200 characters) and the store's
-    // truncation check.
-    char text[202];
-    gSettings.GetString("ResDisplay/Models", text, 22, s.modelsFile.c_str());
-    s.modelsFile = text;
-    gSettings.GetString("HM1_Processor/MaxRes", text, sizeof text, s.limitsFile.c_str());
-    s.limitsFile = text;
+    s.newCalculation = keys::kWordNewCalculation.Read();
+    s.modelsFile = keys::kModelsFile.Read();
+    s.limitsFile = keys::kLimitsFile.Read();
     s.meanRemoval = gSettings.GetBool("TimeWarp/MeanRemoval", s.meanRemoval);
     s.slopeLimit = gSettings.GetBool("TimeWarp/SlopeLimit", s.slopeLimit);
     s.frameFloor = gSettings.GetInt("TimeWarp/FrameFloor", s.frameFloor);

@@ -10,21 +10,32 @@
 #include <string>
 #include <vector>
 
+#include "settings/setting.h"
+
 class vRecording_c;
+
+namespace keys {
+inline constexpr vIntSetting_c kDontCareLevel{"TimeWarp/DontCareLevel", 2000};
+inline constexpr vIntSetting_c kSpirantLimit{"ResDisplay/SpirantLimit", 0};
+inline constexpr vBoolSetting_c kWordNewCalculation{"ResDisplay/NewCalculation", false};
+// Names of at most 20 and 200 characters.
+inline constexpr vTextSetting_c kModelsFile{"ResDisplay/Models", "Models.ini", 22};
+inline constexpr vTextSetting_c kLimitsFile{"HM1_Processor/MaxRes", "Limits.ini", 202};
+}  // namespace keys
 
 // The settings a word comparison uses (Calculate, Warp, marks), read from
 // gSettings; the defaults when no language file is set.
 struct vWordScoreSettings_c {
-    int32_t dontCareLevel = 2000;                // "TimeWarp/DontCareLevel"
+    int32_t dontCareLevel = keys::kDontCareLevel.def;
     int32_t deviationLimit = 2147483647;         // "TimeWarp/DeviationLimit"
     int32_t minResult = 2000;                    // "ResDisplay/MinResult"
     int32_t maxResult = 1000;                    // "ResDisplay/MaxResult"
     int32_t medianWidth = 2;                     // "ResDisplay/MedianWidth"
-    int32_t spirantLimit = 0;                    // "ResDisplay/SpirantLimit"
+    int32_t spirantLimit = keys::kSpirantLimit.def;
     bool normToMax = true;                       // "ResDisplay/NormToMax"
-    bool newCalculation = false;                 // "ResDisplay/NewCalculation"
-    std::string modelsFile = "Models.ini";       // "ResDisplay/Models"
-    std::string limitsFile = "Limits.ini";       // "HM1_Processor/MaxRes"
+    bool newCalculation = keys::kWordNewCalculation.def;
+    std::string modelsFile = keys::kModelsFile.def;
+    std::string limitsFile = keys::kLimitsFile.def;
     // Before the warp: each frame's bands less their mean, so that a voice's
     // overall level and colour weigh less than the spectral shape.
     bool meanRemoval = false;                    // "TimeWarp/MeanRemoval"

@@ -33,7 +33,7 @@ vWordDetectorSettings_c vWordDetectorSettings_c::Read() {
     s.windowSize = gSettings.GetUnsigned("WordDetector/WindowSize", s.windowSize);
     s.windowNum = gSettings.GetUnsigned("WordDetector/WindowNum", s.windowNum);
     s.interLeave = gSettings.GetUnsigned("WordDetector/InterLeave", s.interLeave);
-    s.trigLevel = gSettings.GetInt("WordDetector/TrigLevel", s.trigLevel);
+    s.trigLevel = keys::kTriggerLevel.Read();
     s.noiseTracking = gSettings.GetBool("WordDetector/NoiseTracking", s.noiseTracking);
     const int32_t margin = gSettings.GetInt("WordDetector/NoiseMargin", s.noiseMargin);
     if (margin >= 0 && margin <= kMaxNoiseMargin)
@@ -46,8 +46,8 @@ vWordDetectorSettings_c vWordDetectorSettings_c::Read() {
     s.increment = gSettings.GetInt("WordDetector/Increment", s.increment);
     s.decrement = gSettings.GetInt("WordDetector/Decrement", s.decrement);
     s.preValidate = gSettings.GetInt("WordDetector/PreValidate", s.preValidate);
-    s.realtimeFilters = gSettings.GetBool("WordDetector/RealtimeFilters", s.realtimeFilters);
-    s.realtimePitch = gSettings.GetBool("WordDetector/RealtimePitch", s.realtimePitch);
+    s.realtimeFilters = keys::kRealtimeFilters.Read();
+    s.realtimePitch = keys::kRealtimePitch.Read();
     s.waveSupport = gSettings.GetBool("Editor/Recorder/WaveSupport", s.waveSupport);
     return s;
 }

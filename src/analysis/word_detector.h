@@ -11,6 +11,7 @@
 
 #include "analysis/fifo.h"
 #include "analysis/hm_data.h"
+#include "settings/shared_keys.h"
 
 class vHMBlockProcessor_c;
 class vRecording_c;
@@ -19,7 +20,7 @@ struct vWordDetectorSettings_c {
     uint32_t windowSize = 224;   // "WordDetector/WindowSize": samples per block
     uint32_t windowNum = 1;      // "WordDetector/WindowNum": blocks per capture buffer
     uint32_t interLeave = 1;     // "WordDetector/InterLeave": every n-th block is analysed
-    int32_t trigLevel = 3000;    // "WordDetector/TrigLevel"
+    int32_t trigLevel = keys::kTriggerLevel.def;
     // "WordDetector/NoiseTracking": a frame must also rise NoiseMargin above
     // the room's noise floor to be loud; off, TrigLevel alone decides.
     bool noiseTracking = false;
@@ -31,8 +32,8 @@ struct vWordDetectorSettings_c {
     int32_t increment = 1;       // "WordDetector/Increment"
     int32_t decrement = 1;       // "WordDetector/Decrement"
     int32_t preValidate = 25;    // "WordDetector/PreValidate"
-    bool realtimeFilters = true; // "WordDetector/RealtimeFilters"
-    bool realtimePitch = false;  // "WordDetector/RealtimePitch"
+    bool realtimeFilters = keys::kRealtimeFilters.def;
+    bool realtimePitch = keys::kRealtimePitch.def;
     bool waveSupport = true;     // "Editor/Recorder/WaveSupport"
 
     // The values of gSettings (defaults where keys are missing).

@@ -4,6 +4,7 @@
 #include "platform/exception.h"
 #include "platform/native_window.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 #include <algorithm>
 
@@ -79,12 +80,9 @@ void vDxScreen_c::CreateScreen(platform::WindowHandle window, int width, int hei
 }
 
 void vDxScreen_c::CreateScreenFromSettings(platform::WindowHandle window, bool fullScreen) {
-    const int width = gSettings.GetInt("ScreenMode/ActualResX", 800);
-    const int height = gSettings.GetInt("ScreenMode/ActualResY", 600);
-    const int bits = static_cast<int>(gSettings.GetUnsigned("ScreenMode/BPP", 16));
-    const int defX = gSettings.GetInt("ScreenMode/DefaultResX", 800);
-    const int defY = gSettings.GetInt("ScreenMode/DefaultResY", 600);
-    CreateScreen(window, width, height, bits, fullScreen, defX, defY);
+    CreateScreen(window, keys::kActualResX.Read(), keys::kActualResY.Read(),
+                 static_cast<int>(keys::kBitsPerPixel.Read()), fullScreen, keys::kDefaultResX.Read(),
+                 keys::kDefaultResY.Read());
 }
 
 void vDxScreen_c::Changed() { Invalidate(); }

@@ -3,6 +3,7 @@
 #include "platform/message_queue.h"
 #include "platform/pointer.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 #include <algorithm>
 
@@ -25,10 +26,10 @@ bool IsMouseMessage(platform::MessageId id) {
 
 template <class Screen>
 vDxWindow_t<Screen>::vDxWindow_t() {
-    mDefaultResX = gSettings.GetInt("ScreenMode/DefaultResX", 800);
-    mDefaultResY = gSettings.GetInt("ScreenMode/DefaultResY", 600);
-    mActualResX = gSettings.GetInt("ScreenMode/ActualResX", 800);
-    mActualResY = gSettings.GetInt("ScreenMode/ActualResY", 600);
+    mDefaultResX = keys::kDefaultResX.Read();
+    mDefaultResY = keys::kDefaultResY.Read();
+    mActualResX = keys::kActualResX.Read();
+    mActualResY = keys::kActualResY.Read();
     // The actual resolution never exceeds the design resolution.
     if (mDefaultResX > 0) mActualResX = std::min(mActualResX, mDefaultResX);
     if (mDefaultResY > 0) mActualResY = std::min(mActualResY, mDefaultResY);
@@ -45,7 +46,7 @@ vDxWindow_t<Screen>::~vDxWindow_t() {
 
 template <class Screen>
 void vDxWindow_t<Screen>::SetVideoMode() {
-    const int bits = static_cast<int>(gSettings.GetUnsigned("ScreenMode/BPP", 16));
+    const int bits = static_cast<int>(keys::kBitsPerPixel.Read());
     this->CreateScreen(Handle(), mActualResX, mActualResY, bits, FullScreen(), mDefaultResX, mDefaultResY);
 }
 

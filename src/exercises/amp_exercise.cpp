@@ -1,12 +1,12 @@
 #include "exercises/amp_exercise.h"
 
-#include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 vTrAmpExercise_c::vTrAmpExercise_c() : vTrTraceExercise_c("Ampl_Processor", 224) { ReadSettings(true); }
 
 void vTrAmpExercise_c::ReadSettings(bool initial) {
     if (!initial) vTrTraceExercise_c::ReadSettings(initial);
-    mTailLength = gSettings.GetUnsigned("Ampl_Processor/TailLength", 25);
+    mTailLength = keys::kLoudnessLine.Read();
 }
 
 void vTrAmpExercise_c::AnalyseWindow(const int32_t* input, int steps) { EnergyBlock(input, steps); }

@@ -78,7 +78,7 @@ vEdRecordExercise_c::vEdRecordExercise_c() : mScore(vWordScoreSettings_c::Read()
     mScore.minResult = 5000;
     mScore.maxResult = 2000;
     if (gSettings.FileName()) {
-        mErrorLevel = gSettings.GetInt("TimeWarp/DisplayErrorLevel", mErrorLevel);
+        mErrorLevel = kDisplayErrorLevel.Read();
         mScore.minResult = gSettings.GetInt("Editor/Recorder/MinResult", mScore.minResult);
         mScore.maxResult = gSettings.GetInt("Editor/Recorder/MaxResult", mScore.maxResult);
     }

@@ -170,7 +170,7 @@ private:
 
     // Settings.
     vWordScoreSettings_c mScore;
-    int32_t mErrorLevel = 300;  // "TimeWarp/DisplayErrorLevel"
+    int32_t mErrorLevel = kDisplayErrorLevel.def;
 
     // State.
     std::array<vRecording_c, kSlots> mTakes;

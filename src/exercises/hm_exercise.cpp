@@ -122,10 +122,7 @@ void vTrHmContExercise_c::Changed() {
 
 vTrPitchTrackers_c::vTrPitchTrackers_c(const char* section, uint32_t defaultOverlap, int maxSteps)
     : mDecimated(static_cast<std::size_t>(std::max(maxSteps, 1))) {
-    vPitchSettings_c settings;
-    settings.sense = gSettings.GetUnsigned("Pitch/Sense", 400);
-    settings.trigHi = gSettings.GetDouble("Pitch/Trigger_hi", 1.0);
-    settings.trigLo = gSettings.GetDouble("Pitch/Trigger_lo", 0.6);
+    const vPitchSettings_c settings = vPitchSettings_c::Read();
     // 0 is taken as 1; the bound keeps a typing error from costing a second per buffer.
     const uint32_t overlap = std::clamp<uint32_t>(gSettings.GetUnsigned(Key(section, "Overlap").c_str(), defaultOverlap), 1, 64);
     mTrackers.assign(overlap, vPitchTracker_c(settings));

@@ -1,9 +1,14 @@
 #include "exercises/pitch_exercise.h"
 
-#include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 #include <algorithm>
 #include <cstring>
+
+namespace {
+// Unvoiced buffers after which the trace breaks off.
+constexpr vUnsignedSetting_c kInvalidNum{"Pitch_Exercise/InvalidNum", 10};
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // vTrPitchExercise_c
@@ -12,7 +17,7 @@ vTrPitchExercise_c::vTrPitchExercise_c()
     : vTrTraceExercise_c("Pitch_Processor", 672),
       mTrackers("Pitch_Processor", 3, static_cast<int>(Framing().windowSize / 8)),
       mRange(vTrToneRange_s::Read()),
-      mInvalidNum(gSettings.GetUnsigned("Pitch_Exercise/InvalidNum", 10)),
+      mInvalidNum(kInvalidNum.Read()),
       // Before the first pitch there is no trace to join: it starts where the
       // voice is, not with a line from the display's top edge.
       mInvalid(mInvalidNum) {
@@ -21,7 +26,7 @@ vTrPitchExercise_c::vTrPitchExercise_c()
 
 void vTrPitchExercise_c::ReadSettings(bool initial) {
     if (!initial) vTrTraceExercise_c::ReadSettings(initial);
-    mTailLength = gSettings.GetUnsigned("Pitch_Exercise/TailLength", 100);
+    mTailLength = keys::kPitchLine.Read();
 }
 
 void vTrPitchExercise_c::AnalyseWindow(const int32_t* input, int steps) {
@@ -67,7 +72,7 @@ vTrPitch2Exercise_c::vTrPitch2Exercise_c()
     : vTrHmContExercise_c("Pitch_Processor2", 1120),
       mTrackers("Pitch_Processor2", 2, static_cast<int>(Framing().windowSize / 8)),
       mRange(vTrToneRange_s::Read()),
-      mInvalidNum(gSettings.GetUnsigned("Pitch_Exercise/InvalidNum", 10)),
+      mInvalidNum(kInvalidNum.Read()),
       mDisplayInterleave(std::max<uint32_t>(gSettings.GetUnsigned("Pitch_Exercise/DisplayInterleave", 1), 1)) {}
 
 void vTrPitch2Exercise_c::OnDeclare(const char* path, const char* className, const vPropDesc_c& prop,

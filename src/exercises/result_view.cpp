@@ -5,6 +5,7 @@
 #include "platform/message_queue.h"
 #include "platform/path_case.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -47,7 +48,7 @@ private:
     std::uintptr_t mAnimation = 0;
 };
 
-vTrResultView_c::vTrResultView_c() : mFeedbackOffset(gSettings.GetUnsigned("Feedback/Offset", 4294967295u)) {
+vTrResultView_c::vTrResultView_c() : mFeedbackOffset(keys::kFeedbackOffset.Read()) {
     SetCount(kPictureCount);
     if (static_cast<int32_t>(mFeedbackOffset) >= 0) {
         char key[40];

@@ -9,6 +9,7 @@
 #include "platform/atomic_file.h"
 #include "progress/held_try.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -66,11 +67,10 @@ vTrRtHmExercise_c::vTrRtHmExercise_c()
     mSpectrum.SetShadows(mScore.shadows);
     mGravityZone = static_cast<int>(std::min<uint32_t>(gSettings.GetUnsigned("Editor/HM1_Processor/GravityZone", 10), 1000));
     // The exercise's own window, or the preprocessor's; a bad window file means no window.
-    char window[260];
-    gSettings.GetString("HM1_Processor/WindowFn", window, sizeof window, "");
-    if (!gSettings.GetBool("HM1_Processor/DoWindow", true)) {
+    const std::string window = keys::kSpectrumWindowFile.Read();
+    if (!keys::kSpectrumWindowOn.Read()) {
         SetFramingWindow(nullptr);
-    } else if (window[0] != 0) {
+    } else if (!window.empty()) {
         try {
             ReadWindowFile(window, mWindow);
             SetFramingWindow(mWindow);
@@ -100,8 +100,8 @@ vTrChPicBtn_c* vTrRtHmExercise_c::LevelBtn(int n) const { return const_cast<vTrR
 
 void vTrRtHmExercise_c::ReadSettings(bool initial) {
     if (!initial) vTrHmContExercise_c::ReadSettings(initial);
-    mSmoothing = gSettings.GetBool("HM1_Processor/Smoothing", true);
-    mErrorColor = gSettings.GetBool("HM1_Processor/DoErrorColor", true);
+    mSmoothing = keys::kSpectrumSmoothing.Read();
+    mErrorColor = keys::kSpectrumErrorColour.Read();
 }
 
 vRtHmOptions_c vTrRtHmExercise_c::Options() const {

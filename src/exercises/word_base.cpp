@@ -14,6 +14,7 @@
 #include "exercises/word_buttons.h"
 #include "platform/path_case.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ bool vTrWordBase_c::Loaded() {
 
 void vTrWordBase_c::ReadSettings(bool initial) {
     if (!initial) vTrExercise_c::ReadSettings(initial);
-    if (gSettings.FileName()) mDisplay.Settings().showSpirant = gSettings.GetBool("ResDisplay/ShowSpirant", true);
+    if (gSettings.FileName()) mDisplay.Settings().showSpirant = keys::kShowSpirant.Read();
 }
 
 std::array<vDxFileButton_c*, 8> vTrWordBase_c::WordButtons() const {

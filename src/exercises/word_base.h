@@ -24,6 +24,7 @@
 #include "audio/wave_out.h"
 #include "exercises/exercise.h"
 #include "exercises/word_display.h"
+#include "settings/setting.h"
 
 class vTrPlaybackBtn_c;
 class vTrPlaybackBtn2_c;
@@ -42,6 +43,9 @@ class vTrWordBase_c : public vTrExercise_c,
                       public vWordDisplayBackground_i {
     V_RTTI_CLASS(vTrWordBase_c, vTrExercise_c)
 public:
+    // How far a band of a say may differ from the etalon's before it is crossed out.
+    static constexpr vIntSetting_c kDisplayErrorLevel{"TimeWarp/DisplayErrorLevel", 300};
+
     // Frames a recording holds.
     static constexpr int32_t kRecordingFrames = 1000;
 

@@ -27,10 +27,10 @@ vWordDisplaySettings_c vWordDisplaySettings_c::Read() {
     s.pitchScale = gSettings.GetInt("ResDisplay/PitchScale", s.pitchScale);
     s.beginSilent = std::max(0, gSettings.GetInt("ResDisplay/BeginScilentNum", s.beginSilent));
     s.endSilent = std::max(0, gSettings.GetInt("ResDisplay/EndScilentNum", s.endSilent));
-    s.spirantLimit = gSettings.GetInt("ResDisplay/SpirantLimit", s.spirantLimit);
+    s.spirantLimit = keys::kSpirantLimit.Read();
     s.showVocal = gSettings.GetBool("ResDisplay/ShowVocal", s.showVocal);
-    s.showSpirant = gSettings.GetBool("ResDisplay/ShowSpirant", s.showSpirant);
-    const int32_t dontCare = gSettings.GetInt("TimeWarp/DontCareLevel", 2000);
+    s.showSpirant = keys::kShowSpirant.Read();
+    const int32_t dontCare = keys::kDontCareLevel.Read();
     s.displayDontCareLevel = gSettings.GetInt("ResDisplay/DisplayDontCareLevel", dontCare);
     return s;
 }

@@ -13,7 +13,9 @@
 #include <cstdint>
 
 #include "display/dx_image.h"
+#include "analysis/time_warp.h"
 #include "objects/point_color.h"
+#include "settings/shared_keys.h"
 
 class vAllHmData_c;
 class vRecording_c;
@@ -24,9 +26,9 @@ struct vWordDisplaySettings_c {
     int32_t pitchScale = 3600;            // "ResDisplay/PitchScale", cents
     int32_t beginSilent = 5;              // "ResDisplay/BeginScilentNum"
     int32_t endSilent = 5;                // "ResDisplay/EndScilentNum"
-    int32_t spirantLimit = 0;             // "ResDisplay/SpirantLimit"
+    int32_t spirantLimit = keys::kSpirantLimit.def;
     bool showVocal = false;               // "ResDisplay/ShowVocal"
-    bool showSpirant = true;              // "ResDisplay/ShowSpirant"
+    bool showSpirant = keys::kShowSpirant.def;
     int32_t displayDontCareLevel = 2000;  // "ResDisplay/DisplayDontCareLevel" ("TimeWarp/DontCareLevel")
 
     static vWordDisplaySettings_c Read();

@@ -14,6 +14,7 @@
 #include "platform/path_case.h"
 #include "platform/regular_file.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ void RemoveIfPresent(const char* name) {
 
 vTrWordExercise_c::vTrWordExercise_c() : mScore(vWordScoreSettings_c::Read()), mJudge(mScore, Processor()) {
     mJudge.SetModelLoader([this](vSoundFrames_c& table) { return table.LoadModels(mScore.modelsFile); });
-    if (gSettings.FileName()) mErrorLevel = gSettings.GetInt("TimeWarp/DisplayErrorLevel", mErrorLevel);
+    if (gSettings.FileName()) mErrorLevel = kDisplayErrorLevel.Read();
     ReadSettings(true);
     RemoveIfPresent("Say.wav");
     RemoveIfPresent("etalon.wav");
@@ -47,8 +48,8 @@ vTrWordExercise_c::~vTrWordExercise_c() = default;
 void vTrWordExercise_c::ReadSettings(bool initial) {
     vTrWordBase_c::ReadSettings(initial);
     if (!gSettings.FileName()) return;
-    mAutoPlayback = gSettings.GetBool("ResDisplay/AutoPlayback", true);
-    mShowBG = gSettings.GetBool("WordExercise/ShowBG", true);
+    mAutoPlayback = keys::kAutoPlayback.Read();
+    mShowBG = keys::kWordBackground.Read();
     mShowSpirant = Display().Settings().showSpirant;
 }
 

@@ -159,7 +159,7 @@ private:
 
     // Settings.
     vWordScoreSettings_c mScore;
-    int32_t mErrorLevel = 300;   // "TimeWarp/DisplayErrorLevel"
+    int32_t mErrorLevel = kDisplayErrorLevel.def;
     bool mAutoPlayback = true;   // "ResDisplay/AutoPlayback"
     bool mShowBG = true;         // "WordExercise/ShowBG"
 

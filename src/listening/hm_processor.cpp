@@ -2,23 +2,19 @@
 
 #include "analysis/hm_block_processor.h"
 #include "analysis/log_energy.h"
-#include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 vHMProcessor_c::vHMProcessor_c(int bufferLength)
-    : vTrWaveIn_c(bufferLength), mGain(PreAmp256(gSettings.GetDouble("Preprocessor/PreAmp", 1))) {
-    char path[260];
-    gSettings.GetString("Preprocessor/Window", path, sizeof path, "");
+    : vTrWaveIn_c(bufferLength), mGain(PreAmp256(keys::kPreAmp.Read())) {
     try {
-        ReadWindowFile(path, mWindow);
+        ReadWindowFile(keys::kWindowFile.Read(), mWindow);
     } catch (const vException_c&) {
         // A bad window file means no window.
         ReadWindowFile(std::string(), mWindow);
     }
-    gSettings.GetString("Preprocessor/Coeficients", path, sizeof path, "coef.dat");
-    LoadCoefficients(path);
+    LoadCoefficients(keys::kCoefficients.Read().c_str());
     // The real-time processor's key (the block processor has its own).
-    gSettings.GetString("Preprocessor/Equalize", path, sizeof path, "calib.txt");
-    LoadCalibration(path);
+    LoadCalibration(keys::kLiveCalibration.Read().c_str());
 }
 
 std::int32_t vHMProcessor_c::NextSample() {

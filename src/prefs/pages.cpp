@@ -10,6 +10,7 @@
 #include "platform/atomic_file.h"
 #include "platform/exception.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 namespace prefs {
 
@@ -92,9 +93,9 @@ SpeedKeys KeysOf(MachineSpeed speed) {
 }  // namespace
 
 void ScreenPage::Read(const vSettings_c& settings) {
-    const int x = settings.GetInt("ScreenMode/ActualResX", -1);
-    const int y = settings.GetInt("ScreenMode/ActualResY", -1);
-    const int bits = settings.GetInt("ScreenMode/BPP", -1);
+    const int x = settings.GetInt(keys::kActualResX.key, -1);
+    const int y = settings.GetInt(keys::kActualResY.key, -1);
+    const int bits = settings.GetInt(keys::kBitsPerPixel.key, -1);
     mode.reset();
     if (x != -1 && y != -1 && bits != -1) {
         mode = FindMode(x, y, bits);
@@ -103,32 +104,32 @@ void ScreenPage::Read(const vSettings_c& settings) {
         modeText = "not set";
     }
 
-    fullScreen = settings.GetBool("ScreenMode/FullScreen", true);
+    fullScreen = keys::kFullScreen.Read(settings);
     // The defaults are those the analysis itself takes.
-    const SpeedKeys keys{settings.GetBool("HM1_Processor/DoWindow", true),
-                         settings.GetBool("WordDetector/RealtimeFilters", true),
-                         settings.GetBool("WordDetector/RealtimePitch", false),
+    const SpeedKeys read{keys::kSpectrumWindowOn.Read(settings),
+                         keys::kRealtimeFilters.Read(settings),
+                         keys::kRealtimePitch.Read(settings),
                          settings.GetInt("HM1_Processor/WindowNum", 3), settings.GetInt("HM1_Processor/InterLeave", 3)};
     speed = MachineSpeed::Custom;
     for (MachineSpeed s : {MachineSpeed::Fast, MachineSpeed::Normal, MachineSpeed::Slow})
-        if (keys == KeysOf(s)) speed = s;
+        if (read == KeysOf(s)) speed = s;
 }
 
 void ScreenPage::Apply(vSettings_c& settings, const ScreenPage& before) const {
     if (mode && mode != before.mode) {
         const ModeSize size = kModeSizes[ModeRow(*mode)];
-        settings.PutInt("ScreenMode/ActualResX", size.width);
-        settings.PutInt("ScreenMode/ActualResY", size.height);
-        settings.PutInt("ScreenMode/BPP", kModeBits[ModeColumn(*mode)]);
+        keys::kActualResX.Write(size.width, settings);
+        keys::kActualResY.Write(size.height, settings);
+        settings.PutInt(keys::kBitsPerPixel.key, kModeBits[ModeColumn(*mode)]);
     }
-    if (fullScreen != before.fullScreen) settings.PutBool("ScreenMode/FullScreen", fullScreen);
+    if (fullScreen != before.fullScreen) keys::kFullScreen.Write(fullScreen, settings);
     if (speed != before.speed && speed != MachineSpeed::Custom) {
-        const SpeedKeys keys = KeysOf(speed);
-        settings.PutInt("HM1_Processor/WindowNum", keys.windowNum);
-        settings.PutInt("HM1_Processor/InterLeave", keys.interLeave);
-        settings.PutBool("HM1_Processor/DoWindow", keys.doWindow);
-        settings.PutBool("WordDetector/RealtimeFilters", keys.realtimeFilters);
-        settings.PutBool("WordDetector/RealtimePitch", keys.realtimePitch);
+        const SpeedKeys chosen = KeysOf(speed);
+        settings.PutInt("HM1_Processor/WindowNum", chosen.windowNum);
+        settings.PutInt("HM1_Processor/InterLeave", chosen.interLeave);
+        keys::kSpectrumWindowOn.Write(chosen.doWindow, settings);
+        keys::kRealtimeFilters.Write(chosen.realtimeFilters, settings);
+        keys::kRealtimePitch.Write(chosen.realtimePitch, settings);
     }
 }
 
@@ -151,33 +152,33 @@ std::string LineLengthMessage() {
            std::to_string(kMaxLineLength) + ".";
 }
 
-void VolumePage::Read(const vSettings_c& settings) { lineLength = settings.GetInt("Ampl_Processor/TailLength", 25); }
+void VolumePage::Read(const vSettings_c& settings) { lineLength = settings.GetInt(keys::kLoudnessLine.key, static_cast<int>(keys::kLoudnessLine.def)); }
 
 void VolumePage::Apply(vSettings_c& settings, const VolumePage& before) const {
-    if (lineLength != before.lineLength) settings.PutInt("Ampl_Processor/TailLength", lineLength);
+    if (lineLength != before.lineLength) settings.PutInt(keys::kLoudnessLine.key, lineLength);
 }
 
 void VoicePage::Read(const vSettings_c& settings) {
-    lineLength = settings.GetInt("Pitch_Exercise/TailLength", 100);
+    lineLength = settings.GetInt(keys::kPitchLine.key, static_cast<int>(keys::kPitchLine.def));
     disableFeedback = !settings.GetBool("ScreenMode/Type11_FeedBack", true);
 }
 
 void VoicePage::Apply(vSettings_c& settings, const VoicePage& before) const {
-    if (lineLength != before.lineLength) settings.PutInt("Pitch_Exercise/TailLength", lineLength);
+    if (lineLength != before.lineLength) settings.PutInt(keys::kPitchLine.key, lineLength);
     if (disableFeedback != before.disableFeedback) settings.PutBool("ScreenMode/Type11_FeedBack", !disableFeedback);
 }
 
 // ---- Check-box pages -----------------------------------------------------
 
 void SpectrumPage::Read(const vSettings_c& settings) {
-    highlightErrors = settings.GetBool("HM1_Processor/DoErrorColor", true);
-    smoothCurves = settings.GetBool("HM1_Processor/Smoothing", true);
+    highlightErrors = keys::kSpectrumErrorColour.Read(settings);
+    smoothCurves = keys::kSpectrumSmoothing.Read(settings);
     disableFeedback = !settings.GetBool("ScreenMode/Type9_FeedBack", true);
 }
 
 void SpectrumPage::Apply(vSettings_c& settings, const SpectrumPage& before) const {
-    if (smoothCurves != before.smoothCurves) settings.PutBool("HM1_Processor/Smoothing", smoothCurves);
-    if (highlightErrors != before.highlightErrors) settings.PutBool("HM1_Processor/DoErrorColor", highlightErrors);
+    if (smoothCurves != before.smoothCurves) keys::kSpectrumSmoothing.Write(smoothCurves, settings);
+    if (highlightErrors != before.highlightErrors) keys::kSpectrumErrorColour.Write(highlightErrors, settings);
     if (disableFeedback != before.disableFeedback) {
         settings.PutBool("ScreenMode/Type9_FeedBack", !disableFeedback);
         settings.PutBool("ScreenMode/Type10_FeedBack", !disableFeedback);
@@ -185,16 +186,16 @@ void SpectrumPage::Apply(vSettings_c& settings, const SpectrumPage& before) cons
 }
 
 void WordPage::Read(const vSettings_c& settings) {
-    highlightSpirant = settings.GetBool("ResDisplay/ShowSpirant", true);
-    autoPlayback = settings.GetBool("ResDisplay/AutoPlayback", true);
-    showBackground = settings.GetBool("WordExercise/ShowBG", true);
+    highlightSpirant = keys::kShowSpirant.Read(settings);
+    autoPlayback = keys::kAutoPlayback.Read(settings);
+    showBackground = keys::kWordBackground.Read(settings);
     disableFeedback = !settings.GetBool("ScreenMode/Type1_FeedBack", true);
 }
 
 void WordPage::Apply(vSettings_c& settings, const WordPage& before) const {
-    if (highlightSpirant != before.highlightSpirant) settings.PutBool("ResDisplay/ShowSpirant", highlightSpirant);
-    if (autoPlayback != before.autoPlayback) settings.PutBool("ResDisplay/AutoPlayback", autoPlayback);
-    if (showBackground != before.showBackground) settings.PutBool("WordExercise/ShowBG", showBackground);
+    if (highlightSpirant != before.highlightSpirant) keys::kShowSpirant.Write(highlightSpirant, settings);
+    if (autoPlayback != before.autoPlayback) keys::kAutoPlayback.Write(autoPlayback, settings);
+    if (showBackground != before.showBackground) keys::kWordBackground.Write(showBackground, settings);
     if (disableFeedback == before.disableFeedback) return;
     for (int type = 1; type <= 6; ++type) {
         const std::string key = "ScreenMode/Type" + std::to_string(type) + "_FeedBack";
@@ -213,7 +214,7 @@ void FeedbackPage::Read(const vSettings_c& settings) {
         if (std::strcmp(name, "---") == 0) break;
         items.emplace_back(name);
     }
-    const std::uint32_t item = settings.GetUnsigned("Feedback/Offset", 0xFFFFFFFFu) + 1u;
+    const std::uint32_t item = keys::kFeedbackOffset.Read(settings) + 1u;
     if (item < items.size())
         selected = static_cast<int>(item);
     else
@@ -221,7 +222,7 @@ void FeedbackPage::Read(const vSettings_c& settings) {
 }
 
 void FeedbackPage::Apply(vSettings_c& settings, const FeedbackPage& before) const {
-    if (selected && selected != before.selected) settings.PutInt("Feedback/Offset", *selected - 1);
+    if (selected && selected != before.selected) settings.PutInt(keys::kFeedbackOffset.key, *selected - 1);
 }
 
 // ---- The whole sheet -----------------------------------------------------
@@ -244,7 +245,7 @@ void SheetValues::Apply(vSettings_c& settings) const {
     word.Apply(settings, read.word);
     voice.Apply(settings, read.voice);
     feedback.Apply(settings, read.feedback);
-    if (triggerLevel) settings.PutInt("WordDetector/TrigLevel", *triggerLevel);
+    if (triggerLevel) keys::kTriggerLevel.Write(*triggerLevel, settings);
 }
 
 namespace {

@@ -18,6 +18,7 @@
 #include "prefs/mic_capture.h"
 #include "prefs/pages.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 namespace prefs {
 namespace {
@@ -558,7 +559,7 @@ void Sheet::OfferTrigger() {
     gtk_label_set_text(GTK_LABEL(mCheckText), text);
     std::string now;
     try {
-        now = std::to_string(gSettings.GetInt("WordDetector/TrigLevel", 3000));
+        now = std::to_string(keys::kTriggerLevel.Read());
     } catch (const vException_c&) {
         now = "unreadable";  // an unreadable value is replaced all the same
     }

@@ -1,4 +1,5 @@
 #include "settings/settings.h"
+#include "settings/setting.h"
 
 #include "platform/profile.h"
 
@@ -230,3 +231,10 @@ void vSettings_c::PutHex(const char* key, std::uint32_t value) {
 }
 
 void vSettings_c::PutBool(const char* key, bool value) { PutString(key, value ? "TRUE" : "FALSE"); }
+
+std::string vTextSetting_c::Read(const vSettings_c& from) const {
+    std::string text(capacity, '\0');
+    from.GetString(key, text.data(), text.size(), def);
+    text.resize(std::char_traits<char>::length(text.c_str()));
+    return text;
+}

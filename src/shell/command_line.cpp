@@ -7,6 +7,7 @@
 #include "platform/profile.h"
 #include "platform/user_data.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 #include <cerrno>
 #include <climits>
@@ -223,7 +224,7 @@ vTrStartup_c ParseCommandLine(const std::vector<std::string>& words, const std::
     startup.iniPath = iniPath;
     startup.fullScreen = plan.fullRequested     ? true
                          : plan.windowRequested ? false
-                                                : gSettings.GetBool("ScreenMode/FullScreen", true);
+                                                : keys::kFullScreen.Read();
     startup.windowStyle = startup.fullScreen ? WindowStyle::Popup : WindowStyle::DialogFrame;
     startup.debugPrompt = false;
 

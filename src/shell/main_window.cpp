@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "settings/settings.h"
 #include "shell/app_messages.h"
+#include "shell/application_keys.h"
 #include "shell/files/dir_entry_link.h"
 
 #include <algorithm>
@@ -45,9 +46,7 @@ vTrMainWin_c::~vTrMainWin_c() {
 
 void vTrMainWin_c::Create() {
     // The title is known before the window shows, so it never appears untitled.
-    char title[100];
-    gSettings.GetString("Application/Title", title, sizeof title, "");
-    SetTitle(title);
+    SetTitle(keys::kTitle.Read());
     vTrApp_c::Create();
     platform::Dispatch({Handle(), platform::msg::kPaint, 0, 0});
     Init();
@@ -83,10 +82,9 @@ std::string ResolveDataPath(const std::string& primarySrcPath, const std::string
 }
 
 void vTrMainWin_c::LoadPictureCache() {
-    char name[100];
-    gSettings.GetString("Application/CacheName", name, sizeof name, "");
-    if (!*name) return;
-    const unsigned size = gSettings.GetUnsigned("Application/CacheSize", 10);
+    const std::string name = keys::kCacheName.Read();
+    if (name.empty()) return;
+    const unsigned size = keys::kCacheSize.Read();
     // A cache that fails to load keeps what it got; start-up goes on.
     try {
         mCache = std::make_unique<vDxSimpleImageArray_c>();
@@ -166,12 +164,11 @@ void vTrMainWin_c::AskToQuit() {
     // The box takes the key-up of Ctrl.
     mControlDown = false;
     if (RootMenu().IsOpen()) RootMenu().Close();
-    char title[100];
-    gSettings.GetString("Application/Title", title, sizeof title, "");
+    const std::string title = keys::kTitle.Read();
     platform::BoxAnswer answer;
     {
         dialogs::ModalScope modal;
-        const std::string name = *title ? title : "Lorvano";
+        const std::string name = !title.empty() ? title : "Lorvano";
         answer = platform::ShowMessageBox(
             {"End " + name + " now?", "Quit " + name, platform::BoxIcon::Exclamation, platform::BoxButtons::YesNo});
     }

@@ -4,6 +4,7 @@
 
 #include "platform/message_box.h"
 #include "settings/settings.h"
+#include "shell/application_keys.h"
 
 std::unique_ptr<platform::InstanceLock> TakeLanguageLock(const vTrStartup_c& startup) {
     auto lock = std::make_unique<platform::InstanceLock>("trainer " + startup.languageDir);
@@ -15,9 +16,8 @@ std::unique_ptr<platform::InstanceLock> TakeLanguageLock(const vTrStartup_c& sta
             return lock;
         case platform::InstanceLock::State::Taken: break;
     }
-    char title[100];
-    gSettings.GetString("Application/Title", title, sizeof title, "");
-    const std::string name = *title ? title : "Lorvano";
+    const std::string title = keys::kTitle.Read();
+    const std::string name = !title.empty() ? title : "Lorvano";
     platform::ShowMessageBox({name + " is already running for this language (" + startup.languageDir +
                                   "). Use the window that is open; close it before starting the program again.",
                               name, platform::BoxIcon::Information, platform::BoxButtons::Ok});

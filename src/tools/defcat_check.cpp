@@ -10,6 +10,7 @@
 #include "analysis/recording.h"
 #include "analysis/sound_limits.h"
 #include "analysis/sound_marks.h"
+#include "analysis/spectrum_settings.h"
 #include "display/dx_image.h"
 #include "display/dx_image_array.h"
 #include "display/dx_menu.h"
@@ -23,6 +24,7 @@
 #include "platform/message_box.h"
 #include "platform/path_case.h"
 #include "settings/settings.h"
+#include "shell/application_keys.h"
 #include "shell/loaders.h"
 
 namespace fs = std::filesystem;
@@ -115,7 +117,7 @@ void Checker::CheckDefinition(const std::string& file, const std::string& cacheN
         if (Load(file, menu)) CheckNamedFiles(file, menu);
     } else if (file == cacheName) {
         vDxSimpleImageArray_c cache;
-        cache.SetCount(gSettings.GetUnsigned("Application/CacheSize", 10));
+        cache.SetCount(keys::kCacheSize.Read());
         if (Load(file, cache)) CheckNamedFiles(file, cache);
     } else if (ext == ".crd" || ext == ".exc" || (ext == ".dat" && file.find('/') != std::string::npos)) {
         // Cards and exercises as the card menus load them; the .dat files of
@@ -179,11 +181,8 @@ void Checker::CheckMedia(const std::string& name, const std::string& namedIn, in
 }
 
 void Checker::CheckModelsAndLimits() {
-    char models[21], limits[201];
-    gSettings.GetString("ResDisplay/Models", models, sizeof models, "Models.ini");
-    gSettings.GetString("HM1_Processor/MaxRes", limits, sizeof limits, "Limits.ini");
-    const bool needed = gSettings.GetBool("ResDisplay/NewCalculation", false) ||
-                        gSettings.GetBool("HM1_Processor/NewCalculation", false);
+    const std::string models = keys::kModelsFile.Read(), limits = keys::kLimitsFile.Read();
+    const bool needed = keys::kWordNewCalculation.Read() || keys::kSpectrumNewCalculation.Read();
     const bool haveModels = fs::is_regular_file(models), haveLimits = fs::is_regular_file(limits);
     if (needed && !haveModels) Report("trainer.ini", 0, std::string("Cannot open ") + models + " file!");
     if (needed && !haveLimits) Report("trainer.ini", 0, std::string("Cannot open ") + limits + " file!");
@@ -243,9 +242,7 @@ void EnterFolder(const fs::path& folder) {
 std::vector<vDefProblem_c> Checker::Run() {
     const fs::path previous = fs::current_path();
     EnterFolder(mFolder);
-    char cache[100];
-    gSettings.GetString("Application/CacheName", cache, sizeof cache, "");
-    const std::string cacheName = platform::ToForwardSlashes(cache);
+    const std::string cacheName = platform::ToForwardSlashes(keys::kCacheName.Read());
     if (!cacheName.empty() && !fs::is_regular_file(platform::MatchExistingCase(cacheName)))
         Report("trainer.ini", 0, "Cannot open picture cache " + cacheName);
 

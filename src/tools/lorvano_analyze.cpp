@@ -64,6 +64,7 @@
 #include "platform/exception.h"
 #include "platform/regular_file.h"
 #include "settings/settings.h"
+#include "settings/shared_keys.h"
 
 namespace fs = std::filesystem;
 
@@ -425,12 +426,10 @@ int Sustained(const Options& o) {
     // The exercise's analysis: the live bank's calibration key, its own
     // window file or else the preprocessor's, none when switched off.
     vHMProcessorSetup_c setup = vHMProcessorSetup_c::FromSettings();
-    char text[260];
-    gSettings.GetString("Preprocessor/Equalize", text, sizeof text, "calib.txt");
-    setup.calibration = text;
-    gSettings.GetString("HM1_Processor/WindowFn", text, sizeof text, "");
-    const bool windowed = gSettings.GetBool("HM1_Processor/DoWindow", true);
-    if (text[0] != 0) setup.window = text;
+    setup.calibration = keys::kLiveCalibration.Read();
+    const std::string window = keys::kSpectrumWindowFile.Read();
+    const bool windowed = keys::kSpectrumWindowOn.Read();
+    if (!window.empty()) setup.window = window;
     for (std::string* file : {&setup.coefficients, &setup.calibration, &setup.window})
         *file = InDataDir(DataDir(o), *file);
     vHMBlockProcessor_c processor(setup);
