@@ -1,4 +1,5 @@
 #include "settings/settings.h"
+#include "settings/setting.h"
 #include "platform/atomic_file.h"
 
 #include "../support/child_process.h"
@@ -208,6 +209,20 @@ TEST_F(Settings, AValueThatFillsTheBufferCountsAsTruncated) {
     store.GetString("V/long", big.data(), big.size(), "");
     EXPECT_EQ(std::strlen(big.c_str()), 10000u);
     EXPECT_EQ(RaisedCode([&] { store.GetInt("V/long", 0); }), 0);
+}
+
+TEST_F(Settings, DeclaredSettingsReadTheirKeyAndDefaultAndKeepTheTextsRoom) {
+    constexpr vTextSetting_c models{"R/Models", "Models.ini", 22};
+    constexpr vIntSetting_c level{"R/Level", 300};
+    Ini("[R]\nLevel=120\n");
+    EXPECT_EQ(models.Read(store), "Models.ini");
+    EXPECT_EQ(level.Read(store), 120);
+    level.Write(-5, store);
+    EXPECT_EQ(level.Read(store), -5);
+    Ini("[R]\nModels=" + std::string(20, 'm') + "\n");
+    EXPECT_EQ(models.Read(store), std::string(20, 'm'));
+    Ini("[R]\nModels=" + std::string(21, 'm') + "\n");
+    EXPECT_EQ(RaisedCode([&] { models.Read(store); }), 0);
 }
 
 TEST_F(Settings, NameListsOfKeysAndSections) {
