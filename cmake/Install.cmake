@@ -42,8 +42,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What the libraries' dependencies cannot show: the fonts the data names, and
-# the browser launcher the guide uses.
+# What the libraries' dependencies cannot show: the fonts the data names, the
+# browser launcher the guide uses and, with the acoustic judge, its model
+# (pocketsphinx itself is found by dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, xdg-utils")
+if(LORVANO_POCKETSPHINX)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", pocketsphinx-en-us")
+endif()
 set(CPACK_STRIP_FILES ON)
 include(CPack)

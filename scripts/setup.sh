@@ -12,6 +12,8 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev
   libjpeg-dev libsndfile1-dev libgtk-3-dev libasound2-dev
   libsodium-dev libsqlite3-dev
+  # the acoustic judge: pocketsphinx, its US-English model, resampling to 16 kHz
+  libpocketsphinx-dev pocketsphinx-en-us libsamplerate0-dev
   # fonts the bundled data names ("Arial", "Times New Roman") map onto
   fonts-liberation fonts-dejavu-core
   # tests: a real display, clicks, screenshots, synthetic speech

@@ -6,6 +6,7 @@
 //   lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]
 //   lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]
 //   lorvano-analyze sustained FILE.wav --exercise EX.exc [--level N] [--data DIR] [--ini FILE]
+//   lorvano-analyze gop SAY.wav (--word WORD | --phones "PH PH ...") [--target CODE]
 //
 // --data names the language directory whose settings (trainer.ini) and data
 // files (coef.dat, calib.txt, the sound models and limits) are used, so the
@@ -33,6 +34,15 @@
 // exercise would show while its ring of analysed windows holds only the
 // sound.
 //
+// gop marks a say without an etalon, against the speaker-independent
+// acoustic model (where the program is built with it): the word's phones
+// from the model's pronouncing dictionary, or ARPAbet phones given with
+// --phones; one line per phone (ARPAbet, SAMPA code, frames of 10 ms, its
+// goodness of pronunciation in nats per frame), then the word's score and
+// mark; --target names the trained sound (SAMPA), whose mark is the one
+// shown. A say the judge cannot mark (silence, too short, not alignable)
+// prints the reason and exits with code 3.
+//
 // Every command runs on the analysis and its judges alone: no screen, no
 // exercise, no audio device.
 
@@ -50,6 +60,10 @@
 #include <vector>
 
 #include "analysis/framing.h"
+#if LORVANO_POCKETSPHINX
+#include "analysis/scoring/acoustic_judge.h"
+#include "analysis/scoring/phone_strings.h"
+#endif
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
 #include "analysis/scoring/spectrum_judge.h"
@@ -72,6 +86,7 @@ namespace {
 
 constexpr int kUsageError = 64;
 constexpr int kWaveRefused = 2;
+constexpr int kNoMark = 3;
 
 void Usage() {
     std::fprintf(stderr,
@@ -79,7 +94,8 @@ void Usage() {
                  "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]]\n"
                  "       lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]\n"
                  "       lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]\n"
-                 "       lorvano-analyze sustained FILE.wav --exercise EX.exc [--level N] [--data DIR] [--ini FILE]\n");
+                 "       lorvano-analyze sustained FILE.wav --exercise EX.exc [--level N] [--data DIR] [--ini FILE]\n"
+                 "       lorvano-analyze gop SAY.wav (--word WORD | --phones \"PH PH ...\") [--target CODE]\n");
 }
 
 struct Options {
@@ -90,6 +106,8 @@ struct Options {
     std::string sounds;
     std::string target;
     std::string exercise;
+    std::string word;
+    std::string phones;
     int level = 1;
     std::string out = ".";
     bool calculate = false;
@@ -108,6 +126,8 @@ bool Parse(int argc, char** argv, Options& o) {
                                : o.out) = argv[++i];
         else if (a == "--exercise" && i + 1 < argc)
             o.exercise = argv[++i];
+        else if ((a == "--word" || a == "--phones") && i + 1 < argc)
+            (a == "--word" ? o.word : o.phones) = argv[++i];
         else if (a == "--level" && i + 1 < argc)
             o.level = std::atoi(argv[++i]);
         else if (a == "--calculate")
@@ -117,6 +137,9 @@ bool Parse(int argc, char** argv, Options& o) {
         else
             o.files.push_back(a);
     }
+    if (o.command == "gop")
+        return o.files.size() == 1 && o.word.empty() != o.phones.empty() && o.sounds.empty() && !o.calculate;
+    if (!o.word.empty() || !o.phones.empty()) return false;
     if (!o.target.empty() && o.sounds.empty()) return false;
     if (!o.exercise.empty() != (o.command == "sustained")) return false;
     if (o.command == "sustained") return o.files.size() == 1 && !o.calculate && o.sounds.empty() && o.level >= 1;
@@ -474,6 +497,37 @@ int Sustained(const Options& o) {
     return 0;
 }
 
+// The acoustic judge on one say: per-phone scores, the word's score and mark.
+int Gop(const Options& o) {
+#if LORVANO_POCKETSPHINX
+    vAcousticJudge_c judge(vAcousticJudge_c::DefaultModelFolder(), vAcousticScoreSettings_c{});
+    const std::vector<std::string> phones = o.phones.empty() ? judge.PhonesOf(o.word) : ParsePhones(o.phones);
+    if (phones.empty())
+        throw vPrintException_c(0, "The pronouncing dictionary has no word \"%s\"; give its phones with --phones.",
+                                o.word.c_str());
+    const std::vector<int16_t> samples = SamplesOf(o.files[0]);
+    const vAcousticJudgment_c j = judge.Judge(samples.data(), samples.size(), 22050, phones, o.target);
+    if (!j.Marked()) {
+        std::fprintf(stderr, "%s\n", j.error.c_str());
+        return kNoMark;
+    }
+    for (const vPhoneScore_c& p : j.phones)
+        std::printf("phone=%s sampa=%s frames=%d gop=%.3f\n", p.phone.c_str(), p.sampa.c_str(), p.frames, p.score);
+    std::printf("word=%s score=%.3f mark=%d\n", o.word.empty() ? "-" : o.word.c_str(), j.wordScore, j.wordMark);
+    if (!o.target.empty()) {
+        if (j.targetMark < 0)
+            std::printf("target=%s score=none mark=-1 shown=%d\n", o.target.c_str(), j.mark);
+        else
+            std::printf("target=%s score=%.3f mark=%d shown=%d\n", o.target.c_str(), j.targetScore, j.targetMark,
+                        j.mark);
+    }
+    return 0;
+#else
+    (void)o;
+    throw vTextException_c("lorvano-analyze is built without the acoustic model (LORVANO_POCKETSPHINX off).");
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -508,6 +562,7 @@ int main(int argc, char** argv) {
         if (o.command == "score") return Score(o);
         if (o.command == "models") return Models(o);
         if (o.command == "sustained") return Sustained(o);
+        if (o.command == "gop") return Gop(o);
         return Detect(o);
     } catch (const WaveRefused& e) {
         std::fprintf(stderr, "%s\n", e.message.c_str());

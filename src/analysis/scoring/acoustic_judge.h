@@ -1,0 +1,89 @@
+#pragma once
+// vAcousticJudge_c: marks a say without an etalon, against a speaker-
+// independent acoustic model ("goodness of pronunciation"). The say is
+// resampled to 16 kHz; its expected phones are force-aligned to it, and the
+// same samples are decoded by a free phone loop. A phone's score (GOP) is
+// the aligned log-likelihood of its frames less the loop's log-likelihood of
+// the same frames, per frame, in nats: near 0 when the loop heard what the
+// word expects there, far below 0 when it heard another sound. The word's
+// score is the mean of its phones' scores (each phone counts once, so a
+// short consonant weighs as much as a long vowel); the trained sound's, the
+// mean of the phones that say it.
+//
+// Marks as the warp does: distance = -1000 * score (thousandths of a nat per
+// frame) through MarkFromDistance with minResult/maxResult.
+//
+// Owns the loaded model (a fraction of a second to load: make one judge and
+// keep it). Knows no screen, settings store or current directory: the model
+// folder and the mark limits come from the caller. One thread at a time;
+// that may be a worker thread (an exercise should judge off the
+// user-interface thread: a 1-s word takes a noticeable time).
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+class PhoneDecoder;
+}
+
+// The two limits of the mark, as the warp's MinResult/MaxResult: the
+// distance (-1000 * score) at and above which the mark is 1, and below
+// which it is 5. Fitted on the tuning voices (scripts/gop_tables.py --fit).
+struct vAcousticScoreSettings_c {
+    int32_t minResult = 9000;
+    int32_t maxResult = 3000;
+};
+
+// One phone of the word as the aligner found it.
+struct vPhoneScore_c {
+    std::string phone;  // ARPAbet
+    std::string sampa;  // its SAMPA code
+    int32_t firstFrame = 0;
+    int32_t frames = 0;  // 10 ms each
+    double score = 0;    // GOP, nats per frame
+};
+
+// What the judge found for one say. With an error nothing was marked.
+struct vAcousticJudgment_c {
+    std::string error;  // why the say has no mark (empty: marked)
+    std::vector<vPhoneScore_c> phones;
+    double wordScore = 0;
+    int32_t wordMark = -1;
+    double targetScore = 0;  // the trained sound's phones (targetMark -1: none)
+    int32_t targetMark = -1;
+    // The mark to show: the trained sound's when the word has it, else the
+    // word's; -1 with an error.
+    int32_t mark = -1;
+    bool Marked() const { return error.empty(); }
+};
+
+class vAcousticJudge_c {
+public:
+    // Loads the model of folder (see platform::PhoneDecoder); a missing or
+    // damaged folder throws vTextException_c naming it.
+    vAcousticJudge_c(const std::string& modelFolder, const vAcousticScoreSettings_c& settings);
+    ~vAcousticJudge_c();
+
+    // The folder the system's acoustic model is installed in.
+    static std::string DefaultModelFolder();
+
+    const vAcousticScoreSettings_c& Settings() const { return mSettings; }
+    // The first pronunciation of word in the model's pronouncing dictionary
+    // (ARPAbet, see phone_strings.h); empty when it lacks the word.
+    std::vector<std::string> PhonesOf(const std::string& word) const;
+
+    // Judges count samples at rate Hz against the word's phones (ARPAbet);
+    // target is the trained sound's SAMPA code (empty: none). An empty or
+    // unknown phone string, silence, a say too short for its phones or one
+    // that cannot be aligned give a judgment with an error and no mark.
+    vAcousticJudgment_c Judge(const int16_t* samples, size_t count, int32_t rate,
+                              const std::vector<std::string>& phones, const std::string& target = {});
+
+private:
+    vAcousticScoreSettings_c mSettings;
+    std::unique_ptr<platform::PhoneDecoder> mDecoder;
+    std::vector<int16_t> mResampled;
+};

@@ -1,0 +1,58 @@
+#pragma once
+// Phone strings for the acoustic judge: a word's phones from a pronouncing
+// dictionary in the CMU format, and the SAMPA codes the course's sound
+// models, limits and segment markers use for them.
+//
+// The acoustic model's phones are ARPAbet without stress (39 phones). The
+// course writes its sounds in SAMPA (British values: "sock" has [Q], "zebra"
+// ends in [@]). ARPAbet -> SAMPA gives the first code of a row; a SAMPA code
+// finds its phone through any code of the row ("also"), so a course's
+// trained sound ("s", "S", "i:", "tS", "Q") names the phone it is said with.
+//
+//   ARPAbet SAMPA also  as in        ARPAbet SAMPA also  as in
+//   AA      Q     A:    sock, spa    L       l           leaf
+//   AE      {           cat          M       m           moon
+//   AH      V     @     sun, zebra   N       n           nose
+//   AO      O:          fork         NG      N           sing
+//   AW      aU          house        OW      @U          soap
+//   AY      aI          eyes         OY      OI          boy
+//   B       b           bus          P       p           pig
+//   CH      tS          chair        R       r           rose
+//   D       d           duck         S       s           sea
+//   DH      D           this         SH      S           ship
+//   EH      e     e@    shell, chair T       t           cat
+//   ER      3:          bird         TH      T           thin
+//   EY      eI          Kay          UH      U           foot
+//   F       f           fish         UW      u:          moon
+//   G       g           pig          V       v           leave
+//   HH      h           house        W       w           watch
+//   IH      I           fish         Y       j           yes
+//   IY      i:    i     sea, cherry  Z       z           zoo
+//   JH      dZ          jam          ZH      Z           vision
+//   K       k           key
+//
+// [e@] (chair) is EH followed by R in the US model; [i] (happy, cherry) is
+// unstressed IY; [@] is unstressed AH. Like the sound limits, a SAMPA code
+// is also found in its other length form (":" added or taken off).
+//
+// No state; any thread.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The SAMPA code of an ARPAbet phone; empty for a phone the table lacks.
+std::string SampaOfPhone(std::string_view arpabet);
+
+// Whether the SAMPA code (or its other length form) names the phone.
+bool PhoneSaysSampa(std::string_view arpabet, std::string_view sampa);
+
+// The phones of a text such as "F IH SH" or "f ih1 sh": separated by blanks,
+// upper-cased, stress digits dropped.
+std::vector<std::string> ParsePhones(std::string_view text);
+
+// The first pronunciation of word in a pronouncing dictionary of lines
+// "word PH PH ..." (other pronunciations are "word(2) ..."), the word found
+// without regard to case; empty when the dictionary lacks it. A dictionary
+// that cannot be read throws vTextException_c.
+std::vector<std::string> DictionaryPhones(const std::string& dictionary, std::string_view word);
