@@ -18,12 +18,15 @@ voices' trained-sound distances (fit_marks.word_mapping: the Youden cut, at
 most 12 % of wrong says at 4-5), prints them and marks with them; without it
 the marks are the judge's defaults.
 
-    scripts/gop_tables.py [--fit] [--jobs N]
+    scripts/gop_tables.py [--fit] [--jobs N] [--save ROWS.json]
+
+--save writes every say's row (voice, word, kind, distances, mark).
 
 Needs a lorvano-analyze built with LORVANO_POCKETSPHINX (build/bin, or the one
 named in LORVANO_ANALYZE), and what mark_tables.py needs.
 """
 import argparse
+import json
 import os
 import re
 import subprocess
@@ -120,6 +123,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--fit", action="store_true", help="fit the two mark limits on the tuning voices")
     parser.add_argument("--jobs", type=int, default=mark_tables.JOBS)
+    parser.add_argument("--save", help="write every say's row to this JSON file")
     args = parser.parse_args()
     if not os.access(mark_tables.ANALYZE, os.X_OK):
         raise SystemExit("%s is missing: build the project first" % mark_tables.ANALYZE)
@@ -130,6 +134,9 @@ def main():
                                         [r["score"] for r in tune if not r["right"]])
         remark(rows, lo, hi)
         print("Fitted on the tuning voices: MinResult=%d MaxResult=%d\n" % (lo, hi))
+    if args.save:
+        with open(args.save, "w") as f:
+            json.dump(rows, f)
     failed = [r for r in rows if r["error"]]
     print("# The acoustic judge on synthetic voices\n")
     print("Made by `scripts/gop_tables.py%s`; %d says, %d not marked (%s).\n" % (

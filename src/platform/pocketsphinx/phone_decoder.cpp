@@ -1,8 +1,11 @@
 #include "platform/pocketsphinx/phone_decoder.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/err.h>
 #include <unistd.h>
 
+#include <csetjmp>
+#include <mutex>
 #include <string_view>
 
 #include "platform/exception.h"
@@ -28,6 +31,34 @@ constexpr const char* kPhones[] = {"AA", "AE", "AH", "AO", "AW", "AY", "B",  "CH
 
 bool Readable(const std::string& path) { return ::access(path.c_str(), R_OK) == 0; }
 
+// pocketsphinx ends the process with exit() on a fatal error (a damaged
+// model file among them), after reporting it to the log callback. The
+// callback jumps back to the Survive of the reporting thread instead, and
+// keeps every other message quiet.
+thread_local std::jmp_buf* tFatalExit = nullptr;
+
+extern "C" void QuietLog(void*, err_lvl_t level, const char*, ...) {
+    if (level == ERR_FATAL && tFatalExit) std::longjmp(*tFatalExit, 1);
+}
+
+// Runs call(context), plain C calls into pocketsphinx only (no object with a
+// destructor lives in between): false when pocketsphinx failed fatally. What
+// it had allocated is lost; the caller gives up the decoder.
+bool Survive(void (*call)(void*), void* context) {
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { err_set_callback(QuietLog, nullptr); });
+    std::jmp_buf here;
+    std::jmp_buf* const outer = tFatalExit;
+    if (setjmp(here) != 0) {
+        tFatalExit = outer;
+        return false;
+    }
+    tFatalExit = &here;
+    call(context);
+    tFatalExit = outer;
+    return true;
+}
+
 }  // namespace
 
 struct PhoneDecoder::Impl {
@@ -40,15 +71,40 @@ struct PhoneDecoder::Impl {
         if (config) cmd_ln_free_r(config);
     }
 
+    // The decoder, unless a fatal error left it in an unknown state.
+    ps_decoder_t* Usable() const {
+        if (!decoder)
+            throw vPrintException_c(0, "The acoustic model in %s failed earlier and cannot be used.", folder.c_str());
+        return decoder;
+    }
+    [[noreturn]] void Fail() {
+        decoder = nullptr;  // lost with what pocketsphinx allocated
+        throw vPrintException_c(0, "The acoustic model in %s is damaged: pocketsphinx failed on it.", folder.c_str());
+    }
+
     // Runs the named search over the samples; its segments (none without a
     // hypothesis), the prefix of grammar words taken off.
     std::vector<PhoneSegment> Decode(const char* search, const int16_t* samples, size_t count) {
+        struct Run {
+            ps_decoder_t* decoder;
+            const char* search;
+            const int16_t* samples;
+            size_t count;
+            bool hypothesis;
+        } run{Usable(), search, samples, count, false};
+        const bool survived = Survive(
+            [](void* context) {
+                Run& r = *static_cast<Run*>(context);
+                if (ps_set_search(r.decoder, r.search) < 0 || ps_start_utt(r.decoder) < 0) return;
+                const int processed = ps_process_raw(r.decoder, r.samples, r.count, FALSE, TRUE);
+                ps_end_utt(r.decoder);
+                int32 best = 0;
+                r.hypothesis = processed >= 0 && ps_get_hyp(r.decoder, &best);
+            },
+            &run);
+        if (!survived) Fail();
         std::vector<PhoneSegment> out;
-        if (ps_set_search(decoder, search) < 0 || ps_start_utt(decoder) < 0) return out;
-        const int processed = ps_process_raw(decoder, samples, count, FALSE, TRUE);
-        ps_end_utt(decoder);
-        int32 best = 0;
-        if (processed < 0 || !ps_get_hyp(decoder, &best)) return out;
+        if (!run.hypothesis) return out;
         logmath_t* lmath = ps_get_logmath(decoder);
         for (ps_seg_t* seg = ps_seg_iter(decoder); seg; seg = ps_seg_next(seg)) {
             const char* word = ps_seg_word(seg);
@@ -81,7 +137,18 @@ PhoneDecoder::PhoneDecoder(const std::string& folder) : mImpl(std::make_unique<I
                                 "yes", "-beam", "1e-100", "-pbeam", "1e-100", "-wbeam", "1e-80", "-logfn",
                                 "/dev/null", nullptr);
     if (!mImpl->config) throw vPrintException_c(0, "The acoustic model in %s cannot be configured.", folder.c_str());
-    mImpl->decoder = ps_init(mImpl->config);
+    struct Init {
+        cmd_ln_t* config;
+        ps_decoder_t* decoder;
+    } init{mImpl->config, nullptr};
+    if (!Survive([](void* context) {
+            Init& i = *static_cast<Init*>(context);
+            i.decoder = ps_init(i.config);
+        }, &init)) {
+        mImpl->config = nullptr;  // ps_init may have kept it
+        mImpl->Fail();
+    }
+    mImpl->decoder = init.decoder;
     if (!mImpl->decoder)
         throw vPrintException_c(0, "The acoustic model in %s is damaged: it cannot be loaded.", folder.c_str());
     constexpr size_t kCount = sizeof kPhones / sizeof kPhones[0];
@@ -92,7 +159,17 @@ PhoneDecoder::PhoneDecoder(const std::string& folder) : mImpl(std::make_unique<I
                                     kPhones[i]);
     }
     const std::string loop = folder + "/en-us-phone.lm.bin";
-    if (ps_set_allphone_file(mImpl->decoder, "loop", loop.c_str()) < 0)
+    struct Loop {
+        ps_decoder_t* decoder;
+        const char* file;
+        int result;
+    } phoneLoop{mImpl->decoder, loop.c_str(), -1};
+    if (!Survive([](void* context) {
+            Loop& l = *static_cast<Loop*>(context);
+            l.result = ps_set_allphone_file(l.decoder, "loop", l.file);
+        }, &phoneLoop))
+        mImpl->Fail();
+    if (phoneLoop.result < 0)
         throw vPrintException_c(0, "The phone language model %s is damaged: it cannot be loaded.", loop.c_str());
 }
 
@@ -116,7 +193,7 @@ std::vector<PhoneSegment> PhoneDecoder::Align(const int16_t* samples, size_t cou
         grammar += " " + std::string(kWordPrefix) + phone;
     }
     grammar += " [ ph_SIL ];\n";
-    if (phones.empty() || ps_set_jsgf_string(mImpl->decoder, "align", grammar.c_str()) < 0) return {};
+    if (phones.empty() || ps_set_jsgf_string(mImpl->Usable(), "align", grammar.c_str()) < 0) return {};
     return mImpl->Decode("align", samples, count);
 }
 

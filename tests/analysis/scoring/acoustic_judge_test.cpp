@@ -1,0 +1,147 @@
+// The acoustic judge on real speech, with the installed model: espeak-ng's
+// "spoon" scores its [s] far above "boon" said for it (the trained sound
+// replaced) and above another word, and marks them apart; the same word
+// given at 16 kHz scores as at 22050 Hz. Bad input never crashes: a missing
+// or damaged model folder throws naming it; an empty or unknown phone
+// string, silence and a 10 ms say give a judgment with an error and no mark.
+// Every SAMPA code of the course's sound models names a phone of the table.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "../espeak_speech.h"
+#include "analysis/scoring/acoustic_judge.h"
+#include "analysis/scoring/phone_strings.h"
+#include "platform/exception.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int32_t kRate = 22050;
+
+class AcousticJudgeTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        judge = new vAcousticJudge_c(vAcousticJudge_c::DefaultModelFolder(), vAcousticScoreSettings_c{});
+    }
+    static void TearDownTestSuite() { delete judge; }
+    static vAcousticJudgment_c Judge(const std::vector<int16_t>& say, const std::vector<std::string>& phones,
+                                     int32_t rate = kRate) {
+        return judge->Judge(say.data(), say.size(), rate, phones, "s");
+    }
+    static vAcousticJudge_c* judge;
+};
+vAcousticJudge_c* AcousticJudgeTest::judge = nullptr;
+
+TEST_F(AcousticJudgeTest, RightWordScoresItsTrainedSoundAboveReplacedAndOtherWords) {
+    const std::vector<int16_t> spoon = Speech("spoon", -3), boon = Speech("boon", -3), brush = Speech("brush", -3);
+    ASSERT_FALSE(spoon.empty() || boon.empty() || brush.empty()) << "espeak-ng or sox missing";
+    const std::vector<std::string> phones = judge->PhonesOf("Spoon");
+    ASSERT_EQ(phones, (std::vector<std::string>{"S", "P", "UW", "N"}));
+
+    const vAcousticJudgment_c right = Judge(spoon, phones), replaced = Judge(boon, phones),
+                              other = Judge(brush, phones);
+    ASSERT_TRUE(right.Marked()) << right.error;
+    ASSERT_TRUE(replaced.Marked() && other.Marked());
+    ASSERT_EQ(right.phones.size(), 4u);
+    EXPECT_EQ(right.phones[0].sampa, "s");
+    EXPECT_EQ(right.targetScore, right.phones[0].score);
+    // Nats per frame: a right sound is near the free loop, a wrong one far below.
+    EXPECT_GT(right.targetScore, replaced.targetScore + 5);
+    EXPECT_GT(right.targetScore, other.targetScore + 5);
+    EXPECT_GT(right.wordScore, other.wordScore + 3);
+    EXPECT_GE(right.mark, 4);
+    EXPECT_LE(replaced.mark, 2);
+    EXPECT_LE(other.mark, 2);
+
+    // The same word at the model's own rate: resampling changes little.
+    const std::vector<int16_t> at16k = RawFromShell("espeak-ng -w speech.wav spoon && sox speech.wav -r 16000 -c 1 "
+                                                    "-b 16 -e signed-integer -t raw \"$OUT\" gain -n -3");
+    const vAcousticJudgment_c direct = Judge(at16k, phones, 16000);
+    ASSERT_TRUE(direct.Marked()) << direct.error;
+    EXPECT_NEAR(direct.targetScore, right.targetScore, 1.5);
+}
+
+TEST_F(AcousticJudgeTest, BadSaysAndPhoneStringsGiveAnErrorAndNoMark) {
+    const std::vector<int16_t> spoon = Speech("spoon", -3);
+    ASSERT_FALSE(spoon.empty()) << "espeak-ng or sox missing";
+    const std::vector<std::string> phones{"S", "P", "UW", "N"};
+    const vAcousticJudgment_c empty = Judge(spoon, {});
+    const vAcousticJudgment_c unknown = Judge(spoon, {"S", "XX"});
+    const vAcousticJudgment_c silence = Judge(std::vector<int16_t>(kRate, 0), phones);
+    const vAcousticJudgment_c tenMs = Judge(std::vector<int16_t>(spoon.begin(), spoon.begin() + kRate / 100), phones);
+    const vAcousticJudgment_c noRate = Judge(spoon, phones, 0);
+    for (const vAcousticJudgment_c* j : {&empty, &unknown, &silence, &tenMs, &noRate}) {
+        EXPECT_FALSE(j->Marked());
+        EXPECT_EQ(j->mark, -1);
+        EXPECT_TRUE(j->phones.empty());
+    }
+    EXPECT_NE(unknown.error.find("XX"), std::string::npos);
+    EXPECT_NE(silence.error.find("silence"), std::string::npos);
+    EXPECT_NE(tenMs.error.find("too short"), std::string::npos);
+    // The judge still works after them.
+    EXPECT_TRUE(Judge(spoon, phones).Marked());
+    EXPECT_TRUE(judge->PhonesOf("notawordatall").empty());
+}
+
+TEST(AcousticModelTest, MissingOrDamagedFolderThrowsNamingIt) {
+    const fs::path dir = fs::temp_directory_path() / ("lorvano_model_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    const auto message = [](const std::string& folder) {
+        try {
+            vAcousticJudge_c judge(folder, {});
+        } catch (const vTextException_c& e) {
+            return e.Text();
+        }
+        return std::string("no exception");
+    };
+    EXPECT_NE(message(dir.string()).find(dir.string()), std::string::npos);
+
+    // Every file of the installed model, but a damaged model definition.
+    const fs::path installed = vAcousticJudge_c::DefaultModelFolder();
+    fs::create_directories(dir / "en-us");
+    for (const auto& entry : fs::recursive_directory_iterator(installed))
+        if (entry.is_regular_file() && entry.path().filename() != "mdef")
+            fs::create_symlink(entry.path(), dir / fs::relative(entry.path(), installed));
+    std::ofstream(dir / "en-us" / "mdef") << "not a model definition\n";
+    const std::string damaged = message(dir.string());
+    EXPECT_NE(damaged.find(dir.string()), std::string::npos) << damaged;
+    EXPECT_NE(damaged.find("damaged"), std::string::npos) << damaged;
+    fs::remove_all(dir);
+}
+
+TEST(PhoneStringsTest, EveryCodeOfTheCourseModelsNamesAPhone) {
+    std::ifstream models(std::string(LORVANO_SOURCE_DIR) + "/data/english/Models.ini");
+    ASSERT_TRUE(models);
+    const std::vector<std::string> arpabet{"AA", "AE", "AH", "AO", "AW", "AY", "B",  "CH", "D",  "DH",
+                                           "EH", "ER", "EY", "F",  "G",  "HH", "IH", "IY", "JH", "K",
+                                           "L",  "M",  "N",  "NG", "OW", "OY", "P",  "R",  "S",  "SH",
+                                           "T",  "TH", "UH", "UW", "V",  "W",  "Y",  "Z",  "ZH"};
+    std::string line;
+    std::set<std::string> codes;
+    const std::regex section(R"(^\[([^\]]+)\])");
+    std::smatch m;
+    while (std::getline(models, line))
+        if (std::regex_search(line, m, section)) codes.insert(m[1]);
+    ASSERT_GT(codes.size(), 20u);
+    for (const std::string& code : codes) {
+        int named = 0;
+        for (const std::string& phone : arpabet) named += PhoneSaysSampa(phone, code);
+        EXPECT_EQ(named, 1) << code;
+    }
+    for (const std::string& phone : arpabet) EXPECT_TRUE(PhoneSaysSampa(phone, SampaOfPhone(phone))) << phone;
+    EXPECT_EQ(ParsePhones(" f ih1  SH\t"), (std::vector<std::string>{"F", "IH", "SH"}));
+    // "i" (cherry's end) is the short form of IY's "i:", not IH.
+    EXPECT_TRUE(PhoneSaysSampa("IY", "i"));
+    EXPECT_FALSE(PhoneSaysSampa("IH", "i"));
+}
+
+}  // namespace
