@@ -2,6 +2,7 @@
 
 #include <pocketsphinx.h>
 #include <sphinxbase/err.h>
+#include <sphinxbase/jsgf.h>
 #include <unistd.h>
 
 #include <csetjmp>
@@ -77,6 +78,23 @@ struct PhoneDecoder::Impl {
             throw vPrintException_c(0, "The acoustic model in %s failed earlier and cannot be used.", folder.c_str());
         return decoder;
     }
+    // The alignment search from a JSGF grammar. Not ps_set_jsgf_string:
+    // this version of it keeps the parsed grammar for ever, a few kilobytes
+    // per say.
+    bool SetAlignment(const std::string& text) {
+        ps_decoder_t* const d = Usable();
+        jsgf_t* const jsgf = jsgf_parse_string(text.c_str(), nullptr);
+        if (!jsgf) return false;
+        jsgf_rule_t* const rule = jsgf_get_public_rule(jsgf);
+        fsg_model_t* const fsg =
+            rule ? jsgf_build_fsg(jsgf, rule, ps_get_logmath(d), cmd_ln_float32_r(ps_get_config(d), "-lw")) : nullptr;
+        // The search keeps its own reference to the grammar's automaton.
+        const bool set = fsg && ps_set_fsg(d, "align", fsg) >= 0;
+        if (fsg) fsg_model_free(fsg);
+        jsgf_grammar_free(jsgf);
+        return set;
+    }
+
     [[noreturn]] void Fail() {
         decoder = nullptr;  // lost with what pocketsphinx allocated
         throw vPrintException_c(0, "The acoustic model in %s is damaged: pocketsphinx failed on it.", folder.c_str());
@@ -193,7 +211,7 @@ std::vector<PhoneSegment> PhoneDecoder::Align(const int16_t* samples, size_t cou
         grammar += " " + std::string(kWordPrefix) + phone;
     }
     grammar += " [ ph_SIL ];\n";
-    if (phones.empty() || ps_set_jsgf_string(mImpl->Usable(), "align", grammar.c_str()) < 0) return {};
+    if (phones.empty() || !mImpl->SetAlignment(grammar)) return {};
     return mImpl->Decode("align", samples, count);
 }
 
