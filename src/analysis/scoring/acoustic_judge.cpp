@@ -18,6 +18,10 @@ using platform::PhoneDecoder;
 constexpr double kSilenceRms = 32767 * 1e-3;
 // Each phone of the model has three states: at least a frame each.
 constexpr size_t kFramesPerPhone = 3;
+// Quiet added before and after the say: a word cut off inside its last
+// sound (a recording that stops mid-fricative) cannot be aligned without
+// room after it. 100 ms, as the word detector's lead-in gives.
+constexpr int32_t kPadFrames = 10;
 
 int32_t Distance(double score) {
     const double d = std::round(-1000 * score);
@@ -32,6 +36,20 @@ bool Silent(const std::vector<int16_t>& samples) {
         if (power / n >= kSilenceRms * kSilenceRms) return false;
     }
     return true;
+}
+
+// Digital silence (the exact zeros of synthesised or padded files) gives the
+// front end log energies without a floor, which throw the cepstral mean off
+// and can leave a word unalignable. A least significant bit of noise, the
+// same sequence for every say, keeps the result repeatable.
+void Dither(std::vector<int16_t>& samples) {
+    uint32_t state = 12345;
+    for (int16_t& s : samples) {
+        state = state * 1664525u + 1013904223u;
+        const int d = static_cast<int>(state >> 30) - 1;  // -1, 0, 1 (and 2, rarely 0 again)
+        const int v = s + (d > 1 ? 0 : d);
+        s = static_cast<int16_t>(std::clamp(v, -32768, 32767));
+    }
 }
 
 vAcousticJudgment_c Refused(std::string why) {
@@ -83,6 +101,10 @@ vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count
     if (mResampled.size() / PhoneDecoder::kSamplesPerFrame < kFramesPerPhone * phones.size())
         return Refused("The say is too short for the word's phones.");
     if (Silent(mResampled)) return Refused("The say is silence.");
+    const size_t pad = static_cast<size_t>(kPadFrames) * PhoneDecoder::kSamplesPerFrame;
+    mResampled.insert(mResampled.begin(), pad, 0);
+    mResampled.insert(mResampled.end(), pad, 0);
+    Dither(mResampled);
 
     const std::vector<platform::PhoneSegment> aligned =
         mDecoder->Align(mResampled.data(), mResampled.size(), phones);
@@ -96,14 +118,15 @@ vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count
     vAcousticJudgment_c j;
     for (const platform::PhoneSegment& s : aligned) {
         if (s.phone == "SIL") continue;
-        vPhoneScore_c p{s.phone, SampaOfPhone(s.phone), s.firstFrame, s.lastFrame - s.firstFrame + 1, s.score};
+        vPhoneScore_c p{s.phone, SampaOfPhone(s.phone), std::max(s.firstFrame - kPadFrames, 0),
+                        s.lastFrame - s.firstFrame + 1, s.score};
         for (int32_t f = s.firstFrame; f <= s.lastFrame && f < static_cast<int32_t>(loopPerFrame.size()); ++f)
             p.score -= loopPerFrame[static_cast<size_t>(f)];
         p.score /= p.frames;
         j.phones.push_back(std::move(p));
     }
-    if (loop.empty() || j.phones.size() != phones.size())
-        return Refused("The say cannot be aligned with the word's phones.");
+    if (j.phones.size() != phones.size()) return Refused("The say cannot be aligned with the word's phones.");
+    if (loop.empty()) return Refused("The phone loop found no phones in the say.");
 
     int32_t targets = 0;
     for (const vPhoneScore_c& p : j.phones) {

@@ -41,7 +41,7 @@ struct vAcousticScoreSettings_c {
 struct vPhoneScore_c {
     std::string phone;  // ARPAbet
     std::string sampa;  // its SAMPA code
-    int32_t firstFrame = 0;
+    int32_t firstFrame = 0;  // from the say's first sample
     int32_t frames = 0;  // 10 ms each
     double score = 0;    // GOP, nats per frame
 };
