@@ -12,8 +12,7 @@ void vTrCaptureClient_c::StartListening(vWindow_c* window) {
     vTrCapture_c& capture = ExerciseCapture();
     if (mCapture && mCapture != &capture) mCapture->Forget(*this);
     mCapture = &capture;
-    if (!window) throw vException_c(-1);
-    capture.Listen(*this, mBufferLength, *window, mTone);
+    capture.Listen(*this, mBufferLength, window, mTone);
 }
 
 void vTrCaptureClient_c::StopListening() {

@@ -24,7 +24,7 @@ public:
 
 protected:
     // Listens with notifications through window; raises the device's code
-    // (-1 without a window) and nothing runs then.
+    // (-1 without a window) and nothing runs then (see vTrCapture_c::Listen).
     void StartListening(vWindow_c* window);
     // Stops and closes the device when this exercise is the one listening.
     void StopListening();

@@ -13,7 +13,7 @@ vTrCapture_c::~vTrCapture_c() {
     }
 }
 
-void vTrCapture_c::Listen(vTrCaptureListener_i& listener, int bufferLength, vWindow_c& window,
+void vTrCapture_c::Listen(vTrCaptureListener_i& listener, int bufferLength, vWindow_c* window,
                           const vTestTone_s& tone) {
     if (mListener != &listener && mListener) StopListening(*mListener);
     mListener = &listener;
@@ -21,16 +21,16 @@ void vTrCapture_c::Listen(vTrCaptureListener_i& listener, int bufferLength, vWin
     if (HasDevice() && bufferLength == BufferLength()) return;
     Close();
     Configure(bufferLength);
+    if (!window) throw vException_c(-1);
     // The window may be another one than last time (or a new one where an
     // old one was): the notifications follow the listener's.
     LeaveChain(Chain::Message);
     LeaveChain(Chain::UserMessage);
-    AttachToWindow(window);
+    AttachToWindow(*window);
     try {
         Open(platform::audio::kDefaultDevice, 22050, 1, 16);
         Start();
     } catch (const vException_c&) {
-        mListener = nullptr;
         try {
             Close();
         } catch (const vException_c&) {

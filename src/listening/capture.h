@@ -43,9 +43,9 @@ public:
     // Binds listener with its tone and, unless the device already runs for
     // it, opens (-1, 22050, 1, 16) with buffers of bufferLength samples,
     // reporting through window, and starts. Another listener is stopped
-    // first. Raises the device's code when it cannot open (nothing runs or
-    // is bound then).
-    void Listen(vTrCaptureListener_i& listener, int bufferLength, vWindow_c& window, const vTestTone_s& tone);
+    // first. Raises the device's code when it cannot open (-1 without a
+    // window); nothing runs then, and the listener stays bound.
+    void Listen(vTrCaptureListener_i& listener, int bufferLength, vWindow_c* window, const vTestTone_s& tone);
     // Stops and closes the device when listener is the bound one.
     void StopListening(const vTrCaptureListener_i& listener);
     // Unbinds listener (stopping first); nothing when another is bound.

@@ -43,10 +43,12 @@ bool vMicrophoneCapture_c::Start() {
             SDL_HideWindow(platform::SdlWindowOf(window->Handle()));
             mWindow = std::move(window);
         }
-        mCapture.Listen(*feed, vMeterFeed_c::kBufferLength, *mWindow, vTestTone_s{});
         mFeed = std::move(feed);
+        mCapture.Listen(*mFeed, vMeterFeed_c::kBufferLength, mWindow.get(), vTestTone_s{});
     } catch (const vException_c&) {
         // No live meters then; the rest of the page works as before.
+        if (mFeed) mCapture.Forget(*mFeed);
+        mFeed.reset();
         return false;
     }
     return true;

@@ -1,6 +1,6 @@
 // The program's one microphone: listeners take turns, each gets the input in
 // order in buffers of its own length, the tone and the overload reach the one
-// that listens, and a device that cannot open binds nothing.
+// that listens, and a device that cannot open runs nothing.
 
 #include "listening/capture.h"
 
@@ -39,13 +39,13 @@ TEST_F(Capture, ListenersTakeTurnsEachWithItsOwnBufferLength) {
     SetInput(input);
     vTrCapture_c capture;
     Listener first, second;
-    capture.Listen(first, 224, window, {});
+    capture.Listen(first, 224, &window, {});
     ASSERT_TRUE(PumpUntil([&] { return first.lengths.size() >= 10; }));
     // The input in order, nothing lost or repeated.
     EXPECT_EQ(std::vector<std::int16_t>(first.samples.begin(), first.samples.begin() + 224 * 10),
               std::vector<std::int16_t>(input.begin(), input.begin() + 224 * 10));
 
-    capture.Listen(second, 672, window, {});
+    capture.Listen(second, 672, &window, {});
     EXPECT_TRUE(capture.IsListening(second));
     EXPECT_FALSE(capture.IsBound(first));
     const std::size_t firstHad = first.lengths.size();
@@ -67,7 +67,7 @@ TEST_F(Capture, TheToneAndTheOverloadReachTheListener) {
     WriteSettings("PreAllocNum=4\nOverloadDelay=3\n");
     vTrCapture_c capture;
     Listener l;
-    capture.Listen(l, 224, window, {true, 5512.5, 0.25});
+    capture.Listen(l, 224, &window, {true, 5512.5, 0.25});
     ASSERT_TRUE(PumpUntil([&] { return l.lengths.size() >= 4; }));
     // A quarter of the rate at a quarter of full scale: a period of 4 samples.
     const auto peak = *std::max_element(l.samples.begin(), l.samples.end());
@@ -78,13 +78,21 @@ TEST_F(Capture, TheToneAndTheOverloadReachTheListener) {
     capture.Forget(l);
 }
 
-TEST_F(Capture, ADeviceThatCannotOpenBindsNothing) {
+TEST_F(Capture, ADeviceThatCannotOpenLeavesTheListenerBoundButNothingRunning) {
     setenv("LORVANO_AUDIO_IN", (dir / "missing.wav").c_str(), 1);
     vTrCapture_c capture;
     Listener l;
-    EXPECT_THROW(capture.Listen(l, 224, window, {}), vException_c);
-    EXPECT_FALSE(capture.IsBound(l));
+    EXPECT_THROW(capture.Listen(l, 224, &window, {}), vException_c);
+    EXPECT_THROW(capture.Listen(l, 224, nullptr, {}), vException_c);
     EXPECT_FALSE(capture.HasDevice());
+    EXPECT_FALSE(capture.IsListening(l));
+    // Recorded input handed in still reaches it.
+    vWaveBuffer_c buffer(224 * 2);
+    capture.ProcessBuffer(buffer.Header());
+    EXPECT_EQ(l.lengths.size(), 1u);
+    capture.Forget(l);
+    capture.ProcessBuffer(buffer.Header());
+    EXPECT_EQ(l.lengths.size(), 1u);
 }
 
 }  // namespace
