@@ -71,8 +71,8 @@ void PerBuffer(benchmark::State& state) {
         // The window is applied in place; every buffer starts from the same samples.
         std::copy(hiss.begin(), hiss.end(), buffer.Samples());
         buffer.Header()->bytesRecorded = buffer.Bytes();
-        ex->PreprocessBuffer(buffer.Header());
-        ex->ProcessBuffer(buffer.Header());
+        ex->Capture().PreprocessBuffer(buffer.Header());
+        ex->Capture().ProcessBuffer(buffer.Header());
     }
     state.counters["mark"] = ex->Mark();
     ex.reset();

@@ -80,8 +80,8 @@ void BM_Buffer(benchmark::State& state, const char* definition) {
         std::copy(voice.begin() + static_cast<std::ptrdiff_t>(at), voice.begin() + static_cast<std::ptrdiff_t>(at) + n,
                   buffer.Samples());
         at = (at + static_cast<std::size_t>(n)) % voice.size();
-        ex.PreprocessBuffer(buffer.Header());
-        ex.ProcessBuffer(buffer.Header());
+        ex.Capture().PreprocessBuffer(buffer.Header());
+        ex.Capture().ProcessBuffer(buffer.Header());
     }
     state.SetItemsProcessed(state.iterations());
     state.counters["samples"] = n;

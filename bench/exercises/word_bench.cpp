@@ -99,7 +99,7 @@ void BM_ListeningPerBuffer(benchmark::State& state) {
     ex->Recording().Rewind();
     int buffers = 0;
     for (auto _ : state) {
-        ex->ProcessBuffer(&header);
+        ex->OnCaptureBuffer(header);
         // Inside a word the recording fills: start it afresh before it is full.
         if (++buffers == 900) {
             state.PauseTiming();

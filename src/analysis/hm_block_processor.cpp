@@ -15,8 +15,14 @@ vHMProcessorSetup_c vHMProcessorSetup_c::FromSettings() {
     setup.calibration = vTextSetting_c{"Preprocessor/Equlize", "calib.txt"}.Read();
     setup.window = keys::kWindowFile.Read();
     setup.preAmp = keys::kPreAmp.Read();
-    setup.overlap = gSettings.GetUnsigned("Pitch_Processor/Overlap", 3);
+    setup.overlap = kOverlap.Read();
     setup.pitch = vPitchSettings_c::Read();
+    return setup;
+}
+
+vHMProcessorSetup_c vHMProcessorSetup_c::Live() {
+    vHMProcessorSetup_c setup = FromSettings();
+    setup.calibration = keys::kLiveCalibration.Read();
     return setup;
 }
 
@@ -98,6 +104,14 @@ uint32_t Equalized(uint32_t energy, int32_t gain) {
 
 }  // namespace
 
+void vHMBlockProcessor_c::InputOf(const int16_t* samples, int count, int32_t* input, int size) const {
+    const int n = std::clamp(count, 0, size);
+    for (int k = 0; k < n; ++k) input[k] = static_cast<int32_t>(samples[k]) * mPreAmp256;
+    std::fill(input + n, input + size, 0);
+}
+
+int32_t vHMBlockProcessor_c::OutputLog(int k) const { return LogEnergy(Equalized(energy[k], eqGain[k])); }
+
 // 1. point at the samples, reset the energies; 2. window a copy when asked
 // (the caller's samples stay as they are); 3. count / 8 steps of the bank,
 // feeding the decimated values >> 14 to every tracker; 4. the current
@@ -129,11 +143,10 @@ void vHMBlockProcessor_c::ProcessBlock(const int16_t* samples, int32_t count, bo
             mCurrentTracker = (mCurrentTracker + 1) % mTrackers.size();
         }
         if (computeFilters) {
-            for (int i = 0; i < kBandCount; ++i)
-                frame.channels[i] = LogEnergy(Equalized(energy[i], eqGain[i]));
-            frame.lowBand = LogEnergy(Equalized(energy[kLowBandOutput], eqGain[kLowBandOutput]));
+            for (int i = 0; i < kBandCount; ++i) frame.channels[i] = OutputLog(i);
+            frame.lowBand = OutputLog(kLowBandOutput);
         }
-        frame.fullBand = LogEnergy(Equalized(energy[kFullBandOutput], eqGain[kFullBandOutput]));
+        frame.fullBand = OutputLog(kFullBandOutput);
         if (storeSamples) frame.SetSamples(samples, count);
     } catch (const vException_c&) {
         // The frame keeps what was written so far.

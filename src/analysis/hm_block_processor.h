@@ -12,19 +12,25 @@
 #include "analysis/hm_data.h"
 #include "analysis/hm_filter_bank.h"
 #include "analysis/pitch_tracker.h"
+#include "settings/setting.h"
 
 // What a block processor is built from; the members' initial values are the
 // settings' defaults. Relative paths are relative to the language directory
 // (the current directory).
 struct vHMProcessorSetup_c {
+    static constexpr vUnsignedSetting_c kOverlap{"Pitch_Processor/Overlap", 3};
+
     // Reads the keys through gSettings.
     static vHMProcessorSetup_c FromSettings();
+    // The microphone's bank: the same, but the calibration file of the
+    // real-time analysis ("Preprocessor/Equalize").
+    static vHMProcessorSetup_c Live();
 
     std::string coefficients = "coef.dat";  // "Preprocessor/Coeficients"
     std::string calibration = "calib.txt";  // "Preprocessor/Equlize"
     std::string window;                     // "Preprocessor/Window"
     double preAmp = 1.0;                    // "Preprocessor/PreAmp"
-    uint32_t overlap = 3;                   // "Pitch_Processor/Overlap"
+    uint32_t overlap = kOverlap.def;
     vPitchSettings_c pitch;                 // "Pitch/..."
 };
 
@@ -52,6 +58,12 @@ public:
     // steps. Never throws the system's exceptions.
     void ProcessBlock(const int16_t* samples, int32_t count, bool storeSamples,
                       vAllHmData_c& frame, bool computeFilters, bool computePitch);
+
+    // The bank's input for size values from samples: each times the gain,
+    // 0 past count (which may be 0 or less).
+    void InputOf(const int16_t* samples, int count, int32_t* input, int size) const;
+    // LogEnergy of output k's energy since ResetEnergies, times its gain.
+    int32_t OutputLog(int k) const;
 
     void SetApplyWindow(bool apply) { mApplyWindow = apply; }
     bool ApplyWindow() const { return mApplyWindow; }

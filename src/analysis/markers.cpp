@@ -9,7 +9,7 @@
 #include "settings/settings.h"
 
 vSegmentMarker_c::vSegmentMarker_c()
-    : drawLine(gSettings.FileName() ? gSettings.GetBool("ResDisplay/DrawSegmentLine", true) : true) {}
+    : drawLine(gSettings.FileName() ? kDrawSegmentLine.Read() : kDrawSegmentLine.def) {}
 
 int32_t vSegmentMarker_c::GetPos(bool absolute) const {
     if (absolute) {

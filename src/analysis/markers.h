@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "objects/registration.h"
+#include "settings/setting.h"
 
 class vRecording_c;
 class vWarpData_c;
@@ -43,6 +44,9 @@ class vSegmentMarker_c : public vRecordMarker_c {
     V_RTTI_CLASS(vSegmentMarker_c, vRecordMarker_c)
 
 public:
+    // Whether a new marker draws its line (with no language file: yes).
+    static constexpr vBoolSetting_c kDrawSegmentLine{"ResDisplay/DrawSegmentLine", true};
+
     // Reads "ResDisplay/DrawSegmentLine".
     vSegmentMarker_c();
 

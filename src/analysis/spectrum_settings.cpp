@@ -5,9 +5,9 @@
 vSpectrumScoreSettings_c vSpectrumScoreSettings_c::Read() {
     vSpectrumScoreSettings_c s;
     s.newCalculation = keys::kSpectrumNewCalculation.Read();
-    s.shadows = gSettings.GetUnsigned("HM1_Processor/Shadows", s.shadows);
-    s.minResult = gSettings.GetInt("HM1_Processor/ResDisplay/MinResult", s.minResult);
-    s.maxResult = gSettings.GetInt("HM1_Processor/ResDisplay/MaxResult", s.maxResult);
+    s.shadows = keys::kSpectrumShadows.Read();
+    s.minResult = keys::kSpectrumMinResult.Read();
+    s.maxResult = keys::kSpectrumMaxResult.Read();
     s.limitsFile = keys::kLimitsFile.Read();
     return s;
 }

@@ -11,13 +11,16 @@
 
 namespace keys {
 inline constexpr vBoolSetting_c kSpectrumNewCalculation{"HM1_Processor/NewCalculation", false};
+inline constexpr vUnsignedSetting_c kSpectrumShadows{"HM1_Processor/Shadows", 10};
+inline constexpr vIntSetting_c kSpectrumMinResult{"HM1_Processor/ResDisplay/MinResult", 20000};
+inline constexpr vIntSetting_c kSpectrumMaxResult{"HM1_Processor/ResDisplay/MaxResult", 100};
 }  // namespace keys
 
 struct vSpectrumScoreSettings_c {
     bool newCalculation = keys::kSpectrumNewCalculation.def;
-    unsigned shadows = 10;                  // "HM1_Processor/Shadows"
-    int32_t minResult = 20000;              // "HM1_Processor/ResDisplay/MinResult"
-    int32_t maxResult = 100;                // "HM1_Processor/ResDisplay/MaxResult"
+    unsigned shadows = keys::kSpectrumShadows.def;
+    int32_t minResult = keys::kSpectrumMinResult.def;
+    int32_t maxResult = keys::kSpectrumMaxResult.def;
     std::string limitsFile = keys::kLimitsFile.def;
 
     static vSpectrumScoreSettings_c Read();

@@ -12,26 +12,26 @@ vWordScoreSettings_c vWordScoreSettings_c::Read() {
     vWordScoreSettings_c s;
     if (!gSettings.FileName()) return s;
     s.dontCareLevel = keys::kDontCareLevel.Read();
-    s.deviationLimit = gSettings.GetInt("TimeWarp/DeviationLimit", s.deviationLimit);
-    s.minResult = gSettings.GetInt("ResDisplay/MinResult", s.minResult);
-    s.maxResult = gSettings.GetInt("ResDisplay/MaxResult", s.maxResult);
-    s.medianWidth = gSettings.GetInt("ResDisplay/MedianWidth", s.medianWidth);
+    s.deviationLimit = keys::kWordDeviationLimit.Read();
+    s.minResult = keys::kWordMinResult.Read();
+    s.maxResult = keys::kWordMaxResult.Read();
+    s.medianWidth = keys::kWordMedianWidth.Read();
     s.spirantLimit = keys::kSpirantLimit.Read();
-    s.normToMax = gSettings.GetBool("ResDisplay/NormToMax", s.normToMax);
+    s.normToMax = keys::kWordNormToMax.Read();
     s.newCalculation = keys::kWordNewCalculation.Read();
     s.modelsFile = keys::kModelsFile.Read();
     s.limitsFile = keys::kLimitsFile.Read();
-    s.meanRemoval = gSettings.GetBool("TimeWarp/MeanRemoval", s.meanRemoval);
-    s.slopeLimit = gSettings.GetBool("TimeWarp/SlopeLimit", s.slopeLimit);
-    s.frameFloor = gSettings.GetInt("TimeWarp/FrameFloor", s.frameFloor);
+    s.meanRemoval = keys::kWordMeanRemoval.Read();
+    s.slopeLimit = keys::kWordSlopeLimit.Read();
+    s.frameFloor = keys::kWordFrameFloor.Read();
     if (s.frameFloor < 0) {
         std::fprintf(stderr, "TimeWarp/FrameFloor %d is below 0; using TimeWarp/DontCareLevel.\n", s.frameFloor);
         s.frameFloor = 0;
     }
-    s.cohortSize = gSettings.GetInt("ResDisplay/CohortSize", s.cohortSize);
-    s.cohortMinResult = gSettings.GetInt("ResDisplay/CohortMinResult", s.cohortMinResult);
-    s.cohortMaxResult = gSettings.GetInt("ResDisplay/CohortMaxResult", s.cohortMaxResult);
-    s.wordGate = std::max(gSettings.GetInt("ResDisplay/WordGate", s.wordGate), 0);
+    s.cohortSize = keys::kWordCohortSize.Read();
+    s.cohortMinResult = keys::kWordCohortMinResult.Read();
+    s.cohortMaxResult = keys::kWordCohortMaxResult.Read();
+    s.wordGate = std::max(keys::kWordGate.Read(), 0);
     if (s.cohortSize < 0 || s.cohortSize > kMaxCohort) {
         std::fprintf(stderr, "ResDisplay/CohortSize %d is outside 0..%d; no cohort is used.\n", s.cohortSize, kMaxCohort);
         s.cohortSize = 0;

@@ -21,41 +21,53 @@ inline constexpr vBoolSetting_c kWordNewCalculation{"ResDisplay/NewCalculation",
 // Names of at most 20 and 200 characters.
 inline constexpr vTextSetting_c kModelsFile{"ResDisplay/Models", "Models.ini", 22};
 inline constexpr vTextSetting_c kLimitsFile{"HM1_Processor/MaxRes", "Limits.ini", 202};
+inline constexpr vIntSetting_c kWordDeviationLimit{"TimeWarp/DeviationLimit", 2147483647};
+inline constexpr vIntSetting_c kWordMinResult{"ResDisplay/MinResult", 2000};
+inline constexpr vIntSetting_c kWordMaxResult{"ResDisplay/MaxResult", 1000};
+inline constexpr vIntSetting_c kWordMedianWidth{"ResDisplay/MedianWidth", 2};
+inline constexpr vBoolSetting_c kWordNormToMax{"ResDisplay/NormToMax", true};
+inline constexpr vBoolSetting_c kWordMeanRemoval{"TimeWarp/MeanRemoval", false};
+inline constexpr vBoolSetting_c kWordSlopeLimit{"TimeWarp/SlopeLimit", false};
+inline constexpr vIntSetting_c kWordFrameFloor{"TimeWarp/FrameFloor", 0};
+inline constexpr vIntSetting_c kWordCohortSize{"ResDisplay/CohortSize", 0};
+inline constexpr vIntSetting_c kWordCohortMinResult{"ResDisplay/CohortMinResult", 1000};
+inline constexpr vIntSetting_c kWordCohortMaxResult{"ResDisplay/CohortMaxResult", 500};
+inline constexpr vIntSetting_c kWordGate{"ResDisplay/WordGate", 0};
 }  // namespace keys
 
 // The settings a word comparison uses (Calculate, Warp, marks), read from
 // gSettings; the defaults when no language file is set.
 struct vWordScoreSettings_c {
     int32_t dontCareLevel = keys::kDontCareLevel.def;
-    int32_t deviationLimit = 2147483647;         // "TimeWarp/DeviationLimit"
-    int32_t minResult = 2000;                    // "ResDisplay/MinResult"
-    int32_t maxResult = 1000;                    // "ResDisplay/MaxResult"
-    int32_t medianWidth = 2;                     // "ResDisplay/MedianWidth"
+    int32_t deviationLimit = keys::kWordDeviationLimit.def;
+    int32_t minResult = keys::kWordMinResult.def;
+    int32_t maxResult = keys::kWordMaxResult.def;
+    int32_t medianWidth = keys::kWordMedianWidth.def;
     int32_t spirantLimit = keys::kSpirantLimit.def;
-    bool normToMax = true;                       // "ResDisplay/NormToMax"
+    bool normToMax = keys::kWordNormToMax.def;
     bool newCalculation = keys::kWordNewCalculation.def;
     std::string modelsFile = keys::kModelsFile.def;
     std::string limitsFile = keys::kLimitsFile.def;
     // Before the warp: each frame's bands less their mean, so that a voice's
     // overall level and colour weigh less than the spectral shape.
-    bool meanRemoval = false;                    // "TimeWarp/MeanRemoval"
+    bool meanRemoval = keys::kWordMeanRemoval.def;
     // The band floor of the frame distance (0: dontCareLevel, which always
     // finds the word section).
-    int32_t frameFloor = 0;                      // "TimeWarp/FrameFloor"
+    int32_t frameFloor = keys::kWordFrameFloor.def;
     // The path takes no two horizontal or two vertical steps in a row.
-    bool slopeLimit = false;                     // "TimeWarp/SlopeLimit"
+    bool slopeLimit = keys::kWordSlopeLimit.def;
     // Other etalons the say is also warped onto; its mark comes from its
     // distance relative to theirs (0: the distance itself).
-    int32_t cohortSize = 0;                      // "ResDisplay/CohortSize"
+    int32_t cohortSize = keys::kWordCohortSize.def;
     // The mark's limits for that relative score (1000: as far as the median
     // other etalon); minResult/maxResult keep marking the distance itself
     // when no cohort could be built.
-    int32_t cohortMinResult = 1000;              // "ResDisplay/CohortMinResult"
-    int32_t cohortMaxResult = 500;               // "ResDisplay/CohortMaxResult"
+    int32_t cohortMinResult = keys::kWordCohortMinResult.def;
+    int32_t cohortMaxResult = keys::kWordCohortMaxResult.def;
     // With per-sound marks and a cohort: a say whose relative score reaches
     // wordGate (0: never) is another word, and shows the word's mark rather
     // than its trained sound's (which a wrong word can still earn).
-    int32_t wordGate = 0;                        // "ResDisplay/WordGate"
+    int32_t wordGate = keys::kWordGate.def;
     // Frames of the first voiced stretch averaged for the mean pitch.
     static constexpr int32_t kPitchFrames = 10;
     // The most cohort etalons a say is warped onto (each costs one warp).

@@ -30,25 +30,25 @@ vWordDetectorSettings_c Sanitised(vWordDetectorSettings_c s) {
 vWordDetectorSettings_c vWordDetectorSettings_c::Read() {
     vWordDetectorSettings_c s;
     if (!gSettings.FileName()) return s;  // no language file (tools, tests): the defaults
-    s.windowSize = gSettings.GetUnsigned("WordDetector/WindowSize", s.windowSize);
-    s.windowNum = gSettings.GetUnsigned("WordDetector/WindowNum", s.windowNum);
-    s.interLeave = gSettings.GetUnsigned("WordDetector/InterLeave", s.interLeave);
+    s.windowSize = keys::kDetectorWindowSize.Read();
+    s.windowNum = keys::kDetectorWindowNum.Read();
+    s.interLeave = keys::kDetectorInterLeave.Read();
     s.trigLevel = keys::kTriggerLevel.Read();
-    s.noiseTracking = gSettings.GetBool("WordDetector/NoiseTracking", s.noiseTracking);
-    const int32_t margin = gSettings.GetInt("WordDetector/NoiseMargin", s.noiseMargin);
+    s.noiseTracking = keys::kDetectorNoiseTracking.Read();
+    const int32_t margin = keys::kDetectorNoiseMargin.Read();
     if (margin >= 0 && margin <= kMaxNoiseMargin)
         s.noiseMargin = margin;
     else
         std::fprintf(stderr, "Lorvano: WordDetector/NoiseMargin=%d is outside 0..%d; using %d.\n", margin,
                      kMaxNoiseMargin, s.noiseMargin);
-    s.trigHoldStart = gSettings.GetInt("WordDetector/TrigHoldStart", s.trigHoldStart);
-    s.trigHoldEnd = gSettings.GetInt("WordDetector/TrigHoldEnd", s.trigHoldEnd);
-    s.increment = gSettings.GetInt("WordDetector/Increment", s.increment);
-    s.decrement = gSettings.GetInt("WordDetector/Decrement", s.decrement);
-    s.preValidate = gSettings.GetInt("WordDetector/PreValidate", s.preValidate);
+    s.trigHoldStart = keys::kDetectorTrigHoldStart.Read();
+    s.trigHoldEnd = keys::kDetectorTrigHoldEnd.Read();
+    s.increment = keys::kDetectorIncrement.Read();
+    s.decrement = keys::kDetectorDecrement.Read();
+    s.preValidate = keys::kDetectorPreValidate.Read();
     s.realtimeFilters = keys::kRealtimeFilters.Read();
     s.realtimePitch = keys::kRealtimePitch.Read();
-    s.waveSupport = gSettings.GetBool("Editor/Recorder/WaveSupport", s.waveSupport);
+    s.waveSupport = keys::kDetectorWaveSupport.Read();
     return s;
 }
 

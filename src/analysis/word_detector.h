@@ -6,6 +6,7 @@
 // listener (the word exercise). Runs on the user-interface thread, one
 // capture buffer at a time; nothing else touches its state while listening.
 
+#include "settings/setting.h"
 #include <cstddef>
 #include <cstdint>
 
@@ -16,25 +17,39 @@
 class vHMBlockProcessor_c;
 class vRecording_c;
 
+namespace keys {
+inline constexpr vUnsignedSetting_c kDetectorWindowSize{"WordDetector/WindowSize", 224};
+inline constexpr vUnsignedSetting_c kDetectorWindowNum{"WordDetector/WindowNum", 1};
+inline constexpr vUnsignedSetting_c kDetectorInterLeave{"WordDetector/InterLeave", 1};
+inline constexpr vBoolSetting_c kDetectorNoiseTracking{"WordDetector/NoiseTracking", false};
+inline constexpr vIntSetting_c kDetectorNoiseMargin{"WordDetector/NoiseMargin", 600};
+inline constexpr vIntSetting_c kDetectorTrigHoldStart{"WordDetector/TrigHoldStart", 8};
+inline constexpr vIntSetting_c kDetectorTrigHoldEnd{"WordDetector/TrigHoldEnd", 40};
+inline constexpr vIntSetting_c kDetectorIncrement{"WordDetector/Increment", 1};
+inline constexpr vIntSetting_c kDetectorDecrement{"WordDetector/Decrement", 1};
+inline constexpr vIntSetting_c kDetectorPreValidate{"WordDetector/PreValidate", 25};
+inline constexpr vBoolSetting_c kDetectorWaveSupport{"Editor/Recorder/WaveSupport", true};
+}  // namespace keys
+
 struct vWordDetectorSettings_c {
-    uint32_t windowSize = 224;   // "WordDetector/WindowSize": samples per block
-    uint32_t windowNum = 1;      // "WordDetector/WindowNum": blocks per capture buffer
-    uint32_t interLeave = 1;     // "WordDetector/InterLeave": every n-th block is analysed
+    uint32_t windowSize = keys::kDetectorWindowSize.def;  // samples per block
+    uint32_t windowNum = keys::kDetectorWindowNum.def;  // blocks per capture buffer
+    uint32_t interLeave = keys::kDetectorInterLeave.def;  // every n-th block is analysed
     int32_t trigLevel = keys::kTriggerLevel.def;
     // "WordDetector/NoiseTracking": a frame must also rise NoiseMargin above
     // the room's noise floor to be loud; off, TrigLevel alone decides.
-    bool noiseTracking = false;
+    bool noiseTracking = keys::kDetectorNoiseTracking.def;
     // "WordDetector/NoiseMargin": on the log scale, 600 units per doubling of
     // the peak amplitude, so about 100 units per dB: 600 is 6 dB.
-    int32_t noiseMargin = 600;
-    int32_t trigHoldStart = 8;   // "WordDetector/TrigHoldStart"
-    int32_t trigHoldEnd = 40;    // "WordDetector/TrigHoldEnd"
-    int32_t increment = 1;       // "WordDetector/Increment"
-    int32_t decrement = 1;       // "WordDetector/Decrement"
-    int32_t preValidate = 25;    // "WordDetector/PreValidate"
+    int32_t noiseMargin = keys::kDetectorNoiseMargin.def;
+    int32_t trigHoldStart = keys::kDetectorTrigHoldStart.def;
+    int32_t trigHoldEnd = keys::kDetectorTrigHoldEnd.def;
+    int32_t increment = keys::kDetectorIncrement.def;
+    int32_t decrement = keys::kDetectorDecrement.def;
+    int32_t preValidate = keys::kDetectorPreValidate.def;
     bool realtimeFilters = keys::kRealtimeFilters.def;
     bool realtimePitch = keys::kRealtimePitch.def;
-    bool waveSupport = true;     // "Editor/Recorder/WaveSupport"
+    bool waveSupport = keys::kDetectorWaveSupport.def;
 
     // The values of gSettings (defaults where keys are missing).
     static vWordDetectorSettings_c Read();

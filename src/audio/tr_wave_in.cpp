@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
-#include "settings/settings.h"
+namespace {
+
+unsigned PoolSize() { return std::min<unsigned>(vTrWaveIn_c::kPreAllocNum.Read(), platform::audio::kMaxQueuedBuffers); }
+
+}  // namespace
 
 vTrWaveIn_c::vTrWaveIn_c(int bufferLength)
-    : mBufferCount(std::min<unsigned>(gSettings.GetUnsigned("Preprocessor/PreAllocNum", 100),
-                                      platform::audio::kMaxQueuedBuffers)),
-      mBufferLength(bufferLength) {}
+    : mBufferCount(PoolSize()), mBufferLength(bufferLength) {}
 
 vTrWaveIn_c::~vTrWaveIn_c() {
     // The device must give the buffers back before they are freed.
@@ -33,4 +35,12 @@ void vTrWaveIn_c::Start() {
 void vTrWaveIn_c::FreePool() {
     mPool.clear();
     mPoolAllocated = false;
+}
+
+void vTrWaveIn_c::Configure(int samples) {
+    const unsigned count = PoolSize();
+    if (samples != mBufferLength || count != mBufferCount) FreePool();
+    mBufferLength = samples;
+    mBufferCount = count;
+    SetOverloadDelay(static_cast<int>(kOverloadDelay.Read()));
 }

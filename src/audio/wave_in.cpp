@@ -2,13 +2,12 @@
 
 #include <cmath>
 
-#include "settings/settings.h"
 #include "settings/shared_keys.h"
 
 namespace audio = platform::audio;
 
 vWaveIn_c::vWaveIn_c()
-    : mOverloadDelay(static_cast<int>(gSettings.GetUnsigned("Preprocessor/OverloadDelay", 10))),
+    : mOverloadDelay(static_cast<int>(kOverloadDelay.Read())),
       mPreAmp100(static_cast<int>(keys::kPreAmp.Read() * 100)) {}
 
 vWaveIn_c::~vWaveIn_c() {

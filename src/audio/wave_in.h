@@ -9,11 +9,13 @@
 // User-interface thread only.
 
 #include "audio/wave.h"
+#include "settings/setting.h"
 
 class vWaveIn_c : public vWave_c {
 public:
     // Samples beyond +-28672 count as clipped.
     static constexpr int kOverloadLevel = 28672;
+    static constexpr vUnsignedSetting_c kOverloadDelay{"Preprocessor/OverloadDelay", 10};
 
     vWaveIn_c();
     ~vWaveIn_c() override;  // closes the device

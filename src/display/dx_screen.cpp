@@ -14,8 +14,7 @@ vDxScreen_c* gCurrent = nullptr;
 
 // The start picture is read once per program; a missing one paints black.
 std::unique_ptr<platform::Surface> LoadStartPicture() {
-    char name[1001];
-    gSettings.GetString("Application/StartPicture", name, sizeof name, "Start.bmp");
+    const std::string name = vDxScreen_c::kStartPicture.Read();
     try {
         vDxSimpleImage_c picture;
         picture.SetRequestedSize(0, 0, 32);

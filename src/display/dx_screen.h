@@ -17,6 +17,7 @@
 #include "display/dx_simple_image.h"
 #include "platform/message.h"
 #include "platform/presenter.h"
+#include "settings/setting.h"
 
 #include <chrono>
 #include <memory>
@@ -35,6 +36,8 @@ private:
 
 class vDxScreen_c : public vDxSimpleImage_c {
 public:
+    static constexpr vTextSetting_c kStartPicture{"Application/StartPicture", "Start.bmp", 1001};
+
     vDxScreen_c();
     ~vDxScreen_c() override;
 

@@ -163,7 +163,7 @@ void vWindow_c::TakeOver(platform::WindowHandle window) {
     mHandle = window;
     mTakenOver = true;
     mSpec.title = platform::WindowTitle(window);
-    if (gSettings.GetBool("Application/DoSubClass", true)) {
+    if (kDoSubClass.Read()) {
         mPrevious = platform::ReplaceProcedure(window, {&vWindow_c::Deliver, this});
         mSubclassed = true;
     }

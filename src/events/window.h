@@ -18,9 +18,13 @@
 #include "events/cmd_target.h"
 #include "platform/exception.h"
 #include "platform/native_window.h"
+#include "settings/setting.h"
 
 class vWindow_c : public vCmdTarget_c {
 public:
+    // Whether a window taken over gets this object's procedure.
+    static constexpr vBoolSetting_c kDoSubClass{"Application/DoSubClass", true};
+
     // Severity of an exception shown by ShowException.
     static constexpr int kInformation = 0;
     static constexpr int kWarning = 1;

@@ -9,11 +9,11 @@ void vTrAmpExercise_c::ReadSettings(bool initial) {
     mTailLength = keys::kLoudnessLine.Read();
 }
 
-void vTrAmpExercise_c::AnalyseWindow(const int32_t* input, int steps) { EnergyBlock(input, steps); }
+void vTrAmpExercise_c::AnalyseWindow(const int32_t* input, int steps) { Bank().EnergyBlock(input, steps); }
 
 void vTrAmpExercise_c::DisplayStep() {
     vAreaDrawing_c drawing(*this);
-    const int32_t level = OutputLog(kFullBandOutput);
+    const int32_t level = Bank().OutputLog(kFullBandOutput);
     const vDxRect inner = InnerRect();
     auto row = [&](int32_t v) { return TrTraceRow(v, 5000, inner.y, inner.h); };
     vDxDC_i& dc = DC();

@@ -1,13 +1,14 @@
 #pragma once
 // vTrAppServices_i: what an exercise needs from the application that shows it
 // (the card menus' directory stack, drawing suspension, loading another
-// exercise, the teacher's user management). The shell implements it and
+// exercise, the teacher's user management, the microphone). The shell implements it and
 // registers its one application object with SetAppServices; exercises reach
 // it only through AppServices(), which is null while there is none (tests
 // register a stand-in). User-interface thread only.
 
 #include <string>
 
+class vTrCapture_c;
 class vTrExercise_c;
 
 // A mark an exercise has just shown (see vTrExercise_c::ReportMark).
@@ -55,8 +56,15 @@ public:
     // recorded try (a modal dialog; the exercise is suspended meanwhile):
     // 1..5, 0 "not a try", -1 when none was given (nothing here).
     virtual int AskTeacherMark() { return -1; }
+    // The application's microphone, which every exercise listens through.
+    virtual vTrCapture_c& Capture();
 };
 
 vTrAppServices_i* AppServices();
 // Registers the application object (null when it goes away).
 void SetAppServices(vTrAppServices_i* app);
+// The microphone of a program without an application object of its own
+// (the tools, tests, a stand-in application).
+vTrCapture_c& SharedCapture();
+// The registered application's microphone, else the shared one.
+vTrCapture_c& ExerciseCapture();

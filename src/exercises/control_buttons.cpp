@@ -1,7 +1,5 @@
 #include "exercises/control_buttons.h"
 
-#include "exercises/exercise.h"
-
 void vTrBgEditBtn_c::OnClick() {
     if (mExercise) mExercise->EditBackground();
 }

@@ -10,20 +10,36 @@
 
 #include "display/dx_button.h"
 
-class vTrExercise_c;
-
 // One semitone (2^(1/12)) and 5 dB of amplitude (10^(5/20)).
 inline constexpr double kTrSemitoneStep = 1.059463094;
 inline constexpr double kTrFiveDbStep = 1.77827941;
 
+// What the control buttons ask of the exercise they act on (every exercise
+// answers it).
+class vTrControls_i {
+public:
+    virtual void StartRecording() = 0;
+    virtual void StopRecording() = 0;
+    virtual void SetTone(bool on) = 0;
+    virtual void SetToneFrequency(double hz) = 0;
+    virtual double GetToneFrequency() = 0;
+    // Peak level as a fraction of full scale.
+    virtual void SetToneAmplitude(double amplitude) = 0;
+    virtual double GetToneAmplitude() = 0;
+    virtual void EditBackground() = 0;
+
+protected:
+    ~vTrControls_i() = default;
+};
+
 // The exercise a control button acts on.
 class vTrExerciseBinding_c {
 public:
-    void BindExercise(vTrExercise_c* exercise) { mExercise = exercise; }
-    vTrExercise_c* Exercise() const { return mExercise; }
+    void BindExercise(vTrControls_i* exercise) { mExercise = exercise; }
+    vTrControls_i* Exercise() const { return mExercise; }
 
 protected:
-    vTrExercise_c* mExercise = nullptr;
+    vTrControls_i* mExercise = nullptr;
 };
 
 #define V_TR_CONTROL_BUTTON(Name)                                     \

@@ -15,6 +15,7 @@
 
 #include "display/dx_button.h"
 #include "display/dx_images.h"
+#include "exercises/control_buttons.h"
 #include "exercises/feedback_schedule.h"
 #include "objects/point_color.h"
 #include "objects/str_tmpl.h"
@@ -55,7 +56,7 @@ public:
     virtual void SetCardPath(const std::string& path) = 0;
 };
 
-class vTrExercise_c : public vDxNoImage_c {
+class vTrExercise_c : public vDxNoImage_c, public vTrControls_i {
     V_RTTI_CLASS(vTrExercise_c, vDxNoImage_c)
 public:
     vTrExercise_c();
@@ -77,18 +78,10 @@ public:
     virtual void DrawBackground(bool withControls);
     // The background edit button and the card.
     virtual void DrawControls();
-    virtual void StartRecording() = 0;
-    virtual void StopRecording() = 0;
     // Nested: the first Suspend remembers whether recording was on and stops
     // it; the Resume that ends the last suspension starts it again if it was.
     virtual void Suspend();
     virtual void Resume();
-    virtual void SetTone(bool on) = 0;
-    virtual void SetToneFrequency(double hz) = 0;
-    virtual double GetToneFrequency() = 0;
-    // Peak level as a fraction of full scale.
-    virtual void SetToneAmplitude(double amplitude) = 0;
-    virtual double GetToneAmplitude() = 0;
     // The exercise file it was loaded from.
     virtual void SetFileName(const std::string& name) { mFileName = name; }
     const std::string& FileName() const { return mFileName; }
@@ -116,7 +109,7 @@ public:
     virtual void ReadSettings(bool initial) { (void)initial; }
     virtual std::string GetGuidePage() { return mGuidePage; }
     // Called by the background edit button.
-    virtual void EditBackground() {}
+    void EditBackground() override {}
     virtual vDxImage_i* GetBgImage() { return mBgImage.get(); }
     virtual void SetBgImage(std::unique_ptr<vDxImage_i> image);
 

@@ -11,12 +11,10 @@ vTrFeedbackSchedule_c vTrFeedbackSchedule_c::Resolve(const std::string& schedule
     const bool settings = gSettings.FileName() != nullptr;
     std::string name = schedule;
     if (name.empty()) {
-        char text[32] = "every";
-        if (settings) gSettings.GetString("Feedback/Schedule", text, sizeof text, "every");
-        name = text;
+        name = settings ? kScheduleKey.Read() : kScheduleKey.def;
     }
     for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (!count) count = settings ? gSettings.GetInt("Feedback/Count", kDefaultCount) : kDefaultCount;
+    if (!count) count = settings ? kCountKey.Read() : kCountKey.def;
     Kind kind;
     if (name.empty() || name == "every") {
         return {};

@@ -19,6 +19,8 @@
 #include <optional>
 #include <string>
 
+#include "settings/setting.h"
+
 // The mean of marks 1..5, rounded; marks of 0 or less (none) left out.
 struct vTrMarkMean_c {
     int count = 0, sum = 0;
@@ -34,6 +36,8 @@ public:
     enum class Kind { Every, Nth, Block };
     // Count where neither the definition nor the settings give one.
     static constexpr int32_t kDefaultCount = 5;
+    static constexpr vTextSetting_c kScheduleKey{"Feedback/Schedule", "every", 32};
+    static constexpr vIntSetting_c kCountKey{"Feedback/Count", kDefaultCount};
 
     vTrFeedbackSchedule_c() = default;
     vTrFeedbackSchedule_c(Kind kind, int32_t count) : mKind(kind), mCount(count) {}

@@ -22,9 +22,10 @@ bool WindowIsOn(const std::int32_t* table) {
 
 vTrHmContExercise_c::vTrHmContExercise_c(const char* section, uint32_t defaultWindowSize,
                                          uint32_t defaultWindowNum, uint32_t defaultInterLeave)
-    : vHMProcessor_c(vTrFraming_s::Read(section, defaultWindowSize, defaultWindowNum, defaultInterLeave).BufferLength()),
+    : vTrCaptureClient_c(vTrFraming_s::Read(section, defaultWindowSize, defaultWindowNum, defaultInterLeave).BufferLength()),
       mFraming(vTrFraming_s::Read(section, defaultWindowSize, defaultWindowNum, defaultInterLeave)),
-      mApplyWindow(WindowIsOn(WindowTable())),
+      mBank(vHMProcessorSetup_c::Live()),
+      mApplyWindow(WindowIsOn(mBank.Window())),
       mInput(mFraming.windowSize / 8 * 8) {
     InitLogScale(600);
 }
@@ -34,7 +35,6 @@ vTrHmContExercise_c::~vTrHmContExercise_c() = default;
 void vTrHmContExercise_c::Attach(vDxImage_i* owner) {
     vTrContExercise_c::Attach(owner);
     DrawBackground(false);
-    if (vWindow_c* window = DxMainWindow()) AttachToWindow(*window);
 }
 
 void vTrHmContExercise_c::Show() {
@@ -53,8 +53,7 @@ void vTrHmContExercise_c::StartRecording() {
     ShowRecordingButtons(true);
     if (!IsRecording()) {
         try {
-            vWave_c::Open(-1, 22050, 1, 16);
-            vHMProcessor_c::Start();
+            StartListening(DxMainWindow());
         } catch (const vException_c&) {
             StopRecording();
             return;
@@ -67,23 +66,27 @@ void vTrHmContExercise_c::StopRecording() {
     if (ControlsLocked()) return;
     ShowRecordingButtons(false);
     if (IsRecording()) {
-        vHMProcessor_c::Stop();
         try {
-            vHMProcessor_c::Close();
+            StopListening();
         } catch (const vException_c&) {
         }
     }
     SetRecording(false);
 }
 
-void vTrHmContExercise_c::ProcessBuffer(platform::AudioBuffer*) {
+void vTrHmContExercise_c::OnCaptureBuffer(platform::AudioBuffer& buffer) {
     const int steps = static_cast<int>(mFraming.windowSize / 8);
+    int16_t* samples = SamplesOf(&buffer);
+    const int count = SampleCountOf(&buffer);
+    int at = 0;
     for (int w = 0; w < mFraming.AnalysedWindows(); ++w) {
-        ResetEnergies();
-        if (mApplyWindow) ApplyWindowAtReadPosition(static_cast<int>(mFraming.windowSize), mWindowTable);
-        for (int32_t& x : mInput) x = NextSample();
+        mBank.ResetEnergies();
+        // Windowed in place: the buffer goes back to the device unread.
+        const int windowed = std::min(static_cast<int>(mFraming.windowSize), count - at);
+        if (mApplyWindow && windowed > 0) ::ApplyWindow(samples + at, windowed, mWindowTable ? mWindowTable : mBank.Window());
+        mBank.InputOf(samples + at, count - at, mInput.data(), static_cast<int>(mInput.size()));
         AnalyseWindow(mInput.data(), steps);
-        Skip(static_cast<int>(mFraming.windowSize * (mFraming.interLeave - 1)));
+        at += mFraming.WindowStep();
         // Buffers can arrive before the first Show made the drawing tools.
         if (mDC) DisplayStep();
     }
@@ -156,8 +159,8 @@ int32_t vTrPitchTrackers_c::Evaluate() {
 
 vTrToneRange_s vTrToneRange_s::Read() {
     vTrToneRange_s r;
-    r.minTone = gSettings.GetInt("Pitch_Exercise/MinTone", 0);
-    r.maxTone = gSettings.GetInt("Pitch_Exercise/MaxTone", 3600);
+    r.minTone = kMinTone.Read();
+    r.maxTone = kMaxTone.Read();
     if (r.maxTone <= r.minTone) {
         if (r.minTone == INT32_MAX) --r.minTone;
         r.maxTone = r.minTone + 1;

@@ -1,7 +1,9 @@
 #pragma once
 // vTrHmContExercise_c: what the continuous exercises that listen share (the
-// loudness and pitch traces, the live spectrum): a capture object with the
-// filter bank (vHMProcessor_c), recording started at the end of Show and
+// loudness and pitch traces, the live spectrum): listening through the
+// program's microphone, the filter bank with the preprocessor's gain and
+// window (a vHMBlockProcessor_c fed window by window, with the live
+// calibration "Preprocessor/Equalize"), recording started at the end of Show and
 // stopped by the buttons and suspensions, the test tone, the overload
 // indicator, the pen colour, and the framing of each capture buffer into
 // analysis windows ("<Section>/WindowNum", "WindowSize", "InterLeave").
@@ -16,15 +18,18 @@
 
 #include "analysis/framing.h"
 #include "analysis/pitch_tracker.h"
-#include "listening/hm_processor.h"
+#include "analysis/hm_block_processor.h"
+#include "exercises/capture_client.h"
 #include "display/dx_dc.h"
+#include "events/cmd_target.h"
 #include "exercises/exercise.h"
+#include "settings/setting.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-class vTrHmContExercise_c : public vTrContExercise_c, public vHMProcessor_c {
+class vTrHmContExercise_c : public vTrContExercise_c, public vTrCaptureClient_c, public vCmdTarget_c {
 public:
     // Reads the framing of section and sets the log scale to 600 units per
     // doubling of energy.
@@ -32,8 +37,7 @@ public:
                         uint32_t defaultInterLeave = 1);
     ~vTrHmContExercise_c() override;
 
-    // The continuous attach, then the background without controls, and the
-    // capture object joins the main window (its notifications arrive there).
+    // The continuous attach, then the background without controls.
     void Attach(vDxImage_i* owner) override;
     // The continuous show, the pen colour converted, then StartRecording.
     void Show() override;
@@ -42,14 +46,14 @@ public:
     void StartRecording() override;
     // Stops and closes capture. Nothing while controls are locked.
     void StopRecording() override;
-    void SetTone(bool on) override { vOscWaveIn_c::SetTone(on); }
-    void SetToneFrequency(double hz) override { vOscWaveIn_c::SetToneFrequency(hz); }
-    double GetToneFrequency() override { return vOscWaveIn_c::GetToneFrequency(); }
-    void SetToneAmplitude(double amplitude) override { vOscWaveIn_c::SetToneAmplitude(amplitude); }
-    double GetToneAmplitude() override { return vOscWaveIn_c::GetToneAmplitude(); }
+    void SetTone(bool on) override { Tone().on = on; ToneChanged(); }
+    void SetToneFrequency(double hz) override { Tone().frequency = hz; ToneChanged(); }
+    double GetToneFrequency() override { return Tone().frequency; }
+    void SetToneAmplitude(double amplitude) override { Tone().amplitude = amplitude; ToneChanged(); }
+    double GetToneAmplitude() override { return Tone().amplitude; }
 
     // The framing: per analysed window AnalyseWindow, then DisplayStep.
-    void ProcessBuffer(platform::AudioBuffer* header) override;
+    void OnCaptureBuffer(platform::AudioBuffer& buffer) override;
     // The indicator red while the input clips, black after.
     void OnOverloadBegin() override;
     void OnOverloadEnd() override;
@@ -57,9 +61,11 @@ public:
     const vTrFraming_s& Framing() const { return mFraming; }
     vDxRect OverloadRect() const { return {mOverloadPos.mX, mOverloadPos.mY, mOverloadSize.mX, mOverloadSize.mY}; }
 
+    vHMBlockProcessor_c& Bank() { return mBank; }
+
 protected:
     // One window's input (steps x 8 values, the samples times the gain)
-    // through the filter bank.
+    // through the filter bank (Bank()).
     virtual void AnalyseWindow(const int32_t* input, int steps) = 0;
     // The drawing of one analysed window.
     virtual void DisplayStep() = 0;
@@ -99,6 +105,7 @@ protected:
 
 private:
     vTrFraming_s mFraming;
+    vHMBlockProcessor_c mBank;
     bool mApplyWindow;
     const int32_t* mWindowTable = nullptr;  // null: the preprocessor's
     std::vector<int32_t> mInput;
@@ -142,6 +149,9 @@ int32_t TrTraceRow(int64_t value, int64_t range, int32_t first, int32_t rows);
 // MaxTone <= MinTone is corrected to MinTone + 1 so that the mapping never
 // divides by zero (the trace then only tells voiced from unvoiced).
 struct vTrToneRange_s {
+    static constexpr vIntSetting_c kMinTone{"Pitch_Exercise/MinTone", 0};
+    static constexpr vIntSetting_c kMaxTone{"Pitch_Exercise/MaxTone", 3600};
+
     int32_t minTone = 0;
     int32_t maxTone = 3600;
 

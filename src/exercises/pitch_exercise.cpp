@@ -30,7 +30,7 @@ void vTrPitchExercise_c::ReadSettings(bool initial) {
 }
 
 void vTrPitchExercise_c::AnalyseWindow(const int32_t* input, int steps) {
-    mTone = mTrackers.AnalyseWindow(*this, input, steps);
+    mTone = mTrackers.AnalyseWindow(Bank(), input, steps);
 }
 
 void vTrPitchExercise_c::DisplayStep() {
@@ -73,7 +73,7 @@ vTrPitch2Exercise_c::vTrPitch2Exercise_c()
       mTrackers("Pitch_Processor2", 2, static_cast<int>(Framing().windowSize / 8)),
       mRange(vTrToneRange_s::Read()),
       mInvalidNum(kInvalidNum.Read()),
-      mDisplayInterleave(std::max<uint32_t>(gSettings.GetUnsigned("Pitch_Exercise/DisplayInterleave", 1), 1)) {}
+      mDisplayInterleave(std::max<uint32_t>(kDisplayInterleave.Read(), 1)) {}
 
 void vTrPitch2Exercise_c::OnDeclare(const char* path, const char* className, const vPropDesc_c& prop,
                                     void* address) {
@@ -90,7 +90,7 @@ void vTrPitch2Exercise_c::Show() {
 }
 
 void vTrPitch2Exercise_c::AnalyseWindow(const int32_t* input, int steps) {
-    mTone = mTrackers.AnalyseWindow(*this, input, steps);
+    mTone = mTrackers.AnalyseWindow(Bank(), input, steps);
 }
 
 void vTrPitch2Exercise_c::DisplayStep() {

@@ -41,6 +41,9 @@ private:
 class vTrPitch2Exercise_c : public vTrHmContExercise_c {
     V_RTTI_CLASS(vTrPitch2Exercise_c, vTrContExercise_c)
 public:
+    // The head moves every n-th analysed window (0 is taken as 1).
+    static constexpr vUnsignedSetting_c kDisplayInterleave{"Pitch_Exercise/DisplayInterleave", 1};
+
     vTrPitch2Exercise_c();
 
     int GetKind() override { return 2; }

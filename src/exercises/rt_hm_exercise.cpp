@@ -63,9 +63,9 @@ vTrRtHmExercise_c::vTrRtHmExercise_c()
         for (int32_t* a : {c.minValues, c.maxValues, c.minWeight, c.maxWeight}) std::fill(a, a + kRtHmBands, kUnset);
     mNewCalculation = mScore.newCalculation;
     mSoundLevel = vWordDetectorSettings_c::Read().trigLevel;
-    mShowMinMax = gSettings.GetBool("HM1_Processor/ShowMinMax", false);
+    mShowMinMax = kShowMinMax.Read();
     mSpectrum.SetShadows(mScore.shadows);
-    mGravityZone = static_cast<int>(std::min<uint32_t>(gSettings.GetUnsigned("Editor/HM1_Processor/GravityZone", 10), 1000));
+    mGravityZone = static_cast<int>(std::min<uint32_t>(kGravityZone.Read(), 1000));
     // The exercise's own window, or the preprocessor's; a bad window file means no window.
     const std::string window = keys::kSpectrumWindowFile.Read();
     if (!keys::kSpectrumWindowOn.Read()) {
@@ -135,7 +135,6 @@ void vTrRtHmExercise_c::Attach(vDxImage_i* owner) {
 }
 
 void vTrRtHmExercise_c::AttachEditor(vWindow_c& window) {
-    if (Owner() != &window) AttachToWindow(window);
     for (Chain c : {Chain::MouseMove, Chain::LeftDown, Chain::LeftUp, Chain::RightDown, Chain::RightUp, Chain::KeyDown})
         if (!InChain(c)) JoinChain(c, window);
 }
@@ -218,21 +217,21 @@ void vTrRtHmExercise_c::SetLevel(int n) {
 }
 
 void vTrRtHmExercise_c::AnalyseWindow(const int32_t* input, int steps) {
-    FilterBlock(input, steps, mDecimated.data());
+    Bank().FilterBlock(input, steps, mDecimated.data());
     int32_t levels[kRtHmBands];
-    for (int k = 0; k < kRtHmBands; ++k) levels[k] = OutputLog(k);
+    for (int k = 0; k < kRtHmBands; ++k) levels[k] = Bank().OutputLog(k);
     mSpectrum.Store(levels);
-    mHeld = OutputLog(kFullBandOutput) > mSoundLevel ? std::min(mHeld + 1, kRtHmMaxShadows) : 0;
+    mHeld = Bank().OutputLog(kFullBandOutput) > mSoundLevel ? std::min(mHeld + 1, kRtHmMaxShadows) : 0;
 }
 
-void vTrRtHmExercise_c::ProcessBuffer(platform::AudioBuffer* header) {
-    vTrHmContExercise_c::ProcessBuffer(header);
+void vTrRtHmExercise_c::OnCaptureBuffer(platform::AudioBuffer& buffer) {
+    vTrHmContExercise_c::OnCaptureBuffer(buffer);
     if (!mShown || !GetSurface()) return;
     const bool marked = Holding();
     Redraw(true);
     if (marked)
         mPauseSamples = 0;
-    else if (mTry && (mPauseSamples += SampleCountOf(header)) > kHeldPauseSamples)
+    else if (mTry && (mPauseSamples += SampleCountOf(&buffer)) > kHeldPauseSamples)
         EndTry();
 }
 

@@ -65,6 +65,10 @@ class vHm1EdSaveBtn_c : public vDxFileButton_c {
 class vTrRtHmExercise_c : public vTrHmContExercise_c {
     V_RTTI_CLASS(vTrRtHmExercise_c, vTrContExercise_c)
 public:
+    static constexpr vBoolSetting_c kShowMinMax{"HM1_Processor/ShowMinMax", false};
+    // Pixels within which a click takes a corridor point (at most 1000).
+    static constexpr vUnsignedSetting_c kGravityZone{"Editor/HM1_Processor/GravityZone", 10};
+
     static constexpr int kLevels = 3;
     // The value of array entries the definition did not give.
     static constexpr int32_t kUnset = INT32_MIN;
@@ -83,10 +87,10 @@ public:
     void ReadSettings(bool initial) override;
     void OnDeclare(const char* path, const char* className, const vPropDesc_c& prop, void* address) override;
     // The framing of the analysed windows into the ring, then one display.
-    void ProcessBuffer(platform::AudioBuffer* header) override;
+    void OnCaptureBuffer(platform::AudioBuffer& buffer) override;
 
-    // Capture joins the window; the exercise joins its mouse chains and
-    // its key-down chain (the save key).
+    // The exercise joins the window's mouse chains and its key-down chain
+    // (the save key).
     virtual void AttachEditor(vWindow_c& window);
     // n = 0, 1, 2. Raises "Cannot set active image!" when level n has no
     // picture, and a clear message when its arrays are incomplete or out of
@@ -135,7 +139,7 @@ public:
 
 protected:
     void AnalyseWindow(const int32_t* input, int steps) override;
-    // The spectrum is drawn once per buffer (ProcessBuffer), not per window.
+    // The spectrum is drawn once per buffer (OnCaptureBuffer), not per window.
     void DisplayStep() override {}
 
 private:

@@ -32,7 +32,7 @@ int ReadDisplayModeSetting(uint32_t exerciseType) {
 }
 
 vTrWordBase_c::vTrWordBase_c()
-    : vTrWaveIn_c(BufferLengthOf(vWordDetectorSettings_c::Read())),
+    : vTrCaptureClient_c(BufferLengthOf(vWordDetectorSettings_c::Read())),
       mDetector(vWordDetectorSettings_c::Read()),
       mLiveProcessor(std::make_unique<vHMBlockProcessor_c>()),
       mProcessor(std::make_unique<vHMBlockProcessor_c>(*mLiveProcessor)),
@@ -52,7 +52,7 @@ vTrWordBase_c::vTrWordBase_c()
 vTrWordBase_c::~vTrWordBase_c() {
     // The capture device goes before the recording and detector it feeds.
     try {
-        vWaveIn_c::Close();
+        StopListening();
     } catch (const vException_c&) {
     }
 }
@@ -122,8 +122,7 @@ void vTrWordBase_c::StartRecording() {
     ShowRecordingButtons(true);
     if (!IsRecording()) {
         try {
-            vWave_c::Open(-1, 22050, 1, 16);
-            vTrWaveIn_c::Start();
+            StartListening(DxMainWindow());
         } catch (const vException_c&) {
             StopRecording();
             return;
@@ -135,18 +134,17 @@ void vTrWordBase_c::StartRecording() {
 void vTrWordBase_c::StopRecording() {
     ShowRecordingButtons(false);
     if (IsRecording()) {
-        vWaveIn_c::Stop();
         try {
-            vWaveIn_c::Close();
+            StopListening();
         } catch (const vException_c&) {
         }
     }
     SetRecording(false);
 }
 
-void vTrWordBase_c::ProcessBuffer(platform::AudioBuffer* header) {
-    mDetector.ProcessBuffer(SamplesOf(header), static_cast<size_t>(SampleCountOf(header)), *mLiveProcessor, mRecording,
-                            *this);
+void vTrWordBase_c::OnCaptureBuffer(platform::AudioBuffer& buffer) {
+    mDetector.ProcessBuffer(SamplesOf(&buffer), static_cast<size_t>(SampleCountOf(&buffer)), *mLiveProcessor,
+                            mRecording, *this);
 }
 
 void vTrWordBase_c::FillOverload(int paletteIndex) {
@@ -161,7 +159,6 @@ void vTrWordBase_c::OnOverloadEnd() { FillOverload(kTrBlackPaletteIndex); }
 void vTrWordBase_c::JoinMainWindow() {
     vWindow_c* window = DxMainWindow();
     if (!window) return;
-    AttachToWindow(*window);
     for (int chain = static_cast<int>(Chain::MouseMove); chain <= static_cast<int>(Chain::Char); ++chain)
         if (!InChain(static_cast<Chain>(chain))) JoinChain(static_cast<Chain>(chain), *window);
 }

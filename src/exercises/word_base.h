@@ -1,7 +1,7 @@
 #pragma once
 // vTrWordBase_c: the base of the exercises that work on whole spoken words
-// (the word exercise, the editor). It is its own capture object: every
-// filled buffer goes through the word detector, which collects a word into
+// (the word exercise, the editor). It listens through the program's
+// microphone (vTrCaptureClient_c): every filled buffer goes through the word detector, which collects a word into
 // the exercise's recording and hands it to WordRecorded between a Suspend and
 // a Resume. It owns the detector, the block processor that analyses the
 // microphone's frames, another one for whole recordings (so that analysing
@@ -20,24 +20,22 @@
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
 #include "analysis/word_detector.h"
-#include "audio/tr_wave_in.h"
+#include "events/cmd_target.h"
+#include "exercises/capture_client.h"
 #include "audio/wave_out.h"
 #include "exercises/exercise.h"
+#include "exercises/word_buttons.h"
 #include "exercises/word_display.h"
 #include "settings/setting.h"
 
-class vTrPlaybackBtn_c;
-class vTrPlaybackBtn2_c;
-class vTrSaveSayFile_c;
-class vTrLoadBtn_c;
-class vTrLoadBtn2_c;
-class vTrGotoBtn_c;
 class vWarpData_c;
 class vTrResultView_c;
 struct vWordScoreSettings_c;
 
 class vTrWordBase_c : public vTrExercise_c,
-                      public vTrWaveIn_c,
+                      public vTrCaptureClient_c,
+                      public vTrWordCommands_i,
+                      public vCmdTarget_c,
                       public vWordListener_i,
                       public vPlaybackListener_i,
                       public vWordDisplayBackground_i {
@@ -61,13 +59,13 @@ public:
     void StopRecording() override;
     void Suspend() override { vTrExercise_c::Suspend(); }
     void Resume() override { vTrExercise_c::Resume(); }
-    void SetTone(bool on) override { vOscWaveIn_c::SetTone(on); }
-    void SetToneFrequency(double hz) override { vOscWaveIn_c::SetToneFrequency(hz); }
-    double GetToneFrequency() override { return vOscWaveIn_c::GetToneFrequency(); }
-    void SetToneAmplitude(double amplitude) override { vOscWaveIn_c::SetToneAmplitude(amplitude); }
-    double GetToneAmplitude() override { return vOscWaveIn_c::GetToneAmplitude(); }
+    void SetTone(bool on) override { Tone().on = on; ToneChanged(); }
+    void SetToneFrequency(double hz) override { Tone().frequency = hz; ToneChanged(); }
+    double GetToneFrequency() override { return Tone().frequency; }
+    void SetToneAmplitude(double amplitude) override { Tone().amplitude = amplitude; ToneChanged(); }
+    double GetToneAmplitude() override { return Tone().amplitude; }
     // The base attach, the background, and the exercise joins the main
-    // window's capture notifications and mouse and key chains.
+    // window's mouse and key chains.
     void Attach(vDxImage_i* owner) override;
     // The definition's ShowSpirant and ShowVocal reach the displays.
     bool Loaded() override;
@@ -77,27 +75,27 @@ public:
 
     // --- capture ---
     // The detector's per-buffer procedure.
-    void ProcessBuffer(platform::AudioBuffer* header) override;
+    void OnCaptureBuffer(platform::AudioBuffer& buffer) override;
     // The overload indicator red while the input clips, black after.
     void OnOverloadBegin() override;
     void OnOverloadEnd() override;
 
     // --- word operations ---
     // Suspends listening; both playback buttons disabled.
-    virtual void StartPlayback();
+    void StartPlayback() override;
     // Both playback buttons normal; resumes listening.
     virtual void PlaybackFinished();
-    virtual void StartPlayback2() {}
+    void StartPlayback2() override {}
     // Stores a new mode and redraws; modes outside 1..4 raise
     // "Unknown display mode!" and keep the current one.
     virtual void SetDisplayMode(int mode);
     virtual void RedrawDisplay() = 0;
-    virtual void LoadRecording() {}
-    virtual void LoadRecording2() {}
-    virtual void Goto() {}
+    void LoadRecording() override {}
+    void LoadRecording2() override {}
+    void Goto() override {}
     // Copies "Say.wav" into the pupil's files through the user management;
     // silent on failure.
-    virtual void SaveSay();
+    void SaveSay() override;
     void WordRecorded(vRecording_c& recording) override = 0;
     void DrawDisplayBackground(vDxImage_i& target, vDxPoint position) override = 0;
     void OnPlaybackFinished() override { PlaybackFinished(); }
@@ -134,8 +132,8 @@ protected:
     void DrawRecording(const vTrWordDisplay_c::Args& args, int32_t errorLevel);
     // Every button of this class (null when absent), for subscribing and drawing.
     std::array<vDxFileButton_c*, 8> WordButtons() const;
-    // Joins the main window's capture notifications and its mouse and
-    // character chains (this exercise passes them on).
+    // Joins the main window's mouse and character chains (this exercise
+    // passes them on).
     void JoinMainWindow();
     // Calculate with the score settings' levels and widths.
     static void CalculateWith(vRecording_c& recording, const vWordScoreSettings_c& score);

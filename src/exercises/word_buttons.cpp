@@ -1,28 +1,26 @@
 #include "exercises/word_buttons.h"
 
-#include "exercises/word_base.h"
-
-vTrWordBase_c* BoundWordExercise(const vTrExerciseBinding_c& binding) {
-    return dynamic_cast<vTrWordBase_c*>(binding.Exercise());
+vTrWordCommands_i* BoundWordExercise(const vTrExerciseBinding_c& binding) {
+    return dynamic_cast<vTrWordCommands_i*>(binding.Exercise());
 }
 
 void vTrPlaybackBtn_c::OnClick() {
-    if (vTrWordBase_c* e = BoundWordExercise(*this)) e->StartPlayback();
+    if (vTrWordCommands_i* e = BoundWordExercise(*this)) e->StartPlayback();
 }
 void vTrPlaybackBtn2_c::OnClick() {
-    if (vTrWordBase_c* e = BoundWordExercise(*this)) e->StartPlayback2();
+    if (vTrWordCommands_i* e = BoundWordExercise(*this)) e->StartPlayback2();
 }
 void vTrSaveSayFile_c::OnClick() {
-    if (vTrWordBase_c* e = BoundWordExercise(*this)) e->SaveSay();
+    if (vTrWordCommands_i* e = BoundWordExercise(*this)) e->SaveSay();
 }
 void vTrLoadBtn_c::OnClick() {
-    if (vTrWordBase_c* e = BoundWordExercise(*this)) e->LoadRecording();
+    if (vTrWordCommands_i* e = BoundWordExercise(*this)) e->LoadRecording();
 }
 void vTrLoadBtn2_c::OnClick() {
-    if (vTrWordBase_c* e = BoundWordExercise(*this)) e->LoadRecording2();
+    if (vTrWordCommands_i* e = BoundWordExercise(*this)) e->LoadRecording2();
 }
 void vTrGotoBtn_c::OnClick() {
-    if (vTrWordBase_c* e = BoundWordExercise(*this)) e->Goto();
+    if (vTrWordCommands_i* e = BoundWordExercise(*this)) e->Goto();
 }
 
 V_REGISTER_CLASS(vTrPlaybackBtn_c);

@@ -8,10 +8,22 @@
 #include "display/dx_button.h"
 #include "exercises/control_buttons.h"
 
-class vTrWordBase_c;
+// What the word buttons ask of the word exercise they are bound to.
+class vTrWordCommands_i {
+public:
+    virtual void StartPlayback() = 0;
+    virtual void StartPlayback2() = 0;
+    virtual void SaveSay() = 0;
+    virtual void LoadRecording() = 0;
+    virtual void LoadRecording2() = 0;
+    virtual void Goto() = 0;
+
+protected:
+    ~vTrWordCommands_i() = default;
+};
 
 // The word exercise a button is bound to, or null.
-vTrWordBase_c* BoundWordExercise(const vTrExerciseBinding_c& binding);
+vTrWordCommands_i* BoundWordExercise(const vTrExerciseBinding_c& binding);
 
 #define V_TR_WORD_BUTTON(Name)                                          \
     class Name : public vDxFileButton_c, public vTrExerciseBinding_c {  \

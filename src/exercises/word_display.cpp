@@ -24,11 +24,11 @@ vDxRect Corners(int32_t x0, int32_t y0, int32_t x1, int32_t y1) { return {x0, y0
 vWordDisplaySettings_c vWordDisplaySettings_c::Read() {
     vWordDisplaySettings_c s;
     if (!gSettings.FileName()) return s;
-    s.pitchScale = gSettings.GetInt("ResDisplay/PitchScale", s.pitchScale);
-    s.beginSilent = std::max(0, gSettings.GetInt("ResDisplay/BeginScilentNum", s.beginSilent));
-    s.endSilent = std::max(0, gSettings.GetInt("ResDisplay/EndScilentNum", s.endSilent));
+    s.pitchScale = keys::kDisplayPitchScale.Read();
+    s.beginSilent = std::max(0, keys::kDisplayBeginSilent.Read());
+    s.endSilent = std::max(0, keys::kDisplayEndSilent.Read());
     s.spirantLimit = keys::kSpirantLimit.Read();
-    s.showVocal = gSettings.GetBool("ResDisplay/ShowVocal", s.showVocal);
+    s.showVocal = keys::kDisplayShowVocal.Read();
     s.showSpirant = keys::kShowSpirant.Read();
     const int32_t dontCare = keys::kDontCareLevel.Read();
     s.displayDontCareLevel = gSettings.GetInt("ResDisplay/DisplayDontCareLevel", dontCare);

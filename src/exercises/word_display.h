@@ -9,6 +9,7 @@
 //
 // User-interface thread only.
 
+#include "settings/setting.h"
 #include <array>
 #include <cstdint>
 
@@ -21,13 +22,20 @@ class vAllHmData_c;
 class vRecording_c;
 class vWarpData_c;
 
+namespace keys {
+inline constexpr vIntSetting_c kDisplayPitchScale{"ResDisplay/PitchScale", 3600};
+inline constexpr vIntSetting_c kDisplayBeginSilent{"ResDisplay/BeginScilentNum", 5};
+inline constexpr vIntSetting_c kDisplayEndSilent{"ResDisplay/EndScilentNum", 5};
+inline constexpr vBoolSetting_c kDisplayShowVocal{"ResDisplay/ShowVocal", false};
+}  // namespace keys
+
 // The INI keys of the displays, read when the exercise is built.
 struct vWordDisplaySettings_c {
-    int32_t pitchScale = 3600;            // "ResDisplay/PitchScale", cents
-    int32_t beginSilent = 5;              // "ResDisplay/BeginScilentNum"
-    int32_t endSilent = 5;                // "ResDisplay/EndScilentNum"
+    int32_t pitchScale = keys::kDisplayPitchScale.def;  // cents
+    int32_t beginSilent = keys::kDisplayBeginSilent.def;
+    int32_t endSilent = keys::kDisplayEndSilent.def;
     int32_t spirantLimit = keys::kSpirantLimit.def;
-    bool showVocal = false;               // "ResDisplay/ShowVocal"
+    bool showVocal = keys::kDisplayShowVocal.def;
     bool showSpirant = keys::kShowSpirant.def;
     int32_t displayDontCareLevel = 2000;  // "ResDisplay/DisplayDontCareLevel" ("TimeWarp/DontCareLevel")
 

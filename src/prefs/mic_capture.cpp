@@ -10,15 +10,17 @@
 #include "prefs/bar_meter.h"
 
 vMeterFeed_c::vMeterFeed_c(vBarMeter_c& spectrum, vBarMeter_c& level, BufferDone done)
-    : vHMProcessor_c(kBufferLength), mSpectrum(spectrum), mLevel(level), mDone(std::move(done)) {}
+    : mBank(vHMProcessorSetup_c::Live()), mSpectrum(spectrum), mLevel(level), mDone(std::move(done)) {}
 
-void vMeterFeed_c::ProcessBuffer(platform::AudioBuffer* header) {
-    if (header->bytesRecorded == 0) return;
-    ResetEnergies();
-    for (int step = 0; step < kBufferLength / 8; ++step) FilterStep();
-    for (int band = 0; band < kBandCount; ++band) mSpectrum.SetValue(band, LogEnergy(energy[band]));
-    mLevel.SetValue(0, LogEnergy(energy[kFullBandOutput]));
-    if (mDone) mDone(OutputLog(kFullBandOutput));
+void vMeterFeed_c::OnCaptureBuffer(platform::AudioBuffer& buffer) {
+    if (buffer.bytesRecorded == 0) return;
+    mBank.ResetEnergies();
+    mBank.InputOf(SamplesOf(&buffer), SampleCountOf(&buffer), mInput, kBufferLength);
+    std::int32_t decimated[kBufferLength / 8];
+    mBank.FilterBlock(mInput, kBufferLength / 8, decimated);
+    for (int band = 0; band < kBandCount; ++band) mSpectrum.SetValue(band, LogEnergy(mBank.energy[band]));
+    mLevel.SetValue(0, LogEnergy(mBank.energy[kFullBandOutput]));
+    if (mDone) mDone(mBank.OutputLog(kFullBandOutput));
 }
 
 vMicrophoneCapture_c::vMicrophoneCapture_c(vBarMeter_c& spectrum, vBarMeter_c& level,
@@ -41,12 +43,12 @@ bool vMicrophoneCapture_c::Start() {
             SDL_HideWindow(platform::SdlWindowOf(window->Handle()));
             mWindow = std::move(window);
         }
-        feed->AttachToWindow(*mWindow);
-        feed->Open(platform::audio::kDefaultDevice, 22050, 1, 16);
-        feed->Start();
         mFeed = std::move(feed);
+        mCapture.Listen(*mFeed, vMeterFeed_c::kBufferLength, mWindow.get(), vTestTone_s{});
     } catch (const vException_c&) {
         // No live meters then; the rest of the page works as before.
+        if (mFeed) mCapture.Forget(*mFeed);
+        mFeed.reset();
         return false;
     }
     return true;
@@ -54,11 +56,7 @@ bool vMicrophoneCapture_c::Start() {
 
 void vMicrophoneCapture_c::Stop() {
     if (mFeed) {
-        try {
-            mFeed->Close();
-        } catch (const vException_c&) {
-            // Closing is all that is left to do; the object goes anyway.
-        }
+        mCapture.Forget(*mFeed);
         mFeed.reset();
     }
     if (mWindow) {

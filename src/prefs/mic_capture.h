@@ -1,6 +1,7 @@
 #pragma once
-// The microphone page's live analysis: the library's own capture with the
-// filter bank (vMeterFeed_c), driven by a hidden window of its own
+// The microphone page's live analysis: the filter bank over each captured
+// buffer (vMeterFeed_c), listening through the library's own copy of the
+// program's capture, driven by a hidden window of its own
 // (vMicrophoneCapture_c). The capture device reports on its own thread; its
 // reports wait in the library's message queue until the sheet's main loop
 // calls DispatchPending, so every meter update happens on the sheet's thread.
@@ -14,23 +15,28 @@
 #include <memory>
 #include <vector>
 
-#include "listening/hm_processor.h"
+#include "analysis/hm_block_processor.h"
 #include "events/window.h"
+#include "listening/capture.h"
 
 class vBarMeter_c;
 
 // Runs the filter bank over each captured buffer and shows the 20 bands and
 // the full band on the two meters (energies below 256 leave a bar as it is).
-class vMeterFeed_c : public vHMProcessor_c {
+class vMeterFeed_c : public vTrCaptureListener_i {
 public:
     static constexpr int kBufferLength = 224;
     // Called after each buffer with the full band on the word detector's scale.
     using BufferDone = std::function<void(std::int32_t detectorLevel)>;
 
+    // Reads the filter bank's files (throws when the coefficients are
+    // missing or malformed).
     vMeterFeed_c(vBarMeter_c& spectrum, vBarMeter_c& level, BufferDone done);
-    void ProcessBuffer(platform::AudioBuffer* header) override;
+    void OnCaptureBuffer(platform::AudioBuffer& buffer) override;
 
 private:
+    vHMBlockProcessor_c mBank;
+    std::int32_t mInput[kBufferLength];
     vBarMeter_c& mSpectrum;
     vBarMeter_c& mLevel;
     BufferDone mDone;
@@ -61,6 +67,7 @@ private:
     vBarMeter_c& mLevel;
     vMeterFeed_c::BufferDone mDone;
     std::unique_ptr<vWindow_c> mWindow;
+    vTrCapture_c mCapture;
     std::unique_ptr<vMeterFeed_c> mFeed;
 };
 

@@ -163,9 +163,7 @@ const std::string& vTrApp_c::GetHomePath() {
 }
 
 void vTrApp_c::ReadDirExercise() {
-    char name[256];
-    gSettings.GetString("Application/DirExercise", name, sizeof name, "");
-    mDirExercise = name;
+    mDirExercise = kDirExercise.Read();
     mDirExerciseRead = true;
 }
 

@@ -2,7 +2,8 @@
 // vTrApp_c: the application part of the main window. It owns the exercise on
 // screen (a card menu is one too), loads exercise files and folders, keeps
 // the history that "back" walks (at most 20 names, most recent last) and
-// implements what exercises need of the application (vTrAppServices_i).
+// implements what exercises need of the application (vTrAppServices_i),
+// the microphone among it: one capture that every exercise listens through.
 // While it exists, the running exercise is suspended as long as one of the
 // program's dialogs is open (the dialogs' modal hooks).
 //
@@ -21,6 +22,8 @@
 
 #include "display/dx_window.h"
 #include "exercises/app_services.h"
+#include "listening/capture.h"
+#include "settings/setting.h"
 
 #include <deque>
 #include <memory>
@@ -33,6 +36,8 @@ class vTrApp_c : public vDxMenuApp_c, public vTrAppServices_i {
     V_RTTI_CLASS(vTrApp_c, vDxMenuApp_c)
 public:
     static constexpr std::size_t kHistoryLimit = 20;
+    // The exercise that shows a folder's cards (none: the card menu).
+    static constexpr vTextSetting_c kDirExercise{"Application/DirExercise", "", 256};
 
     // Registers itself as the application of the exercises and installs the
     // dialogs' modal hooks.
@@ -75,6 +80,7 @@ public:
     void SuspendDrawing() override;
     void ResumeDrawing() override;
     vTrExercise_c* LoadExerciseFile(const std::string& name) override { return LoadExercise(name, false); }
+    vTrCapture_c& Capture() override { return mCapture; }
 
     // The drawer opens over the exercise: it is suspended meanwhile.
     void PauseExercise() override;
@@ -108,6 +114,8 @@ private:
     // Reads the exercise file; null when it holds no object.
     std::unique_ptr<vTrExercise_c> ReadExerciseFile(const std::string& path);
 
+    // Before the exercise: it outlives every exercise that listens through it.
+    vTrCapture_c mCapture;
     std::unique_ptr<vTrExercise_c> mExercise;
     std::deque<std::string> mHistory;
     std::string mHomePath;

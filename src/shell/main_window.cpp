@@ -53,9 +53,8 @@ void vTrMainWin_c::Create() {
 }
 
 void vTrMainWin_c::Init() {
-    char primary[260];
-    gSettings.GetString("Application/PrimarySrcPath", primary, sizeof primary, "");
-    SetDataPathHook([primary = std::string(primary)](const std::string& name) { return ResolveDataPath(primary, name); });
+    const std::string primary = kPrimarySrcPath.Read();
+    SetDataPathHook([primary](const std::string& name) { return ResolveDataPath(primary, name); });
     InitMenuApp();
     LoadPictureCache();
     FillRect({0, 0, GetWidth(), GetHeight()}, MakeColor(kBackgroundColour));

@@ -37,6 +37,9 @@
 class vTrMainWin_c : public vTrApp_c {
     V_RTTI_CLASS(vTrMainWin_c, vTrApp_c)
 public:
+    // A folder searched for data files before the language's own.
+    static constexpr vTextSetting_c kPrimarySrcPath{"Application/PrimarySrcPath", "", 260};
+
     // Screen mode and debug prompt come from the start-up record.
     explicit vTrMainWin_c(const vTrStartup_c& startup);
     ~vTrMainWin_c() override;

@@ -91,22 +91,22 @@ TEST_F(ExerciseBase, RecordingStartsOnceAndSuspensionsNest) {
     auto* ex = Load<vTrAmpExercise_c>("<vTrAmpExercise_c> Obj = { StartBtn = { } StopBtn = { } }");
     ex->Show();
     EXPECT_TRUE(ex->IsRecording());
-    EXPECT_TRUE(ex->HasDevice());
+    EXPECT_TRUE(ex->Listening());
     EXPECT_EQ(ex->StartBtn()->GetState(), vDxButtonState::kDisabled);
     EXPECT_EQ(ex->StopBtn()->GetState(), vDxButtonState::kNormal);
 
     ex->Suspend();
     ex->Suspend();
-    EXPECT_FALSE(ex->HasDevice());
+    EXPECT_FALSE(ex->Listening());
     ex->Resume();
     EXPECT_FALSE(ex->IsRecording());
     ex->Resume();
     EXPECT_TRUE(ex->IsRecording());
-    EXPECT_TRUE(ex->HasDevice());
+    EXPECT_TRUE(ex->Listening());
 
     // Stopped before the suspension: stays stopped after it.
     ex->StopRecording();
-    EXPECT_FALSE(ex->HasDevice());
+    EXPECT_FALSE(ex->Listening());
     EXPECT_EQ(ex->StartBtn()->GetState(), vDxButtonState::kNormal);
     ex->Suspend();
     ex->Resume();
@@ -122,31 +122,53 @@ TEST_F(ExerciseBase, RecordingStartsOnceAndSuspensionsNest) {
 
 namespace {
 
-class CountingAmp : public vTrAmpExercise_c {
+// The application's microphone, counting how often it opens a device.
+class CountingCapture : public vTrCapture_c {
 public:
-    using vTrAmpExercise_c::Open;
+    using vTrCapture_c::Open;
     void Open(int deviceId, const platform::AudioFormat& format) override {
         ++opens;
-        vTrAmpExercise_c::Open(deviceId, format);
+        vTrCapture_c::Open(deviceId, format);
     }
     int opens = 0;
+};
+
+class MicrophoneApp : public StandInApp {
+public:
+    vTrCapture_c& Capture() override { return capture; }
+    CountingCapture capture;
 };
 
 }  // namespace
 
 TEST_F(ExerciseBase, StartingWhileRecordingOpensNothingAndStoppingCloses) {
-    CountingAmp ex;
-    ex.Attach(&screen);
-    ex.Show();
-    EXPECT_EQ(ex.opens, 1);
-    EXPECT_TRUE(ex.Running());
-    ex.StartRecording();
-    EXPECT_EQ(ex.opens, 1);
-    ex.StopRecording();
-    EXPECT_FALSE(ex.HasDevice());
-    ex.StartRecording();
-    EXPECT_EQ(ex.opens, 2);
-    EXPECT_TRUE(ex.HasDevice());
+    MicrophoneApp app;
+    SetAppServices(&app);
+    {
+        vTrAmpExercise_c ex;
+        ex.Attach(&screen);
+        ex.Show();
+        EXPECT_EQ(app.capture.opens, 1);
+        EXPECT_TRUE(ex.Listening());
+        ex.StartRecording();
+        EXPECT_EQ(app.capture.opens, 1);
+        ex.StopRecording();
+        EXPECT_FALSE(ex.Listening());
+        ex.StartRecording();
+        EXPECT_EQ(app.capture.opens, 2);
+        EXPECT_TRUE(ex.Listening());
+        // A second exercise takes the microphone over; the first one's stop
+        // leaves it running.
+        vTrAmpExercise_c next;
+        next.Attach(&screen);
+        next.Show();
+        EXPECT_TRUE(next.Listening());
+        EXPECT_FALSE(ex.Listening());
+        ex.StopRecording();
+        EXPECT_TRUE(next.Listening());
+    }
+    EXPECT_FALSE(app.capture.HasDevice());
+    SetAppServices(nullptr);
 }
 
 TEST_F(ExerciseBase, ADeviceThatCannotOpenLeavesTheExerciseStopped) {
@@ -155,7 +177,7 @@ TEST_F(ExerciseBase, ADeviceThatCannotOpenLeavesTheExerciseStopped) {
     auto* ex = Load<vTrAmpExercise_c>("<vTrAmpExercise_c> Obj = { StartBtn = { } StopBtn = { } }");
     ex->Show();
     EXPECT_FALSE(ex->IsRecording());
-    EXPECT_FALSE(ex->HasDevice());
+    EXPECT_FALSE(ex->Listening());
     EXPECT_EQ(ex->StartBtn()->GetState(), vDxButtonState::kNormal);
     EXPECT_EQ(ex->StopBtn()->GetState(), vDxButtonState::kDisabled);
     EXPECT_TRUE(boxes.empty());
@@ -165,9 +187,9 @@ TEST_F(ExerciseBase, ToneButtonsStepBySemitonesAndFiveDecibels) {
     auto* ex = Load<vTrAmpExercise_c>(R"(<vTrAmpExercise_c> Obj = {
         OscBtn = { } FreqUpBtn = { } FreqDownBtn = { } AmpUpBtn = { } AmpDownBtn = { } })");
     ex->OscBtn()->OnClick();
-    EXPECT_TRUE(ex->ToneOn());
+    EXPECT_TRUE(ex->TestTone().on);
     ex->OscBtn()->OnClick();
-    EXPECT_FALSE(ex->ToneOn());
+    EXPECT_FALSE(ex->TestTone().on);
     for (int i = 0; i < 12; ++i) ex->FreqUpBtn()->OnClick();
     EXPECT_NEAR(ex->GetToneFrequency(), 2000.0, 1e-3);
     for (int i = 0; i < 4; ++i) ex->AmpUpBtn()->OnClick();

@@ -23,8 +23,8 @@ using namespace exercise_test;
 
 namespace {
 
-// Capture buffers straight into the exercise, as the capture messages
-// deliver them (the device itself is closed).
+// Capture buffers through the exercise's microphone, as the capture
+// messages deliver them (the device itself is closed).
 class BufferFeeder {
 public:
     explicit BufferFeeder(vTrHmContExercise_c& ex)
@@ -36,8 +36,8 @@ public:
             std::copy(s.begin() + static_cast<std::ptrdiff_t>(at), s.begin() + static_cast<std::ptrdiff_t>(at) + mLength,
                       mBuffer.Samples());
             mBuffer.Header()->bytesRecorded = mBuffer.Bytes();
-            mEx.PreprocessBuffer(mBuffer.Header());
-            mEx.ProcessBuffer(mBuffer.Header());
+            mEx.Capture().PreprocessBuffer(mBuffer.Header());
+            mEx.Capture().ProcessBuffer(mBuffer.Header());
             ++n;
         }
         return n;
@@ -522,9 +522,9 @@ TEST_F(Traces, TwoWordsAcrossASuspensionAreEachHeardOnce) {
     };
     ASSERT_TRUE(PumpUntil([&] { watch(); return words == 1 && quiet >= 30; }));
     ex->Suspend();
-    EXPECT_FALSE(ex->HasDevice());
+    EXPECT_FALSE(ex->Listening());
     ex->Resume();
-    EXPECT_TRUE(ex->HasDevice());
+    EXPECT_TRUE(ex->Listening());
     const int total = static_cast<int>((one.size() + two.size()) / 224) + 1500 * 22050 / 1000 / 224;
     ASSERT_TRUE(PumpUntil([&] { watch(); return windows > total + 60; }));
     EXPECT_EQ(words, 2);

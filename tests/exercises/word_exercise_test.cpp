@@ -35,7 +35,7 @@ void Feed(vTrWordBase_c& e, std::vector<int16_t>& samples, int count) {
     platform::AudioBuffer header;
     header.data = reinterpret_cast<char*>(samples.data());
     header.bufferLength = static_cast<uint32_t>(samples.size() * 2);
-    for (int b = 0; b < count; ++b) e.ProcessBuffer(&header);
+    for (int b = 0; b < count; ++b) e.OnCaptureBuffer(header);
 }
 
 // A quiet and a loud capture buffer.
