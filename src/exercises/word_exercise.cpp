@@ -1,7 +1,12 @@
 #include "exercises/word_exercise.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
 
 #include "display/dx_dc.h"
 #include "exercises/app_services.h"
@@ -17,6 +22,21 @@
 #include "settings/shared_keys.h"
 
 namespace {
+
+// A note on stderr, each text once per program.
+void SayOnce(const std::string& text) {
+    static std::set<std::string> said;
+    if (said.insert(text).second) std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+vTrWordExercise_c::MarkSource MarkSourceNamed(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name == "acoustic") return vTrWordExercise_c::MarkSource::Acoustic;
+    if (name == "fused") return vTrWordExercise_c::MarkSource::Fused;
+    if (name != "warp")
+        SayOnce("Lorvano: ResDisplay/MarkSource \"" + name + "\" is not warp, acoustic or fused; marks come from the warp.");
+    return vTrWordExercise_c::MarkSource::Warp;
+}
 
 bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.name, name) == 0; }
 
@@ -51,6 +71,16 @@ void vTrWordExercise_c::ReadSettings(bool initial) {
     mAutoPlayback = keys::kAutoPlayback.Read();
     mShowBG = keys::kWordBackground.Read();
     mShowSpirant = Display().Settings().showSpirant;
+    const std::string source = kMarkSource.Read();
+    mMarkSource = MarkSourceNamed(source);
+    mAcousticMinResult = kAcousticMinResult.Read();
+    mAcousticMaxResult = kAcousticMaxResult.Read();
+    mFusionWeight = std::clamp(kFusionWeight.Read(), 0, 100);
+    mAcousticModel = kAcousticModel.Read();
+    if (mMarkSource != MarkSource::Warp && !vTrAcousticMarks_c::Built()) {
+        SayOnce("Lorvano: this build has no acoustic judge; word marks come from the warp alone.");
+        mMarkSource = MarkSource::Warp;
+    }
 }
 
 void vTrWordExercise_c::Show() {
@@ -68,6 +98,12 @@ void vTrWordExercise_c::Show() {
                                static_cast<vDxFileButton_c*>(mLockMarkersBtn.get())})
         SubscribeButton(b);
     vTrWordBase_c::Show();
+    if (mMarkSource != MarkSource::Warp) {
+        vTrAcousticMarks_c::Instance().Preload(mAcousticModel);
+        // Its judgments come back as the main window's user messages.
+        if (vWindow_c* window = DxMainWindow(); window && !InChain(Chain::UserMessage))
+            JoinChain(Chain::UserMessage, *window);
+    }
     StartRecording();
     if (mAutoPlayback) StartPlayback();
 }
@@ -242,16 +278,66 @@ void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
     }
     mSay = recording;
     const vWordJudgment_c judgment = mJudge.Judge(mEtalon, mSay);
-    mLastMark = mJudge.PerSound() ? judgment.mark : judgment.wordMark;
+    mWarpMark = mJudge.PerSound() ? judgment.mark : judgment.wordMark;
+    mWarpSoundMark = judgment.soundMark;
+    mWarpDistance = judgment.distance;
+    DrawSay();
+    // "say.wav" now holds this say: a teacher may keep it for the pupil.
+    if (mSaveSayBtn) mSaveSayBtn->ShowNormal();
+    if (AskAcoustic()) {
+        // Nothing is shown until the acoustic judge has spoken.
+        if (mResDisplay) ClearResultView(*mResDisplay);
+        return;
+    }
+    ShowMark(mWarpMark, mWarpSoundMark, mWarpDistance);
+}
+
+bool vTrWordExercise_c::AskAcoustic() {
+    mAcousticJob = 0;
+    if (mMarkSource == MarkSource::Warp || mWarpMark < 1) return false;
+    vWindow_c* window = DxMainWindow();
+    if (!window) return false;
+    vTrAcousticJob_c job;
+    for (int32_t i = 0; i < mSay.RecPos(); ++i) {
+        const vAllHmData_c& frame = mSay.Frame(i);
+        job.samples.insert(job.samples.end(), frame.Samples(), frame.Samples() + frame.SampleCount());
+    }
+    job.word = std::filesystem::path(platform::ToForwardSlashes(FileName())).stem().string();
+    job.target = mLimits ? mLimits->TargetSound() : std::string();
+    job.modelFolder = mAcousticModel;
+    mAcousticJob = vTrAcousticMarks_c::Instance().Submit(std::move(job), window->Handle());
+    return true;
+}
+
+vCmdTarget_c::Result vTrWordExercise_c::OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) {
+    if (id != kTrAcousticDoneMessage || mAcousticJob == 0 || p1 != mAcousticJob)
+        return vTrWordBase_c::OnUserMessage(id, p1, p2);
+    vTrAcousticResult_c result;
+    if (!vTrAcousticMarks_c::Instance().Take(mAcousticJob, result)) return 0;
+    mAcousticJob = 0;
+    if (!result.Scored()) {
+        SayOnce("Lorvano: no acoustic mark (" + result.error + "); the warp's mark is shown.");
+        ShowMark(mWarpMark, mWarpSoundMark, mWarpDistance);
+        return 0;
+    }
+    const int32_t acoustic = MarkFromDistance(result.distance, mAcousticMinResult, mAcousticMaxResult);
+    if (mMarkSource == MarkSource::Acoustic) {
+        ShowMark(acoustic, result.target ? acoustic : mWarpSoundMark, result.distance);
+    } else {
+        const int32_t fused = (mFusionWeight * acoustic + (100 - mFusionWeight) * mWarpMark + 50) / 100;
+        ShowMark(fused, mWarpSoundMark, mWarpDistance);
+    }
+    return 0;
+}
+
+void vTrWordExercise_c::ShowMark(int32_t mark, int32_t soundMark, double score) {
+    mLastMark = mark;
     const bool shows = Feedback().ShowsTry();
     const std::optional<int> summary = Feedback().Tried(mLastMark);
     mShownMark = shows ? mLastMark : summary.value_or(0);
     if (mResDisplay && !shows && mShownMark <= 0) ClearResultView(*mResDisplay);
-    DrawSay();
-    // "say.wav" now holds this say: a teacher may keep it for the pupil.
-    if (mSaveSayBtn) mSaveSayBtn->ShowNormal();
     if (mResDisplay) mResDisplay->ShowEntry(mShownMark - 1);
-    ReportMark(mLastMark, mLimits ? mLimits->TargetSound() : std::string(), judgment.soundMark, judgment.distance, false);
+    ReportMark(mLastMark, mLimits ? mLimits->TargetSound() : std::string(), soundMark, score, false);
 }
 
 void vTrWordExercise_c::DrawDisplayBackground(vDxImage_i& target, vDxPoint position) {

@@ -10,6 +10,13 @@
 // along a warp), so per-sound marks go on, and is saved as "etalon.wav" for
 // Teacher to play.
 //
+// The mark of a say comes from the warp (the default), from the acoustic
+// judge alone, or from both ("ResDisplay/MarkSource": warp, acoustic,
+// fused). The acoustic judge needs no etalon; it runs on its worker
+// (vTrAcousticMarks_c) while the result view stays empty, and its mark is
+// shown when the judgment comes back. A say the acoustic judge cannot mark
+// (or a build without it, said once on stderr) keeps the warp's mark.
+//
 // Owns the etalon and say recordings, the word judge (which marks the say
 // and keeps the warp and the per-sound table), the limits of the trained
 // sound, and every object of its properties. User-interface thread only.
@@ -20,6 +27,7 @@
 
 #include "analysis/scoring/word_judge.h"
 #include "analysis/sound_limits.h"
+#include "exercises/acoustic_marks.h"
 #include "exercises/marker_commands.h"
 #include "exercises/word_base.h"
 #include "objects/str_tmpl.h"
@@ -35,6 +43,18 @@ class vHm1EdAutoSegmentBtn_c;
 class vTrWordExercise_c : public vTrWordBase_c, public vTrMarkerCommands_i {
     V_RTTI_CLASS(vTrWordExercise_c, vTrWordBase_c)
 public:
+    enum class MarkSource { Warp, Acoustic, Fused };
+    static constexpr vTextSetting_c kMarkSource{"ResDisplay/MarkSource", "warp", 18};
+    // The acoustic distance (thousandths of a nat per frame) at and above
+    // which the mark is 1, and below which it is 5.
+    static constexpr vIntSetting_c kAcousticMinResult{"ResDisplay/AcousticMinResult", 9000};
+    static constexpr vIntSetting_c kAcousticMaxResult{"ResDisplay/AcousticMaxResult", 3000};
+    // Fused: the acoustic mark's share of the mark shown, in percent; the
+    // warp's has the rest.
+    static constexpr vIntSetting_c kFusionWeight{"ResDisplay/FusionWeight", 50};
+    // The acoustic model's folder (empty: the one installed with the system).
+    static constexpr vTextSetting_c kAcousticModel{"ResDisplay/AcousticModel", "", 260};
+
     // Reads the settings; deletes a stale "Say.wav" and "etalon.wav" of the
     // current directory.
     vTrWordExercise_c();
@@ -100,6 +120,11 @@ public:
     vTrResultView_c* ResDisplay2() const { return mResDisplay2.get(); }
     // A teacher's click on the shown mark asks for her own mark.
     Result OnLeftUp(int x, int y, std::uintptr_t keyFlags) override;
+    // The acoustic judgment of the last say comes back.
+    Result OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
+    MarkSource Source() const { return mMarkSource; }
+    // A say's acoustic judgment is awaited.
+    bool AwaitingAcoustic() const { return mAcousticJob != 0; }
     vTrDispErrBtn_c* DispErrBtn() const { return mDispErrBtn.get(); }
     vTrChActBtn_c* ChActBtn() const { return mChActBtn.get(); }
     vTrLockMarkersBtn_c* LockMarkersBtn() const { return mLockMarkersBtn.get(); }
@@ -127,6 +152,10 @@ private:
     void LoadEtalonFile();
     // Shows both result views' entries again.
     void RedrawResults();
+    // Hands the say to the acoustic judge; false when the warp's mark stands alone.
+    bool AskAcoustic();
+    // The mark of the last say shown, counted and reported.
+    void ShowMark(int32_t mark, int32_t soundMark, double score);
     // The background of a display mode (null when it has none).
     std::unique_ptr<vDxImage_i>& BgImageOf(int mode);
 
@@ -176,4 +205,14 @@ private:
     bool mLockMarkers = false;
     int32_t mLastMark = 0;
     int32_t mShownMark = 0;
+    MarkSource mMarkSource = MarkSource::Warp;
+    int32_t mAcousticMinResult = kAcousticMinResult.def;
+    int32_t mAcousticMaxResult = kAcousticMaxResult.def;
+    int32_t mFusionWeight = kFusionWeight.def;
+    std::string mAcousticModel;
+    // The say's acoustic job (0: none) and its warp marks, kept until it comes back.
+    std::uint64_t mAcousticJob = 0;
+    int32_t mWarpMark = 0;
+    int32_t mWarpSoundMark = 0;
+    int32_t mWarpDistance = 0;
 };

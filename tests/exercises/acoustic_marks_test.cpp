@@ -1,0 +1,84 @@
+// The word exercise's acoustic marks end to end, on the bundled Sea
+// exercise: espeak-ng's "sea" and "tea" are marked by the acoustic judge
+// only after it has answered (nothing is reported meanwhile), the right word
+// above the word with its trained sound replaced; fused marks lie between
+// the two judges'; a model that cannot be loaded leaves the warp's mark.
+
+#include "word_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+
+using namespace word_test;
+
+namespace {
+
+class AcousticMarks : public WordFixture {
+protected:
+    void SetUp() override {
+        WordFixture::SetUp();
+        if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0)
+            GTEST_SKIP() << "needs espeak-ng and sox";
+        ASSERT_TRUE(Speak("sea", dir / "sea.wav", 150, 40, "en-us"));
+        ASSERT_TRUE(Speak("tea", dir / "tea.wav", 150, 40, "en-us"));
+        CopyBundledWords();
+        SetAppServices(&app);
+    }
+    // The bundled settings with lines at the top of [ResDisplay] in place of
+    // the course's own for these keys.
+    void UseSettings(const std::string& lines) {
+        std::ifstream in(fs::path(LORVANO_SOURCE_DIR) / "data/english/trainer.ini");
+        std::string text, line;
+        while (std::getline(in, line))
+            if (!std::regex_search(line, std::regex("^(AutoPlayback|MarkSource|FusionWeight|AcousticModel)=")))
+                text += line + "\n";
+        const size_t section = text.find("[ResDisplay]\n");
+        ASSERT_NE(section, std::string::npos);
+        text.insert(section + 13, "AutoPlayback=FALSE\n" + lines);
+        ExerciseFixture::WriteSettings(text);
+    }
+    // The mark a say gets, once every judge has answered.
+    int MarkOf(vTrWordExercise_c& e, const char* say) {
+        const size_t reported = app.marks.size();
+        e.LoadSay((dir / say).string());
+        if (e.AwaitingAcoustic()) {
+            EXPECT_EQ(app.marks.size(), reported) << "reported before the acoustic judge answered";
+        }
+        EXPECT_TRUE(PumpUntil([&] { return !e.AwaitingAcoustic(); }, 120)) << say;
+        EXPECT_EQ(app.marks.size(), reported + 1) << say;
+        return e.LastMark();
+    }
+    StandInApp app;
+};
+
+TEST_F(AcousticMarks, TheRightWordOutranksTheReplacedSoundAndFusionLiesBetween) {
+    UseSettings("MarkSource=warp\n");
+    auto* warp = ShowFile<vTrWordExercise_c>("Words/S/Sea.exc");
+    ASSERT_NE(warp, nullptr);
+    const int warpSea = MarkOf(*warp, "sea.wav"), warpTea = MarkOf(*warp, "tea.wav");
+
+    UseSettings("MarkSource=acoustic\n");
+    auto* acoustic = ShowFile<vTrWordExercise_c>("Words/S/Sea.exc");
+    ASSERT_EQ(acoustic->Source(), vTrWordExercise_c::MarkSource::Acoustic);
+    const int sea = MarkOf(*acoustic, "sea.wav"), tea = MarkOf(*acoustic, "tea.wav");
+    std::printf("warp: sea %d tea %d; acoustic: sea %d tea %d\n", warpSea, warpTea, sea, tea);
+    EXPECT_LT(tea, sea);
+    EXPECT_EQ(app.marks.back().sound, "s");
+
+    UseSettings("MarkSource=fused\nFusionWeight=50\n");
+    auto* fused = ShowFile<vTrWordExercise_c>("Words/S/Sea.exc");
+    const int fusedSea = MarkOf(*fused, "sea.wav");
+    EXPECT_EQ(fusedSea, (sea + warpSea + 1) / 2);
+}
+
+TEST_F(AcousticMarks, AModelThatCannotBeLoadedLeavesTheWarpsMark) {
+    UseSettings("MarkSource=warp\n");
+    const int warpSea = MarkOf(*ShowFile<vTrWordExercise_c>("Words/S/Sea.exc"), "sea.wav");
+    UseSettings("MarkSource=acoustic\nAcousticModel=" + (dir / "no-model").string() + "\n");
+    auto* e = ShowFile<vTrWordExercise_c>("Words/S/Sea.exc");
+    EXPECT_EQ(MarkOf(*e, "sea.wav"), warpSea);
+}
+
+}  // namespace
