@@ -132,10 +132,10 @@ def measure(groups, data, cache, settings=("teacher", "course", "sustained")):
         peers = [m for m, (s2, _, v) in enumerate(all_voices) if s2 == s and v[:2] != voice[:2]]
         teacher = next((m for m in peers if m > n), peers[0])
         for i, w in enumerate(WORDS):
-            says = [(said[n][w[2]], True), (said[n][REPLACED[w[2]][0]], False),
-                    (said[n][WORDS[other_word(i, n)][2]], False)]
-            for path, right in says:
-                base = dict(set=s, group=g, voice=n, item=w[1], right=right)
+            says = [(said[n][w[2]], "right"), (said[n][REPLACED[w[2]][0]], "replaced"),
+                    (said[n][WORDS[other_word(i, n)][2]], "other")]
+            for path, kind in says:
+                base = dict(set=s, group=g, voice=n, item=w[1], right=kind == "right", kind=kind)
                 jobs.append(("course", base, (w, path)))
                 jobs.append(("teacher", base, (said[teacher][w[2]], path)))
         for exercise, right in SOUNDS:
@@ -237,12 +237,68 @@ def fmt(value, share):
 SETTINGS = [("teacher", "Teacher -> pupil (etalon by another voice, whole-word mark)"),
             ("course", "Course -> pupil (bundled etalon, the mark the exercise shows)"),
             ("sustained", "Sustained sounds (level %d, every held sound)" % SUSTAINED_LEVEL)]
+# With --acoustic: the acoustic judge alone and fused with the warp's mark.
+ACOUSTIC_SETTINGS = [("teacher-acoustic", "Teacher -> pupil, acoustic judge alone (the word's phones)"),
+                     ("teacher-fused", "Teacher -> pupil, fused"),
+                     ("course-acoustic", "Course -> pupil, acoustic judge alone (the trained sound's phones)"),
+                     ("course-fused", "Course -> pupil, fused")]
 
 
-def summary(rows, groups):
+def ini_value(data, key, default):
+    """A [ResDisplay] value of the language's trainer.ini (first occurrence)."""
+    section = None
+    for line in open(os.path.join(data, "trainer.ini"), errors="replace"):
+        line = line.strip()
+        if line.startswith("["):
+            section = line[1:-1]
+        elif section == "ResDisplay" and line.split("=", 1)[0] == key:
+            return line.split("=", 1)[1]
+    return default
+
+
+def mark_from_distance(d, lo, hi):
+    """MarkFromDistance of the program."""
+    return 1 if d > lo else 5 if d < hi else 3 if lo == hi else 4 - int((d - hi) * 3 // (lo - hi))
+
+
+def fused_rows(rows, acoustic, lo, hi, weight):
+    """Rows of the acoustic judge alone and fused with the warp's mark, for
+    every teacher and course row that gop_tables.py measured (same voice,
+    word and kind of say): fused = (weight x acoustic + (100 - weight) x
+    warp) / 100, rounded, as the word exercise does."""
+    by = {(a["voice"], a["item"], a["kind"]): a for a in acoustic}
+    out = []
+    for r in rows:
+        a = by.get((r["voice"], r["item"], r.get("kind")))
+        if r["setting"] not in ("teacher", "course") or a is None:
+            continue
+        distance = a["score"] if r["setting"] == "course" else a["word"]
+        am = mark_from_distance(distance, lo, hi)
+        fused = weight * am + (100 - weight) * r["mark"]
+        base = {k: v for k, v in r.items() if k not in ("setting", "score", "mark", "raw")}
+        out.append(dict(base, setting=r["setting"] + "-acoustic", score=distance, mark=am))
+        out.append(dict(base, setting=r["setting"] + "-fused", score=-fused, mark=(fused + 50) // 100))
+    return out
+
+
+def fit_weight(rows, acoustic, lo, hi):
+    """The acoustic share (0..100, steps of 10) that best parts right from
+    wrong course says of the tuning voices at the 4-5 line (right at 4-5
+    less wrong at 4-5), the larger AUC among equals."""
+    tune = [r for r in rows if r["set"] == "tuning"]
+    best = None
+    for weight in range(0, 101, 10):
+        f = figures([r for r in fused_rows(tune, acoustic, lo, hi, weight) if r["setting"] == "course-fused"])
+        key = (round(f[2] - f[4], 3), f[0])
+        if best is None or key > best[0]:
+            best = (key, weight)
+    return best[1]
+
+
+def summary(rows, groups, settings=SETTINGS):
     """{setting|set|group: [figures, low, high]}, group "adults" = all but krb."""
     out = {}
-    for setting, _ in SETTINGS:
+    for setting, _ in settings:
         for s in ("tuning", "held-out"):
             pick = [r for r in rows if r["setting"] == setting and r["set"] == s]
             for g in [g for g, _, _ in groups] + ["adults"]:
@@ -253,9 +309,9 @@ def summary(rows, groups):
     return out
 
 
-def tables(rows, groups, stats, before):
+def tables(rows, groups, stats, before, settings=SETTINGS):
     lines = []
-    for setting, title in SETTINGS:
+    for setting, title in settings:
         lines += ["", "### %s" % title, ""]
         lines += ["| Voices | Group | " + " | ".join(FIGURES) + " |", "|---|---|" + "---|" * len(FIGURES)]
         for s in ("tuning", "held-out"):
@@ -298,13 +354,27 @@ def main():
     parser.add_argument("--data", default=os.path.join(ROOT, "data", "english"))
     parser.add_argument("--save", help="write the summary figures to this JSON file")
     parser.add_argument("--before", help="a summary saved by an earlier run, shown as before -> after")
+    parser.add_argument("--acoustic", help="every say's row of scripts/gop_tables.py --save: adds the acoustic "
+                        "judge alone and fused, with the language's AcousticMinResult/MaxResult and FusionWeight")
+    parser.add_argument("--fit-weight", action="store_true", help="with --acoustic: fit FusionWeight on the tuning voices")
     args = parser.parse_args()
     if not os.access(ANALYZE, os.X_OK):
         raise SystemExit("%s is missing: build the project first (README), or name it in LORVANO_ANALYZE" % ANALYZE)
     if voices.missing_synthesisers():
         raise SystemExit("missing: %s (scripts/setup.sh installs them)" % ", ".join(voices.missing_synthesisers()))
     rows = measure(voices.GROUPS, args.data, voices.cache_folder())
-    stats = summary(rows, voices.GROUPS)
+    settings = SETTINGS
+    weight_note = ""
+    if args.acoustic:
+        acoustic = json.load(open(args.acoustic))
+        lo = int(ini_value(args.data, "AcousticMinResult", 9000))
+        hi = int(ini_value(args.data, "AcousticMaxResult", 3000))
+        weight = fit_weight(rows, acoustic, lo, hi) if args.fit_weight else int(ini_value(args.data, "FusionWeight", 50))
+        weight_note = " Acoustic marks: MinResult %d, MaxResult %d; fused with weight %d%s." % (
+            lo, hi, weight, " (fitted on the tuning voices)" if args.fit_weight else "")
+        rows += fused_rows(rows, acoustic, lo, hi, weight)
+        settings = SETTINGS + ACOUSTIC_SETTINGS
+    stats = summary(rows, voices.GROUPS, settings)
     if args.save:
         with open(args.save, "w") as f:
             json.dump(stats, f)
@@ -315,8 +385,8 @@ def main():
         "; before -> after" if before else ""))
     print("Voices: " + "; ".join("%s tuning %s, held out %s" % (g, ", ".join(map(voices.label, t)),
                                                                ", ".join(map(voices.label, h)))
-                                 for g, t, h in voices.GROUPS) + ".")
-    print("\n".join(tables(rows, voices.GROUPS, stats, before)))
+                                 for g, t, h in voices.GROUPS) + "." + weight_note)
+    print("\n".join(tables(rows, voices.GROUPS, stats, before, settings)))
     sys.stdout.flush()
 
 

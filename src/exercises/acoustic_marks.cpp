@@ -21,7 +21,7 @@ namespace {
 
 // Results kept for exercises that have not taken them yet (an exercise that
 // went away never will).
-constexpr std::size_t kKeptResults = 8;
+constexpr std::size_t kKeptResults = 32;
 
 struct Pending {
     std::uint64_t id = 0;
@@ -34,7 +34,7 @@ struct Pending {
 struct vTrAcousticMarks_c::State {
     std::mutex lock;
     std::condition_variable wake;
-    std::optional<Pending> next;  // the newest say not yet started
+    std::deque<Pending> waiting;  // says not yet started, oldest first
     std::optional<std::string> preload;
     std::deque<std::pair<std::uint64_t, vTrAcousticResult_c>> done;
     std::uint64_t lastId = 0;
@@ -92,7 +92,7 @@ std::uint64_t vTrAcousticMarks_c::Submit(vTrAcousticJob_c job, platform::WindowH
     {
         std::lock_guard<std::mutex> hold(s.lock);
         id = ++s.lastId;
-        s.next = Pending{id, std::move(job), window};
+        s.waiting.push_back(Pending{id, std::move(job), window});
     }
     s.wake.notify_one();
     return id;
@@ -116,8 +116,11 @@ void vTrAcousticMarks_c::State::Run() {
         std::optional<std::string> folder;
         {
             std::unique_lock<std::mutex> hold(lock);
-            wake.wait(hold, [this] { return next.has_value() || preload.has_value(); });
-            job.swap(next);
+            wake.wait(hold, [this] { return !waiting.empty() || preload.has_value(); });
+            if (!waiting.empty()) {
+                job = std::move(waiting.front());
+                waiting.pop_front();
+            }
             folder.swap(preload);
         }
         if (folder) Load(*folder);

@@ -3,11 +3,10 @@
 // (analysis/scoring/acoustic_judge.h), run on a worker thread of its own so
 // that the user-interface thread never waits for it. The program has one:
 // its worker loads the acoustic model once (on the worker, when the first
-// exercise asks for it, never on the way to the first cards) and judges one
-// say at a time, the newest: a say still waiting when a newer one comes is
-// dropped. Each result is posted to the window that asked, as user message
-// kTrAcousticDoneMessage (p1 = the job's number), and taken with Take on the
-// user-interface thread.
+// exercise asks for it, never on the way to the first cards) and judges the
+// says one at a time, in the order they came. Each result is posted to the
+// window that asked, as user message kTrAcousticDoneMessage (p1 = the job's
+// number), and taken with Take on the user-interface thread.
 //
 // Without the acoustic judge in the build, or when the model cannot be
 // loaded, every result is an error text and no score.

@@ -278,23 +278,20 @@ void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
     }
     mSay = recording;
     const vWordJudgment_c judgment = mJudge.Judge(mEtalon, mSay);
-    mWarpMark = mJudge.PerSound() ? judgment.mark : judgment.wordMark;
-    mWarpSoundMark = judgment.soundMark;
-    mWarpDistance = judgment.distance;
+    const int32_t warpMark = mJudge.PerSound() ? judgment.mark : judgment.wordMark;
     DrawSay();
     // "say.wav" now holds this say: a teacher may keep it for the pupil.
     if (mSaveSayBtn) mSaveSayBtn->ShowNormal();
-    if (AskAcoustic()) {
+    if (AskAcoustic(warpMark, judgment.soundMark, judgment.distance)) {
         // Nothing is shown until the acoustic judge has spoken.
         if (mResDisplay) ClearResultView(*mResDisplay);
         return;
     }
-    ShowMark(mWarpMark, mWarpSoundMark, mWarpDistance);
+    ShowMark(warpMark, judgment.soundMark, judgment.distance);
 }
 
-bool vTrWordExercise_c::AskAcoustic() {
-    mAcousticJob = 0;
-    if (mMarkSource == MarkSource::Warp || mWarpMark < 1) return false;
+bool vTrWordExercise_c::AskAcoustic(int32_t warpMark, int32_t soundMark, int32_t distance) {
+    if (mMarkSource == MarkSource::Warp || warpMark < 1) return false;
     vWindow_c* window = DxMainWindow();
     if (!window) return false;
     vTrAcousticJob_c job;
@@ -305,27 +302,29 @@ bool vTrWordExercise_c::AskAcoustic() {
     job.word = std::filesystem::path(platform::ToForwardSlashes(FileName())).stem().string();
     job.target = mLimits ? mLimits->TargetSound() : std::string();
     job.modelFolder = mAcousticModel;
-    mAcousticJob = vTrAcousticMarks_c::Instance().Submit(std::move(job), window->Handle());
+    const std::uint64_t id = vTrAcousticMarks_c::Instance().Submit(std::move(job), window->Handle());
+    mAwaiting.push_back({id, warpMark, soundMark, distance});
     return true;
 }
 
 vCmdTarget_c::Result vTrWordExercise_c::OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) {
-    if (id != kTrAcousticDoneMessage || mAcousticJob == 0 || p1 != mAcousticJob)
+    if (id != kTrAcousticDoneMessage || mAwaiting.empty() || p1 != mAwaiting.front().job)
         return vTrWordBase_c::OnUserMessage(id, p1, p2);
+    const Awaited say = mAwaiting.front();
+    mAwaiting.pop_front();
     vTrAcousticResult_c result;
-    if (!vTrAcousticMarks_c::Instance().Take(mAcousticJob, result)) return 0;
-    mAcousticJob = 0;
-    if (!result.Scored()) {
-        SayOnce("Lorvano: no acoustic mark (" + result.error + "); the warp's mark is shown.");
-        ShowMark(mWarpMark, mWarpSoundMark, mWarpDistance);
+    if (!vTrAcousticMarks_c::Instance().Take(say.job, result) || !result.Scored()) {
+        SayOnce("Lorvano: no acoustic mark (" + (result.error.empty() ? std::string("lost") : result.error) +
+                "); the warp's mark is shown.");
+        ShowMark(say.warpMark, say.soundMark, say.distance);
         return 0;
     }
     const int32_t acoustic = MarkFromDistance(result.distance, mAcousticMinResult, mAcousticMaxResult);
     if (mMarkSource == MarkSource::Acoustic) {
-        ShowMark(acoustic, result.target ? acoustic : mWarpSoundMark, result.distance);
+        ShowMark(acoustic, result.target ? acoustic : say.soundMark, result.distance);
     } else {
-        const int32_t fused = (mFusionWeight * acoustic + (100 - mFusionWeight) * mWarpMark + 50) / 100;
-        ShowMark(fused, mWarpSoundMark, mWarpDistance);
+        const int32_t fused = (mFusionWeight * acoustic + (100 - mFusionWeight) * say.warpMark + 50) / 100;
+        ShowMark(fused, say.soundMark, say.distance);
     }
     return 0;
 }

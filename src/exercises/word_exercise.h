@@ -22,6 +22,7 @@
 // sound, and every object of its properties. User-interface thread only.
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -124,7 +125,7 @@ public:
     Result OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
     MarkSource Source() const { return mMarkSource; }
     // A say's acoustic judgment is awaited.
-    bool AwaitingAcoustic() const { return mAcousticJob != 0; }
+    bool AwaitingAcoustic() const { return !mAwaiting.empty(); }
     vTrDispErrBtn_c* DispErrBtn() const { return mDispErrBtn.get(); }
     vTrChActBtn_c* ChActBtn() const { return mChActBtn.get(); }
     vTrLockMarkersBtn_c* LockMarkersBtn() const { return mLockMarkersBtn.get(); }
@@ -152,8 +153,9 @@ private:
     void LoadEtalonFile();
     // Shows both result views' entries again.
     void RedrawResults();
-    // Hands the say to the acoustic judge; false when the warp's mark stands alone.
-    bool AskAcoustic();
+    // Hands the say to the acoustic judge with its warp marks; false when
+    // the warp's mark stands alone.
+    bool AskAcoustic(int32_t warpMark, int32_t soundMark, int32_t distance);
     // The mark of the last say shown, counted and reported.
     void ShowMark(int32_t mark, int32_t soundMark, double score);
     // The background of a display mode (null when it has none).
@@ -210,9 +212,11 @@ private:
     int32_t mAcousticMaxResult = kAcousticMaxResult.def;
     int32_t mFusionWeight = kFusionWeight.def;
     std::string mAcousticModel;
-    // The say's acoustic job (0: none) and its warp marks, kept until it comes back.
-    std::uint64_t mAcousticJob = 0;
-    int32_t mWarpMark = 0;
-    int32_t mWarpSoundMark = 0;
-    int32_t mWarpDistance = 0;
+    // The says whose acoustic judgment is awaited, oldest first, with their
+    // warp marks: each is shown when its judgment comes back.
+    struct Awaited {
+        std::uint64_t job;
+        int32_t warpMark, soundMark, distance;
+    };
+    std::deque<Awaited> mAwaiting;
 };

@@ -314,8 +314,10 @@ TEST_F(EditorFixture, SpokenTakesBecomeAWordExerciseForThePupil) {
     ASSERT_FALSE(word->EtalonMode());
     ASSERT_EQ(word->Etalon().Markers().Count(), before);
     word->LoadSay((dir / "say_same.wav").string());
+    ASSERT_TRUE(PumpUntil([&] { return !word->AwaitingAcoustic(); }));
     const int32_t same = word->LastMark(), sameDistance = word->WarpData()->Distance();
     word->LoadSay((dir / "say_other.wav").string());
+    ASSERT_TRUE(PumpUntil([&] { return !word->AwaitingAcoustic(); }));
     const int32_t other = word->LastMark(), otherDistance = word->WarpData()->Distance();
     std::printf("same word: distance %d mark %d; other word: distance %d mark %d\n", sameDistance, same,
                 otherDistance, other);
