@@ -1,7 +1,6 @@
 #include "exercises/word_exercise.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -29,14 +28,6 @@ void SayOnce(const std::string& text) {
     if (said.insert(text).second) std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-vTrWordExercise_c::MarkSource MarkSourceNamed(std::string name) {
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (name == "acoustic") return vTrWordExercise_c::MarkSource::Acoustic;
-    if (name == "fused") return vTrWordExercise_c::MarkSource::Fused;
-    if (name != "warp")
-        SayOnce("Lorvano: ResDisplay/MarkSource \"" + name + "\" is not warp, acoustic or fused; marks come from the warp.");
-    return vTrWordExercise_c::MarkSource::Warp;
-}
 
 bool Named(const vPropDesc_c& prop, const char* name) { return std::strcmp(prop.name, name) == 0; }
 
@@ -71,15 +62,13 @@ void vTrWordExercise_c::ReadSettings(bool initial) {
     mAutoPlayback = keys::kAutoPlayback.Read();
     mShowBG = keys::kWordBackground.Read();
     mShowSpirant = Display().Settings().showSpirant;
-    const std::string source = kMarkSource.Read();
-    mMarkSource = MarkSourceNamed(source);
-    mAcousticMinResult = kAcousticMinResult.Read();
-    mAcousticMaxResult = kAcousticMaxResult.Read();
-    mFusionWeight = std::clamp(kFusionWeight.Read(), 0, 100);
-    mAcousticModel = kAcousticModel.Read();
-    if (mMarkSource != MarkSource::Warp && !vTrAcousticMarks_c::Built()) {
+    mMarks = vMarkSourceSettings_c::Read();
+    if (!mMarks.unknownSource.empty())
+        SayOnce("Lorvano: ResDisplay/MarkSource \"" + mMarks.unknownSource +
+                "\" is not warp, acoustic or fused; marks come from the warp.");
+    if (mMarks.source != vMarkSource::Warp && !vTrAcousticMarks_c::Built()) {
         SayOnce("Lorvano: this build has no acoustic judge; word marks come from the warp alone.");
-        mMarkSource = MarkSource::Warp;
+        mMarks.source = vMarkSource::Warp;
     }
 }
 
@@ -98,8 +87,8 @@ void vTrWordExercise_c::Show() {
                                static_cast<vDxFileButton_c*>(mLockMarkersBtn.get())})
         SubscribeButton(b);
     vTrWordBase_c::Show();
-    if (mMarkSource != MarkSource::Warp) {
-        vTrAcousticMarks_c::Instance().Preload(mAcousticModel);
+    if (mMarks.source != vMarkSource::Warp) {
+        vTrAcousticMarks_c::Instance().Preload(mMarks.acousticModel);
         // Its judgments come back as the main window's user messages.
         if (vWindow_c* window = DxMainWindow(); window && !InChain(Chain::UserMessage))
             JoinChain(Chain::UserMessage, *window);
@@ -291,7 +280,7 @@ void vTrWordExercise_c::WordRecorded(vRecording_c& recording) {
 }
 
 bool vTrWordExercise_c::AskAcoustic(int32_t warpMark, int32_t soundMark, int32_t distance) {
-    if (mMarkSource == MarkSource::Warp || warpMark < 1) return false;
+    if (mMarks.source == vMarkSource::Warp || warpMark < 1) return false;
     vWindow_c* window = DxMainWindow();
     if (!window) return false;
     vTrAcousticJob_c job;
@@ -301,7 +290,7 @@ bool vTrWordExercise_c::AskAcoustic(int32_t warpMark, int32_t soundMark, int32_t
     }
     job.word = std::filesystem::path(platform::ToForwardSlashes(FileName())).stem().string();
     job.target = mLimits ? mLimits->TargetSound() : std::string();
-    job.modelFolder = mAcousticModel;
+    job.modelFolder = mMarks.acousticModel;
     const std::uint64_t id = vTrAcousticMarks_c::Instance().Submit(std::move(job), window->Handle());
     mAwaiting.push_back({id, warpMark, soundMark, distance});
     return true;
@@ -319,13 +308,11 @@ vCmdTarget_c::Result vTrWordExercise_c::OnUserMessage(platform::MessageId id, st
         ShowMark(say.warpMark, say.soundMark, say.distance);
         return 0;
     }
-    const int32_t acoustic = MarkFromDistance(result.distance, mAcousticMinResult, mAcousticMaxResult);
-    if (mMarkSource == MarkSource::Acoustic) {
+    const int32_t acoustic = MarkFromDistance(result.distance, mMarks.acousticMinResult, mMarks.acousticMaxResult);
+    if (mMarks.source == vMarkSource::Acoustic)
         ShowMark(acoustic, result.target ? acoustic : say.soundMark, result.distance);
-    } else {
-        const int32_t fused = (mFusionWeight * acoustic + (100 - mFusionWeight) * say.warpMark + 50) / 100;
-        ShowMark(fused, say.soundMark, say.distance);
-    }
+    else
+        ShowMark(mMarks.Fused(acoustic, say.warpMark), say.soundMark, say.distance);
     return 0;
 }
 

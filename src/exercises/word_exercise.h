@@ -11,8 +11,7 @@
 // Teacher to play.
 //
 // The mark of a say comes from the warp (the default), from the acoustic
-// judge alone, or from both ("ResDisplay/MarkSource": warp, acoustic,
-// fused). The acoustic judge needs no etalon; it runs on its worker
+// judge alone, or from both (vMarkSourceSettings_c). The acoustic judge needs no etalon; it runs on its worker
 // (vTrAcousticMarks_c) while the result view stays empty, and its mark is
 // shown when the judgment comes back. A say the acoustic judge cannot mark
 // (or a build without it, said once on stderr) keeps the warp's mark.
@@ -26,6 +25,7 @@
 #include <memory>
 #include <string>
 
+#include "analysis/scoring/mark_source.h"
 #include "analysis/scoring/word_judge.h"
 #include "analysis/sound_limits.h"
 #include "exercises/acoustic_marks.h"
@@ -44,18 +44,6 @@ class vHm1EdAutoSegmentBtn_c;
 class vTrWordExercise_c : public vTrWordBase_c, public vTrMarkerCommands_i {
     V_RTTI_CLASS(vTrWordExercise_c, vTrWordBase_c)
 public:
-    enum class MarkSource { Warp, Acoustic, Fused };
-    static constexpr vTextSetting_c kMarkSource{"ResDisplay/MarkSource", "warp", 18};
-    // The acoustic distance (thousandths of a nat per frame) at and above
-    // which the mark is 1, and below which it is 5.
-    static constexpr vIntSetting_c kAcousticMinResult{"ResDisplay/AcousticMinResult", 9000};
-    static constexpr vIntSetting_c kAcousticMaxResult{"ResDisplay/AcousticMaxResult", 3000};
-    // Fused: the acoustic mark's share of the mark shown, in percent; the
-    // warp's has the rest.
-    static constexpr vIntSetting_c kFusionWeight{"ResDisplay/FusionWeight", 50};
-    // The acoustic model's folder (empty: the one installed with the system).
-    static constexpr vTextSetting_c kAcousticModel{"ResDisplay/AcousticModel", "", 260};
-
     // Reads the settings; deletes a stale "Say.wav" and "etalon.wav" of the
     // current directory.
     vTrWordExercise_c();
@@ -123,7 +111,7 @@ public:
     Result OnLeftUp(int x, int y, std::uintptr_t keyFlags) override;
     // The acoustic judgment of the last say comes back.
     Result OnUserMessage(platform::MessageId id, std::uintptr_t p1, std::intptr_t p2) override;
-    MarkSource Source() const { return mMarkSource; }
+    vMarkSource Source() const { return mMarks.source; }
     // A say's acoustic judgment is awaited.
     bool AwaitingAcoustic() const { return !mAwaiting.empty(); }
     vTrDispErrBtn_c* DispErrBtn() const { return mDispErrBtn.get(); }
@@ -207,11 +195,7 @@ private:
     bool mLockMarkers = false;
     int32_t mLastMark = 0;
     int32_t mShownMark = 0;
-    MarkSource mMarkSource = MarkSource::Warp;
-    int32_t mAcousticMinResult = kAcousticMinResult.def;
-    int32_t mAcousticMaxResult = kAcousticMaxResult.def;
-    int32_t mFusionWeight = kFusionWeight.def;
-    std::string mAcousticModel;
+    vMarkSourceSettings_c mMarks;
     // The says whose acoustic judgment is awaited, oldest first, with their
     // warp marks: each is shown when its judgment comes back.
     struct Awaited {

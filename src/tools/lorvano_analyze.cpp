@@ -66,6 +66,7 @@
 #endif
 #include "analysis/hm_block_processor.h"
 #include "analysis/recording.h"
+#include "analysis/scoring/mark_source.h"
 #include "analysis/scoring/spectrum_judge.h"
 #include "analysis/scoring/word_judge.h"
 #include "analysis/sound_limits.h"
@@ -76,6 +77,7 @@
 #include "objects/prop_strm.h"
 #include "objects/token_stream.h"
 #include "platform/exception.h"
+#include "platform/path_case.h"
 #include "platform/regular_file.h"
 #include "settings/settings.h"
 #include "settings/shared_keys.h"
@@ -259,6 +261,28 @@ void PrintSoundMarks(const Options& o, const vSoundFrames_c& table, const vWordJ
         std::printf("target=%s mark=%d shown=%d\n", o.target.c_str(), judgment.sounds.viMark, judgment.mark);
 }
 
+// Where the language shows the acoustic judge's mark, alone or fused: the
+// mark the word exercise shows ("shown"); the word is the etalon's name.
+void PrintAcousticMark(const Options& o, const vMarkSourceSettings_c& marks, int32_t warpMark) {
+    const char* source = marks.source == vMarkSource::Acoustic ? "acoustic" : "fused";
+#if LORVANO_POCKETSPHINX
+    vAcousticJudge_c judge(marks.acousticModel.empty() ? vAcousticJudge_c::DefaultModelFolder() : marks.acousticModel,
+                           {marks.acousticMinResult, marks.acousticMaxResult});
+    const std::string word = fs::path(platform::ToForwardSlashes(o.files[0])).stem().string();
+    const std::vector<int16_t> samples = SamplesOf(o.files[1]);
+    const vAcousticJudgment_c j = judge.Judge(samples.data(), samples.size(), 22050, judge.PhonesOf(word), o.target);
+    if (!j.Marked()) {
+        std::printf("source=%s acoustic=none shown=%d (%s)\n", source, warpMark, j.error.c_str());
+        return;
+    }
+    const double score = j.targetMark >= 0 ? j.targetScore : j.wordScore;
+    const int32_t shown = marks.source == vMarkSource::Acoustic ? j.mark : marks.Fused(j.mark, warpMark);
+    std::printf("source=%s acoustic_distance=%.0f acoustic_mark=%d shown=%d\n", source, -1000 * score, j.mark, shown);
+#else
+    std::printf("source=%s acoustic=none shown=%d (this build has no acoustic judge)\n", source, warpMark);
+#endif
+}
+
 int Score(const Options& o) {
     auto processor = MakeProcessor(o);
     vWordScoreSettings_c s = vWordScoreSettings_c::Read();
@@ -295,6 +319,8 @@ int Score(const Options& o) {
     if (judgment.cohortScore >= 0) std::printf(" cohort=%d cohort_score=%d", judge.CohortCount(), judgment.cohortScore);
     std::printf("\n");
     if (judge.PerSound()) PrintSoundMarks(o, judge.SoundFrames(), judgment);
+    const vMarkSourceSettings_c marks = vMarkSourceSettings_c::Read();
+    if (marks.source != vMarkSource::Warp) PrintAcousticMark(o, marks, judge.PerSound() ? judgment.mark : judgment.wordMark);
     return 0;
 }
 
@@ -500,7 +526,10 @@ int Sustained(const Options& o) {
 // The acoustic judge on one say: per-phone scores, the word's score and mark.
 int Gop(const Options& o) {
 #if LORVANO_POCKETSPHINX
-    vAcousticJudge_c judge(vAcousticJudge_c::DefaultModelFolder(), vAcousticScoreSettings_c{});
+    // Marked as the language's word exercises mark it.
+    const vMarkSourceSettings_c marks = vMarkSourceSettings_c::Read();
+    vAcousticJudge_c judge(marks.acousticModel.empty() ? vAcousticJudge_c::DefaultModelFolder() : marks.acousticModel,
+                           {marks.acousticMinResult, marks.acousticMaxResult});
     const std::vector<std::string> phones = o.phones.empty() ? judge.PhonesOf(o.word) : ParsePhones(o.phones);
     if (phones.empty())
         throw vPrintException_c(0, "The pronouncing dictionary has no word \"%s\"; give its phones with --phones.",

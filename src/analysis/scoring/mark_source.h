@@ -1,0 +1,43 @@
+#pragma once
+// Which judge's mark a word exercise shows ("ResDisplay/MarkSource"): the
+// warp's (a say's distance to the etalon, the default), the acoustic
+// judge's (a speaker-independent model, no etalon), or both fused: the
+// acoustic mark's share FusionWeight percent, the warp's the rest, rounded.
+// The acoustic distance is marked like the warp's, by AcousticMinResult and
+// AcousticMaxResult. Read on the user-interface thread (gSettings); the
+// struct is plain data for whichever judge or tool uses it.
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "settings/setting.h"
+
+enum class vMarkSource { Warp, Acoustic, Fused };
+
+struct vMarkSourceSettings_c {
+    static constexpr vTextSetting_c kSource{"ResDisplay/MarkSource", "warp", 18};
+    static constexpr vIntSetting_c kFusionWeight{"ResDisplay/FusionWeight", 50};
+    // The acoustic distance (thousandths of a nat per frame) at and above
+    // which the mark is 1, and below which it is 5.
+    static constexpr vIntSetting_c kAcousticMinResult{"ResDisplay/AcousticMinResult", 9000};
+    static constexpr vIntSetting_c kAcousticMaxResult{"ResDisplay/AcousticMaxResult", 3000};
+    // The acoustic model's folder (empty: the one installed with the system).
+    static constexpr vTextSetting_c kAcousticModel{"ResDisplay/AcousticModel", "", 260};
+
+    vMarkSource source = vMarkSource::Warp;
+    int32_t fusionWeight = kFusionWeight.def;  // 0..100
+    int32_t acousticMinResult = kAcousticMinResult.def;
+    int32_t acousticMaxResult = kAcousticMaxResult.def;
+    std::string acousticModel;
+    // The source's name as the settings gave it, when it names none (then Warp).
+    std::string unknownSource;
+
+    // From gSettings; the defaults without a language file.
+    static vMarkSourceSettings_c Read();
+
+    // The mark shown for a say the acoustic judge marked acoustic and the warp warp.
+    int32_t Fused(int32_t acoustic, int32_t warp) const {
+        return (fusionWeight * acoustic + (100 - fusionWeight) * warp + 50) / 100;
+    }
+};
