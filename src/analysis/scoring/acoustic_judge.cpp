@@ -137,12 +137,16 @@ vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count
         }
     }
     j.wordScore /= static_cast<double>(j.phones.size());
-    j.wordMark = MarkFromDistance(Distance(j.wordScore), mSettings.minResult, mSettings.maxResult);
-    j.mark = j.wordMark;
+    const auto mark = [this](double score) {
+        return MarkFromDistance(Distance(score), mSettings.minResult, mSettings.maxResult);
+    };
+    j.wordMark = mark(j.wordScore);
+    j.score = j.wordScore;
     if (targets > 0) {
         j.targetScore /= targets;
-        j.targetMark = MarkFromDistance(Distance(j.targetScore), mSettings.minResult, mSettings.maxResult);
-        j.mark = j.targetMark;
+        j.targetMark = mark(j.targetScore);
+        j.score = (j.targetScore + j.wordScore) / 2;
     }
+    j.mark = mark(j.score);
     return j;
 }
