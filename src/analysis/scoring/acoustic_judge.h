@@ -83,7 +83,9 @@ public:
     // Judges count samples at rate Hz against the word's phones (ARPAbet);
     // target is the trained sound's SAMPA code (empty: none). An empty or
     // unknown phone string, silence, a say too short for its phones or one
-    // that cannot be aligned give a judgment with an error and no mark.
+    // that cannot be aligned give a judgment with an error and no mark. A
+    // model that fails while decoding (a damaged file read late) throws
+    // vTextException_c, and so does every later call.
     vAcousticJudgment_c Judge(const int16_t* samples, size_t count, int32_t rate,
                               const std::vector<std::string>& phones, const std::string& target = {});
 
