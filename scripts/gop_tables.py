@@ -5,16 +5,17 @@ held-out apart, and fits its two mark limits on the tuning voices only.
 
 Every voice says every course word (right), the word with its trained sound
 replaced (mark_tables.REPLACED, e.g. "tea" for "sea") and one other word
-without the trained sound (wrong). The score is the judge's distance,
--1000 x the goodness of pronunciation (thousandths of a nat per frame; lower
-is better): of the trained sound's phones (the mark the word exercise would
-show) and of the whole word. Figures: area under the ROC curve (right vs all
-wrong; vs the replaced words only; the word's score vs other words only),
-the mean mark and the shares at 4-5, with 95 % bootstrap intervals over
-voices and words (mark_tables.py's).
+without the trained sound (wrong). A score is the judge's distance, -1000 x
+the goodness of pronunciation (thousandths of a nat per frame; lower is
+better): the shown one (the mean of the trained sound's and the word's, the
+mark the judge gives), the trained sound's and the word's. Figures: area
+under the ROC curve (shown and sound: right vs all wrong; sound vs the
+replaced words only; word vs other words only), the mean mark and the shares
+at 4-5, with 95 % bootstrap intervals over voices and words
+(mark_tables.py's).
 
 --fit fits MinResult/MaxResult of vAcousticScoreSettings_c on the tuning
-voices' trained-sound distances (fit_marks.word_mapping: the Youden cut, at
+voices' shown distances (fit_marks.word_mapping: the Youden cut, at
 most 12 % of wrong says at 4-5), prints them and marks with them; without it
 the marks are the judge's defaults.
 
@@ -45,17 +46,18 @@ WORST = 1 << 30
 
 
 def gop(path, word, target):
-    """(trained sound's distance, word's distance, mark shown) of one say;
-    the worst distance and mark 1 when the judge cannot mark it."""
+    """(shown, trained sound's and word's distances, mark shown, error) of
+    one say; the worst distances and mark 1 when the judge cannot mark it."""
     args = [mark_tables.ANALYZE, "gop", path, "--word", word, "--target", target]
     run = subprocess.run(args, capture_output=True, text=True)
     if run.returncode == NO_MARK:
-        return WORST, WORST, 1, run.stderr.strip()
+        return WORST, WORST, WORST, 1, run.stderr.strip()
     if run.returncode != 0:
         raise SystemExit("%s: %s" % (" ".join(args), run.stderr.strip()))
-    sound = re.search(r"^target=\S+ score=(-?[\d.]+) mark=\d+ shown=(\d+)", run.stdout, re.M)
+    sound = re.search(r"^target=\S+ score=(-?[\d.]+) mark=\d+ shown=(\d+) shown_score=(-?[\d.]+)", run.stdout, re.M)
     word_score = float(re.search(r"^word=\S+ score=(-?[\d.]+)", run.stdout, re.M).group(1))
-    return -1000 * float(sound.group(1)), -1000 * word_score, int(sound.group(2)), ""
+    return (-1000 * float(sound.group(3)), -1000 * float(sound.group(1)), -1000 * word_score, int(sound.group(2)),
+            "")
 
 
 def measure(jobs_n):
@@ -74,8 +76,8 @@ def measure(jobs_n):
 
     def run(job):
         base, path, w = job
-        sound, word, mark, error = gop(path, w[2], w[5])
-        return dict(base, score=sound, word=word, mark=mark, error=error)
+        shown, sound, word, mark, error = gop(path, w[2], w[5])
+        return dict(base, score=shown, sound=sound, word=word, mark=mark, error=error)
 
     with ThreadPoolExecutor(jobs_n) as pool:
         return list(pool.map(run, jobs))
@@ -89,15 +91,16 @@ def remark(rows, lo, hi):
         r["mark"] = 1 if d > lo else 5 if d < hi else 3 if lo == hi else 4 - int((d - hi) * 3 // (lo - hi))
 
 
-COLUMNS = ["AUC sound", "AUC sound vs replaced", "AUC word vs other word"] + mark_tables.FIGURES[1:]
+COLUMNS = ["AUC shown", "AUC sound", "AUC sound vs replaced", "AUC word vs other word"] + mark_tables.FIGURES[1:]
 
 
 def columns(rows):
     f = mark_tables.figures(rows)
     pick = lambda kind, key: np.array([r[key] for r in rows if r["kind"] == kind], float)
-    replaced = mark_tables.auc(pick("right", "score"), pick("replaced", "score"))
+    right, wrong = [np.array([r["sound"] for r in rows if r["right"] == ok], float) for ok in (True, False)]
+    replaced = mark_tables.auc(pick("right", "sound"), pick("replaced", "sound"))
     other = mark_tables.auc(pick("right", "word"), pick("other", "word"))
-    return [f[0], replaced, other] + f[1:]
+    return [f[0], mark_tables.auc(right, wrong), replaced, other] + f[1:]
 
 
 def table(rows):
@@ -110,9 +113,9 @@ def table(rows):
                 continue
             now = columns(sel)
             lo, hi = mark_tables.bootstrap(sel)
-            cells = ["%.2f" % now[0] + " [%.2f-%.2f]" % (lo[0], hi[0]), "%.2f" % now[1], "%.2f" % now[2]]
-            for k, value in enumerate(now[3:]):
-                share = "4-5" in COLUMNS[3 + k]
+            cells = ["%.2f [%.2f-%.2f]" % (now[0], lo[0], hi[0])] + ["%.2f" % v for v in now[1:4]]
+            for k, value in enumerate(now[4:]):
+                share = "4-5" in COLUMNS[4 + k]
                 cells.append("%s [%s-%s]" % (mark_tables.fmt(value, share), mark_tables.fmt(lo[k + 1], share),
                                              mark_tables.fmt(hi[k + 1], share)))
             lines.append("| %s | %s | %s |" % (s, "**%s**" % g if g == "adults" else g, " | ".join(cells)))

@@ -39,9 +39,10 @@
 // from the model's pronouncing dictionary, or ARPAbet phones given with
 // --phones; one line per phone (ARPAbet, SAMPA code, frames of 10 ms, its
 // goodness of pronunciation in nats per frame), then the word's score and
-// mark; --target names the trained sound (SAMPA), whose mark is the one
-// shown. A say the judge cannot mark (silence, too short, not alignable)
-// prints the reason and exits with code 3.
+// mark; --target names the trained sound (SAMPA): its score and mark, and
+// the mark shown, from the mean of its score and the word's. A say the
+// judge cannot mark (silence, too short, not alignable) prints the reason
+// and exits with code 3.
 //
 // Every command runs on the analysis and its judges alone: no screen, no
 // exercise, no audio device.
@@ -545,10 +546,11 @@ int Gop(const Options& o) {
     std::printf("word=%s score=%.3f mark=%d\n", o.word.empty() ? "-" : o.word.c_str(), j.wordScore, j.wordMark);
     if (!o.target.empty()) {
         if (j.targetMark < 0)
-            std::printf("target=%s score=none mark=-1 shown=%d\n", o.target.c_str(), j.mark);
+            std::printf("target=%s score=none mark=-1 shown=%d shown_score=%.3f\n", o.target.c_str(), j.mark,
+                        j.score);
         else
-            std::printf("target=%s score=%.3f mark=%d shown=%d\n", o.target.c_str(), j.targetScore, j.targetMark,
-                        j.mark);
+            std::printf("target=%s score=%.3f mark=%d shown=%d shown_score=%.3f\n", o.target.c_str(), j.targetScore,
+                        j.targetMark, j.mark, j.score);
     }
     return 0;
 #else

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "analysis/scoring/phone_strings.h"
 #include "analysis/time_warp.h"
@@ -46,7 +45,7 @@ void Dither(std::vector<int16_t>& samples) {
     uint32_t state = 12345;
     for (int16_t& s : samples) {
         state = state * 1664525u + 1013904223u;
-        const int d = static_cast<int>(state >> 30) - 1;  // -1, 0, 1 (and 2, rarely 0 again)
+        const int d = static_cast<int>(state >> 30) - 1;  // -1, 0, 1 or 2, which counts as 0
         const int v = s + (d > 1 ? 0 : d);
         s = static_cast<int16_t>(std::clamp(v, -32768, 32767));
     }
@@ -137,12 +136,16 @@ vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count
         }
     }
     j.wordScore /= static_cast<double>(j.phones.size());
-    j.wordMark = MarkFromDistance(Distance(j.wordScore), mSettings.minResult, mSettings.maxResult);
-    j.mark = j.wordMark;
+    const auto mark = [this](double score) {
+        return MarkFromDistance(Distance(score), mSettings.minResult, mSettings.maxResult);
+    };
+    j.wordMark = mark(j.wordScore);
+    j.score = j.wordScore;
     if (targets > 0) {
         j.targetScore /= targets;
-        j.targetMark = MarkFromDistance(Distance(j.targetScore), mSettings.minResult, mSettings.maxResult);
-        j.mark = j.targetMark;
+        j.targetMark = mark(j.targetScore);
+        j.score = (j.targetScore + j.wordScore) / 2;
     }
+    j.mark = mark(j.score);
     return j;
 }

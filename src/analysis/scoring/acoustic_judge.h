@@ -8,7 +8,10 @@
 // word expects there, far below 0 when it heard another sound. The word's
 // score is the mean of its phones' scores (each phone counts once, so a
 // short consonant weighs as much as a long vowel); the trained sound's, the
-// mean of the phones that say it.
+// mean of the phones that say it. The score shown is the mean of the trained
+// sound's and the word's: the sound alone praises another word that shares
+// a good sound with it (on the synthetic voices the mean parts right from
+// wrong says better than either, scripts/gop_tables.py).
 //
 // Marks as the warp does: distance = -1000 * score (thousandths of a nat per
 // frame) through MarkFromDistance with minResult/maxResult.
@@ -33,8 +36,8 @@ class PhoneDecoder;
 // distance (-1000 * score) at and above which the mark is 1, and below
 // which it is 5. Fitted on the tuning voices (scripts/gop_tables.py --fit).
 struct vAcousticScoreSettings_c {
-    int32_t minResult = 9000;
-    int32_t maxResult = 3000;
+    int32_t minResult = 6162;
+    int32_t maxResult = 2310;
 };
 
 // One phone of the word as the aligner found it.
@@ -54,8 +57,10 @@ struct vAcousticJudgment_c {
     int32_t wordMark = -1;
     double targetScore = 0;  // the trained sound's phones (targetMark -1: none)
     int32_t targetMark = -1;
-    // The mark to show: the trained sound's when the word has it, else the
-    // word's; -1 with an error.
+    // The score and mark to show: of the mean of the trained sound's and the
+    // word's scores when the word has the sound, else of the word's (mark
+    // -1 with an error).
+    double score = 0;
     int32_t mark = -1;
     bool Marked() const { return error.empty(); }
 };
@@ -78,7 +83,9 @@ public:
     // Judges count samples at rate Hz against the word's phones (ARPAbet);
     // target is the trained sound's SAMPA code (empty: none). An empty or
     // unknown phone string, silence, a say too short for its phones or one
-    // that cannot be aligned give a judgment with an error and no mark.
+    // that cannot be aligned give a judgment with an error and no mark. A
+    // model that fails while decoding (a damaged file read late) throws
+    // vTextException_c, and so does every later call.
     vAcousticJudgment_c Judge(const int16_t* samples, size_t count, int32_t rate,
                               const std::vector<std::string>& phones, const std::string& target = {});
 

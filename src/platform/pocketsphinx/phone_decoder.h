@@ -8,7 +8,9 @@
 // Owns the decoder (model, dictionary, the two searches); loading takes a
 // fraction of a second, so make one and keep it. One thread at a time; any
 // one thread (the decoder keeps no thread-bound state). pocketsphinx's own
-// log goes to /dev/null.
+// log is silenced for the whole process, and a fatal error inside it (which
+// would end the process) throws vTextException_c instead and leaves the
+// decoder unusable.
 //
 // Phones are the model's ARPAbet names ("F", "IH", "SH"; "SIL" is silence).
 // Nothing else of pocketsphinx shows through this header.

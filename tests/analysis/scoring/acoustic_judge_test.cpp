@@ -60,9 +60,10 @@ TEST_F(AcousticJudgeTest, RightWordScoresItsTrainedSoundAboveReplacedAndOtherWor
     // Nats per frame: a right sound is near the free loop, a wrong one far below.
     EXPECT_GT(right.targetScore, replaced.targetScore + 3);
     EXPECT_GT(right.targetScore, other.targetScore + 5);
-    EXPECT_LE(other.mark, 2);
-    EXPECT_GE(right.mark, 4);
+    // The marks with the limits fitted on the tuning voices.
+    EXPECT_GE(right.mark, 3);
     EXPECT_LE(replaced.mark, 2);
+    EXPECT_LE(other.mark, 2);
 
     // "tea" said for "sea".
     const std::vector<std::string> seaPhones = judge->PhonesOf("sea");
