@@ -38,7 +38,8 @@ inline const char* kToRaw = " -r 22050 -c 1 -b 16 -e signed-integer -t raw \"$OU
 // word's edges are the first and last sample.
 inline std::vector<int16_t> Speech(const std::string& text, double peakDb, bool trimmed = false) {
     const std::string trim = trimmed ? " gain -n silence 1 0.002 -45d reverse silence 1 0.002 -45d reverse" : "";
-    return RawFromShell("espeak-ng -w speech.wav '" + text + "' && sox speech.wav" + kToRaw + trim +
+    // -R: sox's dither the same on every run, so that a test hears the same samples.
+    return RawFromShell("espeak-ng -w speech.wav '" + text + "' && sox -R speech.wav" + kToRaw + trim +
                         " gain -n " + std::to_string(peakDb));
 }
 
