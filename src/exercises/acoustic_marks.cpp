@@ -161,14 +161,22 @@ vTrAcousticResult_c vTrAcousticMarks_c::State::Judge(const vTrAcousticJob_c& job
     }
     const std::vector<std::string> phones = job.phones.empty() ? judge->PhonesOf(job.word) : job.phones;
     for (const std::string& p : phones) result.phones += (result.phones.empty() ? "" : " ") + p;
-    const vAcousticJudgment_c j = judge->Judge(job.samples.data(), job.samples.size(), job.rate, phones, job.target);
+    vAcousticJudgment_c j;
+    try {
+        j = judge->Judge(job.samples.data(), job.samples.size(), job.rate, phones, job.target);
+    } catch (const vException_c& e) {
+        // A model that fails while decoding fails from then on.
+        result.error = e.ShortText();
+        judge.reset();
+        loadError = result.error;
+        return result;
+    }
     if (!j.Marked()) {
         result.error = j.error;
         return result;
     }
     result.target = j.targetMark >= 0;
-    const double score = result.target ? j.targetScore : j.wordScore;
-    result.distance = static_cast<int32_t>(std::clamp(std::round(-1000 * score), -2147483647.0, 2147483647.0));
+    result.distance = static_cast<int32_t>(std::clamp(std::round(-1000 * j.score), -2147483647.0, 2147483647.0));
     return result;
 }
 

@@ -37,10 +37,10 @@ struct vTrAcousticJob_c {
 struct vTrAcousticResult_c {
     std::string error;  // empty: scored
     // Thousandths of a nat per frame below the model's own best reading of
-    // the say (the trained sound's phones when the word has them, else the
-    // whole word's): 0 is as good as it gets, larger is worse.
+    // the say (the score the judge shows: with the trained sound, the mean
+    // of its phones' and the word's): 0 is as good as it gets, larger is worse.
     int32_t distance = 0;
-    bool target = false;  // the distance is the trained sound's
+    bool target = false;  // the word has the trained sound
     std::string phones;   // the phone string judged, for the log
     bool Scored() const { return error.empty(); }
 };

@@ -2,7 +2,7 @@
 // teachers, researchers and tests.
 //
 //   lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]
-//   lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]]
+//   lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]] [--acoustic]
 //   lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]
 //   lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]
 //   lorvano-analyze sustained FILE.wav --exercise EX.exc [--level N] [--data DIR] [--ini FILE]
@@ -19,8 +19,12 @@
 // with per-sound marks) ends the output. With ResDisplay/CohortSize K the
 // word line adds cohort=K cohort_score=N: the say warped onto K other
 // etalons of the language's Words folder (the etalon itself left out), N =
-// 1000 * distance / their median distance, from which the mark comes. A
-// refused WAV file prints the reason and exits with code 2.
+// 1000 * distance / their median distance, from which the mark comes. With
+// --acoustic, where the language's word exercises show the acoustic
+// judge's mark (ResDisplay/MarkSource acoustic or fused), a last line gives
+// it and the mark the exercise shows: source=S acoustic_distance=D
+// acoustic_mark=M shown=N (the word is the etalon's file name). A refused
+// WAV file prints the reason and exits with code 2.
 //
 // models reads labelled recordings, etalon definition files whose WAV file
 // names are relative to the language directory, and writes the sound models
@@ -94,7 +98,7 @@ constexpr int kNoMark = 3;
 void Usage() {
     std::fprintf(stderr,
                  "usage: lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]\n"
-                 "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]]\n"
+                 "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]] [--acoustic]\n"
                  "       lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]\n"
                  "       lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]\n"
                  "       lorvano-analyze sustained FILE.wav --exercise EX.exc [--level N] [--data DIR] [--ini FILE]\n"
@@ -114,6 +118,7 @@ struct Options {
     int level = 1;
     std::string out = ".";
     bool calculate = false;
+    bool acoustic = false;
 };
 
 bool Parse(int argc, char** argv, Options& o) {
@@ -135,6 +140,8 @@ bool Parse(int argc, char** argv, Options& o) {
             o.level = std::atoi(argv[++i]);
         else if (a == "--calculate")
             o.calculate = true;
+        else if (a == "--acoustic" && o.command == "score")
+            o.acoustic = true;
         else if (a.rfind("--", 0) == 0)
             return false;
         else
@@ -276,9 +283,8 @@ void PrintAcousticMark(const Options& o, const vMarkSourceSettings_c& marks, int
         std::printf("source=%s acoustic=none shown=%d (%s)\n", source, warpMark, j.error.c_str());
         return;
     }
-    const double score = j.targetMark >= 0 ? j.targetScore : j.wordScore;
     const int32_t shown = marks.source == vMarkSource::Acoustic ? j.mark : marks.Fused(j.mark, warpMark);
-    std::printf("source=%s acoustic_distance=%.0f acoustic_mark=%d shown=%d\n", source, -1000 * score, j.mark, shown);
+    std::printf("source=%s acoustic_distance=%.0f acoustic_mark=%d shown=%d\n", source, -1000 * j.score, j.mark, shown);
 #else
     std::printf("source=%s acoustic=none shown=%d (this build has no acoustic judge)\n", source, warpMark);
 #endif
@@ -321,7 +327,7 @@ int Score(const Options& o) {
     std::printf("\n");
     if (judge.PerSound()) PrintSoundMarks(o, judge.SoundFrames(), judgment);
     const vMarkSourceSettings_c marks = vMarkSourceSettings_c::Read();
-    if (marks.source != vMarkSource::Warp) PrintAcousticMark(o, marks, judge.PerSound() ? judgment.mark : judgment.wordMark);
+    if (o.acoustic && marks.source != vMarkSource::Warp) PrintAcousticMark(o, marks, judge.PerSound() ? judgment.mark : judgment.wordMark);
     return 0;
 }
 

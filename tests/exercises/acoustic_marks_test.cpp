@@ -61,7 +61,7 @@ TEST_F(AcousticMarks, TheRightWordOutranksTheReplacedSoundAndFusionLiesBetween) 
 
     UseSettings("MarkSource=acoustic\n");
     auto* acoustic = ShowFile<vTrWordExercise_c>("Words/S/Sea.exc");
-    ASSERT_EQ(acoustic->Source(), vTrWordExercise_c::MarkSource::Acoustic);
+    ASSERT_EQ(acoustic->Source(), vMarkSource::Acoustic);
     const int sea = MarkOf(*acoustic, "sea.wav");
     const double seaDistance = app.marks.back().score;
     const int tea = MarkOf(*acoustic, "tea.wav");

@@ -116,8 +116,11 @@ TEST(WordScreen, EtalonAndWarpedSayInEachDisplayMode) {
         ex->Show();
         ASSERT_FALSE(ex->EtalonMode()) << (boxes.empty() ? "" : boxes[0]);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!ex->Say().HasData() && std::chrono::steady_clock::now() < deadline) Pump(20);
+        // The mark is shown once every judge has answered.
+        while ((!ex->Say().HasData() || ex->AwaitingAcoustic()) && std::chrono::steady_clock::now() < deadline)
+            Pump(20);
         ASSERT_TRUE(ex->Say().HasData());
+        ASSERT_FALSE(ex->AwaitingAcoustic());
         EXPECT_GE(ex->LastMark(), 1);
         EXPECT_EQ(ex->ResDisplay()->GetEntry(), ex->LastMark() - 1);
 

@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/scoring/mark_source.h"
+
 namespace platform {
 class PhoneDecoder;
 }
@@ -36,8 +38,8 @@ class PhoneDecoder;
 // distance (-1000 * score) at and above which the mark is 1, and below
 // which it is 5. Fitted on the tuning voices (scripts/gop_tables.py --fit).
 struct vAcousticScoreSettings_c {
-    int32_t minResult = 6162;
-    int32_t maxResult = 2310;
+    int32_t minResult = vMarkSourceSettings_c::kAcousticMinResult.def;
+    int32_t maxResult = vMarkSourceSettings_c::kAcousticMaxResult.def;
 };
 
 // One phone of the word as the aligner found it.
