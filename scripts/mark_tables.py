@@ -19,6 +19,12 @@ the share of right says marked 4-5 and of wrong says marked 4-5 ("false
 praise"), with 95 % bootstrap intervals over voices and words (seeded).
 
     scripts/mark_tables.py [--data DIR] [--save FILE.json] [--before FILE.json]
+                           [--acoustic ROWS.json [--fit-weight]]
+
+--acoustic adds the acoustic judge alone and fused with the warp (teacher
+and course), from every say's row of scripts/gop_tables.py --save, marked
+with the language's AcousticMinResult/MaxResult and fused with its
+FusionWeight, or with the weight --fit-weight fits on the tuning voices.
 
 --before adds the figures saved by an earlier run (e.g. on the data before a
 refit) as "before -> after". Synthesised says are kept in
@@ -380,8 +386,10 @@ def main():
             json.dump(stats, f)
     before = json.load(open(args.before)) if args.before else None
     print("# Marks of the bundled English course on synthetic voices\n")
-    print("Made by `scripts/mark_tables.py%s` (figures [95 %% bootstrap interval]%s).\n" % (
+    print("Made by `scripts/mark_tables.py%s%s` (figures [95 %% bootstrap interval]%s).\n" % (
         " --before " + os.path.relpath(args.before, ROOT) if args.before else "",
+        " --acoustic ROWS.json%s` with the rows of `scripts/gop_tables.py --fit --save ROWS.json" % (
+            " --fit-weight" if args.fit_weight else "") if args.acoustic else "",
         "; before -> after" if before else ""))
     print("Voices: " + "; ".join("%s tuning %s, held out %s" % (g, ", ".join(map(voices.label, t)),
                                                                ", ".join(map(voices.label, h)))
