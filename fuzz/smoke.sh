@@ -8,6 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${LORVANO_FUZZ_RUNS:-2000}
 build=$("$root/fuzz/build.sh" "$@" | tail -n 1)
 
+# The leaks inside system libraries that the tests also leave alone.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp}
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
