@@ -35,6 +35,7 @@ or the one named in LORVANO_ANALYZE).
 import argparse
 import configparser
 import json
+import math
 import os
 import re
 import subprocess
@@ -267,11 +268,19 @@ def mark_from_distance(d, lo, hi):
     return 1 if d > lo else 5 if d < hi else 3 if lo == hi else 4 - int((d - hi) * 3 // (lo - hi))
 
 
+def acoustic_position(d, lo, hi):
+    """vMarkSourceSettings_c::AcousticPosition: the acoustic distance on the
+    scale of marks, unrounded (hi at 4.5, lo at 1.5), kept to 0.5..5.5."""
+    if lo == hi:
+        return 1.0 if d > lo else 5.0 if d < hi else 3.0
+    return min(max(4.5 - 3.0 * (d - hi) / (lo - hi), 0.5), 5.5)
+
+
 def fused_rows(rows, acoustic, lo, hi, weight):
     """Rows of the acoustic judge alone and fused with the warp's mark, for
     every teacher and course row that gop_tables.py measured (same voice,
-    word and kind of say): fused = (weight x acoustic + (100 - weight) x
-    warp) / 100, rounded, as the word exercise does."""
+    word and kind of say): fused = (weight x acoustic position + (100 -
+    weight) x warp mark) / 100, rounded half down, as the word exercise does."""
     by = {(a["voice"], a["item"], a["kind"]): a for a in acoustic}
     out = []
     for r in rows:
@@ -280,10 +289,11 @@ def fused_rows(rows, acoustic, lo, hi, weight):
             continue
         distance = a["score"] if r["setting"] == "course" else a["word"]
         am = mark_from_distance(distance, lo, hi)
-        fused = weight * am + (100 - weight) * r["mark"]
+        fused = (weight * acoustic_position(distance, lo, hi) + (100 - weight) * r["mark"]) / 100
         base = {k: v for k, v in r.items() if k not in ("setting", "score", "mark", "raw")}
         out.append(dict(base, setting=r["setting"] + "-acoustic", score=distance, mark=am))
-        out.append(dict(base, setting=r["setting"] + "-fused", score=-fused, mark=(fused + 50) // 100))
+        out.append(dict(base, setting=r["setting"] + "-fused", score=-fused,
+                        mark=min(max(math.ceil(fused - 0.5 - 1e-9), 1), 5)))
     return out
 
 

@@ -1,7 +1,5 @@
 #include "exercises/acoustic_marks.h"
 
-#include <algorithm>
-#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -176,7 +174,8 @@ vTrAcousticResult_c vTrAcousticMarks_c::State::Judge(const vTrAcousticJob_c& job
         return result;
     }
     result.target = j.targetMark >= 0;
-    result.distance = static_cast<int32_t>(std::clamp(std::round(-1000 * j.score), -2147483647.0, 2147483647.0));
+    result.distance = j.distance;
+    result.targetDistance = j.targetDistance;
     return result;
 }
 

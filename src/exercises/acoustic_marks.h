@@ -41,6 +41,7 @@ struct vTrAcousticResult_c {
     // of its phones' and the word's): 0 is as good as it gets, larger is worse.
     int32_t distance = 0;
     bool target = false;  // the word has the trained sound
+    int32_t targetDistance = 0;  // the same for the trained sound's phones alone
     std::string phones;   // the phone string judged, for the log
     bool Scored() const { return error.empty(); }
 };

@@ -308,11 +308,17 @@ vCmdTarget_c::Result vTrWordExercise_c::OnUserMessage(platform::MessageId id, st
         ShowMark(say.warpMark, say.soundMark, say.distance);
         return 0;
     }
-    const int32_t acoustic = MarkFromDistance(result.distance, mMarks.acousticMinResult, mMarks.acousticMaxResult);
-    if (mMarks.source == vMarkSource::Acoustic)
-        ShowMark(acoustic, result.target ? acoustic : say.soundMark, result.distance);
-    else
-        ShowMark(mMarks.Fused(acoustic, say.warpMark), say.soundMark, say.distance);
+    // The trained sound's own mark (kept with the progress records) comes
+    // from its phones' score where the word has them.
+    if (mMarks.source == vMarkSource::Acoustic) {
+        const int32_t sound = MarkFromDistance(result.targetDistance, mMarks.acousticMinResult, mMarks.acousticMaxResult);
+        ShowMark(MarkFromDistance(result.distance, mMarks.acousticMinResult, mMarks.acousticMaxResult),
+                 result.target ? sound : say.soundMark, result.distance);
+    } else {
+        const int32_t sound =
+            result.target && say.soundMark > 0 ? mMarks.Fused(result.targetDistance, say.soundMark) : say.soundMark;
+        ShowMark(mMarks.Fused(result.distance, say.warpMark), sound, say.distance);
+    }
     return 0;
 }
 

@@ -283,8 +283,8 @@ void PrintAcousticMark(const Options& o, const vMarkSourceSettings_c& marks, int
         std::printf("source=%s acoustic=none shown=%d (%s)\n", source, warpMark, j.error.c_str());
         return;
     }
-    const int32_t shown = marks.source == vMarkSource::Acoustic ? j.mark : marks.Fused(j.mark, warpMark);
-    std::printf("source=%s acoustic_distance=%.0f acoustic_mark=%d shown=%d\n", source, -1000 * j.score, j.mark, shown);
+    const int32_t shown = marks.source == vMarkSource::Acoustic ? j.mark : marks.Fused(j.distance, warpMark);
+    std::printf("source=%s acoustic_distance=%d acoustic_mark=%d shown=%d\n", source, j.distance, j.mark, shown);
 #else
     std::printf("source=%s acoustic=none shown=%d (this build has no acoustic judge)\n", source, warpMark);
 #endif

@@ -136,16 +136,15 @@ vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count
         }
     }
     j.wordScore /= static_cast<double>(j.phones.size());
-    const auto mark = [this](double score) {
-        return MarkFromDistance(Distance(score), mSettings.minResult, mSettings.maxResult);
-    };
-    j.wordMark = mark(j.wordScore);
+    j.wordMark = MarkFromDistance(Distance(j.wordScore), mSettings.minResult, mSettings.maxResult);
     j.score = j.wordScore;
     if (targets > 0) {
         j.targetScore /= targets;
-        j.targetMark = mark(j.targetScore);
+        j.targetDistance = Distance(j.targetScore);
+        j.targetMark = MarkFromDistance(j.targetDistance, mSettings.minResult, mSettings.maxResult);
         j.score = (j.targetScore + j.wordScore) / 2;
     }
-    j.mark = mark(j.score);
+    j.distance = Distance(j.score);
+    j.mark = MarkFromDistance(j.distance, mSettings.minResult, mSettings.maxResult);
     return j;
 }

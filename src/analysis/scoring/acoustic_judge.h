@@ -58,11 +58,13 @@ struct vAcousticJudgment_c {
     double wordScore = 0;
     int32_t wordMark = -1;
     double targetScore = 0;  // the trained sound's phones (targetMark -1: none)
+    int32_t targetDistance = 0;
     int32_t targetMark = -1;
     // The score and mark to show: of the mean of the trained sound's and the
     // word's scores when the word has the sound, else of the word's (mark
     // -1 with an error).
     double score = 0;
+    int32_t distance = 0;  // -1000 * score, rounded: what the mark comes from
     int32_t mark = -1;
     bool Marked() const { return error.empty(); }
 };

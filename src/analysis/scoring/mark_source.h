@@ -1,8 +1,7 @@
 #pragma once
 // Which judge's mark a word exercise shows ("ResDisplay/MarkSource"): the
 // warp's (a say's distance to the etalon, the default), the acoustic
-// judge's (a speaker-independent model, no etalon), or both fused: the
-// acoustic mark's share FusionWeight percent, the warp's the rest, rounded.
+// judge's (a speaker-independent model, no etalon), or both fused (Fused).
 // The acoustic distance is marked like the warp's, by AcousticMinResult and
 // AcousticMaxResult. Read on the user-interface thread (gSettings); the
 // struct is plain data for whichever judge or tool uses it.
@@ -37,8 +36,15 @@ struct vMarkSourceSettings_c {
     // From gSettings; the defaults without a language file.
     static vMarkSourceSettings_c Read();
 
-    // The mark shown for a say the acoustic judge marked acoustic and the warp warp.
-    int32_t Fused(int32_t acoustic, int32_t warp) const {
-        return (fusionWeight * acoustic + (100 - fusionWeight) * warp + 50) / 100;
-    }
+    // Where an acoustic distance lies on the scale of marks, unrounded:
+    // MarkFromDistance's mark is this rounded half down and kept to 1..5
+    // (AcousticMaxResult lies at 4.5, AcousticMinResult at 1.5), kept here
+    // to 0.5..5.5 so that one far-off say cannot outweigh the warp alone.
+    double AcousticPosition(int32_t distance) const;
+    // The mark shown for a say at acoustic distance acousticDistance that
+    // the warp marked warpMark: the acoustic position's share FusionWeight
+    // percent, the warp's mark the rest, rounded half down. The position
+    // rather than the acoustic mark keeps what the acoustic judge knows
+    // between two marks (right and wrong tuning says part better).
+    int32_t Fused(int32_t acousticDistance, int32_t warpMark) const;
 };

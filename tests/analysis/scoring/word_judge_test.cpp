@@ -19,6 +19,7 @@
 #include "analysis/hm_block_processor.h"
 #include "analysis/markers.h"
 #include "analysis/recording.h"
+#include "analysis/scoring/mark_source.h"
 #include "analysis/scoring/word_judge.h"
 #include "platform/regular_file.h"
 #include "settings/settings.h"
@@ -260,4 +261,30 @@ TEST(WordJudge, NormalisedWarpAndCohortRankTheSameWordFirst) {
         EXPECT_LT(right.cohortScore, wrong.cohortScore) << other;
         EXPECT_GE(right.wordMark, wrong.wordMark) << other;
     }
+}
+
+// The fused mark keeps the two judges' own marks at the ends of the weight
+// and lies between them elsewhere.
+TEST(MarkSource, FusionKeepsEachJudgesMarkAtItsEndAndLiesBetweenThem) {
+    vMarkSourceSettings_c s;
+    s.acousticMinResult = 6000;
+    s.acousticMaxResult = 3000;
+    for (int32_t d = -500; d <= 9000; d += 37) {
+        const int32_t acoustic = MarkFromDistance(d, s.acousticMinResult, s.acousticMaxResult);
+        for (int32_t warp = 1; warp <= 5; ++warp) {
+            s.fusionWeight = 100;
+            EXPECT_EQ(s.Fused(d, warp), acoustic) << d;
+            s.fusionWeight = 0;
+            EXPECT_EQ(s.Fused(d, warp), warp) << d;
+            s.fusionWeight = 40;
+            EXPECT_GE(s.Fused(d, warp), std::min(acoustic, warp)) << d << " " << warp;
+            EXPECT_LE(s.Fused(d, warp), std::max(acoustic, warp)) << d << " " << warp;
+        }
+    }
+    // Half and half: a say just inside the acoustic mark 5 (position 4.5)
+    // with the warp's 4 is a 4; one far beyond the acoustic mark 1 counts
+    // as 0.5, not less, so the warp's 5 still makes it a 3.
+    s.fusionWeight = 50;
+    EXPECT_EQ(s.Fused(2999, 4), 4);
+    EXPECT_EQ(s.Fused(60000, 5), 3);
 }
