@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <strings.h>
 
+#include "analysis/scoring/phone_strings.h"
 #include "display/dialogs/dialogs.h"
 #include "display/dx_dc.h"
 #include "events/window.h"
@@ -55,6 +56,21 @@ std::string DefinitionName(const std::filesystem::path& path) {
     const auto rel = std::filesystem::relative(abs, std::filesystem::current_path(ec), ec);
     if (!ec && !rel.empty() && *rel.begin() != "..") return rel.generic_string();
     return abs.generic_string();
+}
+
+// The phones a teacher typed as the exercise keeps them ("f ih1  sh" ->
+// "F IH SH"); raises naming the first one the acoustic model lacks.
+std::string PhoneString(const std::string& typed) {
+    std::string out;
+    for (const std::string& phone : ParsePhones(typed)) {
+        if (SampaOfPhone(phone).empty())
+            throw vPrintException_c(0,
+                                    "\"%s\" is not a phone the acoustic judge knows. Write the word's phones in "
+                                    "ARPAbet, separated by blanks (\"F IH SH\" for fish), or leave the field empty.",
+                                    phone.c_str());
+        out += (out.empty() ? "" : " ") + phone;
+    }
+    return out;
 }
 
 void WriteWhole(const std::string& path, const std::string& text) {
@@ -502,14 +518,28 @@ bool vEdRecordExercise_c::SaveExercise() {
     choice.filters = {{"Exercise files (*.exc)", "*.exc"}};
     choice.folderKey = "editor-save";
     if (vTrAppServices_i* app = AppServices()) choice.folder = app->CurrentMenuDir();
-    const std::optional<std::string> file = dialogs::ChooseSaveFile(choice);
+    dialogs::FileField phones{"Phones (e.g. F IH SH; empty: the dictionary's for the name)", ""};
+    std::optional<std::string> file;
     bool saved = false;
-    if (file) {
+    // A phone string the acoustic model cannot say is refused before
+    // anything is written, and the chooser comes back with the teacher's
+    // name and phones for her to mend.
+    while (!saved && (file = dialogs::ChooseSaveFile(choice, &phones))) {
         try {
-            SaveExerciseAs(*file);
+            PhoneString(phones.text);
+        } catch (const vException_c& e) {
+            Report(e, vWindow_c::kError);
+            choice.folder = std::filesystem::path(*file).parent_path().string();
+            choice.fileName = std::filesystem::path(*file).filename().string();
+            choice.folderKey.clear();
+            continue;
+        }
+        try {
+            SaveExerciseAs(*file, phones.text);
             saved = true;
         } catch (const vException_c& e) {
             Report(e, vWindow_c::kError);
+            break;
         }
     }
     if (saved) {
@@ -531,12 +561,13 @@ bool vEdRecordExercise_c::SaveExercise() {
     return saved;
 }
 
-void vEdRecordExercise_c::SaveExerciseAs(const std::string& excPath) {
+void vEdRecordExercise_c::SaveExerciseAs(const std::string& excPath, const std::string& phones) {
     namespace fs = std::filesystem;
     const fs::path exc(platform::ToForwardSlashes(excPath));
     const fs::path folder = exc.parent_path();
     const std::string stem = exc.stem().string();
     if (stem.empty()) throw vTextException_c("The exercise needs a name.");
+    const std::string phoneString = PhoneString(phones);
     vRecording_c& active = Take(mActive);
     if (!active.HasData()) throw vTextException_c("The active take holds no word.");
     std::error_code ec;
@@ -589,6 +620,7 @@ void vEdRecordExercise_c::SaveExerciseAs(const std::string& excPath) {
     for (int i = 0; i < kSlots; ++i)
         text += "  EditorWavFileName" + std::to_string(i + 1) + " = " + Quoted(takeNames[static_cast<size_t>(i)]) +
                 ";\n";
+    if (!phoneString.empty()) text += "  Phones = " + Quoted(phoneString) + ";\n";
     if (layout.empty()) {
         text += "  EtalonPos = { x = 40; y = 40; }\n  SayPos = { x = 40; y = 230; }\n";
         text += "  ResDisplay = { PosX = 660; PosY = 80; }\n";

@@ -110,13 +110,17 @@ public:
     int32_t FrameAt(int x, int y);
 
     // --- saving a new exercise ---
-    // The save dialog (a new ".exc" name), then SaveExerciseAs; failures shown.
+    // The save dialog (a new ".exc" name and the word's phones), then
+    // SaveExerciseAs; failures shown. Phones the acoustic judge does not
+    // know are named and the dialog is shown again.
     bool SaveExercise();
     // Writes the takes as <name>_1.wav ... <name>_3.wav, <name>.dat (the
     // etalon definition of the active take with its markers) and the word
-    // exercise excPath naming them (its WavFileName the active take's). Each file whole or not at all; raises
-    // on the first failure.
-    void SaveExerciseAs(const std::string& excPath);
+    // exercise excPath naming them (its WavFileName the active take's), with
+    // phones (ARPAbet, e.g. "f ih sh") as its Phones property unless empty.
+    // Each file whole or not at all; raises on the first failure, and on an
+    // unknown phone before anything is written.
+    void SaveExerciseAs(const std::string& excPath, const std::string& phones = "");
     // Copies a .bmp or .jpg picture beside the exercise under its name, as
     // its card picture; raises when it is neither or cannot be read.
     void SaveCardPicture(const std::string& excPath, const std::string& picture);

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "analysis/scoring/phone_strings.h"
 #include "display/dx_dc.h"
 #include "exercises/app_services.h"
 #include "exercises/marker_buttons.h"
@@ -289,6 +290,7 @@ bool vTrWordExercise_c::AskAcoustic(int32_t warpMark, int32_t soundMark, int32_t
         job.samples.insert(job.samples.end(), frame.Samples(), frame.Samples() + frame.SampleCount());
     }
     job.word = std::filesystem::path(platform::ToForwardSlashes(FileName())).stem().string();
+    job.phones = ParsePhones(mPhones);
     job.target = mLimits ? mLimits->TargetSound() : std::string();
     job.modelFolder = mMarks.acousticModel;
     const std::uint64_t id = vTrAcousticMarks_c::Instance().Submit(std::move(job), window->Handle());
@@ -477,5 +479,6 @@ V_REGISTER_CLASS(vTrWordExercise_c,
     V_PROP("EditorWavFileName2", mEditorWavFileName2),
     V_PROP("EditorWavFileName3", mEditorWavFileName3),
     V_PROP("LabelSize", mLabelSize),
+    V_PROP("Phones", mPhones),
     V_PROP_FIXED("AutoSegmentBtn", mAutoSegmentBtn),
     V_PROP_FIXED("LockMarkersBtn", mLockMarkersBtn));

@@ -175,6 +175,7 @@ private:
     int32_t mMaxWeight[kBandCount] = {};
     vStrTmpl_c mEditorEtalonFile1, mEditorEtalonFile2, mEditorEtalonFile3;
     vStrTmpl_c mEditorWavFileName1, mEditorWavFileName2, mEditorWavFileName3;
+    vStrTmpl_c mPhones;  // the word's phones for the acoustic judge; empty: its name's in the dictionary
 
     // Settings.
     vWordScoreSettings_c mScore;

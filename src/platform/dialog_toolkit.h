@@ -84,6 +84,10 @@ struct FileRequest {
     std::vector<FileFilter> filters;
     std::string folder;    // where the chooser starts; empty: the current folder
     std::string fileName;  // suggested name (save) or preselected file
+    // One more labelled text field in the chooser (empty label: none). It
+    // shows extraText at first; the toolkit leaves there what the user typed.
+    std::string extraLabel;
+    std::string extraText;
 };
 
 struct ColourRequest {
@@ -135,7 +139,7 @@ public:
     // none). True when it closed with OK.
     virtual bool RunForm(const FormTemplate& layout, FormEvents& events, std::uintptr_t parent) = 0;
     // The chosen path with "/" separators; nullopt when cancelled.
-    virtual std::optional<std::string> ChooseFile(const FileRequest& request, std::uintptr_t parent) = 0;
+    virtual std::optional<std::string> ChooseFile(FileRequest& request, std::uintptr_t parent) = 0;
     virtual std::optional<Rgb> ChooseColour(ColourRequest& request, std::uintptr_t parent) = 0;
     virtual std::optional<DialogFont> ChooseFont(const FontRequest& request, std::uintptr_t parent) = 0;
     // Shows the print dialog (unless exportPdf is set) and prints the picture

@@ -327,15 +327,24 @@ TEST_F(GtkDialogsTest, SaveChooserAppearsAboveTheFullScreenWindow) {
         // As a user does: into the folder, type the name, save.
         gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), dir.Path().c_str());
         gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), "new word");
+        // The extra field shows its text and takes the user's.
+        if (GtkWidget* extra = FindNamed(GTK_WIDGET(dialog), "extra"); extra && GTK_IS_ENTRY(extra)) {
+            EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(extra)), "F IH");
+            gtk_entry_set_text(GTK_ENTRY(extra), "n uw w er d");
+        } else {
+            ADD_FAILURE() << "no extra field";
+        }
         gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     }};
     // The chooser opens its folder in the background.
     shown.ready = [&](GtkWindow* dialog) { return CurrentFolder(dialog) == dir.Path().string(); };
     shown.Arm();
     dialogs::FileChoice choice{"Save exercise", {{"Editor files (*.exc)", "*.exc"}}, "", dir.Path().string(), ""};
-    const std::optional<std::string> path = dialogs::ChooseSaveFile(choice);
+    dialogs::FileField field{"Phones:", "F IH"};
+    const std::optional<std::string> path = dialogs::ChooseSaveFile(choice, &field);
     EXPECT_TRUE(shown.done);
     EXPECT_EQ(path, dir.File("new word.exc"));
+    EXPECT_EQ(field.text, "n uw w er d");
 }
 
 

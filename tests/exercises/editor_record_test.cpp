@@ -11,6 +11,7 @@
 
 #include "display/dialogs/dialogs.h"
 #include "display/dialogs/scripted_toolkit.h"
+#include "exercises/acoustic_marks.h"
 #include "exercises/editor_buttons.h"
 #include "exercises/editor_record.h"
 #include "platform/message_box.h"
@@ -323,6 +324,64 @@ TEST_F(EditorFixture, SpokenTakesBecomeAWordExerciseForThePupil) {
                 otherDistance, other);
     EXPECT_LT(sameDistance, otherDistance);
     EXPECT_GT(same, other);
+}
+
+// A word the pronouncing dictionary lacks gets its phones in the save
+// dialog: an unknown phone is named and nothing is written; the phones
+// saved reach the acoustic judge of the new exercise, which then marks a
+// say exactly as it marks the dictionary's word of those phones.
+TEST_F(EditorFixture, PhonesGivenOnSavingReachTheAcousticJudge) {
+    if (!HaveSpeech()) GTEST_SKIP() << "needs espeak-ng and sox";
+    ASSERT_TRUE(Speak("fish", dir / "take.wav", 140, 50));
+    ASSERT_TRUE(Speak("fish", dir / "pupil.wav", 120, 70));
+    CountingEditor& ed = MakeEditor();
+    ed.LoadTake((dir / "take.wav").string(), 0);
+    ASSERT_TRUE(ed.Take(0).HasData());
+
+    toolkit.Add(dialogs::FileAnswer{(dir / "Fesh").string(), "f ih QQ"});
+    toolkit.Add(dialogs::FileAnswer{});  // shown again: the teacher gives up
+    EXPECT_FALSE(ed.SaveExercise());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("\"QQ\""), std::string::npos) << boxes[0].text;
+    ASSERT_EQ(toolkit.Shown().size(), 2u);
+    EXPECT_EQ(toolkit.Shown()[0].file.extraLabel.rfind("Phones", 0), 0u);
+    EXPECT_EQ(toolkit.Shown()[1].file.extraText, "f ih QQ");
+    EXPECT_EQ(toolkit.Shown()[1].file.fileName, "Fesh.exc");
+    for (const char* f : {"Fesh.exc", "Fesh.dat", "Fesh_1.wav"}) EXPECT_FALSE(fs::exists(dir / f)) << f;
+
+    toolkit.Add(dialogs::FileAnswer{(dir / "Fesh").string(), "f ih1  sh"});
+    toolkit.Add(dialogs::FileAnswer{});  // no card picture
+    ASSERT_TRUE(ed.SaveExercise());
+    toolkit.Add(dialogs::FileAnswer{(dir / "Fish").string()});  // the field left empty
+    toolkit.Add(dialogs::FileAnswer{});
+    ASSERT_TRUE(ed.SaveExercise());
+    EXPECT_EQ(toolkit.Unexpected(), 0);
+    EXPECT_EQ(boxes.size(), 1u);
+    auto text = [&](const char* file) {
+        std::ifstream in(dir / file);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    EXPECT_NE(text("Fesh.exc").find("\n  Phones = \"F IH SH\";\n"), std::string::npos) << text("Fesh.exc");
+    EXPECT_EQ(text("Fish.exc").find("Phones"), std::string::npos);
+    exercise.reset();
+
+    // The pupil's turn, with the acoustic judge's marks alone.
+    WriteSettings("MarkSource=acoustic\n");
+    auto distance = [&](const char* file) {
+        auto* word = ShowFile<vTrWordExercise_c>(file);
+        word->StopRecording();
+        const size_t marked = app.marks.size();
+        word->LoadSay((dir / "pupil.wav").string());
+        EXPECT_TRUE(PumpUntil([&] { return !word->AwaitingAcoustic(); }, 120)) << file;
+        return app.marks.size() > marked ? app.marks.back().score : -1.0;
+    };
+    const double fesh = distance("Fesh.exc");
+    ASSERT_GE(fesh, 0);
+    if (!vTrAcousticMarks_c::Built()) GTEST_SKIP() << "the phones were read; this build has no acoustic judge";
+    // Had the phones not reached the judge, "Fesh" would have kept the warp's distance.
+    const double fish = distance("Fish.exc");
+    std::printf("acoustic distance: Fesh %.0f, Fish %.0f\n", fesh, fish);
+    EXPECT_EQ(fesh, fish);
 }
 
 TEST_F(EditorFixture, TheBundledRecorderShowsItsTakesAndButtons) {

@@ -269,7 +269,7 @@ namespace {
 class WatchingToolkit : public dialogs::ScriptedToolkit {
 public:
     explicit WatchingToolkit(const vTrApp_c& app) : mApp(app) {}
-    std::optional<std::string> ChooseFile(const platform::FileRequest& request, std::uintptr_t parent) override {
+    std::optional<std::string> ChooseFile(platform::FileRequest& request, std::uintptr_t parent) override {
         suspendCounts.push_back(mApp.GetExercise() ? mApp.GetExercise()->SuspendCount() : -1);
         return ScriptedToolkit::ChooseFile(request, parent);
     }

@@ -46,7 +46,7 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
 }
 
-std::optional<std::string> ChooseFile(const FileChoice& choice, bool save) {
+std::optional<std::string> ChooseFile(const FileChoice& choice, bool save, FileField* field = nullptr) {
     platform::FileRequest request;
     request.save = save;
     request.title = choice.title;
@@ -57,12 +57,17 @@ std::optional<std::string> ChooseFile(const FileChoice& choice, bool save) {
         auto it = RememberedFolders().find(choice.folderKey);
         if (it != RememberedFolders().end()) request.folder = it->second;
     }
+    if (field) {
+        request.extraLabel = field->label;
+        request.extraText = field->text;
+    }
     std::optional<std::string> path;
     {
         ModalScope modal;
         path = Toolkit().ChooseFile(request, DialogParent());
     }
     if (path) {
+        if (field) field->text = request.extraText;
         *path = platform::ToForwardSlashes(*path);
         if (!choice.folderKey.empty()) RememberedFolders()[choice.folderKey] = FolderOf(*path);
     }
@@ -220,11 +225,11 @@ ModalScope::~ModalScope() {
 
 std::optional<std::string> ChooseOpenFile(const FileChoice& choice) { return ChooseFile(choice, false); }
 
-std::optional<std::string> ChooseSaveFile(const FileChoice& choice) {
+std::optional<std::string> ChooseSaveFile(const FileChoice& choice, FileField* field) {
     FileChoice next = choice;
     const std::string extension = DefaultExtension(choice);
     for (;;) {
-        std::optional<std::string> path = ChooseFile(next, true);
+        std::optional<std::string> path = ChooseFile(next, true, field);
         if (!path) return path;
         if (!extension.empty() && !HasExtension(*path)) *path += extension;
         const std::string existing = platform::MatchExistingCase(*path);

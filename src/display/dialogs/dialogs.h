@@ -59,13 +59,21 @@ struct FileChoice {
     std::string fileName;  // save: the suggested name
 };
 
+// One more labelled text field of a save chooser.
+struct FileField {
+    std::string label;
+    std::string text;  // shown at first; what the user left there once a name is chosen
+};
+
 // An existing file; nullopt when cancelled.
 std::optional<std::string> ChooseOpenFile(const FileChoice& choice);
 // A name to write. A name without an extension gets the first filter's one
 // ("*.exc" -> ".exc"). When a file of that name exists (in any letter case)
 // the user is asked before replacing it; "No" shows the chooser again. The
-// path returned is spelt as the existing file is.
-std::optional<std::string> ChooseSaveFile(const FileChoice& choice);
+// path returned is spelt as the existing file is. With a field, the chooser
+// shows it too, and each time a name is chosen field->text takes what the
+// user left in it (kept when she cancels).
+std::optional<std::string> ChooseSaveFile(const FileChoice& choice, FileField* field = nullptr);
 
 // Colours are 0x00RRGGBB; the platform's colours are red, green, blue.
 platform::Rgb ToPlatformColour(std::uint32_t colour);

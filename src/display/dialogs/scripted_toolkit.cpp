@@ -128,11 +128,19 @@ bool ScriptedToolkit::RunForm(const platform::FormTemplate& layout, platform::Fo
     return ok;
 }
 
-std::optional<std::string> ScriptedToolkit::ChooseFile(const platform::FileRequest& request, std::uintptr_t parent) {
+std::optional<std::string> ScriptedToolkit::ChooseFile(platform::FileRequest& request, std::uintptr_t parent) {
     ShownDialog shown = Record("file", request.title, parent);
     shown.file = request;
     const FileAnswer* answer = Next<FileAnswer>(std::move(shown));
-    return answer ? answer->path : std::nullopt;
+    if (!answer) return std::nullopt;
+    if (answer->field) {
+        if (request.extraLabel.empty()) {
+            mShown.back().expected = false;
+            return std::nullopt;
+        }
+        request.extraText = *answer->field;
+    }
+    return answer->path;
 }
 
 std::optional<platform::Rgb> ScriptedToolkit::ChooseColour(platform::ColourRequest& request, std::uintptr_t parent) {

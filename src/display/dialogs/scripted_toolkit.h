@@ -38,6 +38,9 @@ struct FormAnswer {
 
 struct FileAnswer {
     std::optional<std::string> path;  // nullopt: Cancel
+    // Typed into the chooser's extra field; nullopt: left as shown. A field
+    // typed into a chooser without one makes the dialog unexpected.
+    std::optional<std::string> field = std::nullopt;
 };
 struct ColourAnswer {
     std::optional<platform::Rgb> colour;
@@ -81,7 +84,7 @@ public:
     int Unexpected() const;
 
     bool RunForm(const platform::FormTemplate& layout, platform::FormEvents& events, std::uintptr_t parent) override;
-    std::optional<std::string> ChooseFile(const platform::FileRequest& request, std::uintptr_t parent) override;
+    std::optional<std::string> ChooseFile(platform::FileRequest& request, std::uintptr_t parent) override;
     std::optional<platform::Rgb> ChooseColour(platform::ColourRequest& request, std::uintptr_t parent) override;
     std::optional<platform::DialogFont> ChooseFont(const platform::FontRequest& request,
                                                    std::uintptr_t parent) override;

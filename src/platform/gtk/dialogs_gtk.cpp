@@ -249,7 +249,7 @@ public:
         return form.Run(parent);
     }
 
-    std::optional<std::string> ChooseFile(const FileRequest& request, std::uintptr_t parent) override {
+    std::optional<std::string> ChooseFile(FileRequest& request, std::uintptr_t parent) override {
         const GtkFileChooserAction action = request.save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN;
         GtkWidget* dialog = gtk_file_chooser_dialog_new(request.title.c_str(), nullptr, action, "_Cancel",
                                                         GTK_RESPONSE_CANCEL, request.save ? "_Save" : "_Open",
@@ -275,11 +275,13 @@ public:
             if (request.save) gtk_file_chooser_set_current_name(chooser, request.fileName.c_str());
             else gtk_file_chooser_set_filename(chooser, request.fileName.c_str());
         }
+        GtkWidget* extra = request.extraLabel.empty() ? nullptr : ExtraField(chooser, request);
         std::optional<std::string> chosen;
         if (RunDialog(GTK_DIALOG(dialog), parent) == GTK_RESPONSE_ACCEPT) {
             if (gchar* name = gtk_file_chooser_get_filename(chooser)) {
                 chosen = name;
                 g_free(name);
+                if (extra) request.extraText = gtk_entry_get_text(GTK_ENTRY(extra));
             }
         }
         gtk_widget_destroy(dialog);
@@ -338,6 +340,24 @@ public:
     }
 
 private:
+    // The request's extra field under the chooser: its label and an entry
+    // named "extra" (for tests) holding extraText. Returns the entry.
+    static GtkWidget* ExtraField(GtkFileChooser* chooser, const FileRequest& request) {
+        GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 8);
+        GtkWidget* label = gtk_label_new_with_mnemonic(Mnemonic(request.extraLabel).c_str());
+        GtkWidget* entry = gtk_entry_new();
+        gtk_widget_set_name(entry, "extra");
+        gtk_entry_set_text(GTK_ENTRY(entry), request.extraText.c_str());
+        gtk_entry_set_activates_default(GTK_ENTRY(entry), TRUE);
+        gtk_widget_set_hexpand(entry, TRUE);
+        gtk_label_set_mnemonic_widget(GTK_LABEL(label), entry);
+        gtk_box_pack_start(GTK_BOX(box), label, FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(box), entry, TRUE, TRUE, 0);
+        gtk_widget_show_all(box);
+        gtk_file_chooser_set_extra_widget(chooser, box);
+        return entry;
+    }
+
     // A colour the user made that is neither basic nor custom yet becomes
     // the first custom colour, as a custom colour defined in the dialog.
     static void Remember(Rgb colour, std::array<Rgb, 16>& custom) {

@@ -102,18 +102,23 @@ struct PhoneDecoder::Impl {
 
     // Runs the named search over the samples; its segments (none without a
     // hypothesis), the prefix of grammar words taken off.
-    std::vector<PhoneSegment> Decode(const char* search, const int16_t* samples, size_t count) {
+    // A new stream (newSay) resets the front end's noise estimate, which
+    // pocketsphinx otherwise carries from one utterance into the next.
+    std::vector<PhoneSegment> Decode(const char* search, const int16_t* samples, size_t count, bool newSay) {
         struct Run {
             ps_decoder_t* decoder;
             const char* search;
             const int16_t* samples;
             size_t count;
+            bool newSay;
             bool hypothesis;
-        } run{Usable(), search, samples, count, false};
+        } run{Usable(), search, samples, count, newSay, false};
         const bool survived = Survive(
             [](void* context) {
                 Run& r = *static_cast<Run*>(context);
-                if (ps_set_search(r.decoder, r.search) < 0 || ps_start_utt(r.decoder) < 0) return;
+                if (ps_set_search(r.decoder, r.search) < 0 || (r.newSay && ps_start_stream(r.decoder) < 0) ||
+                    ps_start_utt(r.decoder) < 0)
+                    return;
                 const int processed = ps_process_raw(r.decoder, r.samples, r.count, FALSE, TRUE);
                 ps_end_utt(r.decoder);
                 int32 best = 0;
@@ -212,11 +217,11 @@ std::vector<PhoneSegment> PhoneDecoder::Align(const int16_t* samples, size_t cou
     }
     grammar += " [ ph_SIL ];\n";
     if (phones.empty() || !mImpl->SetAlignment(grammar)) return {};
-    return mImpl->Decode("align", samples, count);
+    return mImpl->Decode("align", samples, count, true);
 }
 
 std::vector<PhoneSegment> PhoneDecoder::PhoneLoop(const int16_t* samples, size_t count) {
-    return mImpl->Decode("loop", samples, count);
+    return mImpl->Decode("loop", samples, count, false);
 }
 
 }  // namespace platform

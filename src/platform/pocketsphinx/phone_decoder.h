@@ -55,10 +55,13 @@ public:
     // Forced alignment of 16 kHz samples to phones (each a word of its own),
     // with optional silence before and after: one segment per phone and per
     // silence, in order. Empty when the speech cannot be aligned. Throws
-    // vTextException_c for a phone the model lacks.
+    // vTextException_c for a phone the model lacks. Each alignment starts a
+    // new say: the front end's noise estimate starts afresh, so a say scores
+    // the same whatever was said before it.
     std::vector<PhoneSegment> Align(const int16_t* samples, size_t count, const std::vector<std::string>& phones);
     // The context-independent free phone loop (weighted by the phone
-    // language model) over the same samples.
+    // language model) over the same samples, continuing the say the last
+    // Align started (its noise estimate), as the judge's limits were fitted.
     std::vector<PhoneSegment> PhoneLoop(const int16_t* samples, size_t count);
 
 private:

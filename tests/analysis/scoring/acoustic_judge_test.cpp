@@ -1,7 +1,8 @@
 // The acoustic judge on real speech, with the installed model: espeak-ng's
 // "spoon" scores its [s] far above "boon" said for it (the trained sound
 // replaced) and above another word, "sea" above "tea" said for it, and
-// marks them apart; the same word given at 16 kHz scores as at 22050 Hz. Bad input never crashes: a missing
+// marks them apart, a say scoring the same whatever was judged before it;
+// the same word given at 16 kHz scores as at 22050 Hz. Bad input never crashes: a missing
 // or damaged model folder throws naming it; an empty or unknown phone
 // string, silence and a 10 ms say give a judgment with an error and no mark.
 // Every SAMPA code of the course's sound models names a phone of the table.
@@ -74,6 +75,8 @@ TEST_F(AcousticJudgeTest, RightWordScoresItsTrainedSoundAboveReplacedAndOtherWor
     EXPECT_GT(seaRight.targetScore, teaForSea.targetScore + 5);
     EXPECT_GT(seaRight.wordScore, teaForSea.wordScore + 3);
     EXPECT_EQ(teaForSea.mark, 1);
+    // A say scores as it did before the others were judged.
+    EXPECT_EQ(Judge(spoon, phones).score, right.score);
 
     // The same word at the model's own rate: resampling changes little.
     const std::vector<int16_t> at16k = RawFromShell("espeak-ng -w speech.wav spoon && sox speech.wav -r 16000 -c 1 "
