@@ -292,10 +292,21 @@ void vEdRecordExercise_c::LoadExerciseTakes(const std::string& path) {
         if (in.NextToken() != ";") throw vTextException_c("Strm error: ';' expected.");
         if (i == 0) {
             active = value;
+        } else if (value.empty()) {
+            // A slot the teacher left empty when she saved stays empty.
+            Take(i - 1).Clear();
+            Take(i - 1).SetWavFileName("");
+            DrawSlot(i - 1);
         } else {
             LoadTake(value, i - 1);
             Take(i - 1).SetWavFileName(value);
         }
+    }
+    // Its phones, when it has them, come back into the save dialog.
+    mPhones.clear();
+    if (in.SkipTo("Phones") && in.NextToken() == "=") {
+        const std::string value = in.NextToken();
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') mPhones = value.substr(1, value.size() - 2);
     }
     DrawPairs();
     for (int slot = 0; slot < kSlots; ++slot) {
@@ -518,7 +529,7 @@ bool vEdRecordExercise_c::SaveExercise() {
     choice.filters = {{"Exercise files (*.exc)", "*.exc"}};
     choice.folderKey = "editor-save";
     if (vTrAppServices_i* app = AppServices()) choice.folder = app->CurrentMenuDir();
-    dialogs::FileField phones{"Phones (e.g. F IH SH; empty: the dictionary's for the name)", ""};
+    dialogs::FileField phones{"Phones (e.g. F IH SH; empty: the dictionary's for the name)", mPhones};
     std::optional<std::string> file;
     bool saved = false;
     // A phone string the acoustic model cannot say is refused before

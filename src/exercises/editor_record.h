@@ -86,9 +86,10 @@ public:
     // The open dialog, then LoadExerciseTakes; failures shown as warnings.
     void LoadExerciseFile();
     // Reads WavFileName and EditorWavFileName1..3 of the file in this order,
-    // loading the three takes; the take named by WavFileName becomes active,
-    // else the "Cannot set active reference. (Red box.)" box. Raises the
-    // stream errors; takes already loaded stay.
+    // loading the three takes (an empty name empties its slot); the take
+    // named by WavFileName becomes active, else the "Cannot set active
+    // reference. (Red box.)" box; its Phones are offered when saving again.
+    // Raises the stream errors; takes already loaded stay.
     void LoadExerciseTakes(const std::string& path);
     void LoadTake(const std::string& file, int slot);
 
@@ -167,6 +168,8 @@ private:
     vStrTmpl_c mEtalonFile;
     vStrTmpl_c mWavFileName;
     vStrTmpl_c mWordLayout;
+    // The Phones of the exercise last loaded, offered when saving.
+    std::string mPhones;
     int32_t mMinValues[kBandCount] = {};
     int32_t mMaxValues[kBandCount] = {};
     int32_t mMinWeight[kBandCount] = {};

@@ -363,6 +363,11 @@ TEST_F(EditorFixture, PhonesGivenOnSavingReachTheAcousticJudge) {
     };
     EXPECT_NE(text("Fesh.exc").find("\n  Phones = \"F IH SH\";\n"), std::string::npos) << text("Fesh.exc");
     EXPECT_EQ(text("Fish.exc").find("Phones"), std::string::npos);
+    // Loaded back into the editor, the exercise offers its phones again.
+    ed.LoadExerciseTakes((dir / "Fesh.exc").string());
+    toolkit.Add(dialogs::FileAnswer{});
+    EXPECT_FALSE(ed.SaveExercise());
+    EXPECT_EQ(toolkit.Shown().back().file.extraText, "F IH SH");
     exercise.reset();
 
     // The pupil's turn, with the acoustic judge's marks alone.
