@@ -27,27 +27,64 @@ int32_t Distance(double score) {
     return static_cast<int32_t>(std::clamp(d, -2147483647.0, 2147483647.0));
 }
 
-bool Silent(const std::vector<int16_t>& samples) {
+// The decoder's front end takes its cepstral mean and noise estimate from
+// the whole say, so whatever surrounds the word moved every phone's score:
+// 0.3 s of silence around the tuning voices' words, or a quiet room's hiss
+// under them, took their right says from three quarters marked 4-5 to a
+// quarter. The say is therefore cut to its speech: from the first to the
+// last frame within kSpeechRangeDb of the loudest and kAboveQuietestDb above
+// the quietest (a room's hiss), kSpeechMarginFrames more either side. It is
+// heard over a noise floor kNoiseFloorDb below its loudest frame, so that
+// digital silence (a synthesiser's, the padding's) never reaches the front
+// end; a higher floor (40 dB) masked the child voice's consonants.
+constexpr double kSpeechRangeDb = 40;
+constexpr double kAboveQuietestDb = 10;
+constexpr int32_t kSpeechMarginFrames = 5;
+constexpr double kNoiseFloorDb = 60;
+
+// The mean power of each 10 ms frame of the say.
+std::vector<double> FramePowers(const std::vector<int16_t>& samples) {
     const size_t n = PhoneDecoder::kSamplesPerFrame;
+    std::vector<double> powers;
     for (size_t at = 0; at + n <= samples.size(); at += n) {
         double power = 0;
         for (size_t i = at; i < at + n; ++i) power += static_cast<double>(samples[i]) * samples[i];
-        if (power / n >= kSilenceRms * kSilenceRms) return false;
+        powers.push_back(power / n);
     }
-    return true;
+    return powers;
 }
 
-// Digital silence (the exact zeros of synthesised or padded files) gives the
-// front end log energies without a floor, which throw the cepstral mean off
-// and can leave a word unalignable. A least significant bit of noise, the
-// same sequence for every say, keeps the result repeatable.
-void Dither(std::vector<int16_t>& samples) {
+// Keeps the say's speech (above); returns the number of frames cut at its start.
+int32_t CutToSpeech(std::vector<int16_t>& samples, const std::vector<double>& powers, double loudest) {
+    const double quietest = *std::min_element(powers.begin(), powers.end());
+    // Under a hiss less than kAboveQuietestDb below the voice, the word's loudest part.
+    const double quiet = std::min(
+        std::max(loudest * std::pow(10.0, -kSpeechRangeDb / 10), quietest * std::pow(10.0, kAboveQuietestDb / 10)),
+        loudest * std::pow(10.0, -kAboveQuietestDb / 10));
+    int32_t first = 0, last = static_cast<int32_t>(powers.size()) - 1;
+    while (first < last && powers[static_cast<size_t>(first)] < quiet) ++first;
+    while (last > first && powers[static_cast<size_t>(last)] < quiet) --last;
+    first = std::max(first - kSpeechMarginFrames, 0);
+    last = std::min(last + kSpeechMarginFrames, static_cast<int32_t>(powers.size()) - 1);
+    const size_t n = PhoneDecoder::kSamplesPerFrame;
+    samples.erase(samples.begin() + static_cast<std::ptrdiff_t>((static_cast<size_t>(last) + 1) * n), samples.end());
+    samples.erase(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(static_cast<size_t>(first) * n));
+    return first;
+}
+
+// Adds white noise of the given RMS, the same sequence for every say so
+// that a result repeats (a linear congruential generator; four uniform
+// values summed are near enough Gaussian).
+void AddNoiseFloor(std::vector<int16_t>& samples, double rms) {
     uint32_t state = 12345;
     for (int16_t& s : samples) {
-        state = state * 1664525u + 1013904223u;
-        const int d = static_cast<int>(state >> 30) - 1;  // -1, 0, 1 or 2, which counts as 0
-        const int v = s + (d > 1 ? 0 : d);
-        s = static_cast<int16_t>(std::clamp(v, -32768, 32767));
+        double noise = 0;
+        for (int k = 0; k < 4; ++k) {
+            state = state * 1664525u + 1013904223u;
+            noise += (state >> 8) / 16777216.0 - 0.5;
+        }
+        noise *= std::sqrt(3.0);  // unit variance
+        s = static_cast<int16_t>(std::clamp(std::lround(s + noise * rms), -32768L, 32767L));
     }
 }
 
@@ -99,33 +136,51 @@ vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count
     }
     if (mResampled.size() / PhoneDecoder::kSamplesPerFrame < kFramesPerPhone * phones.size())
         return Refused("The say is too short for the word's phones.");
-    if (Silent(mResampled)) return Refused("The say is silence.");
-    const size_t pad = static_cast<size_t>(kPadFrames) * PhoneDecoder::kSamplesPerFrame;
-    mResampled.insert(mResampled.begin(), pad, 0);
-    mResampled.insert(mResampled.end(), pad, 0);
-    Dither(mResampled);
-
-    const std::vector<platform::PhoneSegment> aligned =
-        mDecoder->Align(mResampled.data(), mResampled.size(), phones);
-    const std::vector<platform::PhoneSegment> loop = mDecoder->PhoneLoop(mResampled.data(), mResampled.size());
-    // The loop's score spread evenly over the frames of each of its phones.
-    std::vector<double> loopPerFrame(mResampled.size() / PhoneDecoder::kSamplesPerFrame + 1, 0);
-    for (const platform::PhoneSegment& s : loop)
-        for (int32_t f = s.firstFrame; f <= s.lastFrame && f < static_cast<int32_t>(loopPerFrame.size()); ++f)
-            loopPerFrame[static_cast<size_t>(f)] = s.score / (s.lastFrame - s.firstFrame + 1);
+    const std::vector<double> powers = FramePowers(mResampled);
+    const double loudest = powers.empty() ? 0 : *std::max_element(powers.begin(), powers.end());
+    if (loudest < kSilenceRms * kSilenceRms) return Refused("The say is silence.");
+    std::vector<int16_t> whole = mResampled;
+    const int32_t cut = CutToSpeech(mResampled, powers, loudest);
+    if (mResampled.size() / PhoneDecoder::kSamplesPerFrame < kFramesPerPhone * phones.size())
+        return Refused("The say is too short for the word's phones.");
+    const double floorRms = std::sqrt(loudest) * std::pow(10.0, -kNoiseFloorDb / 20);
 
     vAcousticJudgment_c j;
-    for (const platform::PhoneSegment& s : aligned) {
-        if (s.phone == "SIL") continue;
-        vPhoneScore_c p{s.phone, SampaOfPhone(s.phone), std::max(s.firstFrame - kPadFrames, 0),
-                        s.lastFrame - s.firstFrame + 1, s.score};
-        for (int32_t f = s.firstFrame; f <= s.lastFrame && f < static_cast<int32_t>(loopPerFrame.size()); ++f)
-            p.score -= loopPerFrame[static_cast<size_t>(f)];
-        p.score /= p.frames;
-        j.phones.push_back(std::move(p));
-    }
-    if (j.phones.size() != phones.size()) return Refused("The say cannot be aligned with the word's phones.");
-    if (loop.empty()) return Refused("The phone loop found no phones in the say.");
+    bool looped = false;
+    // Aligns the phones to the say (its first frame at offset in the
+    // caller's say) and scores each against the free loop; false when the
+    // aligner found no path.
+    auto hear = [&](std::vector<int16_t>& say, int32_t offset) {
+        const size_t pad = static_cast<size_t>(kPadFrames) * PhoneDecoder::kSamplesPerFrame;
+        say.insert(say.begin(), pad, 0);
+        say.insert(say.end(), pad, 0);
+        AddNoiseFloor(say, floorRms);
+        const std::vector<platform::PhoneSegment> aligned = mDecoder->Align(say.data(), say.size(), phones);
+        const std::vector<platform::PhoneSegment> loop = mDecoder->PhoneLoop(say.data(), say.size());
+        looped = !loop.empty();
+        // The loop's score spread evenly over the frames of each of its phones.
+        std::vector<double> loopPerFrame(say.size() / PhoneDecoder::kSamplesPerFrame + 1, 0);
+        for (const platform::PhoneSegment& s : loop)
+            for (int32_t f = s.firstFrame; f <= s.lastFrame && f < static_cast<int32_t>(loopPerFrame.size()); ++f)
+                loopPerFrame[static_cast<size_t>(f)] = s.score / (s.lastFrame - s.firstFrame + 1);
+        j.phones.clear();
+        for (const platform::PhoneSegment& s : aligned) {
+            if (s.phone == "SIL") continue;
+            vPhoneScore_c p{s.phone, SampaOfPhone(s.phone), std::max(s.firstFrame - kPadFrames, 0) + offset,
+                            s.lastFrame - s.firstFrame + 1, s.score};
+            for (int32_t f = s.firstFrame; f <= s.lastFrame && f < static_cast<int32_t>(loopPerFrame.size()); ++f)
+                p.score -= loopPerFrame[static_cast<size_t>(f)];
+            p.score /= p.frames;
+            j.phones.push_back(std::move(p));
+        }
+        return j.phones.size() == phones.size();
+    };
+    // Now and then a wrong word cut to its speech leaves the aligner no path
+    // through the phones; the whole say then gives it room.
+    const bool wasCut = whole.size() != mResampled.size();
+    if (!hear(mResampled, cut) && (!wasCut || !hear(whole, 0)))
+        return Refused("The say cannot be aligned with the word's phones.");
+    if (!looped) return Refused("The phone loop found no phones in the say.");
 
     int32_t targets = 0;
     for (const vPhoneScore_c& p : j.phones) {

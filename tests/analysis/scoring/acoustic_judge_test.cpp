@@ -2,7 +2,8 @@
 // "spoon" scores its [s] far above "boon" said for it (the trained sound
 // replaced) and above another word, "sea" above "tea" said for it, and
 // marks them apart, a say scoring the same whatever was judged before it;
-// the same word given at 16 kHz scores as at 22050 Hz. Bad input never crashes: a missing
+// the same word given at 16 kHz scores as at 22050 Hz, and with silence or a
+// quiet room's hiss around it as without. Bad input never crashes: a missing
 // or damaged model folder throws naming it; an empty or unknown phone
 // string, silence and a 10 ms say give a judgment with an error and no mark.
 // Every SAMPA code of the course's sound models names a phone of the table.
@@ -10,6 +11,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -61,11 +63,11 @@ TEST_F(AcousticJudgeTest, RightWordScoresItsTrainedSoundAboveReplacedAndOtherWor
     // Nats per frame: a right sound is near the free loop, a wrong one far below.
     EXPECT_GT(right.targetScore, replaced.targetScore + 3);
     EXPECT_GT(right.targetScore, other.targetScore + 5);
-    // The marks with the limits fitted on the tuning voices (sox dithers the
-    // speech anew on every run: the right word's mark lies near 3).
+    // The marks with the limits fitted on the tuning voices.
     EXPECT_GT(right.mark, replaced.mark);
     EXPECT_GT(right.mark, other.mark);
-    EXPECT_LE(replaced.mark, 2);
+    EXPECT_GE(right.mark, 4);
+    EXPECT_LE(replaced.mark, 3);
     EXPECT_LE(other.mark, 2);
 
     // "tea" said for "sea".
@@ -73,7 +75,7 @@ TEST_F(AcousticJudgeTest, RightWordScoresItsTrainedSoundAboveReplacedAndOtherWor
     const vAcousticJudgment_c seaRight = Judge(sea, seaPhones), teaForSea = Judge(tea, seaPhones);
     ASSERT_TRUE(seaRight.Marked() && teaForSea.Marked()) << seaRight.error << teaForSea.error;
     EXPECT_GT(seaRight.targetScore, teaForSea.targetScore + 5);
-    EXPECT_GT(seaRight.wordScore, teaForSea.wordScore + 3);
+    EXPECT_GT(seaRight.wordScore, teaForSea.wordScore + 2);
     EXPECT_EQ(teaForSea.mark, 1);
     // A say scores as it did before the others were judged.
     EXPECT_EQ(Judge(spoon, phones).score, right.score);
@@ -84,6 +86,30 @@ TEST_F(AcousticJudgeTest, RightWordScoresItsTrainedSoundAboveReplacedAndOtherWor
     const vAcousticJudgment_c direct = Judge(at16k, phones, 16000);
     ASSERT_TRUE(direct.Marked()) << direct.error;
     EXPECT_NEAR(direct.targetScore, right.targetScore, 1.5);
+}
+
+TEST_F(AcousticJudgeTest, WhatSurroundsTheWordMovesItsScoreLittle) {
+    // The same word bare, with 0.3 s of digital silence either side (as a
+    // file may hold it), and over a quiet room's hiss as well (as a
+    // microphone hears it): the silence once moved the score by nearly 5, the hiss by 2.
+    const std::vector<int16_t> spoon = Speech("spoon", -3);
+    const size_t edge = kRate * 3 / 10;
+    std::vector<int16_t> padded(edge, 0);
+    padded.insert(padded.end(), spoon.begin(), spoon.end());
+    padded.insert(padded.end(), edge, 0);
+    std::vector<int16_t> room = padded;
+    const std::vector<int16_t> hiss = PinkNoise(room.size(), -57);
+    ASSERT_FALSE(spoon.empty() || hiss.empty()) << "espeak-ng or sox missing";
+    for (size_t i = 0; i < room.size(); ++i) room[i] = static_cast<int16_t>(std::clamp(room[i] + hiss[i], -32768, 32767));
+
+    const std::vector<std::string> phones = judge->PhonesOf("Spoon");
+    const vAcousticJudgment_c bare = Judge(spoon, phones), silent = Judge(padded, phones), quiet = Judge(room, phones);
+    ASSERT_TRUE(bare.Marked() && silent.Marked() && quiet.Marked()) << bare.error << silent.error << quiet.error;
+    EXPECT_NEAR(silent.score, bare.score, 1.5);
+    EXPECT_NEAR(quiet.score, bare.score, 1.5);
+    // The phones keep their places in the say: 30 frames later after the silence.
+    ASSERT_EQ(silent.phones.size(), bare.phones.size());
+    EXPECT_NEAR(silent.phones[1].firstFrame, bare.phones[1].firstFrame + 30, 2);
 }
 
 TEST_F(AcousticJudgeTest, BadSaysAndPhoneStringsGiveAnErrorAndNoMark) {
