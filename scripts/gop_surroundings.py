@@ -23,6 +23,7 @@ the synthesised ones in $LORVANO_VOICE_CACHE.
 import argparse
 import os
 import subprocess
+import threading
 
 import numpy as np
 
@@ -32,30 +33,32 @@ import voices
 from make_word_etalons import WORDS
 from concurrent.futures import ThreadPoolExecutor
 
-# Way: sox effects after the padding (None: the bare say), noise peak amplitude.
+# Way: its name, and the peak amplitude of the noise under the padded say
+# (None: the bare say, unpadded; 0: padded, no noise).
 WAYS = [("bare", None), ("silence", 0.0), ("quiet room", 0.001), ("room", 0.005)]
 
 
 def altered(path, noise):
     """The say padded with 0.3 s of silence, over pink noise of the given
-    peak amplitude when it is not 0 (the same noise on every run)."""
+    peak amplitude when it is not 0 (the same noise on every run). Two
+    workers may ask for the same say: each writes its own temporary file
+    and renames it into place."""
     stem = os.path.splitext(path)[0]
     out = "%s-surround-%g.wav" % (stem, noise)
     if os.path.exists(out):
         return out
-    padded = stem + "-surround-0.wav"
-    if not os.path.exists(padded):
-        subprocess.run(["sox", path, padded + ".tmp.wav", "pad", "0.3", "0.3"], check=True)
-        os.replace(padded + ".tmp.wav", padded)
+    tmp = "%s.%d.%d.tmp.wav" % (out, os.getpid(), threading.get_ident())
     if noise == 0:
-        return padded
-    length = subprocess.run(["soxi", "-D", padded], capture_output=True, text=True, check=True).stdout.strip()
-    hiss = out + ".noise.wav"
-    subprocess.run(["sox", "-R", "-n", "-r", "22050", "-c", "1", "-b", "16", hiss, "synth", length, "pinknoise",
-                    "vol", str(noise)], check=True)
-    subprocess.run(["sox", "-m", padded, hiss, out + ".tmp.wav"], check=True, stderr=subprocess.DEVNULL)
-    os.replace(out + ".tmp.wav", out)
-    os.remove(hiss)
+        subprocess.run(["sox", path, tmp, "pad", "0.3", "0.3"], check=True)
+    else:
+        padded = altered(path, 0)
+        length = subprocess.run(["soxi", "-D", padded], capture_output=True, text=True, check=True).stdout.strip()
+        hiss = tmp + ".noise.wav"
+        subprocess.run(["sox", "-R", "-n", "-r", "22050", "-c", "1", "-b", "16", hiss, "synth", length, "pinknoise",
+                        "vol", str(noise)], check=True)
+        subprocess.run(["sox", "-m", padded, hiss, tmp], check=True, stderr=subprocess.DEVNULL)
+        os.remove(hiss)
+    os.replace(tmp, out)
     return out
 
 
