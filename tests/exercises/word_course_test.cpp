@@ -119,8 +119,12 @@ TEST_F(WordFixture, EveryBundledWordLoadsItsEtalonMarkersAndPicture) {
             const std::string& code = dynamic_cast<const vSegmentMarker_c&>(markers[i]).segmentCode;
             const int32_t to = i + 1 < markers.Count() ? markers[i + 1].GetPos(true) : etalon.WordEnd();
             const double bright = BrightShare(etalon, markers[i].GetPos(true), to);
-            if (kHisses.count(code)) EXPECT_GE(bright, 0.75) << code;
-            if (kVowels.count(code)) EXPECT_LE(bright, 0.25) << code;
+            if (kHisses.count(code)) {
+                EXPECT_GE(bright, 0.75) << code;
+            }
+            if (kVowels.count(code)) {
+                EXPECT_LE(bright, 0.25) << code;
+            }
         }
         ++trained[e->VISound()];
         for (int mode = 1; mode <= 4; ++mode) EXPECT_NO_THROW(e->SetDisplayMode(mode));

@@ -115,7 +115,9 @@ TEST_F(BundledData, EveryExerciseLoadsWithoutAMessage) {
         try {
             vTrExercise_c* exercise = app->LoadExercise(name, false);
             EXPECT_NE(exercise, nullptr) << name;
-            if (exercise) EXPECT_EQ(exercise->FileName(), name);
+            if (exercise) {
+                EXPECT_EQ(exercise->FileName(), name);
+            }
         } catch (const vException_c& e) {
             ADD_FAILURE() << name << ": " << e.Message();
         }
@@ -198,7 +200,9 @@ TEST_F(BundledData, TheDrawerRestsClosedOnTheBottomLeftCornerAndItsWordsRowOpens
         const vDxPoint at{openAt.x + button->GetPos().x, openAt.y + button->GetPos().y};
         const bool overlaps = at.x < menuRests.x + menuRests.w && menuRests.x < at.x + button->GetWidth() &&
                               at.y < menuRests.y + menuRests.h && menuRests.y < at.y + button->GetHeight();
-        if (overlaps) EXPECT_NE(dynamic_cast<vDxActMenuBtn_c*>(button.get()), nullptr) << "a command lies under Menu";
+        if (overlaps) {
+            EXPECT_NE(dynamic_cast<vDxActMenuBtn_c*>(button.get()), nullptr) << "a command lies under Menu";
+        }
     }
     auto* start = dynamic_cast<vDxMsgMenuBtn_c*>(drawer.Buttons()[1].get());
     ASSERT_NE(start, nullptr);
@@ -315,7 +319,9 @@ TEST_F(BundledData, TheHomeCardsAreTheFoldersThatHoldExercises) {
     std::set<std::string> targets;
     for (const auto& card : menu->Cards()) targets.insert(fs::path(card->Path()).filename().string());
     for (const char* folder : {"Voice", "Sounds", "Words"}) EXPECT_EQ(targets.count(folder), 1u) << folder;
-    if (fs::is_directory(dir.Path() / "Teacher")) EXPECT_EQ(targets.count("Teacher"), 1u);
+    if (fs::is_directory(dir.Path() / "Teacher")) {
+        EXPECT_EQ(targets.count("Teacher"), 1u);
+    }
     EXPECT_EQ(targets.count("Pictures"), 0u);
     ExpectQuiet("home");
 
