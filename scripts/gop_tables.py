@@ -21,7 +21,7 @@ the marks are the judge's defaults.
 
     scripts/gop_tables.py [--fit] [--jobs N] [--save ROWS.json]
 
---save writes every say's row (voice, word, kind, distances, mark).
+--save writes every say's row (voice, word, kind, distances, mark, phones).
 
 Needs a lorvano-analyze built with LORVANO_POCKETSPHINX (build/bin, or the one
 named in LORVANO_ANALYZE), and what mark_tables.py needs.
@@ -46,18 +46,22 @@ WORST = 1 << 30
 
 
 def gop(path, word, target):
-    """(shown, trained sound's and word's distances, mark shown, error) of
-    one say; the worst distances and mark 1 when the judge cannot mark it."""
+    """(shown, trained sound's and word's distances, mark shown, error,
+    phones) of one say, phones as [phone, frames, goodness]; the worst
+    distances, mark 1 and no phones when the judge cannot mark it."""
     args = [mark_tables.ANALYZE, "gop", path, "--word", word, "--target", target]
     run = subprocess.run(args, capture_output=True, text=True)
     if run.returncode == NO_MARK:
-        return WORST, WORST, WORST, 1, run.stderr.strip()
+        return WORST, WORST, WORST, 1, run.stderr.strip(), [], ("-", 0.0)
     if run.returncode != 0:
         raise SystemExit("%s: %s" % (" ".join(args), run.stderr.strip()))
     sound = re.search(r"^target=\S+ score=(-?[\d.]+) mark=\d+ shown=(\d+) shown_score=(-?[\d.]+)", run.stdout, re.M)
     word_score = float(re.search(r"^word=\S+ score=(-?[\d.]+)", run.stdout, re.M).group(1))
+    rival = re.search(r"^target=.* rival=(\S+) contrast=(-?[\d.]+)", run.stdout, re.M)
+    phones = [[p, int(n), float(g)] for p, n, g in
+              re.findall(r"^phone=(\S+) sampa=\S+ frames=(\d+) gop=(-?[\d.]+)", run.stdout, re.M)]
     return (-1000 * float(sound.group(3)), -1000 * float(sound.group(1)), -1000 * word_score, int(sound.group(2)),
-            "")
+            "", phones, (rival.group(1), float(rival.group(2))) if rival else ("-", 0.0))
 
 
 def measure(jobs_n):
@@ -76,8 +80,9 @@ def measure(jobs_n):
 
     def run(job):
         base, path, w = job
-        shown, sound, word, mark, error = gop(path, w[2], w[5])
-        return dict(base, score=shown, sound=sound, word=word, mark=mark, error=error)
+        shown, sound, word, mark, error, phones, rival = gop(path, w[2], w[5])
+        return dict(base, score=shown, sound=sound, word=word, mark=mark, error=error, phones=phones,
+                    rival=rival[0], contrast=rival[1])
 
     with ThreadPoolExecutor(jobs_n) as pool:
         return list(pool.map(run, jobs))
