@@ -555,8 +555,9 @@ int Gop(const Options& o) {
             std::printf("target=%s score=none mark=-1 shown=%d shown_score=%.3f\n", o.target.c_str(), j.mark,
                         j.score);
         else
-            std::printf("target=%s score=%.3f mark=%d shown=%d shown_score=%.3f\n", o.target.c_str(), j.targetScore,
-                        j.targetMark, j.mark, j.score);
+            std::printf("target=%s score=%.3f mark=%d shown=%d shown_score=%.3f rival=%s contrast=%.3f\n",
+                        o.target.c_str(), j.targetScore, j.targetMark, j.mark, j.score,
+                        j.targetRival.empty() ? "-" : j.targetRival.c_str(), j.targetContrast);
     }
     return 0;
 #else

@@ -173,7 +173,38 @@ vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count
             p.score /= p.frames;
             j.phones.push_back(std::move(p));
         }
-        return j.phones.size() == phones.size();
+        if (j.phones.size() != phones.size()) return false;
+        // The loop hears the whole say freely, so a sound replaced by a near
+        // one ("tea" for "sea") loses little against it. The trained sound is
+        // therefore also weighed against its rivals in place: the word aligned
+        // again with the sound's places open to every phone, the rest held.
+        // How much better the best rival fits, per frame of the sound, comes
+        // off the sound's score (nothing when the expected sound fits best).
+        std::vector<bool> open(phones.size());
+        int32_t targetFrames = 0;
+        for (size_t i = 0; i < phones.size(); ++i)
+            if (!target.empty() && PhoneSaysSampa(phones[i], target)) {
+                open[i] = true;
+                targetFrames += j.phones[i].frames;
+            }
+        j.targetRival.clear();
+        j.targetContrast = 0;
+        if (targetFrames == 0) return true;
+        const std::vector<platform::PhoneSegment> rival = mDecoder->Align(say.data(), say.size(), phones, open);
+        if (rival.empty()) return true;
+        double forcedTotal = 0, rivalTotal = 0;
+        for (const platform::PhoneSegment& s : aligned) forcedTotal += s.score;
+        size_t at = 0;
+        for (const platform::PhoneSegment& s : rival) {
+            rivalTotal += s.score;
+            if (s.phone == "SIL") continue;
+            if (at < open.size() && open[at] && j.targetRival.empty()) j.targetRival = s.phone;
+            ++at;
+        }
+        j.targetContrast = std::max(rivalTotal - forcedTotal, 0.0) / targetFrames;
+        for (size_t i = 0; i < phones.size(); ++i)
+            if (open[i]) j.phones[i].score -= j.targetContrast;
+        return true;
     };
     // Now and then a wrong word cut to its speech leaves the aligner no path
     // through the phones; the whole say then gives it room.

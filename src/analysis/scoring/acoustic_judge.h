@@ -5,13 +5,15 @@
 // same samples are decoded by a free phone loop. A phone's score (GOP) is
 // the aligned log-likelihood of its frames less the loop's log-likelihood of
 // the same frames, per frame, in nats: near 0 when the loop heard what the
-// word expects there, far below 0 when it heard another sound. The word's
-// score is the mean of its phones' scores (each phone counts once, so a
-// short consonant weighs as much as a long vowel); the trained sound's, the
-// mean of the phones that say it. The score shown is the mean of the trained
-// sound's and the word's: the sound alone praises another word that shares
-// a good sound with it (on the synthetic voices the mean parts right from
-// wrong says better than either, scripts/gop_tables.py).
+// word expects there, far below 0 when it heard another sound. The trained
+// sound's phones also lose how much better its best rival fits in their
+// place (targetContrast). The word's score is the mean of its phones' scores
+// (each phone counts once, so a short consonant weighs as much as a long
+// vowel); the trained sound's, the mean of the phones that say it. The score
+// shown is the mean of the trained sound's and the word's: the sound alone
+// praises another word that shares a good sound with it (on the synthetic
+// voices the mean parts right from wrong says better than either,
+// scripts/gop_tables.py).
 //
 // Marks as the warp does: distance = -1000 * score (thousandths of a nat per
 // frame) through MarkFromDistance with minResult/maxResult.
@@ -60,6 +62,12 @@ struct vAcousticJudgment_c {
     double targetScore = 0;  // the trained sound's phones (targetMark -1: none)
     int32_t targetDistance = 0;
     int32_t targetMark = -1;
+    // The trained sound's places opened to every phone: the phone the model
+    // heard in the first, and how far (nats per frame of the trained sound)
+    // that reading beats the expected one (0: the expected sound fits best);
+    // already taken off the sound's phones' scores.
+    std::string targetRival;
+    double targetContrast = 0;
     // The score and mark to show: of the mean of the trained sound's and the
     // word's scores when the word has the sound, else of the word's (mark
     // -1 with an error).

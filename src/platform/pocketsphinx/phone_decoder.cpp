@@ -209,11 +209,19 @@ bool PhoneDecoder::KnowsPhone(const std::string& phone) const {
 }
 
 std::vector<PhoneSegment> PhoneDecoder::Align(const int16_t* samples, size_t count,
-                                             const std::vector<std::string>& phones) {
+                                             const std::vector<std::string>& phones, const std::vector<bool>& open) {
     std::string grammar = "#JSGF V1.0;\ngrammar word;\npublic <word> = [ ph_SIL ]";
-    for (const std::string& phone : phones) {
+    for (size_t i = 0; i < phones.size(); ++i) {
+        const std::string& phone = phones[i];
         if (!KnowsPhone(phone)) throw vPrintException_c(0, "The acoustic model has no phone \"%s\".", phone.c_str());
-        grammar += " " + std::string(kWordPrefix) + phone;
+        if (i < open.size() && open[i]) {
+            std::string any;
+            for (const char* other : kPhones)
+                if (std::string_view(other) != "SIL") any += (any.empty() ? "" : " | ") + std::string(kWordPrefix) + other;
+            grammar += " ( " + any + " )";
+        } else {
+            grammar += " " + std::string(kWordPrefix) + phone;
+        }
     }
     grammar += " [ ph_SIL ];\n";
     if (phones.empty() || !mImpl->SetAlignment(grammar)) return {};

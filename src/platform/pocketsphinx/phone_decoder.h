@@ -58,7 +58,10 @@ public:
     // vTextException_c for a phone the model lacks. Each alignment starts a
     // new say: the front end's noise estimate starts afresh, so a say scores
     // the same whatever was said before it.
-    std::vector<PhoneSegment> Align(const int16_t* samples, size_t count, const std::vector<std::string>& phones);
+    // A phone whose place in open is true may be any phone of the model
+    // (not silence): the aligner takes whichever fits the speech best.
+    std::vector<PhoneSegment> Align(const int16_t* samples, size_t count, const std::vector<std::string>& phones,
+                                    const std::vector<bool>& open = {});
     // The context-independent free phone loop (weighted by the phone
     // language model) over the same samples, continuing the say the last
     // Align started (its noise estimate), as the judge's limits were fitted.

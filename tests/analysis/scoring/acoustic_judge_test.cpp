@@ -69,6 +69,10 @@ TEST_F(AcousticJudgeTest, RightWordScoresItsTrainedSoundAboveReplacedAndOtherWor
     EXPECT_GE(right.mark, 4);
     EXPECT_LE(replaced.mark, 3);
     EXPECT_LE(other.mark, 2);
+    // In the trained sound's place another sound fits the replaced word far
+    // better than the expected one; in the right word barely.
+    EXPECT_NE(replaced.targetRival, "S");
+    EXPECT_GT(replaced.targetContrast, right.targetContrast + 3);
 
     // "tea" said for "sea".
     const std::vector<std::string> seaPhones = judge->PhonesOf("sea");
