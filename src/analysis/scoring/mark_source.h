@@ -20,8 +20,8 @@ struct vMarkSourceSettings_c {
     // The acoustic distance (thousandths of a nat per frame) at and above
     // which the mark is 1, and below which it is 5.
     // Fitted on the tuning voices (scripts/gop_tables.py --fit).
-    static constexpr vIntSetting_c kAcousticMinResult{"ResDisplay/AcousticMinResult", 6547};
-    static constexpr vIntSetting_c kAcousticMaxResult{"ResDisplay/AcousticMaxResult", 1755};
+    static constexpr vIntSetting_c kAcousticMinResult{"ResDisplay/AcousticMinResult", 10251};
+    static constexpr vIntSetting_c kAcousticMaxResult{"ResDisplay/AcousticMaxResult", 2279};
     // The acoustic model's folder (empty: the one installed with the system).
     static constexpr vTextSetting_c kAcousticModel{"ResDisplay/AcousticModel", "", 260};
 
