@@ -88,6 +88,31 @@ void AddNoiseFloor(std::vector<int16_t>& samples, double rms) {
     }
 }
 
+// The loop hears the whole say freely, so a sound replaced by a near one
+// ("tea" for "sea") loses little against it. The trained sound is therefore
+// also weighed against its rivals in place: the word aligned again with the
+// sound's places (open) free to be any phone, the rest held. Returns how
+// much better (nats, over the whole say) the best rival reading fits than
+// the forced alignment, 0 when the expected sound fits best, and names the
+// phone heard in the first open place (empty when none was found).
+double RivalContrast(PhoneDecoder& decoder, const std::vector<int16_t>& say, const std::vector<std::string>& phones,
+                     const std::vector<bool>& open, const std::vector<platform::PhoneSegment>& forced,
+                     std::string& rival) {
+    rival.clear();
+    const std::vector<platform::PhoneSegment> best = decoder.Align(say.data(), say.size(), phones, open);
+    if (best.empty()) return 0;
+    double forcedTotal = 0, bestTotal = 0;
+    for (const platform::PhoneSegment& s : forced) forcedTotal += s.score;
+    size_t at = 0;
+    for (const platform::PhoneSegment& s : best) {
+        bestTotal += s.score;
+        if (s.phone == "SIL") continue;
+        if (at < open.size() && open[at] && rival.empty()) rival = s.phone;
+        ++at;
+    }
+    return std::max(bestTotal - forcedTotal, 0.0);
+}
+
 vAcousticJudgment_c Refused(std::string why) {
     vAcousticJudgment_c j;
     j.error = std::move(why);
@@ -148,8 +173,8 @@ vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count
     vAcousticJudgment_c j;
     bool looped = false;
     // Aligns the phones to the say (its first frame at offset in the
-    // caller's say) and scores each against the free loop; false when the
-    // aligner found no path.
+    // caller's say), scores each against the free loop and the trained
+    // sound's against its rivals; false when the aligner found no path.
     auto hear = [&](std::vector<int16_t>& say, int32_t offset) {
         const size_t pad = static_cast<size_t>(kPadFrames) * PhoneDecoder::kSamplesPerFrame;
         say.insert(say.begin(), pad, 0);
@@ -174,12 +199,6 @@ vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count
             j.phones.push_back(std::move(p));
         }
         if (j.phones.size() != phones.size()) return false;
-        // The loop hears the whole say freely, so a sound replaced by a near
-        // one ("tea" for "sea") loses little against it. The trained sound is
-        // therefore also weighed against its rivals in place: the word aligned
-        // again with the sound's places open to every phone, the rest held.
-        // How much better the best rival fits, per frame of the sound, comes
-        // off the sound's score (nothing when the expected sound fits best).
         std::vector<bool> open(phones.size());
         int32_t targetFrames = 0;
         for (size_t i = 0; i < phones.size(); ++i)
@@ -187,21 +206,9 @@ vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count
                 open[i] = true;
                 targetFrames += j.phones[i].frames;
             }
-        j.targetRival.clear();
-        j.targetContrast = 0;
-        if (targetFrames == 0) return true;
-        const std::vector<platform::PhoneSegment> rival = mDecoder->Align(say.data(), say.size(), phones, open);
-        if (rival.empty()) return true;
-        double forcedTotal = 0, rivalTotal = 0;
-        for (const platform::PhoneSegment& s : aligned) forcedTotal += s.score;
-        size_t at = 0;
-        for (const platform::PhoneSegment& s : rival) {
-            rivalTotal += s.score;
-            if (s.phone == "SIL") continue;
-            if (at < open.size() && open[at] && j.targetRival.empty()) j.targetRival = s.phone;
-            ++at;
-        }
-        j.targetContrast = std::max(rivalTotal - forcedTotal, 0.0) / targetFrames;
+        j.targetContrast = targetFrames > 0 ? RivalContrast(*mDecoder, say, phones, open, aligned, j.targetRival) /
+                                                  targetFrames
+                                            : 0;
         for (size_t i = 0; i < phones.size(); ++i)
             if (open[i]) j.phones[i].score -= j.targetContrast;
         return true;

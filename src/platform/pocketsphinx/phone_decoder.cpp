@@ -215,10 +215,14 @@ std::vector<PhoneSegment> PhoneDecoder::Align(const int16_t* samples, size_t cou
         const std::string& phone = phones[i];
         if (!KnowsPhone(phone)) throw vPrintException_c(0, "The acoustic model has no phone \"%s\".", phone.c_str());
         if (i < open.size() && open[i]) {
-            std::string any;
-            for (const char* other : kPhones)
-                if (std::string_view(other) != "SIL") any += (any.empty() ? "" : " | ") + std::string(kWordPrefix) + other;
-            grammar += " ( " + any + " )";
+            static const std::string kAnyPhone = [] {
+                std::string any;
+                for (const char* other : kPhones)
+                    if (std::string_view(other) != "SIL")
+                        any += (any.empty() ? "( " : " | ") + std::string(kWordPrefix) + other;
+                return any + " )";
+            }();
+            grammar += " " + kAnyPhone;
         } else {
             grammar += " " + std::string(kWordPrefix) + phone;
         }
