@@ -24,7 +24,8 @@ praise"), with 95 % bootstrap intervals over voices and words (seeded).
 --acoustic adds the acoustic judge alone and fused with the warp (teacher
 and course), from every say's row of scripts/gop_tables.py --save, marked
 with the language's AcousticMinResult/MaxResult and fused with its
-FusionWeight, or with the weight --fit-weight fits on the tuning voices.
+FusionWeight, or with the weight --fit-weight fits on the tuning voices
+(teacher and course says together).
 
 --before adds the figures saved by an earlier run (e.g. on the data before a
 refit) as "before -> after". Synthesised says are kept in
@@ -298,14 +299,16 @@ def fused_rows(rows, acoustic, lo, hi, weight):
 
 
 def fit_weight(rows, acoustic, lo, hi):
-    """The acoustic share (0..100, steps of 10) that best parts right from
-    wrong course says of the tuning voices at the 4-5 line (right at 4-5
-    less wrong at 4-5), the larger AUC among equals."""
+    """The acoustic share (0..100, steps of 10) of the fused mark that best
+    parts right from wrong says of the tuning voices at the 4-5 line (right
+    at 4-5 less wrong at 4-5), summed over the course's exercises and a
+    teacher's own: one weight serves both. The larger summed AUC among equals."""
     tune = [r for r in rows if r["set"] == "tuning"]
     best = None
     for weight in range(0, 101, 10):
-        f = figures([r for r in fused_rows(tune, acoustic, lo, hi, weight) if r["setting"] == "course-fused"])
-        key = (round(f[2] - f[4], 3), f[0])
+        fused = fused_rows(tune, acoustic, lo, hi, weight)
+        figs = [figures([r for r in fused if r["setting"] == s]) for s in ("course-fused", "teacher-fused")]
+        key = (round(sum(f[2] - f[4] for f in figs), 3), sum(f[0] for f in figs))
         if best is None or key > best[0]:
             best = (key, weight)
     return best[1]
