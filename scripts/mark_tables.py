@@ -365,6 +365,26 @@ def tables(rows, groups, stats, before, settings=SETTINGS):
                 f = figures(sel) if sel else [np.nan] * 5
                 cells.append("%.2f / %.2f / %.2f / %.0f %%" % (f[0], f[1], f[3], 100 * f[4]))
             lines.append("| %s | %s |" % (item, " | ".join(cells)))
+    return lines + kinds_table(rows, settings)
+
+
+def kinds_table(rows, settings):
+    """The word settings' wrong says apart by kind (adults): another word,
+    or the word with its trained sound replaced (a minimal pair)."""
+    lines = ["", "### Wrong says by kind (adults)", "",
+             "Right says against other words, and against the same word with the trained sound replaced "
+             "(AUC / wrong: mean mark / wrong: 4-5).", "",
+             "| Setting | Voices | other words | trained sound replaced |", "|---|---|---|---|"]
+    for setting, title in settings:
+        for s in ("tuning", "held-out"):
+            sel = [r for r in rows if r["setting"] == setting and r["set"] == s and not r["group"].startswith("krb")]
+            if not any(r.get("kind") == "replaced" for r in sel):
+                continue
+            cells = []
+            for kind in ("other", "replaced"):
+                f = figures([r for r in sel if r["kind"] in ("right", kind)])
+                cells.append("%.2f / %.2f / %s" % (f[0], f[3], fmt(f[4], True)))
+            lines.append("| %s | %s | %s |" % (title, s, " | ".join(cells)))
     return lines
 
 
