@@ -75,6 +75,21 @@ bool vTrAcousticMarks_c::Built() {
 #endif
 }
 
+bool vTrAcousticMarks_c::DictionaryLacks(const std::string& name, const std::string& folder) {
+#ifdef LORVANO_POCKETSPHINX
+    try {
+        return vAcousticJudge_c::PhonesIn(folder.empty() ? vAcousticJudge_c::DefaultModelFolder() : folder, name)
+            .empty();
+    } catch (const vException_c&) {
+        return false;
+    }
+#else
+    (void)name;
+    (void)folder;
+    return false;
+#endif
+}
+
 void vTrAcousticMarks_c::Preload(const std::string& folder) {
     State& s = Shared();
     {

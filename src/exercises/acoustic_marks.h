@@ -51,6 +51,12 @@ public:
     static vTrAcousticMarks_c& Instance();
     // Whether this build has the acoustic judge at all.
     static bool Built();
+    // Whether the pronouncing dictionary of the model in folder (empty: the
+    // system's) lacks name, so that a word exercise of that name without a
+    // phone string of its own has no acoustic mark. False without the
+    // acoustic judge or when the dictionary cannot be read (the exercise
+    // then says why). Reads the dictionary on the calling thread.
+    static bool DictionaryLacks(const std::string& name, const std::string& folder);
 
     // Starts the worker, which loads the model of folder (empty: the
     // system's) ahead of the first say.

@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <strings.h>
 
+#include "analysis/scoring/mark_source.h"
 #include "analysis/scoring/phone_strings.h"
 #include "display/dialogs/dialogs.h"
 #include "display/dx_dc.h"
 #include "events/window.h"
+#include "exercises/acoustic_marks.h"
 #include "exercises/app_services.h"
 #include "exercises/editor_buttons.h"
 #include "exercises/marker_buttons.h"
@@ -553,6 +555,7 @@ bool vEdRecordExercise_c::SaveExercise() {
             break;
         }
     }
+    if (saved && ParsePhones(phones.text).empty()) TellOfNameWithoutPhones(*file);
     if (saved) {
         // The card: a picture the teacher chooses, else the word's name
         // written on it.
@@ -570,6 +573,20 @@ bool vEdRecordExercise_c::SaveExercise() {
     }
     Resume();
     return saved;
+}
+
+void vEdRecordExercise_c::TellOfNameWithoutPhones(const std::string& excPath) {
+    const vMarkSourceSettings_c marks = vMarkSourceSettings_c::Read();
+    const std::string name = std::filesystem::path(platform::ToForwardSlashes(excPath)).stem().string();
+    if (marks.source == vMarkSource::Warp || !vTrAcousticMarks_c::DictionaryLacks(name, marks.acousticModel)) return;
+    platform::MessageBoxRecord box;
+    box.caption = "Save the exercise";
+    box.text = "The pronouncing dictionary has no word \"" + name +
+               "\", so this exercise is marked only by comparing the pupil with your recording. To have the "
+               "acoustic judge mark it too, save it again and give its phones (e.g. F IH SH for fish).";
+    box.icon = platform::BoxIcon::Information;
+    dialogs::ModalScope modal;
+    platform::ShowMessageBox(box);
 }
 
 void vEdRecordExercise_c::SaveExerciseAs(const std::string& excPath, const std::string& phones) {

@@ -113,7 +113,8 @@ public:
     // --- saving a new exercise ---
     // The save dialog (a new ".exc" name and the word's phones), then
     // SaveExerciseAs; failures shown. Phones the acoustic judge does not
-    // know are named and the dialog is shown again.
+    // know are named and the dialog is shown again; a name the acoustic
+    // judge cannot say, given without phones, is told of once saved.
     bool SaveExercise();
     // Writes the takes as <name>_1.wav ... <name>_3.wav, <name>.dat (the
     // etalon definition of the active take with its markers) and the word
@@ -148,6 +149,10 @@ public:
     static constexpr std::array<vDxPoint, kSlots> kSlotPos{{{45, 30}, {45, 150}, {45, 270}}};
 
 private:
+    // Where the language marks words acoustically and the model's
+    // dictionary lacks the name of excPath, tells the teacher that only the
+    // warp will mark it.
+    void TellOfNameWithoutPhones(const std::string& excPath);
     void DrawSlot(int slot);
     void DrawFrames();
     void DrawPairs();

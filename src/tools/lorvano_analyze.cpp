@@ -2,7 +2,8 @@
 // teachers, researchers and tests.
 //
 //   lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]
-//   lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]] [--acoustic]
+//   lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]]
+//                         [--acoustic [--word WORD | --phones "PH PH ..."]]
 //   lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]
 //   lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]
 //   lorvano-analyze sustained FILE.wav --exercise EX.exc [--level N] [--data DIR] [--ini FILE]
@@ -23,7 +24,9 @@
 // --acoustic, where the language's word exercises show the acoustic
 // judge's mark (ResDisplay/MarkSource acoustic or fused), a last line gives
 // it and the mark the exercise shows: source=S acoustic_distance=D
-// acoustic_mark=M shown=N (the word is the etalon's file name). A refused
+// acoustic_mark=M shown=N phones="PH PH ..." (the word is the etalon's file
+// name as a word exercise's name is read, or --word, or its phones --phones).
+// A refused
 // WAV file prints the reason and exits with code 2.
 //
 // models reads labelled recordings, etalon definition files whose WAV file
@@ -98,7 +101,8 @@ constexpr int kNoMark = 3;
 void Usage() {
     std::fprintf(stderr,
                  "usage: lorvano-analyze frames FILE.wav [--data DIR] [--calculate] [--ini FILE]\n"
-                 "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]] [--acoustic]\n"
+                 "       lorvano-analyze score ETALON.wav SAY.wav [--data DIR] [--ini FILE] [--sounds ETALON.def [--target CODE]]\n"
+                 "                                    [--acoustic [--word WORD | --phones \"PH PH ...\"]]\n"
                  "       lorvano-analyze detect FILE.wav [--data DIR] [--ini FILE]\n"
                  "       lorvano-analyze models ETALON.dat... [--data DIR] [--ini FILE] [--out DIR]\n"
                  "       lorvano-analyze sustained FILE.wav --exercise EX.exc [--level N] [--data DIR] [--ini FILE]\n"
@@ -149,10 +153,9 @@ bool Parse(int argc, char** argv, Options& o) {
     }
     if (o.command == "gop")
         return o.files.size() == 1 && o.word.empty() != o.phones.empty() && o.sounds.empty() && !o.calculate;
-    if (!o.word.empty() || !o.phones.empty()) return false;
+    // score --acoustic may name the word, or its phones, instead of the etalon's file name.
+    if ((!o.word.empty() || !o.phones.empty()) && !(o.acoustic && o.word.empty() != o.phones.empty())) return false;
     if (!o.target.empty() && o.sounds.empty()) return false;
-    if (!o.exercise.empty() != (o.command == "sustained")) return false;
-    if (o.command == "sustained") return o.files.size() == 1 && !o.calculate && o.sounds.empty() && o.level >= 1;
     if (!o.exercise.empty() != (o.command == "sustained")) return false;
     if (o.command == "sustained") return o.files.size() == 1 && !o.calculate && o.sounds.empty() && o.level >= 1;
     if (o.command == "models") return !o.files.empty() && !o.calculate && o.sounds.empty();
@@ -276,15 +279,26 @@ void PrintAcousticMark(const Options& o, const vMarkSourceSettings_c& marks, int
 #if LORVANO_POCKETSPHINX
     vAcousticJudge_c judge(marks.acousticModel.empty() ? vAcousticJudge_c::DefaultModelFolder() : marks.acousticModel,
                            {marks.acousticMinResult, marks.acousticMaxResult});
-    const std::string word = fs::path(platform::ToForwardSlashes(o.files[0])).stem().string();
+    const std::string word =
+        o.word.empty() ? fs::path(platform::ToForwardSlashes(o.files[0])).stem().string() : o.word;
+    const std::vector<std::string> phones = o.phones.empty() ? judge.PhonesOf(word) : ParsePhones(o.phones);
+    if (phones.empty()) {
+        std::printf("source=%s acoustic=none shown=%d (the pronouncing dictionary has no word \"%s\": name it with "
+                    "--word or give its phones with --phones)\n",
+                    source, warpMark, word.c_str());
+        return;
+    }
     const std::vector<int16_t> samples = SamplesOf(o.files[1]);
-    const vAcousticJudgment_c j = judge.Judge(samples.data(), samples.size(), 22050, judge.PhonesOf(word), o.target);
+    const vAcousticJudgment_c j = judge.Judge(samples.data(), samples.size(), 22050, phones, o.target);
     if (!j.Marked()) {
         std::printf("source=%s acoustic=none shown=%d (%s)\n", source, warpMark, j.error.c_str());
         return;
     }
     const int32_t shown = marks.source == vMarkSource::Acoustic ? j.mark : marks.Fused(j.distance, warpMark);
-    std::printf("source=%s acoustic_distance=%d acoustic_mark=%d shown=%d\n", source, j.distance, j.mark, shown);
+    std::string said;
+    for (const std::string& phone : phones) said += (said.empty() ? "" : " ") + phone;
+    std::printf("source=%s acoustic_distance=%d acoustic_mark=%d shown=%d phones=\"%s\"\n", source, j.distance, j.mark,
+                shown, said.c_str());
 #else
     std::printf("source=%s acoustic=none shown=%d (this build has no acoustic judge)\n", source, warpMark);
 #endif

@@ -339,6 +339,20 @@ TEST_F(AnalyzeTool, TheBundledCourseMarksTheTrainedSoundAndTheHeldSound) {
     EXPECT_GE(wordMark("ship.wav"), 4);
     EXPECT_LE(wordMark("moon.wav"), 2);
 
+    // The acoustic judge takes the word from the etalon's name, or from --word.
+    ASSERT_EQ(Shell("cp '" + lang + "/Words/Sh/Ship.wav' '" + dir.File("Qzx 7.wav") + "'").exitCode, 0);
+    auto acoustic = [&](const std::string& extra) {
+        return Shell(kTool + " score '" + dir.File("Qzx 7.wav") + "' '" + dir.File("ship.wav") + "' --data '" + lang +
+                     "' --acoustic" + extra, true).out;
+    };
+    const std::string unnamed = acoustic(""), named = acoustic(" --word ship");
+    EXPECT_NE(unnamed.find("acoustic=none"), std::string::npos) << unnamed;
+    if (named.find("no acoustic judge") == std::string::npos) {
+        EXPECT_NE(unnamed.find("--word"), std::string::npos) << unnamed;
+        EXPECT_NE(named.find("phones=\"SH IH P\""), std::string::npos) << named;
+        EXPECT_EQ(named, acoustic(" --phones 'sh ih1 p'"));
+    }
+
     auto heldMark = [&](const std::string& sound, const std::string& exercise) {
         const Result r = Shell(kTool + " sustained '" + dir.File(sound) + "' --exercise " + exercise +
                                " --level 2 --data '" + lang + "'", true);

@@ -132,6 +132,10 @@ std::vector<std::string> vAcousticJudge_c::PhonesOf(const std::string& word) con
     return DictionaryPhones(mDecoder->DictionaryFile(), word);
 }
 
+std::vector<std::string> vAcousticJudge_c::PhonesIn(const std::string& modelFolder, const std::string& word) {
+    return DictionaryPhones(PhoneDecoder::DictionaryIn(modelFolder), word);
+}
+
 vAcousticJudgment_c vAcousticJudge_c::Judge(const int16_t* samples, size_t count, int32_t rate,
                                             const std::vector<std::string>& phones, const std::string& target) {
     if (phones.empty()) return Refused("The word has no phone string.");

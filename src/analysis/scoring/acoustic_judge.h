@@ -88,9 +88,12 @@ public:
     static std::string DefaultModelFolder();
 
     const vAcousticScoreSettings_c& Settings() const { return mSettings; }
-    // The first pronunciation of word in the model's pronouncing dictionary
-    // (ARPAbet, see phone_strings.h); empty when it lacks the word.
+    // The phones of a word or an exercise's name in the model's pronouncing
+    // dictionary (ARPAbet, see DictionaryPhones); empty when it lacks them.
     std::vector<std::string> PhonesOf(const std::string& word) const;
+    // The same from the dictionary of the model in modelFolder, without
+    // loading the model; throws vTextException_c when it cannot be read.
+    static std::vector<std::string> PhonesIn(const std::string& modelFolder, const std::string& word);
 
     // Judges count samples at rate Hz against the word's phones (ARPAbet);
     // target is the trained sound's SAMPA code (empty: none). An empty or

@@ -1,5 +1,6 @@
 #include "analysis/scoring/phone_strings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 
@@ -76,21 +77,46 @@ std::vector<std::string> ParsePhones(std::string_view text) {
     return phones;
 }
 
-std::vector<std::string> DictionaryPhones(const std::string& dictionary, std::string_view word) {
+std::vector<std::string> DictionaryPhones(const std::string& dictionary, std::string_view name) {
+    const std::string whole = Lower(name);
+    std::vector<std::string> words;
+    for (size_t at = 0; at < whole.size();) {
+        const size_t end = std::find_if(whole.begin() + static_cast<std::ptrdiff_t>(at), whole.end(),
+                                        [](char c) { return !std::isalpha(static_cast<unsigned char>(c)) && c != '\''; }) -
+                           whole.begin();
+        if (end > at) words.push_back(whole.substr(at, end - at));
+        at = end + 1;
+    }
+    if (words.empty()) return {};
     platform::UniqueFile file = platform::OpenRegularStream(dictionary);
     if (!file)
         throw vPrintException_c(0, "Cannot read the pronouncing dictionary %s: %s.", dictionary.c_str(),
                                 platform::OpenFailureText(errno).c_str());
-    const std::string wanted = Lower(word);
-    if (wanted.empty()) return {};
+    // One pass finds the whole name and each of its words.
+    std::vector<std::vector<std::string>> found(words.size());
+    std::vector<std::string> wholeFound;
     // The dictionary's lines are short; a longer one is no entry we look for.
     constexpr size_t kMaxLine = 400;
     std::string line;
     while (ReadLimitedLine(file.get(), kMaxLine, line)) {
         const size_t end = line.find_first_of(" \t");
-        if (end == std::string::npos || end != wanted.size() || Lower(std::string_view(line).substr(0, end)) != wanted)
+        if (end == std::string::npos ||
+            (end != whole.size() &&
+             std::none_of(words.begin(), words.end(), [end](const std::string& w) { return w.size() == end; })))
             continue;
-        return ParsePhones(std::string_view(line).substr(end));
+        const std::string entry = Lower(std::string_view(line).substr(0, end));
+        if (entry == whole && wholeFound.empty()) {
+            wholeFound = ParsePhones(std::string_view(line).substr(end));
+            break;
+        }
+        for (size_t k = 0; k < words.size(); ++k)
+            if (entry == words[k] && found[k].empty()) found[k] = ParsePhones(std::string_view(line).substr(end));
     }
-    return {};
+    if (!wholeFound.empty()) return wholeFound;
+    std::vector<std::string> phones;
+    for (const std::vector<std::string>& w : found) {
+        if (w.empty()) return {};
+        phones.insert(phones.end(), w.begin(), w.end());
+    }
+    return phones;
 }

@@ -51,8 +51,11 @@ bool PhoneSaysSampa(std::string_view arpabet, std::string_view sampa);
 // upper-cased, stress digits dropped.
 std::vector<std::string> ParsePhones(std::string_view text);
 
-// The first pronunciation of word in a pronouncing dictionary of lines
-// "word PH PH ..." (other pronunciations are "word(2) ..."), the word found
-// without regard to case; empty when the dictionary lacks it. A dictionary
+// The phones of a word or an exercise's name from a pronouncing dictionary
+// of lines "word PH PH ..." (its first pronunciation; others are "word(2)
+// ..."), found without regard to case. A name the dictionary lacks is said
+// as its words one after another, runs of letters and apostrophes that
+// digits, blanks and other signs part ("Fish 2" as "fish", "red_fish" as
+// "red fish"), when the dictionary has every one; else empty. A dictionary
 // that cannot be read throws vTextException_c.
-std::vector<std::string> DictionaryPhones(const std::string& dictionary, std::string_view word);
+std::vector<std::string> DictionaryPhones(const std::string& dictionary, std::string_view name);

@@ -200,7 +200,9 @@ PhoneDecoder::~PhoneDecoder() = default;
 
 std::string PhoneDecoder::DefaultFolder() { return LORVANO_POCKETSPHINX_MODEL_DIR "/en-us"; }
 
-std::string PhoneDecoder::DictionaryFile() const { return mImpl->folder + "/cmudict-en-us.dict"; }
+std::string PhoneDecoder::DictionaryFile() const { return DictionaryIn(mImpl->folder); }
+
+std::string PhoneDecoder::DictionaryIn(const std::string& folder) { return folder + "/cmudict-en-us.dict"; }
 
 bool PhoneDecoder::KnowsPhone(const std::string& phone) const {
     for (const char* known : kPhones)

@@ -49,6 +49,7 @@ public:
     static std::string DefaultFolder();
     // The pronouncing dictionary of the folder (ARPAbet phones per word).
     std::string DictionaryFile() const;
+    static std::string DictionaryIn(const std::string& folder);
     // Whether phone is one of the model's phones (ARPAbet, upper case).
     bool KnowsPhone(const std::string& phone) const;
 

@@ -136,6 +136,9 @@ TEST_F(AcousticJudgeTest, BadSaysAndPhoneStringsGiveAnErrorAndNoMark) {
     // The judge still works after them.
     EXPECT_TRUE(Judge(spoon, phones).Marked());
     EXPECT_TRUE(judge->PhonesOf("notawordatall").empty());
+    // A name of several words is said as they are; one the dictionary lacks leaves none.
+    EXPECT_EQ(judge->PhonesOf("Red_fish 2"), (std::vector<std::string>{"R", "EH", "D", "F", "IH", "SH"}));
+    EXPECT_TRUE(judge->PhonesOf("fish notawordatall").empty());
 }
 
 TEST(AcousticModelTest, MissingOrDamagedFolderThrowsNamingIt) {
