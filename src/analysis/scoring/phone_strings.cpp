@@ -79,10 +79,14 @@ std::vector<std::string> ParsePhones(std::string_view text) {
 
 std::vector<std::string> DictionaryPhones(const std::string& dictionary, std::string_view name) {
     const std::string whole = Lower(name);
+    // Bytes of other scripts (UTF-8) belong to their word: "Čaj" is no "aj".
+    const auto parts = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return !std::isalpha(u) && c != '\'' && u < 0x80;
+    };
     std::vector<std::string> words;
     for (size_t at = 0; at < whole.size();) {
-        const size_t end = std::find_if(whole.begin() + static_cast<std::ptrdiff_t>(at), whole.end(),
-                                        [](char c) { return !std::isalpha(static_cast<unsigned char>(c)) && c != '\''; }) -
+        const size_t end = std::find_if(whole.begin() + static_cast<std::ptrdiff_t>(at), whole.end(), parts) -
                            whole.begin();
         if (end > at) words.push_back(whole.substr(at, end - at));
         at = end + 1;

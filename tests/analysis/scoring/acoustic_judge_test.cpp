@@ -139,6 +139,7 @@ TEST_F(AcousticJudgeTest, BadSaysAndPhoneStringsGiveAnErrorAndNoMark) {
     // A name of several words is said as they are; one the dictionary lacks leaves none.
     EXPECT_EQ(judge->PhonesOf("Red_fish 2"), (std::vector<std::string>{"R", "EH", "D", "F", "IH", "SH"}));
     EXPECT_TRUE(judge->PhonesOf("fish notawordatall").empty());
+    EXPECT_TRUE(judge->PhonesOf("\xc4\x8c" "at").empty());  // "Čat", not "at"
 }
 
 TEST(AcousticModelTest, MissingOrDamagedFolderThrowsNamingIt) {
