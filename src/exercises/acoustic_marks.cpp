@@ -13,6 +13,7 @@
 
 #ifdef LORVANO_POCKETSPHINX
 #include "analysis/scoring/acoustic_judge.h"
+#include "analysis/scoring/phone_strings.h"
 #endif
 
 namespace {
@@ -173,7 +174,7 @@ vTrAcousticResult_c vTrAcousticMarks_c::State::Judge(const vTrAcousticJob_c& job
         return result;
     }
     const std::vector<std::string> phones = job.phones.empty() ? judge->PhonesOf(job.word) : job.phones;
-    for (const std::string& p : phones) result.phones += (result.phones.empty() ? "" : " ") + p;
+    result.phones = JoinPhones(phones);
     vAcousticJudgment_c j;
     try {
         j = judge->Judge(job.samples.data(), job.samples.size(), job.rate, phones, job.target);

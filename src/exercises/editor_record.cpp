@@ -63,16 +63,15 @@ std::string DefinitionName(const std::filesystem::path& path) {
 // The phones a teacher typed as the exercise keeps them ("f ih1  sh" ->
 // "F IH SH"); raises naming the first one the acoustic model lacks.
 std::string PhoneString(const std::string& typed) {
-    std::string out;
-    for (const std::string& phone : ParsePhones(typed)) {
+    const std::vector<std::string> phones = ParsePhones(typed);
+    for (const std::string& phone : phones) {
         if (SampaOfPhone(phone).empty())
             throw vPrintException_c(0,
                                     "\"%s\" is not a phone the acoustic judge knows. Write the word's phones in "
                                     "ARPAbet, separated by blanks (\"F IH SH\" for fish), or leave the field empty.",
                                     phone.c_str());
-        out += (out.empty() ? "" : " ") + phone;
     }
-    return out;
+    return JoinPhones(phones);
 }
 
 void WriteWhole(const std::string& path, const std::string& text) {

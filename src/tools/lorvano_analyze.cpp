@@ -26,8 +26,7 @@
 // it and the mark the exercise shows: source=S acoustic_distance=D
 // acoustic_mark=M shown=N phones="PH PH ..." (the word is the etalon's file
 // name as a word exercise's name is read, or --word, or its phones --phones).
-// A refused
-// WAV file prints the reason and exits with code 2.
+// A refused WAV file prints the reason and exits with code 2.
 //
 // models reads labelled recordings, etalon definition files whose WAV file
 // names are relative to the language directory, and writes the sound models
@@ -295,10 +294,8 @@ void PrintAcousticMark(const Options& o, const vMarkSourceSettings_c& marks, int
         return;
     }
     const int32_t shown = marks.source == vMarkSource::Acoustic ? j.mark : marks.Fused(j.distance, warpMark);
-    std::string said;
-    for (const std::string& phone : phones) said += (said.empty() ? "" : " ") + phone;
     std::printf("source=%s acoustic_distance=%d acoustic_mark=%d shown=%d phones=\"%s\"\n", source, j.distance, j.mark,
-                shown, said.c_str());
+                shown, JoinPhones(phones).c_str());
 #else
     std::printf("source=%s acoustic=none shown=%d (this build has no acoustic judge)\n", source, warpMark);
 #endif

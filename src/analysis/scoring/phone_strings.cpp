@@ -77,6 +77,12 @@ std::vector<std::string> ParsePhones(std::string_view text) {
     return phones;
 }
 
+std::string JoinPhones(const std::vector<std::string>& phones) {
+    std::string out;
+    for (const std::string& phone : phones) out += (out.empty() ? "" : " ") + phone;
+    return out;
+}
+
 std::vector<std::string> DictionaryPhones(const std::string& dictionary, std::string_view name) {
     const std::string whole = Lower(name);
     // Bytes of other scripts (UTF-8) belong to their word: "Čaj" is no "aj".
@@ -96,9 +102,8 @@ std::vector<std::string> DictionaryPhones(const std::string& dictionary, std::st
     if (!file)
         throw vPrintException_c(0, "Cannot read the pronouncing dictionary %s: %s.", dictionary.c_str(),
                                 platform::OpenFailureText(errno).c_str());
-    // One pass finds the whole name and each of its words.
+    // One pass finds the whole name or else each of its words.
     std::vector<std::vector<std::string>> found(words.size());
-    std::vector<std::string> wholeFound;
     // The dictionary's lines are short; a longer one is no entry we look for.
     constexpr size_t kMaxLine = 400;
     std::string line;
@@ -109,14 +114,10 @@ std::vector<std::string> DictionaryPhones(const std::string& dictionary, std::st
              std::none_of(words.begin(), words.end(), [end](const std::string& w) { return w.size() == end; })))
             continue;
         const std::string entry = Lower(std::string_view(line).substr(0, end));
-        if (entry == whole && wholeFound.empty()) {
-            wholeFound = ParsePhones(std::string_view(line).substr(end));
-            break;
-        }
+        if (entry == whole) return ParsePhones(std::string_view(line).substr(end));
         for (size_t k = 0; k < words.size(); ++k)
             if (entry == words[k] && found[k].empty()) found[k] = ParsePhones(std::string_view(line).substr(end));
     }
-    if (!wholeFound.empty()) return wholeFound;
     std::vector<std::string> phones;
     for (const std::vector<std::string>& w : found) {
         if (w.empty()) return {};

@@ -50,6 +50,8 @@ bool PhoneSaysSampa(std::string_view arpabet, std::string_view sampa);
 // The phones of a text such as "F IH SH" or "f ih1 sh": separated by blanks,
 // upper-cased, stress digits dropped.
 std::vector<std::string> ParsePhones(std::string_view text);
+// The phones blank-separated, as ParsePhones reads them.
+std::string JoinPhones(const std::vector<std::string>& phones);
 
 // The phones of a word or an exercise's name from a pronouncing dictionary
 // of lines "word PH PH ..." (its first pronunciation; others are "word(2)
