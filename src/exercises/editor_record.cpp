@@ -74,6 +74,16 @@ std::string PhoneString(const std::string& typed) {
     return JoinPhones(phones);
 }
 
+// An information box over the recorder while it saves.
+void TellOnSaving(const std::string& text) {
+    platform::MessageBoxRecord box;
+    box.caption = "Save the exercise";
+    box.text = text;
+    box.icon = platform::BoxIcon::Information;
+    dialogs::ModalScope modal;
+    platform::ShowMessageBox(box);
+}
+
 void WriteWhole(const std::string& path, const std::string& text) {
     if (!platform::WriteFileAtomically(path, text))
         throw vPrintException_c(0, "Cannot write %s: %s", path.c_str(), std::strerror(errno));
@@ -523,8 +533,15 @@ std::vector<int32_t> vEdRecordExercise_c::AutoSegment() {
 // --- saving ---
 
 bool vEdRecordExercise_c::SaveExercise() {
-    if (!Take(mActive).HasData()) return false;
     Suspend();
+    if (!Take(mActive).HasData()) {
+        // After a first take the red box has moved on to an empty slot: say
+        // so rather than let the button seem dead.
+        TellOnSaving("Take " + std::to_string(mActive + 1) +
+                     " (the red box) holds no word. Record it, or choose a take that holds one with the take button.");
+        Resume();
+        return false;
+    }
     dialogs::FileChoice choice;
     choice.title = "Save the exercise";
     choice.filters = {{"Exercise files (*.exc)", "*.exc"}};
@@ -578,14 +595,9 @@ void vEdRecordExercise_c::TellOfNameWithoutPhones(const std::string& excPath) {
     const vMarkSourceSettings_c marks = vMarkSourceSettings_c::Read();
     const std::string name = std::filesystem::path(platform::ToForwardSlashes(excPath)).stem().string();
     if (marks.source == vMarkSource::Warp || !vTrAcousticMarks_c::DictionaryLacks(name, marks.acousticModel)) return;
-    platform::MessageBoxRecord box;
-    box.caption = "Save the exercise";
-    box.text = "The pronouncing dictionary has no word \"" + name +
-               "\", so this exercise is marked only by comparing the pupil with your recording. To have the "
-               "acoustic judge mark it too, save it again and give its phones (e.g. F IH SH for fish).";
-    box.icon = platform::BoxIcon::Information;
-    dialogs::ModalScope modal;
-    platform::ShowMessageBox(box);
+    TellOnSaving("The pronouncing dictionary has no word \"" + name +
+                 "\", so this exercise is marked only by comparing the pupil with your recording. To have the "
+                 "acoustic judge mark it too, save it again and give its phones (e.g. F IH SH for fish).");
 }
 
 void vEdRecordExercise_c::SaveExerciseAs(const std::string& excPath, const std::string& phones) {

@@ -392,6 +392,12 @@ TEST_F(EditorFixture, PhonesGivenOnSavingReachTheAcousticJudge) {
     // that is the dictionary's words ("Fish 2") is judged as them; one it
     // lacks is told of, and the exercise still saves.
     CountingEditor& again = MakeEditor();
+    boxes.clear();
+    const size_t shown = toolkit.Shown().size();
+    EXPECT_FALSE(again.SaveExercise());  // an empty red box is told of, no dialog
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find("holds no word"), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(toolkit.Shown().size(), shown);
     again.LoadTake((dir / "take.wav").string(), 0);
     boxes.clear();
     for (const char* name : {"Fish 2", "Zqxv"}) {
