@@ -26,6 +26,11 @@ struct MessageBoxRecord {
 // Shows the box and waits for the answer. Never throws.
 BoxAnswer ShowMessageBox(const MessageBoxRecord& box);
 
+// text with its lines broken at blanks so that none is longer than width
+// characters (UTF-8) where a blank allows; a longer word stays whole. The
+// boxes SDL shows do not wrap a line: a long message ran off the screen.
+std::string WrapForBox(const std::string& text, size_t width = 72);
+
 // Replaces the backend while installed; an empty function removes the hook.
 using MessageBoxHook = std::function<BoxAnswer(const MessageBoxRecord&)>;
 void SetMessageBoxHook(MessageBoxHook hook);

@@ -41,6 +41,31 @@ Uint32 SdlFlags(BoxIcon icon) {
 
 void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
 
+std::string WrapForBox(const std::string& text, size_t width) {
+    std::string out;
+    size_t lastBlank = std::string::npos;  // in out, on the current line
+    size_t length = 0;                      // characters on the current line
+    for (char c : text) {
+        if (c == '\n') {
+            out += c;
+            lastBlank = std::string::npos;
+            length = 0;
+            continue;
+        }
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++length;  // not a continuation byte
+        if (c == ' ') lastBlank = out.size();
+        out += c;
+        if (length > width && lastBlank != std::string::npos) {
+            out[lastBlank] = '\n';
+            length = 0;
+            for (size_t i = lastBlank + 1; i < out.size(); ++i)
+                if ((static_cast<unsigned char>(out[i]) & 0xC0) != 0x80) ++length;
+            lastBlank = std::string::npos;
+        }
+    }
+    return out;
+}
+
 BoxAnswer ShowMessageBox(const MessageBoxRecord& box) {
     if (Hook()) return Hook()(box);
     // A real box needs a display SDL can reach.
@@ -55,7 +80,8 @@ BoxAnswer ShowMessageBox(const MessageBoxRecord& box) {
     SDL_MessageBoxData data{};
     data.flags = SdlFlags(box.icon);
     data.title = box.caption.c_str();
-    data.message = box.text.c_str();
+    const std::string message = WrapForBox(box.text);
+    data.message = message.c_str();
     if (box.buttons == BoxButtons::YesNo) {
         data.numbuttons = 2;
         data.buttons = yesNo;
